@@ -1,0 +1,64 @@
+// The answers are used as entered: nothing is validated, and a read that
+// fails leaves its parameter at zero and the unread text in the input, where
+// the next question meets it again. Integers are read by scanint, which
+// follows "%d" but gives numbers out of range a defined value (the nearest
+// 32-bit value) instead of leaving them undefined; the interest rate is read
+// with "%lf" itself, which turns an overflowing number into an infinity.
+#include "driver/dialogue.h"
+
+#include <cctype>
+#include <cstdint>
+#include <cstring>
+
+#include "network/common_gpr.h"
+
+int scanint(FILE *in, int *value) {
+    int c = std::getc(in);
+    while (c != EOF && std::isspace(c)) c = std::getc(in);
+    bool negative = false;
+    if (c == '+' || c == '-') {
+        negative = c == '-';
+        c = std::getc(in);
+    }
+    if (c == EOF || !std::isdigit(c)) {
+        if (c != EOF) std::ungetc(c, in);
+        return 0;
+    }
+    const int64_t limit = (int64_t)1 << 31;
+    int64_t magnitude = 0;
+    while (c != EOF && std::isdigit(c)) {
+        if (magnitude <= limit) magnitude = magnitude * 10 + (c - '0');
+        c = std::getc(in);
+    }
+    if (c != EOF) std::ungetc(c, in);
+    if (negative)
+        *value = magnitude >= limit ? INT32_MIN : (int)-magnitude;
+    else
+        *value = magnitude >= limit ? INT32_MAX : (int)magnitude;
+    return 1;
+}
+
+static void askint(const char *prompt, int *value) {
+    std::printf("%s", prompt);
+    std::fflush(stdout);
+    scanint(stdin, value);
+}
+
+void askparams() {
+    std::printf("\n maxnpv - schedules of maximal net present value under generalized "
+                "precedence relations\n");
+    std::printf(" ======================================================================="
+                "================\n\n");
+    std::strcpy(prefix, "D");
+    askint("\n Number of first problem : ", &firstprob);
+    askint("\n Number of last problem : ", &lastprob);
+    askint("\n Percentage negative cash flows (e.g. 50) : ", &pctneg);
+    askint("\n Deadline (expressed as number of time units above critical path ) : ", &dlextra);
+    std::printf("\n Interest rate (e.g. 0.01) : ");
+    std::fflush(stdout);
+    if (std::scanf("%lf", &interest) != 1) {
+        // A failed read leaves the rate as it was: zero.
+    }
+    std::printf("\n\n filename  solution     npv     CPU time (sec)     error\n");
+    std::fflush(stdout);
+}

@@ -1,0 +1,36 @@
+// What a run tells its user about each problem and at the end: the result
+// line of a solved problem, the skip line of a problem that was not solved,
+// and the closing time statistics. Each writes one console text and one
+// record in output.txt.
+#ifndef MAXNPV_REPORTS_H
+#define MAXNPV_REPORTS_H
+
+#include <cstdio>
+
+// Kinds of skipped problems, the argument of reportskip.
+enum skipkind {
+    skipnotfound = 0,   // the instance file could not be opened
+    skiptoomany = 1,    // more than maxact activities; closes instfile
+    skipinvalid = 2,    // the file is malformed or cannot be represented
+    skipinfeasible = 3, // no schedule meets the relations and the deadline
+    skipunlinked = 4,   // some activity cannot be joined to the start dummy
+};
+
+void reportresult();
+void reportskip(int kind);
+void reportstats();
+
+// Writes "<instance file name>: <reason>" as one line to standard error; the
+// reason is formatted like printf. Used with every skip of kinds 2 to 4.
+void reportreason(const char *fmt, ...) __attribute__((format(printf, 1, 2)));
+
+// Computes avgtime and stddev from nrsolved, sumtime and sumsq.
+void computestats();
+
+// Stops the run when a write to one of the two result files has failed: one
+// line on standard error naming the file and the system's reason, exit 1.
+[[noreturn]] void outputfailed(const char *file, const char *action, int err);
+// Closes a result file and stops the run if anything written to it was lost.
+void closechecked(FILE *f, const char *file);
+
+#endif

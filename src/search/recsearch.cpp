@@ -1,0 +1,86 @@
+// The search is a steepest-ascent walk over spanning trees of binding arcs.
+// Substituting x = exp(-interest * start) turns the max-npv problem into a
+// linear program whose bases are such trees: a tree fixes every start time
+// relative to activity 0, and the value of a subtree is exactly the change
+// in net present value per unit of discount when that subtree moves as one.
+// A subtree hanging below a successor arc a->j whose value is negative is
+// worth delaying, so it moves later until one of its leaving arcs becomes
+// binding; that arc replaces a->j in the tree and the pass starts again.
+// When no such subtree is left, no feasible move improves the schedule and
+// it is optimal.
+//
+// A subtree hanging below a predecessor arc p->a cannot be delayed without
+// breaking p->a, so it is gathered into a's set whatever its value. The
+// tolerance negtol keeps rounding noise from moving a set of value zero.
+//
+// The orders are fixed, because the number of passes is reported: the
+// successor walk and the predecessor walk take their rows in list order; the
+// shift step visits the members of the set from the highest index down and
+// each successor row from its last entry, and a slack replaces the best one
+// only when strictly smaller, so ties go to the first arc found.
+//
+// bestshift starts at noshift. A set with no leaving arc at all moves by
+// noshift and, with no arc joining it to the tree any more, drops out of
+// later passes. A leaving arc is taken even when its slack is noshift or
+// more: such a set is still bound (by the deadline, say) and must move only
+// as far as its arcs allow and stay in the tree.
+#include "search/recsearch.h"
+
+#include <cmath>
+
+#include "network/bitrow.h"
+#include "network/common_gpr.h"
+
+void shiftset(int a, int j, const uint32_t *set) {
+    bitremove(treesucc[a], j);
+    bestshift = noshift;
+    bestfrom = -1;
+    bestto = -1;
+    rowforeach(set, [set](int i) {
+        for (int r = nrsucc[i] - 1; r >= 0; r--) {
+            int k = succ[i][r];
+            if (bittest(set, k)) continue;
+            int64_t slack = st[k] - lag[i][k] - st[i];
+            if (slack < bestshift || bestfrom < 0) {
+                bestshift = slack;
+                bestfrom = i;
+                bestto = k;
+            }
+        }
+    });
+    if (bestfrom >= 0) bitadd(treesucc[bestfrom], bestto);
+    rowforeach(set, [](int i) { st[i] += bestshift; });
+}
+
+double recsearch(int a) {
+    level++;
+    rowsingle(levelset[level], a);
+    double value = cf[a] * std::exp(-interest * (double)(st[a] + dur[a]));
+    bitadd(visited, a);
+
+    for (int q = 0; q < nrsucc[a]; q++) {
+        int j = succ[a][q];
+        if (!bittest(treesucc[a], j) || bittest(visited, j)) continue;
+        double v = recsearch(j);
+        if (v < negtol) {
+            if (v == restartsig) return restartsig;
+            // level still holds the depth of j's call, whose row is the subtree.
+            shiftset(a, j, levelset[level]);
+            return restartsig;
+        }
+        value += v;
+        level--;
+        rowmerge(levelset[level], levelset[level + 1]);
+    }
+
+    for (int q = 0; q < nrpred[a]; q++) {
+        int p = pred[a][q];
+        if (!bittest(treesucc[p], a) || bittest(visited, p)) continue;
+        double v = recsearch(p);
+        if (v == restartsig) return restartsig;
+        value += v;
+        level--;
+        rowmerge(levelset[level], levelset[level + 1]);
+    }
+    return value;
+}
