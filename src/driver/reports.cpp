@@ -64,6 +64,12 @@ void reportreason(const char *fmt, ...) {
     std::fputc('\n', stderr);
 }
 
+void reportcycle(int activity) {
+    reportreason("no feasible schedule: a cycle of positive length in the relations keeps "
+                 "raising the start of activity %d",
+                 activity + 1);
+}
+
 void computestats() {
     avgtime = 0.0f;
     stddev = 0.0;

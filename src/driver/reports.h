@@ -24,6 +24,10 @@ void reportstats();
 // reason is formatted like printf. Used with every skip of kinds 2 to 4.
 void reportreason(const char *fmt, ...) __attribute__((format(printf, 1, 2)));
 
+// The reason line of an instance whose relations hold a cycle of positive
+// length, which the relaxation found still raising the start of `activity`.
+void reportcycle(int activity);
+
 // Computes avgtime and stddev from nrsolved, sumtime and sumsq.
 void computestats();
 

@@ -340,9 +340,7 @@ int loadinstance() {
 
     int cycle = earlystarts();
     if (cycle >= 0) {
-        reportreason("no feasible schedule: the relations hold a cycle of positive length "
-                     "through activity %d",
-                     cycle + 1);
+        reportcycle(cycle);
         reportskip(skipinfeasible);
         return 0;
     }

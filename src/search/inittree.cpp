@@ -81,9 +81,7 @@ int inittree() {
     st[0] = 0;
     int cycle = relaxsweeps();
     if (cycle >= 0) {
-        reportreason("no feasible schedule: the relations hold a cycle of positive length "
-                     "through activity %d",
-                     cycle + 1);
+        reportcycle(cycle);
         return skipinfeasible;
     }
     int closing = deadlinelag();
