@@ -28,11 +28,13 @@ tokresult tokread(FILE *f, int *value) {
         c = getc(f);
     }
     toknr++;
-    tokline = curline;
     if (c == EOF) {
+        // Reported at the last line that held a value, not at the empty
+        // line a final line break opens.
         toktext[0] = '\0';
         return tokeof;
     }
+    tokline = curline;
     const int64_t limit = (int64_t)1 << 31;  // magnitude of the most negative 32-bit value
     size_t len = 0;
     bool negative = false, digits = false, bad = false;

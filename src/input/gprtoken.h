@@ -20,7 +20,7 @@ void tokstart(FILE *f);
 // Reads the next value into *value (left unchanged unless tokok).
 tokresult tokread(FILE *f, int *value);
 
-extern int tokline;       // line of the last token read, or of the end of file (from 1)
+extern int tokline;       // line of the last token read (from 1; 1 before any)
 extern long toknr;        // ordinal of the last value read or expected (from 1)
 extern char toktext[40];  // the last token as found, cut to fit (for messages)
 

@@ -75,7 +75,10 @@ void resetsolve() {
     // nract/32 rounded up, computed the way the original tool did: a single
     // precision quotient plus 0.9999, truncated. Exact for 0..1000.
     nrbin = (int)((float)nract / 32.0f + 0.9999);
-    GPR_ASSERT(nrbin <= maxbin);
+    // The report quotes the expression as written here, without blanks.
+    // clang-format off
+    GPR_ASSERT(nrbin<=maxbin);
+    // clang-format on
     for (int i = nract - 1; i >= 0; i--) {
         st[i] = nostart;
         for (int w = nrbin - 1; w >= 0; w--) {
