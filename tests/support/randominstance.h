@@ -1,0 +1,57 @@
+// Seeded random instances for tests, written as .gpr text. The same seed gives
+// the same text on every machine (a generator of our own, no library
+// distributions).
+//
+// Instances are built around a witness schedule: every activity gets the
+// start dummy or an earlier activity as a minimal-lag predecessor, every
+// activity reaches the end dummy, and every minimal and maximal lag is chosen
+// so that the witness meets it. So, unless a defect is planted, the relations
+// hold no cycle of positive length and every activity is tied to the start
+// dummy. Bound and relation types are mixed (with occasional values outside
+// 1..2 and 1..4), zero durations and zero lags make ties, maximal lags run
+// from an activity to a later one only, and some entries are duplicated.
+#ifndef MAXNPV_RANDOMINSTANCE_H
+#define MAXNPV_RANDOMINSTANCE_H
+
+#include <cstdint>
+#include <string>
+
+// A small deterministic generator (splitmix64).
+class testrng {
+  public:
+    explicit testrng(uint64_t seed) : state(seed) {}
+    uint64_t next();
+    int below(int n) { return n <= 1 ? 0 : (int)(next() % (uint64_t)n); } // 0..n-1
+    int range(int lo, int hi) { return lo + below(hi - lo + 1); }         // lo..hi
+    bool chance(int percent) { return below(100) < percent; }
+
+  private:
+    uint64_t state;
+};
+
+// A defect or a hard case planted on purpose.
+enum plantkind {
+    plantnone,
+    plantloadcycle, // two minimal lags that form a cycle of positive length
+    plantnormcycle, // a cycle that becomes positive only when the lags from the start
+                    // dummy are raised to 0 (a negative minimal and maximal lag from it)
+    plantorphan,    // an activity that no relation reaches
+    plantdeep,      // an activity reached only over a lag far below -999
+    planttightmax,  // a maximal lag tighter than the witness allows (may or may not close
+                    // a positive cycle)
+    plantwide,      // a lag far below -999 into a connected activity; its source often has
+                    // no other way to the end dummy and can start a thousand time units
+                    // after its earliest start
+};
+
+struct instanceshape {
+    int minact = 5, maxact = 60; // activity count range, both dummies included (>= 4)
+    int maxlagpct = 30;          // percent of activities that get a maximal lag
+    int oddpct = 5;              // percent of activities with an entry of another type
+    plantkind plant = plantnone;
+};
+
+// The .gpr text of a random instance.
+std::string randominstance(uint64_t seed, const instanceshape &shape);
+
+#endif
