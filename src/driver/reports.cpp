@@ -31,8 +31,8 @@ void reportresult() {
 }
 
 struct skiptext {
-    const char *console;  // completes the console line of the instance name
-    const char *record;   // record in output.txt, with the problem number
+    const char *console; // completes the console line of the instance name
+    const char *record;  // record in output.txt, with the problem number
 };
 
 static const skiptext skiptexts[] = {

@@ -9,16 +9,18 @@
 
 #include "network/common_gpr.h"
 
-constexpr uint32_t lcgmul = 214013u;   // multiplier of the recurrence
-constexpr uint32_t lcginc = 2531011u;  // increment of the recurrence
-constexpr int cfmax = 500;             // largest cash-flow magnitude
-constexpr int pctbase = 100;           // a sign draw is compared with pctneg modulo this
+constexpr uint32_t lcgmul = 214013u;  // multiplier of the recurrence
+constexpr uint32_t lcginc = 2531011u; // increment of the recurrence
+constexpr int cfmax = 500;            // largest cash-flow magnitude
+constexpr int pctbase = 100;          // a sign draw is compared with pctneg modulo this
 
-void lcgseed(uint32_t seed) { lcgstate = seed; }
+void lcgseed(uint32_t seed) {
+    lcgstate = seed;
+}
 
 int lcgrand() {
     lcgstate = lcgstate * lcgmul + lcginc;
-    return (int)((lcgstate >> 16) & 0x7fffu);
+    return (int)((lcgstate >> 16) & lcgmask);
 }
 
 void gencf(int i) {

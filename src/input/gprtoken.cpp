@@ -12,7 +12,7 @@ int tokline;
 long toknr;
 char toktext[40];
 
-static int curline;  // line of the next character to be read
+static int curline; // line of the next character to be read
 
 void tokstart(FILE *) {
     curline = 1;
@@ -35,7 +35,7 @@ tokresult tokread(FILE *f, int *value) {
         return tokeof;
     }
     tokline = curline;
-    const int64_t limit = (int64_t)1 << 31;  // magnitude of the most negative 32-bit value
+    const int64_t limit = (int64_t)1 << 31; // magnitude of the most negative 32-bit value
     size_t len = 0;
     bool negative = false, digits = false, bad = false;
     int64_t magnitude = 0;

@@ -9,10 +9,10 @@
 #include <cstdio>
 
 enum tokresult {
-    tokok,   // a value was read
-    tokeof,  // the file ended before the value
-    tokbad,  // the token is not a decimal integer
-    tokbig,  // the token is a decimal integer that does not fit 32 bits
+    tokok,  // a value was read
+    tokeof, // the file ended before the value
+    tokbad, // the token is not a decimal integer
+    tokbig, // the token is a decimal integer that does not fit 32 bits
 };
 
 // Starts reading a freshly opened file at line 1, value 1.
@@ -20,8 +20,8 @@ void tokstart(FILE *f);
 // Reads the next value into *value (left unchanged unless tokok).
 tokresult tokread(FILE *f, int *value);
 
-extern int tokline;       // line of the last token read (from 1; 1 before any)
-extern long toknr;        // ordinal of the last value read or expected (from 1)
-extern char toktext[40];  // the last token as found, cut to fit (for messages)
+extern int tokline;      // line of the last token read (from 1; 1 before any)
+extern long toknr;       // ordinal of the last value read or expected (from 1)
+extern char toktext[40]; // the last token as found, cut to fit (for messages)
 
 #endif

@@ -39,20 +39,30 @@ static uint32_t maxentry[maxtab][maxlist / 32 + 1];
 // What the value being read stands for; used only to word a rejection.
 enum valuekind { vnract, vnrres, vheadres, vdur, vres, vcount, vsucc, vbound, vrel, vlag };
 
-static valuekind curkind;  // the value being read
-static int curact;         // its activity in file numbering (from 1)
-static int curitem;        // its entry or resource position (from 1)
+static valuekind curkind; // the value being read
+static int curact;        // its activity in file numbering (from 1)
+static int curitem;       // its entry or resource position (from 1)
 
 static void describe(char *buf, size_t size) {
     switch (curkind) {
-    case vnract: std::snprintf(buf, size, "the activity count"); break;
-    case vnrres: std::snprintf(buf, size, "the resource type count"); break;
-    case vheadres: std::snprintf(buf, size, "resource value %d of the header", curitem); break;
-    case vdur: std::snprintf(buf, size, "the duration of activity %d", curact); break;
+    case vnract:
+        std::snprintf(buf, size, "the activity count");
+        break;
+    case vnrres:
+        std::snprintf(buf, size, "the resource type count");
+        break;
+    case vheadres:
+        std::snprintf(buf, size, "resource value %d of the header", curitem);
+        break;
+    case vdur:
+        std::snprintf(buf, size, "the duration of activity %d", curact);
+        break;
     case vres:
         std::snprintf(buf, size, "resource value %d of activity %d", curitem, curact);
         break;
-    case vcount: std::snprintf(buf, size, "the successor count of activity %d", curact); break;
+    case vcount:
+        std::snprintf(buf, size, "the successor count of activity %d", curact);
+        break;
     case vsucc:
         std::snprintf(buf, size, "the successor number of entry %d of activity %d", curitem,
                       curact);
@@ -114,8 +124,7 @@ static int readval(int *value, valuekind kind, int act = 0, int item = 0) {
     describe(what, sizeof what);
     if (r == tokeof) return rejectat("expected %s, found the end of the file", what);
     if (r == tokbad)
-        return rejectat("expected %s, found \"%s\", which is not a decimal integer", what,
-                        toktext);
+        return rejectat("expected %s, found \"%s\", which is not a decimal integer", what, toktext);
     return rejectat("%s is %s, which does not fit 32 bits", what, toktext);
 }
 
@@ -180,10 +189,10 @@ static int firstpass() {
 static bool convert(int i, int s, int bound, int relation, int value, int *from, int *to,
                     int *candidate) {
     if ((bound != 1 && bound != 2) || relation < 1 || relation > 4) return false;
-    int shift = 0;  // how the relation's end points move the lag to start-to-start
+    int shift = 0; // how the relation's end points move the lag to start-to-start
     if (relation == 2 || relation == 4) shift -= dur[s];
     if (relation == 3 || relation == 4) shift += dur[i];
-    int minimal = value + shift;  // |value|, |dur| <= maxmag, so no overflow
+    int minimal = value + shift; // |value|, |dur| <= maxmag, so no overflow
     if (bound == 1) {
         *from = i;
         *to = s;

@@ -13,9 +13,15 @@ void filltables();
 // the 16-bit table msbtab.
 int msb(uint32_t word);
 
-inline void bitadd(uint32_t *row, int a) { row[a >> 5] |= pow2[a & 31]; }
-inline void bitremove(uint32_t *row, int a) { row[a >> 5] &= ~pow2[a & 31]; }
-inline bool bittest(const uint32_t *row, int a) { return (row[a >> 5] & pow2[a & 31]) != 0; }
+inline void bitadd(uint32_t *row, int a) {
+    row[a >> 5] |= pow2[a & 31];
+}
+inline void bitremove(uint32_t *row, int a) {
+    row[a >> 5] &= ~pow2[a & 31];
+}
+inline bool bittest(const uint32_t *row, int a) {
+    return (row[a >> 5] & pow2[a & 31]) != 0;
+}
 
 inline void rowclear(uint32_t *row) {
     for (int w = nrbin - 1; w >= 0; w--) row[w] = 0;
