@@ -11,6 +11,7 @@
 
 constexpr uint32_t lcgmul = 214013u;  // multiplier of the recurrence
 constexpr uint32_t lcginc = 2531011u; // increment of the recurrence
+constexpr uint32_t lcgmask = 0x7fffu; // a draw keeps 15 bits of the shifted state
 constexpr int cfmax = 500;            // largest cash-flow magnitude
 constexpr int pctbase = 100;          // a sign draw is compared with pctneg modulo this
 
