@@ -23,8 +23,11 @@ inline bool bittest(const uint32_t *row, int a) {
     return (row[a >> 5] & pow2[a & 31]) != 0;
 }
 
+// The loops take nrbin into a local first: a store through a row could
+// otherwise alias it, which would keep the compiler from vectorising.
 inline void rowclear(uint32_t *row) {
-    for (int w = nrbin - 1; w >= 0; w--) row[w] = 0;
+    const int words = nrbin;
+    for (int w = words - 1; w >= 0; w--) row[w] = 0;
 }
 
 inline void rowsingle(uint32_t *row, int a) {
@@ -33,8 +36,9 @@ inline void rowsingle(uint32_t *row, int a) {
 }
 
 // Merges row src into row dst, word by word from the highest used word down.
-inline void rowmerge(uint32_t *dst, const uint32_t *src) {
-    for (int w = nrbin - 1; w >= 0; w--) dst[w] |= src[w];
+inline void rowmerge(uint32_t *__restrict dst, const uint32_t *__restrict src) {
+    const int words = nrbin;
+    for (int w = words - 1; w >= 0; w--) dst[w] |= src[w];
 }
 
 // Calls visit(a) for every member a of the row, highest activity first. The

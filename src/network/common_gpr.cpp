@@ -21,6 +21,7 @@ double npv;
 int dur[maxtab];
 int cf[maxtab];
 int64_t st[maxtab];
+double dcf[maxtab];
 
 int lag[maxtab][maxtab];
 int succ[maxtab][maxlist];

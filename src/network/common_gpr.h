@@ -44,6 +44,7 @@ extern double npv;   // net present value returned by the last search pass, mone
 extern int dur[maxtab];    // duration of activity i, time units; i = 0..nract-1
 extern int cf[maxtab];     // cash flow of activity i, money units (-500..500, 0 for dummies)
 extern int64_t st[maxtab]; // start time of activity i, time units; nostart = not reached yet
+extern double dcf[maxtab]; // cf[i] discounted from the completion at st[i], money units
 
 extern int lag[maxtab][maxtab]; // minimal start-to-start lag from i to j, time units; nolag = none
 extern int succ[maxtab][maxlist]; // row i: listed successors of i, 0-based, in file order

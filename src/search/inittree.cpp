@@ -27,6 +27,7 @@
 #include "network/bitrow.h"
 #include "network/common_gpr.h"
 #include "network/earlystarts.h"
+#include "search/recsearch.h"
 
 // Length of the deadline arc end -> 0: minus the deadline, or the file's own
 // relation from the end dummy to activity 0 when that is tighter.
@@ -101,5 +102,6 @@ int inittree() {
     closerow(succ[end], &nrsucc[end], 0, 0);
     closerow(pred[0], &nrpred[0], end, end);
     lag[end][0] = closing;
+    for (int i = 0; i < nract; i++) discount(i);
     return 0;
 }

@@ -13,6 +13,10 @@
 // breaking p->a, so it is gathered into a's set whatever its value. The
 // tolerance negtol keeps rounding noise from moving a set of value zero.
 //
+// A start changes only in the shift step, so each activity's discounted
+// cash flow is kept in dcf and recomputed only for the members of a moved
+// set, not for every activity of every pass.
+//
 // The orders are fixed, because the number of passes is reported: the
 // successor walk and the predecessor walk take their rows in list order; the
 // shift step visits the members of the set from the highest index down and
@@ -30,6 +34,10 @@
 
 #include "network/bitrow.h"
 #include "network/common_gpr.h"
+
+void discount(int a) {
+    dcf[a] = cf[a] * std::exp(-interest * (double)(st[a] + dur[a]));
+}
 
 void shiftset(int a, int j, const uint32_t *set) {
     bitremove(treesucc[a], j);
@@ -49,13 +57,34 @@ void shiftset(int a, int j, const uint32_t *set) {
         }
     });
     if (bestfrom >= 0) bitadd(treesucc[bestfrom], bestto);
-    rowforeach(set, [](int i) { st[i] += bestshift; });
+    rowforeach(set, [](int i) {
+        st[i] += bestshift;
+        discount(i);
+    });
+}
+
+// Words of levelset[d] outside lowword[d]..highword[d] are zero, so a
+// child's set is merged over its own range of words only: a leaf merges one
+// word instead of nrbin. The rows keep exactly the gathered sets.
+static int lowword[maxtab + 1];
+static int highword[maxtab + 1];
+
+// Merges the set of the call that just returned at depth level+1 into the
+// set at depth level.
+static void gather() {
+    uint32_t *dst = levelset[level];
+    const uint32_t *src = levelset[level + 1];
+    const int low = lowword[level + 1], high = highword[level + 1];
+    for (int w = high; w >= low; w--) dst[w] |= src[w];
+    if (low < lowword[level]) lowword[level] = low;
+    if (high > highword[level]) highword[level] = high;
 }
 
 double recsearch(int a) {
     level++;
     rowsingle(levelset[level], a);
-    double value = cf[a] * std::exp(-interest * (double)(st[a] + dur[a]));
+    lowword[level] = highword[level] = a >> 5;
+    double value = dcf[a];
     bitadd(visited, a);
 
     for (int q = 0; q < nrsucc[a]; q++) {
@@ -70,7 +99,7 @@ double recsearch(int a) {
         }
         value += v;
         level--;
-        rowmerge(levelset[level], levelset[level + 1]);
+        gather();
     }
 
     for (int q = 0; q < nrpred[a]; q++) {
@@ -80,7 +109,7 @@ double recsearch(int a) {
         if (v == restartsig) return restartsig;
         value += v;
         level--;
-        rowmerge(levelset[level], levelset[level + 1]);
+        gather();
     }
     return value;
 }

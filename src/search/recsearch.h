@@ -8,6 +8,10 @@
 
 double recsearch(int a);
 
+// Sets dcf[a], the cash flow of a discounted continuously from its
+// completion: cf[a] * exp(-interest * (st[a] + dur[a])).
+void discount(int a);
+
 // Moves the set S gathered below the tree arc a->j later by the smallest
 // slack of the arcs that leave it, and makes the arc with that slack a tree
 // arc in place of a->j.

@@ -4,204 +4,117 @@
 #include <sstream>
 #include <vector>
 
-uint64_t testrng::next() {
-    state += 0x9e3779b97f4a7c15ull;
-    uint64_t z = state;
-    z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ull;
-    z = (z ^ (z >> 27)) * 0x94d049bb133111ebull;
-    return z ^ (z >> 31);
-}
-
-namespace {
-
-struct gpentry {
-    int named, bound, relation;
-    long long value;
-};
-
-class builder {
-  public:
-    builder(uint64_t seed, const instanceshape &shape) : rng(seed), shape(shape) {}
-    std::string build();
-
-  private:
-    testrng rng;
-    instanceshape shape;
-    int n = 0, end = 0;
-    std::vector<int> dur;
-    std::vector<long long> t; // the witness schedule
-    std::vector<std::vector<gpentry>> rec;
-    int planted = -1; // the activity of a planted defect, left out of random relations
-
+std::string randominstance(uint64_t seed, plantkind plant, int maxact, int maxlagpct) {
+    struct gpentry {
+        int named, bound, relation;
+        long long value;
+    };
+    testrng rng(seed);
+    const int n = rng.range(5, maxact), end = n - 1;
+    std::vector<long long> dur(n, 0), t(n, 0); // t: the witness schedule
+    std::vector<std::vector<gpentry>> rec(n);
     // Start-to-start form of a relation from i to s: start(s) vs start(i) + value + shift.
-    long long shift(int i, int s, int relation) const {
-        long long d = 0;
-        if (relation == 3 || relation == 4) d += dur[i];
-        if (relation == 2 || relation == 4) d -= dur[s];
-        return d;
-    }
-    // A minimal lag from i to s that the witness meets, binding or with a little room.
-    void addminimal(int i, int s) {
+    auto shift = [&](int i, int s, int relation) {
+        return (relation >= 3 ? dur[i] : 0) - (relation % 2 == 0 ? dur[s] : 0);
+    };
+    // A lag from i to s that the witness meets with the given room (minimal
+    // lags: room <= 0, binding at 0; maximal lags: room >= 0 unless planted).
+    auto add = [&](int i, int s, int bound, long long room) {
         int relation = rng.range(1, 4);
-        long long room = rng.chance(50) ? 0 : rng.range(1, 5);
-        rec[i].push_back({s, 1, relation, t[s] - t[i] - shift(i, s, relation) - room});
-    }
-    void addmaximal(int i, int s, bool tight) {
-        int relation = rng.range(1, 4);
-        long long room = tight ? -rng.range(1, 5) : rng.chance(40) ? 0 : rng.range(1, 10);
-        rec[i].push_back({s, 2, relation, t[s] - t[i] - shift(i, s, relation) + room});
-    }
-    bool reachesforward(int i) const {
-        for (const gpentry &e : rec[i])
-            if (e.bound == 1 && e.relation >= 1 && e.relation <= 4 && e.named > i) return true;
-        return false;
-    }
-    void predecessors(int j);
-};
+        rec[i].push_back({s, bound, relation, t[s] - t[i] - shift(i, s, relation) + room});
+    };
 
-void builder::predecessors(int j) {
-    if (j == planted) {
-        switch (shape.plant) {
-        case plantorphan:
-            t[j] = 0;
-            return;
-        case plantdeep: {
-            int a = rng.range(1, j - 1);
-            rec[a].push_back({j, 1, 1, -(t[a] + 1000 + rng.range(0, 200))});
-            t[j] = 0;
-            return;
-        }
-        case plantnormcycle: {
-            int k = rng.range(2, 6);
-            rec[0].push_back({j, 1, 1, -k});
-            rec[0].push_back({j, 2, 1, -rng.range(1, k - 1)});
-            t[j] = 0;
-            return;
-        }
-        default:
-            break;
-        }
-    }
-    if (j == planted && shape.plant == plantwide) {
-        int a = rng.range(1, j - 1);
-        rec[a].push_back({j, 1, 1, -(t[a] + 1000 + rng.range(0, 200))});
-    }
-    int count = rng.chance(30) ? 2 : 1;
-    long long start = 0;
-    for (int c = 0; c < count; c++) {
-        int p = rng.chance(35) ? 0 : rng.range(0, j - 1);
-        int relation = rng.range(1, 4);
-        int value = rng.chance(30) ? 0 : rng.range(-3, 10);
-        start = std::max(start, t[p] + value + shift(p, j, relation));
-        rec[p].push_back({j, 1, relation, value});
-    }
-    t[j] = start + (rng.chance(50) ? 0 : rng.range(1, 5));
-}
-
-std::string builder::build() {
-    n = rng.range(shape.minact, shape.maxact);
-    end = n - 1;
-    dur.assign(n, 0);
-    t.assign(n, 0);
-    rec.assign(n, {});
     for (int i = 1; i < end; i++) dur[i] = rng.chance(25) ? 0 : rng.range(1, 10);
     if (rng.chance(5)) dur[0] = rng.range(1, 4);
     if (rng.chance(5)) dur[end] = rng.range(1, 4);
-    if (shape.plant == plantorphan || shape.plant == plantnormcycle)
-        planted = rng.range(1, end - 1);
-    if (shape.plant == plantdeep || shape.plant == plantwide) planted = rng.range(2, end - 1);
+    // The activity of a planted defect, left out of the random relations.
+    const bool single = plant == plantorphan || plant == plantnormcycle || plant == plantwide;
+    const int planted = single ? rng.range(2, end - 1) : -1;
 
-    for (int j = 1; j < end; j++) predecessors(j);
+    for (int j = 1; j < end; j++) {
+        if (j == planted && plant != plantwide) {
+            if (plant == plantnormcycle) { // at least k before 0, at most m < k before it
+                int k = rng.range(2, 6);
+                rec[0].push_back({j, 1, 1, -k});
+                rec[0].push_back({j, 2, 1, -rng.range(1, k - 1)});
+            }
+            continue; // witness start 0
+        }
+        if (j == planted) {
+            int a = rng.range(1, j - 1);
+            rec[a].push_back({j, 1, 1, -(t[a] + 1000 + rng.range(0, 200))});
+        }
+        for (int c = rng.chance(30) ? 2 : 1; c > 0; c--) {
+            int p = rng.chance(35) ? 0 : rng.range(0, j - 1), relation = rng.range(1, 4);
+            int value = rng.chance(30) ? 0 : rng.range(-3, 10);
+            t[j] = std::max(t[j], t[p] + value + shift(p, j, relation));
+            rec[p].push_back({j, 1, relation, value});
+        }
+        t[j] += rng.chance(50) ? 0 : rng.range(1, 5);
+    }
 
     // Every activity reaches the end dummy: one that has no minimal lag to a
-    // later activity gets one, to the end dummy or to a later activity, which
-    // reaches it already.
-    std::vector<int> intoend;
+    // later activity gets one, to a later activity, which reaches it already,
+    // or to the end dummy. Those into the end dummy are mostly at least the
+    // duration of the source, so that raising the lags into the end dummy to
+    // the durations changes nothing; sometimes shorter.
+    for (int i = 0; i < end; i++) t[end] = std::max(t[end], t[i] + dur[i]);
     for (int j = end - 1; j >= 1; j--) {
-        if (reachesforward(j)) continue;
+        bool forward = false;
+        for (const gpentry &e : rec[j]) forward = forward || (e.bound == 1 && e.named > j);
+        if (forward) continue;
         int k = j == end - 1 || rng.chance(60) ? end : rng.range(j + 1, end - 1);
-        if (k == end || k == planted)
-            intoend.push_back(j);
-        else
-            addminimal(j, k);
-    }
-    // Relations into the end dummy: mostly at least the duration of the
-    // source, so that raising the lags into the end dummy to the durations
-    // changes nothing; sometimes shorter.
-    long long finish = 0;
-    for (int i = 0; i < end; i++) finish = std::max(finish, t[i] + dur[i]);
-    for (int i : intoend) {
+        if (k != end && k != planted) {
+            add(j, k, 1, rng.chance(50) ? 0 : -rng.range(1, 5));
+            continue;
+        }
         int relation = rng.chance(80) ? rng.range(3, 4) : rng.range(1, 2);
-        int value = rng.chance(80) ? rng.range(0, 3) : rng.range(0, 5);
-        rec[i].push_back({end, 1, relation, value});
-        finish = std::max(finish, t[i] + value + shift(i, end, relation));
+        int value = rng.range(0, rng.chance(80) ? 3 : 5);
+        rec[j].push_back({end, 1, relation, value});
+        t[end] = std::max(t[end], t[j] + value + shift(j, end, relation));
     }
-    t[end] = finish + (rng.chance(50) ? 0 : rng.range(1, 5));
+    t[end] += rng.chance(50) ? 0 : rng.range(1, 5);
 
     // Further minimal lags, maximal lags (from an activity to a later one),
-    // entries of other types, and duplicates.
-    auto free = [this](int a) { return a != planted; };
-    int extra = rng.below(n / 3 + 1);
-    for (int c = 0; c < extra; c++) {
+    // entries of other types, a duplicate.
+    for (int c = rng.below(n / 3 + 1); c > 0; c--) {
         int i = rng.range(0, end - 1), k = rng.range(i + 1, end);
-        if (free(i) && free(k)) addminimal(i, k);
+        if (i != planted && k != planted) add(i, k, 1, rng.chance(50) ? 0 : -rng.range(1, 5));
     }
-    int tight = shape.plant == planttightmax ? rng.range(0, end - 1) : -1;
+    int tight = plant == planttightmax ? rng.range(0, end - 1) : -1;
     for (int i = 0; i < end; i++) {
-        if (i != tight && !rng.chance(shape.maxlagpct)) continue;
+        if (i != tight && !rng.chance(maxlagpct)) continue;
         int s = rng.range(i + 1, end);
-        if (free(i) && free(s)) addmaximal(i, s, i == tight);
+        int room = i == tight ? -rng.range(1, 5) : rng.chance(40) ? 0 : rng.range(1, 10);
+        if (i != planted && s != planted) add(i, s, 2, room);
     }
+    static const int oddtype[] = {0, 5, -1, 9}; // outside 1..2 and 1..4
     for (int i = 0; i < n; i++) {
-        if (!rng.chance(shape.oddpct)) continue;
-        int s = rng.range(0, end);
-        if (!free(s)) continue;
-        static const int oddbound[] = {0, 3, -1, 7}, oddrelation[] = {0, 5, -2, 9};
-        if (rng.chance(50))
-            rec[i].push_back({s, oddbound[rng.below(4)], rng.range(1, 4), rng.range(-5, 20)});
-        else
-            rec[i].push_back({s, rng.range(1, 2), oddrelation[rng.below(4)], rng.range(-5, 20)});
+        int s = rng.range(0, end), odd = oddtype[rng.below(4)], half = rng.below(2);
+        if (rng.chance(5) && s != planted)
+            rec[i].push_back(
+                {s, half ? odd : rng.range(1, 2), half ? rng.range(1, 4) : odd, rng.range(-5, 20)});
     }
-    if (rng.chance(3)) {
-        int i = rng.range(0, end);
-        rec[i].push_back({i, 1, 1, -rng.range(0, 5)}); // a harmless relation to itself
+    int dup = rng.range(0, end - 1);
+    if (rng.chance(15) && !rec[dup].empty()) { // weaker or equal
+        gpentry e = rec[dup][rng.below((int)rec[dup].size())];
+        e.value += e.bound == 1 ? -rng.range(0, 3) : e.bound == 2 ? rng.range(0, 3) : 0;
+        rec[dup].push_back(e);
     }
-    if (rng.chance(15)) {
-        int i = rng.range(0, end - 1);
-        if (!rec[i].empty()) {
-            gpentry e = rec[i][rng.below((int)rec[i].size())];
-            if (e.bound == 1) e.value -= rng.range(0, 3); // weaker or equal
-            if (e.bound == 2) e.value += rng.range(0, 3);
-            rec[i].push_back(e);
-        }
-    }
-    if (shape.plant == plantloadcycle) {
-        int i = rng.range(0, end - 2), k = rng.range(i + 1, end - 1);
-        int a = rng.range(0, 5);
+    if (plant == plantloadcycle) {
+        int i = rng.range(0, end - 2), k = rng.range(i + 1, end - 1), a = rng.range(0, 5);
         rec[i].push_back({k, 1, 1, a});
         rec[k].push_back({i, 1, 1, 1 - a + rng.range(0, 3)});
     }
 
     std::ostringstream out;
-    int nrres = rng.range(0, 2);
-    out << n << ' ' << nrres;
-    for (int r = 0; r < nrres; r++) out << ' ' << rng.range(1, 10);
-    out << '\n';
+    out << n << " 0";
     for (int i = 0; i < n; i++) {
         std::vector<gpentry> &row = rec[i];
         for (int k = (int)row.size() - 1; k > 0; k--) std::swap(row[k], row[rng.below(k + 1)]);
-        out << dur[i];
-        for (int r = 0; r < nrres; r++) out << ' ' << rng.range(0, 5);
-        out << "  " << row.size();
+        out << '\n' << dur[i] << "  " << row.size();
         for (const gpentry &e : row)
             out << "  " << e.named + 1 << ' ' << e.bound << ' ' << e.relation << ' ' << e.value;
-        out << '\n';
     }
-    return out.str();
-}
-
-} // namespace
-
-std::string randominstance(uint64_t seed, const instanceshape &shape) {
-    return builder(seed, shape).build();
+    return out.str() + '\n';
 }

@@ -20,7 +20,12 @@
 class testrng {
   public:
     explicit testrng(uint64_t seed) : state(seed) {}
-    uint64_t next();
+    uint64_t next() {
+        uint64_t z = state += 0x9e3779b97f4a7c15ull;
+        z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ull;
+        z = (z ^ (z >> 27)) * 0x94d049bb133111ebull;
+        return z ^ (z >> 31);
+    }
     int below(int n) { return n <= 1 ? 0 : (int)(next() % (uint64_t)n); } // 0..n-1
     int range(int lo, int hi) { return lo + below(hi - lo + 1); }         // lo..hi
     bool chance(int percent) { return below(100) < percent; }
@@ -36,7 +41,6 @@ enum plantkind {
     plantnormcycle, // a cycle that becomes positive only when the lags from the start
                     // dummy are raised to 0 (a negative minimal and maximal lag from it)
     plantorphan,    // an activity that no relation reaches
-    plantdeep,      // an activity reached only over a lag far below -999
     planttightmax,  // a maximal lag tighter than the witness allows (may or may not close
                     // a positive cycle)
     plantwide,      // a lag far below -999 into a connected activity; its source often has
@@ -44,14 +48,8 @@ enum plantkind {
                     // after its earliest start
 };
 
-struct instanceshape {
-    int minact = 5, maxact = 60; // activity count range, both dummies included (>= 4)
-    int maxlagpct = 30;          // percent of activities that get a maximal lag
-    int oddpct = 5;              // percent of activities with an entry of another type
-    plantkind plant = plantnone;
-};
-
-// The .gpr text of a random instance.
-std::string randominstance(uint64_t seed, const instanceshape &shape);
+// The .gpr text of a random instance of 5 to maxact activities (both dummies
+// included) in which maxlagpct percent of the activities get a maximal lag.
+std::string randominstance(uint64_t seed, plantkind plant, int maxact, int maxlagpct);
 
 #endif
