@@ -1,14 +1,17 @@
 # The two commands of the README:
 #   make demo  - build (Release) and run maxnpv on the bundled examples
 #   make test  - build (Debug, AddressSanitizer + UBSan) and run every test
-# Other targets: make build, make bench, make format, make clean.
+# Other targets: make build, make bench, make fuzz, make format, make clean.
 
 RELEASE_DIR := build
 TEST_DIR    := build/asan
 DEMO_DIR    := build/demo
 JOBS        ?= 2
+FUZZ_DIR    := build/fuzz
+FUZZ_TIME   ?= 60
+FUZZ_CXX    ?= $(shell command -v clang++-14 || command -v clang++)
 
-.PHONY: demo test build bench format clean prereq prereq-test
+.PHONY: demo test build bench fuzz format clean prereq prereq-test
 
 prereq:
 	@command -v g++ >/dev/null 2>&1 || { echo "make: g++ is missing; install it with: apt-get install g++"; exit 1; }
@@ -36,6 +39,19 @@ test: prereq-test
 	@cmake -S . -B $(TEST_DIR) -DCMAKE_BUILD_TYPE=Debug -DMAXNPV_SANITIZE=ON -DMAXNPV_TESTS=ON >/dev/null
 	@cmake --build $(TEST_DIR) -j $(JOBS)
 	@cd $(TEST_DIR) && ctest --output-on-failure -j $(JOBS)
+
+# The benchmark (not part of make test): generated sets of 100 to 1000
+# activities, maxnpv against GLPK (gprlp), one table; files in build/bench/.
+bench: build
+	@bash bench/run.sh $(RELEASE_DIR)
+
+# The libFuzzer target (clang, AddressSanitizer + UBSan) for FUZZ_TIME seconds
+# from a seed corpus; fails on any crash, hang or sanitizer report.
+fuzz: prereq
+	@test -n "$(FUZZ_CXX)" || { echo "make: clang++ is missing; install it with: apt-get install clang-14 libclang-rt-14-dev"; exit 1; }
+	@CXX=$(FUZZ_CXX) cmake -S . -B $(FUZZ_DIR) -DMAXNPV_FUZZ=ON -DMAXNPV_TESTS=OFF -DCMAKE_BUILD_TYPE=Debug >/dev/null
+	@cmake --build $(FUZZ_DIR) -j $(JOBS) --target gprfuzz sch2gpr
+	@fuzz/runfuzz.sh $(FUZZ_DIR) $(FUZZ_TIME) -dict=$(CURDIR)/fuzz/gpr.dict
 
 format:
 	@clang-format -i $$(git ls-files '*.cpp' '*.h')

@@ -205,11 +205,13 @@ static bool convert(int i, int s, int bound, int relation, int value, int *from,
     return true;
 }
 
+// Resets the whole matrix, whatever the instance's size: nolag everywhere,
+// 0 on the diagonal of rows 0..maxact-1. One row is filled and copied to the
+// others, which costs a block copy per row instead of a store per cell.
 static void resetlags() {
-    for (int i = 0; i < maxtab; i++) {
-        std::fill(lag[i], lag[i] + maxtab, nolag);
-        if (i < maxact) lag[i][i] = 0;
-    }
+    std::fill(lag[0], lag[0] + maxtab, nolag);
+    for (int i = 1; i < maxtab; i++) std::memcpy(lag[i], lag[0], sizeof lag[0]);
+    for (int i = 0; i < maxact; i++) lag[i][i] = 0;
 }
 
 // Second pass: lists and lags. The values were checked by the first pass;
