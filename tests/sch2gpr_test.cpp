@@ -7,112 +7,69 @@
 #include <cstdlib>
 #include <string>
 #include <sys/wait.h>
+#include <tuple>
 #include <vector>
 
-#include "input/loadinstance.h"
 #include "network/common_gpr.h"
-#include "search/solvecycle.h"
 #include "support/testsupport.h"
 
-namespace {
+static const std::string schdir = std::string(MAXNPV_TESTDATA) + "/sch/";
 
-const std::string schdir = std::string(MAXNPV_TESTDATA) + "/sch/";
-
-// Runs sch2gpr with the given argument text (shell syntax) in the working
-// directory, its standard error into "err.txt". Returns the exit status.
-int runtool(const std::string &args) {
-    std::string command = std::string("'") + SCH2GPR_BINARY + "' " + args + " 2>err.txt";
-    int status = std::system(command.c_str());
+// Runs sch2gpr in the working directory with the given arguments (shell
+// syntax), its standard error into err.txt. Returns the exit status.
+static int runtool(const std::string &args) {
+    int status = std::system(("'" + std::string(SCH2GPR_BINARY) + "' 2>err.txt " + args).c_str());
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-std::string quoted(const std::string &path) {
-    return "'" + path + "'";
-}
-
-} // namespace
-
-TEST(sch2gpr, convertshandwritteninstancesthatthesolverloads) {
-    struct sample {
-        const char *name;
-        std::vector<int64_t> earliest; // worked out by hand from the .sch lags
-    };
+TEST(sch2gpr, convertsvalidinstancesandrejectsmalformedfilesandwrongusage) {
     // example: a maximal lag of 5 from 1 to 3 (written as [-5] on 3 -> 1)
     // pulls activity 1 from 0 to 6 - 5 = 1; tabs, blank lines between the
     // sections, two resources. nores: no resources and no capacity line,
-    // CR LF line ends.
-    const sample samples[] = {{"example", {0, 1, 0, 6, 5, 10}}, {"nores", {0, 0, 7}}};
-    for (const sample &s : samples) {
-        SCOPED_TRACE(s.name);
+    // CR LF line ends. Each is converted from file to file and from standard
+    // input to standard output. The solver loads the result with the
+    // parameters at zero.
+    const std::tuple<const char *, std::vector<int64_t>> samples[] = {
+        {"example", {0, 1, 0, 6, 5, 10}}, {"nores", {0, 0, 7}}};
+    for (const auto &[name, earliest] : samples) {
         scratchdir dir;
-        std::string in = quoted(schdir + s.name + ".sch");
-        std::string expected = readfile(schdir + s.name + ".gpr");
-        ASSERT_FALSE(expected.empty());
-
-        ASSERT_EQ(runtool(in + " out.gpr"), 0) << readfile("err.txt");
-        EXPECT_EQ(readfile("out.gpr"), expected);
-        EXPECT_EQ(readfile("err.txt"), "");
-        // The same through standard input and standard output.
-        ASSERT_EQ(runtool("- - <" + in + " >piped.gpr"), 0) << readfile("err.txt");
-        EXPECT_EQ(readfile("piped.gpr"), expected);
-
-        setparams(50, 0, 0.01);
-        ASSERT_EQ(loadtext(readfile("out.gpr")), 1);
-        ASSERT_EQ(nract, (int)s.earliest.size());
-        for (int i = 0; i < nract; i++) EXPECT_EQ(st[i], s.earliest[i]) << "activity " << i;
-        EXPECT_EQ(deadline, s.earliest.back());
-        EXPECT_EQ(loadandsolve(readfile("out.gpr")), 0);
+        std::string in = "'" + schdir + name + ".sch'", expected = readfile(schdir + name + ".gpr");
+        EXPECT_EQ(runtool(in + " out.gpr") + runtool("- - <" + in + " >piped.gpr"), 0) << name;
+        EXPECT_EQ(readfile("out.gpr") + "|" + readfile("piped.gpr"), expected + "|" + expected);
+        EXPECT_EQ(loadtext(readfile("out.gpr")), 1) << name;
+        EXPECT_EQ(std::vector<int64_t>(st, st + nract), earliest) << name;
     }
-}
 
-TEST(sch2gpr, rejectsmalformedfilesatthelineofthedefect) {
-    struct badfile {
-        const char *name; // tests/sch/bad/<name>.sch
-        int line;
-        const char *words; // part of the reason
+    const auto bad = [](std::string n) { return "'" + schdir + "bad/" + n + ".sch' out.gpr"; };
+    // Arguments, exit status, part of standard error: for a malformed file
+    // in tests/sch/bad, the line of the defect and the start of the reason.
+    const std::tuple<std::string, int, std::string> cases[] = {
+        {"--help >&2", 0, "usage: sch2gpr IN.sch OUT.gpr"},
+        {"", 2, "usage: sch2gpr IN.sch OUT.gpr"},
+        {"missing.sch out.gpr", 1, "cannot open missing.sch"},
+        {"'" + schdir + "example.sch' nofolder/out.gpr", 1, "cannot open nofolder/out.gpr"},
+        {bad("header-values"), 1, "line 1: the header has 3 values"},
+        {bad("too-many-activities"), 1, "line 1: the number of real activities is 999"},
+        {bad("nonrenewable-resources"), 1, "line 1: the header names 1 non-renewable"},
+        {bad("activity-order"), 1, "line 3: the activity number is 2, expected 1"},
+        {bad("multi-mode"), 1, "line 3: the mode count is 2"},
+        {bad("successor-range"), 1, "line 3: successor 1 is 4, expected 0 to 3"},
+        {bad("self-successor"), 1, "line 3: successor 1 is the activity itself"},
+        {bad("lag-too-large"), 1, "line 3: the lag of successor 1 is 1000001"},
+        {bad("duplicate-successor"), 1, "line 4: successor 2 (activity 3) is listed twice"},
+        {bad("lag-count"), 1, "line 4: the relation line of activity 2 has 6 values"},
+        {bad("lag-without-brackets"), 1, "line 4: the lag of successor 1 is \"4\", expected"},
+        {bad("non-integer"), 1, "line 7: the duration is \"2.5\", not a 32-bit integer"},
+        {bad("demand-count"), 1, "line 7: the duration line of activity 1 has 3 values"},
+        {bad("integer-overflow"), 1, "line 8: demand 1 is \"2147483648\""},
+        {bad("negative-duration"), 1, "line 10: the duration is -4"}, // two blank lines before
+        {bad("capacity-missing"), 1, "line 10: the file ends here, expected the capacity line"},
+        {bad("capacity-count"), 1, "line 10: the capacity line has 2 values, expected 1"},
+        {bad("trailing-text"), 1, "line 11: unexpected text after the capacity line"},
     };
-    const badfile cases[] = {
-        {"header-values", 1, "header has 3 values"},
-        {"too-many-activities", 1, "999, expected 0 to 998"},
-        {"nonrenewable-resources", 1, "non-renewable"},
-        {"truncated-relations", 4, "ends here, expected the relation line of activity 2"},
-        {"activity-order", 3, "activity number is 2, expected 1"},
-        {"multi-mode", 3, "mode count is 2"},
-        {"successor-range", 3, "successor 1 is 4, expected 0 to 3"},
-        {"self-successor", 3, "the activity itself"},
-        {"lag-too-large", 3, "1000001"},
-        {"duplicate-successor", 4, "listed twice"},
-        {"lag-count", 4, "6 values, expected 7"},
-        {"lag-without-brackets", 4, "in brackets"},
-        {"duration-too-large", 7, "duration is 1000001"},
-        {"non-integer", 7, "\"2.5\""},
-        {"demand-count", 7, "3 values, expected 4"},
-        {"integer-overflow", 8, "\"2147483648\""},
-        {"negative-duration", 10, "duration is -4"}, // two blank lines before it
-        {"capacity-missing", 10, "ends here, expected the capacity line"},
-        {"capacity-count", 10, "2 values, expected 1"},
-        {"trailing-text", 11, "after the capacity line"},
-    };
-    for (const badfile &c : cases) {
-        SCOPED_TRACE(c.name);
-        scratchdir dir;
-        EXPECT_EQ(runtool(quoted(schdir + "bad/" + c.name + ".sch") + " out.gpr"), 1);
-        std::string err = readfile("err.txt");
-        EXPECT_NE(err.find(": line " + std::to_string(c.line) + ": "), std::string::npos) << err;
-        EXPECT_NE(err.find(c.words), std::string::npos) << err;
-        EXPECT_FALSE(fileexists("out.gpr"));
-    }
-}
-
-TEST(sch2gpr, commandline) {
     scratchdir dir;
-    EXPECT_EQ(runtool("--help >help.txt"), 0);
-    EXPECT_NE(readfile("help.txt").find("usage: sch2gpr IN.sch OUT.gpr"), std::string::npos);
-    EXPECT_EQ(runtool(""), 2);
-    EXPECT_NE(readfile("err.txt").find("usage:"), std::string::npos);
-    EXPECT_EQ(runtool("a b c"), 2);
-    EXPECT_EQ(runtool("missing.sch out.gpr"), 1);
-    EXPECT_NE(readfile("err.txt").find("cannot open missing.sch"), std::string::npos);
-    EXPECT_EQ(runtool(quoted(schdir + "example.sch") + " nofolder/out.gpr"), 1);
-    EXPECT_NE(readfile("err.txt").find("cannot open nofolder/out.gpr"), std::string::npos);
+    for (const auto &[args, status, part] : cases) {
+        EXPECT_TRUE(runtool(args) == status && !fileexists("out.gpr")) << args;
+        EXPECT_NE(readfile("err.txt").find(part), std::string::npos) << readfile("err.txt");
+    }
 }
