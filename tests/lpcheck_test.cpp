@@ -47,7 +47,7 @@ TEST(LpCrossCheck, SolverMatchesTheLpOnRandomInstances) {
     const plantkind plants[] = {plantloadcycle, plantnormcycle, plantorphan, planttightmax,
                                 plantwide};
     int checked[lpfailed + 1] = {}, reported = 0;
-    testrng rng(20260611);
+    testrng rng{20260611};
     for (int k = 0; k < count; k++) {
         plantkind plant = k % 5 ? plantnone : plants[k / 5 % 5]; // one in five planted
         int maxact = rng.chance(20) ? 10 : 60, maxlagpct = rng.chance(20) ? 70 : 30;

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdio>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -25,23 +26,15 @@ using arclist = std::vector<std::pair<int, int>>;
 using intlist = std::vector<int>;
 using startlist = std::vector<int64_t>;
 
-intlist members(const uint32_t *row) {
-    intlist found;
-    for (int a = 0; a < nract; a++)
-        if (bittest(row, a)) found.push_back(a);
-    return found;
-}
+const auto starts = [] { return startlist(st, st + nract); };
 
 // Every arc of the current spanning tree, ordered by from- then to-activity.
 arclist treearcs() {
     arclist arcs;
     for (int i = 0; i < nract; i++)
-        for (int j : members(treesucc[i])) arcs.push_back({i, j});
+        for (int j = 0; j < nract; j++)
+            if (bittest(treesucc[i], j)) arcs.push_back({i, j});
     return arcs;
-}
-
-startlist starts() {
-    return startlist(st, st + nract);
 }
 
 // One search pass as the solve cycle runs it.
@@ -62,13 +55,12 @@ void prepare(const std::string &text, const intlist &flows, int slack, double ra
 
 // Writes a network straight into the store: n activities, the listed arcs
 // {from, to, lag} (successor and predecessor rows in the order given), the
-// start times, tree arcs and cash flows; durations 0, interest 0.01.
+// start times, tree arcs and cash flows; durations 0.
 void setnet(int n, const std::vector<std::array<int, 3>> &arcs, const startlist &times,
             const arclist &tree, const intlist &flows) {
     filltables();
     nract = n;
     resetsolve();
-    interest = 0.01;
     for (int i = 0; i < n; i++) {
         nrsucc[i] = nrpred[i] = dur[i] = 0;
         cf[i] = flows[i];
@@ -92,84 +84,65 @@ TEST(solvetest, workedexample) {
     scratchdir dir;
     std::string text = readfile(std::string(MAXNPV_EXAMPLES) + "/D1.gpr");
     prepare(text, {}, 10, 0.01);
-    // Cash flows 0, -239, 356, 366, 0.
-    // Lags 0->1, 0->2, 0->3 = 0, 1->4 = 3, 2->3 = 1, 3->4 = 4: starts 0,0,0,1,5,
-    // deadline 5+10 = 15.
+    // Cash flows 0, -239, 356, 366, 0. Lags 0->1, 0->2, 0->3 = 0, 1->4 = 3,
+    // 2->3 = 1, 3->4 = 4: starts 0,0,0,1,5, deadline 5+10 = 15; 1->4 has
+    // slack 2, every other arc is binding.
     ASSERT_EQ(inittree(), 0);
     EXPECT_EQ(starts(), (startlist{0, 0, 0, 1, 5}));
-    // 1->4 has slack 2, every other arc is binding.
     EXPECT_EQ(treearcs(), (arclist{{0, 1}, {0, 2}, {2, 3}, {3, 4}}));
 
     // Pass 1: {1} hangs below 0->1 with -239 e^-0.03; its only leaving arc
     // 1->4 has slack 5-3-0 = 2, so 1 starts at 2 and 1->4 joins the tree.
     EXPECT_EQ(runpass(), restartsig);
-    EXPECT_EQ(members(levelset[level]), intlist{1});
-    EXPECT_EQ(starts(), (startlist{0, 2, 0, 1, 5}));
     EXPECT_EQ(treearcs(), (arclist{{0, 2}, {1, 4}, {2, 3}, {3, 4}}));
 
     // Pass 2: 0->2->3->4, and 4 gathers 1 through its predecessor walk. The
     // set {1,4} below 3->4 is worth -239 e^-0.05 < 0; its leaving arc is the
-    // deadline arc 4->0 with slack 0+15-5 = 10: starts 12 and 15.
-    EXPECT_EQ(runpass(), restartsig);
-    EXPECT_EQ(members(levelset[level]), (intlist{1, 4}));
-    EXPECT_EQ(starts(), (startlist{0, 12, 0, 1, 15}));
-    EXPECT_EQ(treearcs(), (arclist{{0, 2}, {1, 4}, {2, 3}, {4, 0}}));
-
-    // Pass 3: 0->2->3, then 0's predecessor walk reaches 4 and 4's reaches 1,
-    // gathered although negative. Nothing moves. The solve cycle: 3 passes.
-    const double want = 356 * std::exp(-0.02) + 366 * std::exp(-0.05) - 239 * std::exp(-0.15);
-    EXPECT_NEAR(runpass(), want, 1e-9);
-    EXPECT_EQ(members(levelset[1]), (intlist{0, 1, 2, 3, 4}));
+    // deadline arc 4->0 with slack 0+15-5 = 10: starts 12 and 15. Pass 3
+    // moves nothing: 356 e^-0.02 + 366 e^-0.05 - 239 e^-0.15.
     prepare(text, {}, 10, 0.01);
     ASSERT_EQ(solveinstance(), 0);
     EXPECT_EQ(nrits, 3);
     EXPECT_NEAR(npv, 491.39149, 5e-6);
     EXPECT_EQ(starts(), (startlist{0, 12, 0, 1, 15}));
+    EXPECT_EQ(treearcs(), (arclist{{0, 2}, {1, 4}, {2, 3}, {4, 0}}));
 }
 
 TEST(treetest, joinorder) {
     scratchdir dir;
-    struct {
-        const char *text;
-        startlist starts;
-        arclist tree;
-    } cases[] = {
+    const std::pair<const char *, arclist> cases[] = {
         // Binding arcs 1->3 and 2->3 (both lag 2): 1 and 2 join from 0, and
         // 1's arcs are examined first, so the tree arc into 3 comes from 1.
         {"5 0\n0 2 2 1 1 0 3 1 1 0\n2 1 4 1 3 0\n2 1 4 1 3 0\n1 1 5 1 3 0\n0 0\n",
-         {0, 0, 0, 2, 3},
          {{0, 1}, {0, 2}, {1, 3}, {3, 4}}},
         // Only arcs 0->3, 3->1 (1), 1->2 (2), 2->4 (3): starts 0, 1, 3, 0, 6.
         // Pass 1 joins 3 and then 1; pass 2 joins 2 and then 4.
         {"5 0\n0 1 4 1 1 0\n2 1 3 1 3 0\n3 1 5 1 3 0\n1 1 2 1 3 0\n0 0\n",
-         {0, 1, 3, 0, 6},
          {{0, 3}, {1, 2}, {2, 4}, {3, 1}}},
-        // Binding arcs 1->4 (2) and 2->4 (3) with 1 reached only through 3:
-        // when the pass examines 1 it is not yet in the tree, 2 is, so 4
-        // joins from 2 although 1 is lower-numbered.
+        // Binding arcs 1->4 (2) and 2->4 (3) with 1 reached only through 3
+        // (starts 0, 1, 0, 0, 3, 4): when the pass examines 1 it is not yet
+        // in the tree, 2 is, so 4 joins from 2 although 1 is lower-numbered.
         {"6 0\n0 2 4 1 1 0 3 1 1 0\n2 1 5 1 3 0\n3 1 5 1 3 0\n1 1 2 1 3 0\n1 1 6 1 3 0\n0 0\n",
-         {0, 1, 0, 0, 3, 4},
          {{0, 2}, {0, 3}, {2, 4}, {3, 1}, {4, 5}}},
     };
-    for (const auto &c : cases) {
-        prepare(c.text, {}, 5, 0.01);
+    for (const auto &[text, tree] : cases) {
+        prepare(text, {}, 5, 0.01);
         ASSERT_EQ(inittree(), 0);
-        EXPECT_EQ(starts(), c.starts) << c.text;
-        EXPECT_EQ(treearcs(), c.tree) << c.text;
+        EXPECT_EQ(treearcs(), tree) << text;
     }
 }
 
 TEST(treetest, deadlinearckeepslistedrelations) {
     scratchdir dir;
     // 0->1, 0->2 (0), 1->3 (2), 2->3 (4), 2->0 (-20); the end dummy lists
-    // 1 (-10), 0 (-7), 2 (-9), 0 (-30), so lag[3][0] = -7. Deadline 10: the
-    // listed -7 is larger than -10 and stays. Deadline 5: -5 replaces it.
+    // 1 (-10), 0 (-7), 2 (-9), 0 (-30), so lag[3][0] = -7. The end dummy
+    // starts at 4. Deadline 10: the listed -7 is larger than -10 and stays.
+    // Deadline 5: -5 replaces it.
     const std::string text = "4 0\n0 2 2 1 1 0 3 1 1 0\n2 1 4 1 3 0\n4 2 4 1 3 0 1 1 1 -20\n"
                              "0 4 2 1 1 -10 1 1 1 -7 3 1 1 -9 1 1 1 -30\n";
     for (auto [slack, closing] : std::vector<std::pair<int, int>>{{6, -7}, {1, -5}}) {
         prepare(text, {}, slack, 0.01);
         ASSERT_EQ(inittree(), 0);
-        EXPECT_EQ(starts(), (startlist{0, 0, 0, 4}));
         // The end dummy's other successors keep their order; 0 comes last,
         // once. Activity 0 keeps predecessor 2 and gets the end dummy once.
         EXPECT_EQ(intlist(succ[3], succ[3] + nrsucc[3]), (intlist{1, 2, 0}));
@@ -180,11 +153,8 @@ TEST(treetest, deadlinearckeepslistedrelations) {
 
 TEST(treetest, unsolvableinstances) {
     scratchdir dir;
-    struct {
-        const char *text;
-        int slack;
-        const char *why; // the record and reason; "" = solved
-    } cases[] = {
+    // The instance, dlextra, and the record and reason ("" = solved).
+    const std::tuple<const char *, int, const char *> cases[] = {
         // 0->1 of -5 and 1->0 of 3: a cycle of -2 as read, +3 once the lag
         // from the start dummy is raised to 0.
         {"3 0\n0 1 2 1 1 -5\n1 2 1 1 1 3 3 1 3 0\n0 0\n", 10, "no feasible schedule"},
@@ -192,17 +162,14 @@ TEST(treetest, unsolvableinstances) {
         {"4 0\n0 1 2 1 1 0\n4 1 3 1 3 0\n6 1 4 1 3 0\n0 0\n", -1, "no feasible schedule"},
         {"4 0\n0 1 2 1 1 0\n4 1 3 1 3 0\n6 1 4 1 3 0\n0 0\n", 0, ""},
         // The deadline comes from the end dummy at 1 as read, but after the
-        // raise it starts at 3: slack 1 fails, slack 2 is met.
+        // raise it starts at 3: slack 1 fails.
         {"3 0\n0 1 2 1 1 -2\n3 1 3 1 3 0\n0 0\n", 1, "no feasible schedule"},
-        {"3 0\n0 1 2 1 1 -2\n3 1 3 1 3 0\n0 0\n", 2, ""},
-        // 2 has no predecessor and stays at -999. In the second instance 2
-        // raises 1 to -999+1000 = 1, so 0->1 is not binding.
+        // 2 has no predecessor and stays at -999.
         {"4 0\n0 1 2 1 1 0\n1 1 4 1 3 0\n1 1 4 1 3 0\n0 0\n", 10, "activities not connected"},
-        {"4 0\n0 1 2 1 1 0\n1 1 4 1 3 0\n0 1 2 1 1 1000\n0 0\n", 10, "activities not connected"},
     };
-    for (const auto &c : cases) {
-        setparams(50, c.slack, 0.01);
-        ASSERT_EQ(loadtext(c.text), 1);
+    for (auto [text, slack, why] : cases) {
+        setparams(50, slack, 0.01);
+        ASSERT_EQ(loadtext(text), 1);
         outfile = std::fopen("output.txt", "w");
         testing::internal::CaptureStdout();
         testing::internal::CaptureStderr();
@@ -211,40 +178,15 @@ TEST(treetest, unsolvableinstances) {
         testing::internal::GetCapturedStdout();
         std::fclose(outfile);
         outfile = nullptr;
-        // A skipped problem gets its record and a reason line, no result.
-        EXPECT_EQ(reason.empty(), !*c.why) << reason;
-        if (!*c.why) continue;
-        EXPECT_EQ(reason.rfind(std::string("D1.gpr: ") + c.why, 0), 0u) << reason;
-        EXPECT_EQ(readfile("output.txt"), std::string("\n    1    ") + c.why);
+        // A skipped problem gets its record and a reason line, a solved one
+        // its result record and no reason.
+        EXPECT_EQ(reason.rfind(std::string("D1.gpr: ") + why, 0) == 0, *why != 0) << reason;
+        EXPECT_EQ(readfile("output.txt").rfind(std::string("\n    1    ") + why, 0), 0u);
     }
 }
 
-TEST(searchtest, toleranceboundary) {
-    scratchdir dir;
-    // In twostep the set {1, 2} below 0->1 is worth cf1 e^-r (1 completes at
-    // 1). Find cf1 and r for which that is exactly -1e-05: gathered, one pass.
-    int flow = 0;
-    double rate = 0.0;
-    for (int k = 1; k <= 200 && flow == 0; k++) {
-        double r = -std::log(1e-05 / k);
-        for (int s = 0; s < 16; s++) r = std::nextafter(r, 0.0);
-        for (int s = 0; s < 32 && flow == 0; s++, r = std::nextafter(r, 100.0))
-            if (-k * std::exp(-r) == -1e-05) flow = -k, rate = r;
-    }
-    ASSERT_NE(flow, 0);
-    prepare(twostep, {0, flow, 0}, 5, rate);
-    ASSERT_EQ(solveinstance(), 0);
-    EXPECT_EQ(nrits, 1);
-    EXPECT_EQ(npv, -1e-05);
-    // The nearest rate below it makes the value strictly smaller: the set
-    // moves by the deadline arc's slack 0+6-1 = 5.
-    while (flow * std::exp(-rate) >= -1e-05) rate = std::nextafter(rate, 0.0);
-    prepare(twostep, {0, flow, 0}, 5, rate);
-    ASSERT_EQ(solveinstance(), 0);
-    EXPECT_EQ(nrits, 2);
-}
-
-TEST(searchtest, walkorder) {
+// The walks and the shift step take activities and rows in a fixed order.
+TEST(searchtest, fixedorders) {
     // 0 lists 2 before 1; both subtrees are negative. The successor walk
     // takes 2 first: {2, 3} moves by 3->0's slack 0+10-2 = 8 (taking 1 first
     // would move {1} by 1->3's slack 1).
@@ -264,9 +206,7 @@ TEST(searchtest, walkorder) {
         {0, 0, 0, 0, -10, -10, 0});
     EXPECT_EQ(runpass(), restartsig);
     EXPECT_EQ(starts(), (startlist{0, 0, 0, 0, 1, 0, 2}));
-}
 
-TEST(searchtest, tiebreaking) {
     // The set {1, 2} below 0->1 (1->2 inside it has slack 0). Leaving arcs
     // and their slacks st[k]-lag-st[i]: 1->3, 1->4: 10-6-1 = 3; 2->3, 2->4:
     // 10-5-2 = 3; 2->5: 10-1-2 = 7. Scanning 2 first and its row from the
@@ -278,10 +218,8 @@ TEST(searchtest, tiebreaking) {
             6,
             {{0, 1, 0}, {1, 3, 6}, {1, 2, 1}, {1, 4, 6}, {2, 3, lag23}, {2, 4, lag23}, {2, 5, 1}},
             {0, 1, 2, 10, 10, 10}, {{0, 1}, {1, 2}}, {0, 0, 0, 0, 0, 0});
-        rowsingle(levelset[2], 1);
-        bitadd(levelset[2], 2);
-        shiftset(0, 1, levelset[2]);
-        EXPECT_EQ(bestshift, 3);
+        const uint32_t set[maxbin] = {1u << 1 | 1u << 2};
+        shiftset(0, 1, set);
         EXPECT_EQ(treearcs(), (arclist{{1, 2}, {from, 4}}));
         EXPECT_EQ(starts(), (startlist{0, 4, 5, 10, 10, 10}));
     }
@@ -291,28 +229,31 @@ TEST(searchtest, zeroshiftandendrelations) {
     scratchdir dir;
     // 0->1, 0->2 (0), 1->3, 2->3 (durations 1), and the end dummy lists 1
     // with -3 (1 starts at most 3 before the end). Cash flows 100, -300;
-    // starts 0,0,0,1, deadline 11; tree 0->1, 0->2, 1->3.
-    const std::string text = "4 0\n0 2 2 1 1 0 3 1 1 0\n1 1 4 1 3 0\n1 1 4 1 3 0\n0 1 2 1 1 -3\n";
-    prepare(text, {0, 100, -300, 0}, 10, 0.01);
-    ASSERT_EQ(inittree(), 0);
-    // Pass 1: {2} is negative and its one leaving arc 2->3 has slack
-    // 1-1-0 = 0: only the tree changes.
-    EXPECT_EQ(runpass(), restartsig);
-    EXPECT_EQ(bestshift, 0);
-    EXPECT_EQ(treearcs(), (arclist{{0, 1}, {1, 3}, {2, 3}}));
-    // Pass 2: {3,2} below 1->3 is negative; leaving arcs 3->0 (0+11-1 = 10)
-    // and 3->1 (0+3-1 = 2): moves by 2. Pass 3: {1,2,3} is worth 100 e^-0.01
-    // - 300 e^-0.03 < 0 and moves by 3->0's slack 0+11-3 = 8. Pass 4 moves
-    // nothing.
-    prepare(text, {0, 100, -300, 0}, 10, 0.01);
+    // starts 0,0,0,1, deadline 11; tree 0->1, 0->2, 1->3. Pass 1: {2} is
+    // negative and its one leaving arc 2->3 has slack 1-1-0 = 0: only the
+    // tree changes. Pass 2: {3,2} below 1->3 is negative; leaving arcs 3->0
+    // (0+11-1 = 10) and 3->1 (0+3-1 = 2): moves by 2. Pass 3: {1,2,3} is
+    // worth 100 e^-0.01 - 300 e^-0.03 < 0 and moves by 3->0's slack
+    // 0+11-3 = 8. Pass 4 moves nothing.
+    prepare("4 0\n0 2 2 1 1 0 3 1 1 0\n1 1 4 1 3 0\n1 1 4 1 3 0\n0 1 2 1 1 -3\n", {0, 100, -300, 0},
+            10, 0.01);
     ASSERT_EQ(solveinstance(), 0);
     EXPECT_EQ(nrits, 4);
     EXPECT_NEAR(npv, 100 * std::exp(-0.09) - 300 * std::exp(-0.11), 1e-9);
     EXPECT_EQ(starts(), (startlist{0, 8, 10, 11}));
 }
 
-TEST(searchtest, largeshifts) {
+TEST(searchtest, shiftboundaries) {
     scratchdir dir;
+    // In twostep the set {1, 2} below 0->1 is worth dcf[1]: exactly -1e-05
+    // is not negative and is gathered, the next double below it is moved.
+    prepare(twostep, {}, 5, 0.01);
+    ASSERT_EQ(inittree(), 0);
+    dcf[1] = -1e-05;
+    EXPECT_EQ(runpass(), -1e-05);
+    dcf[1] = std::nextafter(-1e-05, -1.0);
+    EXPECT_EQ(runpass(), restartsig);
+
     // 0->1, 0->2 (0), 2->3 (3); 1 lists no successor. {1} (cash flow -100)
     // has no leaving arc: it moves by 999999 without a tree arc, and the
     // next pass no longer reaches it and counts only 2: 50 e^-0.03.
@@ -320,8 +261,8 @@ TEST(searchtest, largeshifts) {
     ASSERT_EQ(inittree(), 0);
     EXPECT_EQ(runpass(), restartsig);
     EXPECT_EQ(starts(), (startlist{0, 999999, 0, 3}));
+    EXPECT_EQ(treearcs(), (arclist{{0, 2}, {2, 3}}));
     EXPECT_NEAR(runpass(), 50 * std::exp(-0.03), 1e-9);
-    EXPECT_EQ(members(visited), (intlist{0, 2, 3}));
 
     // twostep with a deadline slack of 999999 or more: the only leaving arc
     // of {1,2} is the deadline arc with exactly that slack. The set moves by

@@ -1,48 +1,38 @@
 #include "support/randominstance.h"
 
 #include <algorithm>
+#include <array>
 #include <sstream>
 #include <vector>
 
 std::string randominstance(uint64_t seed, plantkind plant, int maxact, int maxlagpct) {
-    struct gpentry {
-        int named, bound, relation;
-        long long value;
-    };
-    testrng rng(seed);
+    using entry = std::array<long long, 4>; // named activity (0-based), bound, relation, value
+    testrng rng{seed};
     const int n = rng.range(5, maxact), end = n - 1;
     std::vector<long long> dur(n, 0), t(n, 0); // t: the witness schedule
-    std::vector<std::vector<gpentry>> rec(n);
+    std::vector<std::vector<entry>> rec(n);
     // Start-to-start form of a relation from i to s: start(s) vs start(i) + value + shift.
-    auto shift = [&](int i, int s, int relation) {
-        return (relation >= 3 ? dur[i] : 0) - (relation % 2 == 0 ? dur[s] : 0);
-    };
+    auto shift = [&](int i, int s, int r) { return (r >= 3 ? dur[i] : 0) - (r % 2 ? 0 : dur[s]); };
     // A lag from i to s that the witness meets with the given room (minimal
     // lags: room <= 0, binding at 0; maximal lags: room >= 0 unless planted).
     auto add = [&](int i, int s, int bound, long long room) {
         int relation = rng.range(1, 4);
         rec[i].push_back({s, bound, relation, t[s] - t[i] - shift(i, s, relation) + room});
     };
+    auto loose = [&] { return rng.chance(50) ? 0 : rng.range(1, 5); };
 
     for (int i = 1; i < end; i++) dur[i] = rng.chance(25) ? 0 : rng.range(1, 10);
-    if (rng.chance(5)) dur[0] = rng.range(1, 4);
-    if (rng.chance(5)) dur[end] = rng.range(1, 4);
+    for (int d : {0, end}) dur[d] = rng.chance(5) ? rng.range(1, 4) : 0;
     // The activity of a planted defect, left out of the random relations.
-    const bool single = plant == plantorphan || plant == plantnormcycle || plant == plantwide;
-    const int planted = single ? rng.range(2, end - 1) : -1;
+    const int planted = plant >= plantnormcycle ? rng.range(2, end - 1) : -1;
 
     for (int j = 1; j < end; j++) {
-        if (j == planted && plant != plantwide) {
-            if (plant == plantnormcycle) { // at least k before 0, at most m < k before it
-                int k = rng.range(2, 6);
-                rec[0].push_back({j, 1, 1, -k});
-                rec[0].push_back({j, 2, 1, -rng.range(1, k - 1)});
-            }
-            continue; // witness start 0
-        }
-        if (j == planted) {
-            int a = rng.range(1, j - 1);
-            rec[a].push_back({j, 1, 1, -(t[a] + 1000 + rng.range(0, 200))});
+        if (j == planted && plant != plantwide) { // witness start 0
+            // normcycle: at least k before 0, at most m < k before it.
+            int k = rng.range(2, 6), m = rng.range(1, k - 1);
+            if (plant == plantnormcycle)
+                rec[0].insert(rec[0].end(), {{j, 1, 1, -k}, {j, 2, 1, -m}});
+            continue;
         }
         for (int c = rng.chance(30) ? 2 : 1; c > 0; c--) {
             int p = rng.chance(35) ? 0 : rng.range(0, j - 1), relation = rng.range(1, 4);
@@ -50,43 +40,32 @@ std::string randominstance(uint64_t seed, plantkind plant, int maxact, int maxla
             t[j] = std::max(t[j], t[p] + value + shift(p, j, relation));
             rec[p].push_back({j, 1, relation, value});
         }
-        t[j] += rng.chance(50) ? 0 : rng.range(1, 5);
+        t[j] += loose();
+        if (j == planted) add(rng.range(1, j - 1), j, 1, -t[j] - rng.range(1000, 1200));
     }
 
     // Every activity reaches the end dummy: one that has no minimal lag to a
     // later activity gets one, to a later activity, which reaches it already,
-    // or to the end dummy. Those into the end dummy are mostly at least the
-    // duration of the source, so that raising the lags into the end dummy to
-    // the durations changes nothing; sometimes shorter.
+    // or to the end dummy. Those into the end dummy may be shorter than the
+    // duration of their source; the witness meets the raised lag as well.
     for (int i = 0; i < end; i++) t[end] = std::max(t[end], t[i] + dur[i]);
+    t[end] += loose();
     for (int j = end - 1; j >= 1; j--) {
         bool forward = false;
-        for (const gpentry &e : rec[j]) forward = forward || (e.bound == 1 && e.named > j);
-        if (forward) continue;
+        for (const entry &e : rec[j]) forward = forward || (e[1] == 1 && e[0] > j);
         int k = j == end - 1 || rng.chance(60) ? end : rng.range(j + 1, end - 1);
-        if (k != end && k != planted) {
-            add(j, k, 1, rng.chance(50) ? 0 : -rng.range(1, 5));
-            continue;
-        }
-        int relation = rng.chance(80) ? rng.range(3, 4) : rng.range(1, 2);
-        int value = rng.range(0, rng.chance(80) ? 3 : 5);
-        rec[j].push_back({end, 1, relation, value});
-        t[end] = std::max(t[end], t[j] + value + shift(j, end, relation));
+        if (!forward) add(j, k == planted ? end : k, 1, -loose());
     }
-    t[end] += rng.chance(50) ? 0 : rng.range(1, 5);
 
     // Further minimal lags, maximal lags (from an activity to a later one),
     // entries of other types, a duplicate.
-    for (int c = rng.below(n / 3 + 1); c > 0; c--) {
-        int i = rng.range(0, end - 1), k = rng.range(i + 1, end);
-        if (i != planted && k != planted) add(i, k, 1, rng.chance(50) ? 0 : -rng.range(1, 5));
-    }
-    int tight = plant == planttightmax ? rng.range(0, end - 1) : -1;
+    const int tight = plant == planttightmax ? rng.range(0, end - 1) : -1;
     for (int i = 0; i < end; i++) {
-        if (i != tight && !rng.chance(maxlagpct)) continue;
-        int s = rng.range(i + 1, end);
-        int room = i == tight ? -rng.range(1, 5) : rng.chance(40) ? 0 : rng.range(1, 10);
-        if (i != planted && s != planted) add(i, s, 2, room);
+        int k = rng.range(i + 1, end), s = rng.range(i + 1, end);
+        if (i == planted) continue;
+        if (k != planted && rng.chance(15)) add(i, k, 1, -loose());
+        if (s != planted && (i == tight || rng.chance(maxlagpct)))
+            add(i, s, 2, i == tight ? -rng.range(1, 5) : rng.chance(40) ? 0 : rng.range(1, 10));
     }
     static const int oddtype[] = {0, 5, -1, 9}; // outside 1..2 and 1..4
     for (int i = 0; i < n; i++) {
@@ -97,8 +76,8 @@ std::string randominstance(uint64_t seed, plantkind plant, int maxact, int maxla
     }
     int dup = rng.range(0, end - 1);
     if (rng.chance(15) && !rec[dup].empty()) { // weaker or equal
-        gpentry e = rec[dup][rng.below((int)rec[dup].size())];
-        e.value += e.bound == 1 ? -rng.range(0, 3) : e.bound == 2 ? rng.range(0, 3) : 0;
+        entry e = rec[dup][rng.below((int)rec[dup].size())];
+        e[3] += e[1] == 1 ? -rng.range(0, 3) : e[1] == 2 ? rng.range(0, 3) : 0;
         rec[dup].push_back(e);
     }
     if (plant == plantloadcycle) {
@@ -110,11 +89,11 @@ std::string randominstance(uint64_t seed, plantkind plant, int maxact, int maxla
     std::ostringstream out;
     out << n << " 0";
     for (int i = 0; i < n; i++) {
-        std::vector<gpentry> &row = rec[i];
-        for (int k = (int)row.size() - 1; k > 0; k--) std::swap(row[k], row[rng.below(k + 1)]);
-        out << '\n' << dur[i] << "  " << row.size();
-        for (const gpentry &e : row)
-            out << "  " << e.named + 1 << ' ' << e.bound << ' ' << e.relation << ' ' << e.value;
+        for (int k = (int)rec[i].size() - 1; k > 0; k--)
+            std::swap(rec[i][k], rec[i][rng.below(k + 1)]);
+        out << '\n' << dur[i] << "  " << rec[i].size();
+        for (const entry &e : rec[i])
+            for (int f = 0; f < 4; f++) out << (f ? " " : "  ") << e[f] + (f == 0); // named from 1
     }
     return out.str() + '\n';
 }

@@ -16,10 +16,9 @@
 #include <cstdint>
 #include <string>
 
-// A small deterministic generator (splitmix64).
-class testrng {
-  public:
-    explicit testrng(uint64_t seed) : state(seed) {}
+// A small deterministic generator (splitmix64), seeded as testrng{seed}.
+struct testrng {
+    uint64_t state;
     uint64_t next() {
         uint64_t z = state += 0x9e3779b97f4a7c15ull;
         z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ull;
@@ -29,24 +28,20 @@ class testrng {
     int below(int n) { return n <= 1 ? 0 : (int)(next() % (uint64_t)n); } // 0..n-1
     int range(int lo, int hi) { return lo + below(hi - lo + 1); }         // lo..hi
     bool chance(int percent) { return below(100) < percent; }
-
-  private:
-    uint64_t state;
 };
 
-// A defect or a hard case planted on purpose.
-enum plantkind {
-    plantnone,
-    plantloadcycle, // two minimal lags that form a cycle of positive length
-    plantnormcycle, // a cycle that becomes positive only when the lags from the start
-                    // dummy are raised to 0 (a negative minimal and maximal lag from it)
-    plantorphan,    // an activity that no relation reaches
-    planttightmax,  // a maximal lag tighter than the witness allows (may or may not close
-                    // a positive cycle)
-    plantwide,      // a lag far below -999 into a connected activity; its source often has
-                    // no other way to the end dummy and can start a thousand time units
-                    // after its earliest start
-};
+// A defect or a hard case planted on purpose (those from normcycle on concern
+// one activity, which the random relations leave out):
+// - loadcycle: two minimal lags that form a cycle of positive length;
+// - tightmax: a maximal lag tighter than the witness allows (may or may not
+//   close a positive cycle);
+// - normcycle: a cycle that becomes positive only when the lags from the start
+//   dummy are raised to 0 (a negative minimal and maximal lag from it);
+// - orphan: an activity that no relation reaches;
+// - wide: a lag far below -999 into a connected activity; its source often has
+//   no other way to the end dummy and can start a thousand time units after
+//   its earliest start.
+enum plantkind { plantnone, plantloadcycle, planttightmax, plantnormcycle, plantorphan, plantwide };
 
 // The .gpr text of a random instance of 5 to maxact activities (both dummies
 // included) in which maxlagpct percent of the activities get a maximal lag.
