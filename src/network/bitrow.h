@@ -23,7 +23,7 @@ inline bool bittest(const uint32_t *row, int a) {
     return (row[a >> 5] & pow2[a & 31]) != 0;
 }
 
-// The loops take nrbin into a local first: a store through a row could
+// The loop takes nrbin into a local first: a store through a row could
 // otherwise alias it, which would keep the compiler from vectorising.
 inline void rowclear(uint32_t *row) {
     const int words = nrbin;
@@ -35,10 +35,16 @@ inline void rowsingle(uint32_t *row, int a) {
     row[a >> 5] = pow2[a & 31];
 }
 
+// Merges words high down to low of row src into row dst. Enough when src is
+// known to be zero outside that range.
+inline void rowmergewords(uint32_t *__restrict dst, const uint32_t *__restrict src, int low,
+                          int high) {
+    for (int w = high; w >= low; w--) dst[w] |= src[w];
+}
+
 // Merges row src into row dst, word by word from the highest used word down.
-inline void rowmerge(uint32_t *__restrict dst, const uint32_t *__restrict src) {
-    const int words = nrbin;
-    for (int w = words - 1; w >= 0; w--) dst[w] |= src[w];
+inline void rowmerge(uint32_t *dst, const uint32_t *src) {
+    rowmergewords(dst, src, 0, nrbin - 1);
 }
 
 // Calls visit(a) for every member a of the row, highest activity first. The

@@ -72,10 +72,8 @@ static int highword[maxtab + 1];
 // Merges the set of the call that just returned at depth level+1 into the
 // set at depth level.
 static void gather() {
-    uint32_t *dst = levelset[level];
-    const uint32_t *src = levelset[level + 1];
     const int low = lowword[level + 1], high = highword[level + 1];
-    for (int w = high; w >= low; w--) dst[w] |= src[w];
+    rowmergewords(levelset[level], levelset[level + 1], low, high);
     if (low < lowword[level]) lowword[level] = low;
     if (high > highword[level]) highword[level] = high;
 }
