@@ -16,6 +16,7 @@
 
 #include "input/loadinstance.h"
 #include "network/common_gpr.h"
+#include "platform/files.h"
 #include "search/solvecycle.h"
 
 namespace {
@@ -114,8 +115,11 @@ int main(int argc, char **argv) {
     dlextra = slack;
     interest = rate;
     std::strcpy(prefix, "D");
-    outfile = std::fopen("/dev/null", "w");
-    infofile = std::fopen("/dev/null", "w");
+    static recordfile out, info;
+    int err;
+    if (!out.open("/dev/null", &err) || !info.open("/dev/null", &err)) return 1;
+    outfile = &out;
+    infofile = &info;
 
     char start[4096];
     if (getcwd(start, sizeof start) == nullptr) return 1;

@@ -21,6 +21,7 @@
 #include "fuzzparams.h"
 #include "input/loadinstance.h"
 #include "network/common_gpr.h"
+#include "platform/files.h"
 #include "search/solvecycle.h"
 #include "solvecheck.h"
 
@@ -97,9 +98,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
 
     std::strcpy(prefix, "D");
     probnr = 1;
-    outfile = std::fopen("output.txt", "w");
-    infofile = std::fopen("info.out", "w");
-    if (outfile == nullptr || infofile == nullptr) std::abort();
+    static recordfile out, info;
+    int err;
+    if (!out.open("output.txt", &err) || !info.open("info.out", &err)) std::abort();
+    if (!out.empty(&err) || !info.empty(&err)) std::abort();
+    outfile = &out;
+    infofile = &info;
     if (loadinstance() == 1 && solveinstance() == 0) {
         std::string defect = checksolution();
         if (!defect.empty()) {
@@ -107,8 +111,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
             std::abort();
         }
     }
-    std::fclose(outfile);
-    std::fclose(infofile);
+    out.close(&err);
+    info.close(&err);
     outfile = nullptr;
     infofile = nullptr;
     return 0;

@@ -1,7 +1,9 @@
 // Consistency checks of a solved instance, for the fuzz target and its
 // regression test: after solveinstance() returned 0,
-//   - every listed arc i -> j holds: st[j] >= st[i] + lag[i][j] (the deadline
-//     arc from the end dummy to activity 0 included);
+//   - every arc i -> j into an activity that was not dropped holds:
+//     st[j] >= st[i] + lag[i][j] (the deadline arc from the end dummy to
+//     activity 0 included); listed pairs without a relation are no arcs;
+//   - the last pass visited exactly the activities that were not dropped;
 //   - every arc of the spanning tree is a listed arc and binding;
 //   - npv is the sum of the discounted cash flows of the activities the last
 //     pass visited (checked when every term is finite).
@@ -22,6 +24,7 @@ inline std::string checksolution() {
     for (int i = 0; i < nract; i++) {
         for (int k = 0; k < nrsucc[i]; k++) {
             int j = succ[i][k];
+            if (!acts(i, j) || dropped[j]) continue;
             if (st[j] < st[i] + lag[i][j])
                 return "arc " + std::to_string(i) + "->" + std::to_string(j) + " of length " +
                        std::to_string(lag[i][j]) + " is broken: starts " + std::to_string(st[i]) +
@@ -42,6 +45,9 @@ inline std::string checksolution() {
     }
     double sum = 0.0, size = 0.0;
     for (int a = 0; a < nract; a++) {
+        if (bittest(visited, a) == dropped[a])
+            return "activity " + std::to_string(a) +
+                   (dropped[a] ? " was dropped but visited" : " was not visited nor dropped");
         if (!bittest(visited, a)) continue;
         double term = cf[a] * std::exp(-interest * (double)(st[a] + dur[a]));
         if (!std::isfinite(term)) return "";

@@ -142,8 +142,7 @@ TEST(Driver, WorkedExampleAndSkipsOverARange) {
 
 TEST(Driver, DialogueReadsLikeScanf) {
     // A failed "%d" leaves its value 0 and its text for the next read;
-    // numbers beyond 32 bits clamp to the nearest 32-bit value, an
-    // overflowing rate becomes an infinity.
+    // numbers beyond 32 bits clamp to the nearest 32-bit value.
     const std::string none = infoheader(0, 0, "0.000000");
     const std::pair<const char *, std::string> cases[] = {
         // ".5e1" stops the slack and is then read whole as the rate.
@@ -151,12 +150,12 @@ TEST(Driver, DialogueReadsLikeScanf) {
         // The slack takes the digits of "10x"; the rate then meets the "x".
         {"3 2 50 10x 0.01\n", infoheader(50, 10, "0.000000")},
         // Signs as entered; white space of any kind separates the answers.
-        {"  +4\n\t-4 \v+50\f-3\r\n-0.25", infoheader(50, -3, "-0.250000")},
+        {"  +4\n\t-4 \v+50\f-3\r\n+0.25", infoheader(50, -3, "0.250000")},
         // No number at all: everything 0, so problem 0 alone is processed.
         {"abc\n", none + "\n   0 : "},
         {"", none + "\n   0 : "},
-        {"99999999999 -99999999999 3000000000 -3000000000 1e400\n",
-         infoheader(2147483647, -2147483647 - 1, "inf")},
+        {"99999999999 -99999999999 3000000000 -3000000000 2\n",
+         infoheader(2147483647, -2147483647 - 1, "2.000000")},
         {"-2147483649 -2147483647 0 0 0", none + "\n-2147483648 : \n-2147483647 : "},
     };
     scratchdir dir;
@@ -166,43 +165,110 @@ TEST(Driver, DialogueReadsLikeScanf) {
     }
 }
 
-TEST(Driver, RecordIsOnDiskBeforeTheNextProblemAndKeyWaitSkipsStandardInput) {
-    // Problem 2 is a named pipe, so the run blocks opening it; problem 1's
-    // record must already be complete in output.txt. Opening the pipe for
-    // writing and closing it again then lets the run go on to its key wait
-    // while standard input stays open: a key wait that read it would block,
-    // one that reads the terminal finds none and the run ends by itself.
+TEST(Driver, InterestRateThatMakesNoSenseStopsBeforeAnyFile) {
+    // A negative rate would reward delaying positive cash flows; nan and an
+    // overflowing rate make every value meaningless. Earlier result files
+    // stay as they were.
     scratchdir dir;
-    writefile("D1.gpr", example);
-    ASSERT_EQ(mkfifo("D2.gpr", 0644), 0);
-    FILE *input = start("1 2 50 10 0.01\n");
+    for (const char *rate : {"-0.01", "nan", "1e400", "-inf"}) {
+        writefile("output.txt", "earlier");
+        writefile("info.out", "earlier too");
+        std::string console = run(std::string("1 1 50 10 ") + rate + "\n",
+                                  "2\nmaxnpv: the interest rate must be a finite number of 0 or "
+                                  "more, not " +
+                                      fmt("%g", std::strtod(rate, nullptr)) + "\n");
+        EXPECT_EQ(readfile("output.txt") + "|" + readfile("info.out"), "earlier|earlier too");
+        EXPECT_EQ(console.find("filename"), std::string::npos) << console;
+    }
+}
+
+TEST(Driver, PipesAndFoldersAreNoInstancesAndKeyWaitSkipsStandardInput) {
+    // Problem 1 is a named pipe that nobody writes, problem 2 a folder: both
+    // are rejected at once as invalid files instead of blocking the run or
+    // reading as an empty file. Standard input stays open until the run has
+    // ended: a key wait that read it would block, one that reads the
+    // terminal finds none and the run ends by itself.
+    scratchdir dir;
+    ASSERT_EQ(mkfifo("D1.gpr", 0644), 0);
+    ASSERT_EQ(mkdir("D2.gpr", 0755), 0);
+    writefile("D3.gpr", example);
+    FILE *input = start("1 3 50 10 0.01\n");
     ASSERT_NE(input, nullptr);
-    std::string output = await("output.txt", record(1, 0.0f).size());
-    std::vector<float> t = solvetimes(output);
-    EXPECT_TRUE(t.size() == 1 && output == record(1, t[0])) << output;
-    EXPECT_EQ(std::system("timeout 30 sh -c ': > D2.gpr'"), 0);
     EXPECT_EQ(await("status.txt", 2), "0\n") << "the run did not end with standard input open";
     pclose(input);
+    EXPECT_EQ(readfile("errors.txt"), "D1.gpr: not a regular file\nD2.gpr: not a regular file\n");
+    std::string output = readfile("output.txt");
+    EXPECT_EQ(output.rfind("\n    1    invalid instance file\n    2    invalid instance file" +
+                               record(3, 0.0f).substr(0, 22),
+                           0),
+              0u)
+        << output;
 }
 
 TEST(Driver, UnwritableResultFilesStopTheRun) {
     // A folder in place of a result file cannot be opened, a link to
     // /dev/full cannot be written: exit status 1 and one line on stderr.
-    // What was written to the other file before stays. Problem 1 is missing.
+    // Both files are opened before either is emptied, so an earlier copy of
+    // the other file survives a failed open; after a failed write the other
+    // file holds every record of the problem. Problem 1 is missing.
     const std::pair<std::string, std::string> cases[] = {
-        {"open output.txt", ""},
-        {"open info.out", ""},
+        {"open output.txt", "earlier"},
+        {"open info.out", "earlier"},
         {"write output.txt", infoheader(50, 10, "0.010000") + "\n   1 : "},
-        // info.out is checked after every problem, before the statistics.
         {"write info.out", "\n    1    problem not found"},
     };
     for (const auto &c : cases) {
         scratchdir dir;
         std::string file = c.first.substr(c.first.find(' ') + 1);
+        std::string other = file == "info.out" ? "output.txt" : "info.out";
         bool open = c.first[0] == 'o';
+        writefile(other, "earlier");
         ASSERT_EQ(open ? mkdir(file.c_str(), 0755) : symlink("/dev/full", file.c_str()), 0);
         run("1 1 50 10 0.01\n",
             "1\nmaxnpv: cannot " + c.first + ": " + std::strerror(open ? EISDIR : ENOSPC) + "\n");
-        EXPECT_EQ(readfile(file == "info.out" ? "output.txt" : "info.out"), c.second) << c.first;
+        EXPECT_EQ(readfile(other), c.second) << c.first;
     }
+}
+
+TEST(Driver, FullDiskLeavesWholeRecords) {
+    // Files may grow to 512 bytes only (and the signal that would kill the
+    // process at the limit is ignored, so the write fails as on a full disk).
+    // output.txt fills first (problem 17's record would pass 512 bytes); the
+    // run stops with exit status 1, and each file ends with a whole record.
+    scratchdir dir;
+    writefile("D1.gpr", example);
+    std::string command =
+        std::string("trap '' XFSZ; ulimit -f 1; echo 1 40 50 10 0.01 | setsid -w '") +
+        MAXNPV_BINARY + "' > console.txt 2> errors.txt; echo $? > status.txt";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    EXPECT_EQ(readfile("status.txt") + readfile("errors.txt"),
+              "1\nmaxnpv: cannot write output.txt: " + std::string(std::strerror(EFBIG)) + "\n");
+    // info.out: its header, then problem lines, the last one complete.
+    std::string info = readfile("info.out"), head = infoheader(50, 10, "0.010000");
+    ASSERT_EQ(info.rfind(head, 0), 0u);
+    std::string lines;
+    for (int n = 1; lines.size() < info.size() - head.size(); n++)
+        lines += fmt("\n%4d : ", n) + (n == 1 ? examplecf : "");
+    EXPECT_EQ(info, head + lines);
+    // output.txt: whole records of problem 1 and of missing problems.
+    std::string output = readfile("output.txt"), expected;
+    std::vector<float> t = solvetimes(output);
+    ASSERT_EQ(t.size(), 1u) << output;
+    expected = record(1, t[0]);
+    for (int n = 2; expected.size() < output.size(); n++)
+        expected += fmt("\n%5d    problem not found", n);
+    EXPECT_EQ(output, expected);
+}
+
+TEST(Driver, ClosedStandardStreamsStayOutOfTheResultFiles) {
+    // With standard output and error closed, the result files must not take
+    // their descriptors: no console row or reason ends up inside them.
+    scratchdir dir;
+    writefile("D1.gpr", "1\n");
+    std::string command = std::string("echo 1 1 50 10 0.01 | setsid -w '") + MAXNPV_BINARY +
+                          "' >&- 2>&-; echo $? > status.txt";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    EXPECT_EQ(readfile("status.txt"), "0\n");
+    EXPECT_EQ(readfile("output.txt"), "\n    1    invalid instance file" + nostats);
+    EXPECT_EQ(readfile("info.out"), infoheader(50, 10, "0.010000") + "\n   1 : ");
 }

@@ -22,10 +22,12 @@ std::string statsof(const std::vector<float> &times) {
     std::strcpy(outname, "output.txt");
     sumtime = 0.0f, sumsq = 0.0, nrsolved = 0;
     testing::internal::CaptureStdout();
-    outfile = std::fopen("results.txt", "w");
+    openresults("results.txt", "info.out", true);
     for (float t : times) elapsed = t, reportresult();
-    std::fclose(outfile);
+    closeresults();
+    openresults("output.txt", "info.out", true);
     reportstats();
+    closeresults();
     testing::internal::GetCapturedStdout();
     return readfile("output.txt");
 }
@@ -57,16 +59,14 @@ TEST(Reports, Statistics) {
 TEST(Reports, SkipRecordsLeaveTheStatisticsAlone) {
     scratchdir dir;
     sumtime = 1.5f, sumsq = 2.25, nrsolved = 1;
-    instfile = std::fopen("D8.gpr", "w"); // too many activities closes it
-    outfile = std::fopen("output.txt", "w");
+    openresults("output.txt", "info.out", true);
     const int numbers[] = {7, 8, -9, 10, 123456}; // one per kind
     testing::internal::CaptureStdout();
     for (int kind = 0; kind < 5; kind++) probnr = numbers[kind], reportskip(kind);
     EXPECT_EQ(testing::internal::GetCapturedStdout(),
               "\t\t\t\t\t not found\t\t\t\t\t maxact too low\t\t\t\t\t invalid file"
               "\t\t\t\t\t infeasible\t\t\t\t\t not connected");
-    std::fclose(outfile);
-    EXPECT_EQ(instfile, nullptr);
+    closeresults();
     EXPECT_EQ(readfile("output.txt"), "\n    7    problem not found"
                                       "\n    8    too many activities"
                                       "\n   -9    invalid instance file"

@@ -53,12 +53,13 @@ TEST(ResetSolve, WordsInUseAndWhatStays) {
     // 40 activities: words 0 and 1 of rows 0..39 are cleared, nothing else.
     for (int i = 0; i <= 40; i++) {
         st[i] = 5;
+        est[i] = i;
         for (int w = 0; w < binwords; w++) levelset[i][w] = treesucc[i][w] = 0xffffffffu;
     }
     nract = 40;
     resetsolve();
     for (int i = 0; i <= 40; i++) {
-        ASSERT_EQ(st[i], i < 40 ? -999 : 5) << i;
+        ASSERT_EQ(st[i], i < 40 ? i : 5) << i; // back at the earliest starts
         for (int w = 0; w < binwords; w++) {
             const uint32_t expected = i < 40 && w < 2 ? 0u : 0xffffffffu;
             ASSERT_EQ(levelset[i][w], expected) << i << "/" << w;
@@ -88,7 +89,7 @@ TEST(CashFlows, FirstDrawsAndLoggedLine) {
         setparams(row.first, 0, 0.01);
         std::remove("info.out");
         testing::internal::CaptureStdout();
-        EXPECT_EQ(loadtext("8 0\n0 0\n0 0\n0 0\n0 0\n0 0\n0 0\n0 0\n0 0\n"), 1);
+        EXPECT_EQ(loadtext("8 0\n0 1 8 1 1 0\n0 0\n0 0\n0 0\n0 0\n0 0\n0 0\n0 0\n"), 1);
         testing::internal::GetCapturedStdout();
         EXPECT_EQ(readfile("info.out"), row.second) << row.first;
     }

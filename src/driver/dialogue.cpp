@@ -3,11 +3,15 @@
 // the next question meets it again. Integers are read by scanint, which
 // follows "%d" but gives numbers out of range a defined value (the nearest
 // 32-bit value) instead of leaving them undefined; the interest rate is read
-// with "%lf" itself, which turns an overflowing number into an infinity.
+// with "%lf" itself, which turns an overflowing number into an infinity. The
+// interest rate alone is checked, since no other answer can make a result
+// plainly wrong.
 #include "driver/dialogue.h"
 
 #include <cctype>
+#include <cmath>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 
 #include "network/common_gpr.h"
@@ -58,6 +62,18 @@ void askparams() {
     std::fflush(stdout);
     if (std::scanf("%lf", &interest) != 1) {
         // A failed read leaves the rate as it was: zero.
+    }
+    // A negative rate would make later cash flows worth more, so delaying a
+    // positive one would pay, and nan or inf make every value meaningless:
+    // the run stops before either result file is touched.
+    if (!(interest >= 0.0) || !std::isfinite(interest)) {
+        std::printf("\n");
+        std::fflush(stdout);
+        std::fprintf(stderr,
+                     "maxnpv: the interest rate must be a finite number of 0 or more, "
+                     "not %g\n",
+                     interest);
+        std::exit(2);
     }
     std::printf("\n\n filename  solution     npv     CPU time (sec)     error\n");
     std::fflush(stdout);

@@ -20,6 +20,7 @@
 #include <cstring>
 
 #include "network/common_gpr.h"
+#include "platform/files.h"
 
 void reportresult() {
     sumtime = sumtime + elapsed;
@@ -27,7 +28,7 @@ void reportresult() {
     nrsolved = nrsolved + 1;
     std::printf("   optimal  %8.2lf %10.3f", npv, elapsed);
     std::fflush(stdout);
-    std::fprintf(outfile, "\n%5d %5d %8.2lf %11.4f", probnr, nrits, npv, elapsed);
+    outfile->put("\n%5d %5d %8.2lf %11.4f", probnr, nrits, npv, elapsed);
 }
 
 struct skiptext {
@@ -47,11 +48,7 @@ void reportskip(int kind) {
     const skiptext &text = skiptexts[kind];
     std::printf("%s", text.console);
     std::fflush(stdout);
-    std::fprintf(outfile, text.record, probnr);
-    if (kind == skiptoomany) {
-        std::fclose(instfile);
-        instfile = nullptr;
-    }
+    outfile->put(text.record, probnr);
 }
 
 void reportreason(const char *fmt, ...) {
@@ -88,11 +85,8 @@ void reportstats() {
     computestats();
     std::printf(statsformat, avgtime, stddev);
     std::fflush(stdout);
-    outfile = std::fopen(outname, "a");
-    if (outfile == nullptr) outputfailed(outname, "open", errno);
-    std::fprintf(outfile, statsformat, avgtime, stddev);
-    closechecked(outfile, outname);
-    outfile = nullptr;
+    outfile->put(statsformat, avgtime, stddev);
+    flushrecords(outfile);
 }
 
 void outputfailed(const char *file, const char *action, int err) {
@@ -102,13 +96,12 @@ void outputfailed(const char *file, const char *action, int err) {
     std::exit(1);
 }
 
-void closechecked(FILE *f, const char *file) {
-    errno = 0;
-    bool failed = std::fflush(f) != 0 || std::ferror(f) != 0;
-    int err = errno;
-    if (std::fclose(f) != 0 && !failed) {
-        failed = true;
-        err = errno;
-    }
-    if (failed) outputfailed(file, "write", err);
+void flushrecords(recordfile *f) {
+    int err;
+    if (!f->flush(&err)) outputfailed(f->name(), "write", err);
+}
+
+void closerecords(recordfile *f) {
+    int err;
+    if (!f->close(&err)) outputfailed(f->name(), "write", err);
 }

@@ -7,10 +7,12 @@
 
 #include <cstdio>
 
+class recordfile;
+
 // Kinds of skipped problems, the argument of reportskip.
 enum skipkind {
     skipnotfound = 0,   // the instance file could not be opened
-    skiptoomany = 1,    // more than maxact activities; closes instfile
+    skiptoomany = 1,    // more than maxact activities
     skipinvalid = 2,    // the file is malformed or cannot be represented
     skipinfeasible = 3, // no schedule meets the relations and the deadline
     skipunlinked = 4,   // some activity cannot be joined to the start dummy
@@ -31,10 +33,13 @@ void reportcycle(int activity);
 // Computes avgtime and stddev from nrsolved, sumtime and sumsq.
 void computestats();
 
-// Stops the run when a write to one of the two result files has failed: one
-// line on standard error naming the file and the system's reason, exit 1.
+// Stops the run when one of the two result files cannot be opened or
+// written: one line on standard error naming the file and the system's
+// reason, exit status 1. The file holds whole records only.
 [[noreturn]] void outputfailed(const char *file, const char *action, int err);
-// Closes a result file and stops the run if anything written to it was lost.
-void closechecked(FILE *f, const char *file);
+// Writes the pending records of a result file, or stops the run.
+void flushrecords(recordfile *f);
+// Writes the pending records and closes the file, or stops the run.
+void closerecords(recordfile *f);
 
 #endif

@@ -8,6 +8,7 @@
 #include "input/cashflow.h"
 
 #include "network/common_gpr.h"
+#include "platform/files.h"
 
 constexpr uint32_t lcgmul = 214013u;  // multiplier of the recurrence
 constexpr uint32_t lcginc = 2531011u; // increment of the recurrence
@@ -30,5 +31,5 @@ void gencf(int i) {
     // Both draws are made for the dummies too, so the sequence of every
     // other activity does not depend on where the end dummy stands.
     if (i == 0 || i == nract - 1) cf[i] = 0;
-    std::fprintf(infofile, "(%d/%d) ", i, cf[i]);
+    infofile->put("(%d/%d) ", i, cf[i]);
 }

@@ -1,59 +1,82 @@
-// The tokenizer reads characters with getc and classifies each token in one
-// pass: the digits accumulate in 64 bits and stop growing once the magnitude
-// is beyond 32 bits, so even an absurdly long token is judged without
-// overflow. Line ends are counted as they are skipped, which gives every
-// rejection its line.
+// The tokenizer scans the file's bytes in memory and classifies each token in
+// one pass: the digits accumulate in 64 bits and stop growing once the
+// magnitude is beyond 32 bits, so even an absurdly long token is judged
+// without overflow. Line ends are counted as they are skipped, which gives
+// every rejection its line. Only the place of the last token is kept; its
+// text is escaped when a message asks for it.
 #include "input/gprtoken.h"
 
-#include <cctype>
 #include <cstdint>
+#include <cstdio>
 
 int tokline;
 long toknr;
-char toktext[40];
 
-static int curline; // line of the next character to be read
+static const char *text;             // the file's bytes
+static size_t textsize;              // their number
+static size_t pos;                   // next byte to look at
+static int curline;                  // line of the next byte
+static size_t tokfrom;               // first byte of the last token
+static size_t toklen;                // its length (0 at the end of the text)
+static char shown[4 * tokshown + 4]; // the escaped token of toktext()
 
-void tokstart(FILE *) {
+static bool blank(unsigned char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+void tokstart(const char *data, size_t size) {
+    text = data;
+    textsize = size;
+    pos = 0;
     curline = 1;
     tokline = 1;
     toknr = 0;
-    toktext[0] = '\0';
+    tokfrom = toklen = 0;
 }
 
-tokresult tokread(FILE *f, int *value) {
-    int c = getc(f);
-    while (c != EOF && std::isspace(c)) {
-        if (c == '\n') curline++;
-        c = getc(f);
+tokresult tokread(int *value) {
+    while (pos < textsize && blank((unsigned char)text[pos])) {
+        if (text[pos] == '\n') curline++;
+        pos++;
     }
     toknr++;
-    if (c == EOF) {
-        // Reported at the last line that held a value, not at the empty
-        // line a final line break opens.
-        toktext[0] = '\0';
-        return tokeof;
-    }
+    tokfrom = pos;
+    toklen = 0;
+    if (pos == textsize) return tokeof; // reported at the last line that held a value
     tokline = curline;
+    while (pos < textsize && !blank((unsigned char)text[pos])) pos++;
+    toklen = pos - tokfrom;
+
     const int64_t limit = (int64_t)1 << 31; // magnitude of the most negative 32-bit value
-    size_t len = 0;
-    bool negative = false, digits = false, bad = false;
+    const char *c = text + tokfrom, *end = text + pos;
+    bool negative = false;
+    if (*c == '+' || *c == '-') negative = *c++ == '-';
+    if (c == end) return tokbad;
     int64_t magnitude = 0;
-    for (size_t pos = 0; c != EOF && !std::isspace(c); pos++, c = getc(f)) {
-        if (len + 1 < sizeof toktext) toktext[len++] = (char)c;
-        if (pos == 0 && (c == '+' || c == '-')) {
-            negative = c == '-';
-        } else if (c >= '0' && c <= '9') {
-            digits = true;
-            if (magnitude <= limit) magnitude = magnitude * 10 + (c - '0');
-        } else {
-            bad = true;
-        }
+    for (; c < end; c++) {
+        if (*c < '0' || *c > '9') return tokbad;
+        if (magnitude <= limit) magnitude = magnitude * 10 + (*c - '0');
     }
-    toktext[len] = '\0';
-    if (c == '\n') curline++;
-    if (bad || !digits) return tokbad;
     if (magnitude > limit || (magnitude == limit && !negative)) return tokbig;
     *value = (int)(negative ? -magnitude : magnitude);
     return tokok;
+}
+
+const char *toktext() {
+    size_t n = toklen < tokshown ? toklen : tokshown, k = 0;
+    for (size_t i = 0; i < n; i++) {
+        unsigned char c = (unsigned char)text[tokfrom + i];
+        if (c >= ' ' && c < 0x7f && c != '\\')
+            shown[k++] = (char)c;
+        else
+            k += (size_t)std::snprintf(shown + k, sizeof shown - k, "\\x%02X", c);
+    }
+    if (toklen > tokshown) {
+        // Mark the cut; three dots fit where the escapes would have gone.
+        shown[k++] = '.';
+        shown[k++] = '.';
+        shown[k++] = '.';
+    }
+    shown[k] = '\0';
+    return shown;
 }

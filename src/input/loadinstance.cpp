@@ -24,6 +24,7 @@
 #include <cerrno>
 #include <cstdarg>
 #include <cstring>
+#include <string>
 
 #include "driver/reports.h"
 #include "input/cashflow.h"
@@ -31,6 +32,7 @@
 #include "network/bitrow.h"
 #include "network/common_gpr.h"
 #include "network/earlystarts.h"
+#include "platform/files.h"
 
 // Bit k of row i: entry k of activity i's successor row is a maximal lag
 // with relation type 1 to 4, whose reverse pair must be listed.
@@ -88,8 +90,6 @@ static int rejectwith(bool where, const char *fmt, va_list args) {
         reportreason("line %d, value %ld: %s", tokline, toknr, reason);
     else
         reportreason("%s", reason);
-    std::fclose(instfile);
-    instfile = nullptr;
     reportskip(skipinvalid);
     return 0;
 }
@@ -118,14 +118,15 @@ static int readval(int *value, valuekind kind, int act = 0, int item = 0) {
     curkind = kind;
     curact = act;
     curitem = item;
-    tokresult r = tokread(instfile, value);
+    tokresult r = tokread(value);
     if (r == tokok) return 1;
     char what[96];
     describe(what, sizeof what);
     if (r == tokeof) return rejectat("expected %s, found the end of the file", what);
     if (r == tokbad)
-        return rejectat("expected %s, found \"%s\", which is not a decimal integer", what, toktext);
-    return rejectat("%s is %s, which does not fit 32 bits", what, toktext);
+        return rejectat("expected %s, found \"%s\", which is not a decimal integer", what,
+                        toktext());
+    return rejectat("%s is %s, which does not fit 32 bits", what, toktext());
 }
 
 // Reads a value that must lie in lo..hi.
@@ -214,8 +215,8 @@ static void resetlags() {
     for (int i = 0; i < maxact; i++) lag[i][i] = 0;
 }
 
-// Second pass: lists and lags. The values were checked by the first pass;
-// they are checked again in case the file changed in between.
+// Second pass: lists and lags, over the same bytes as the first pass, so
+// every value is known to be valid; the checks stay as a safety net.
 static int secondpass() {
     for (int i = 0; i < nract; i++) {
         int scratch, count;
@@ -296,6 +297,63 @@ static int checkdeadlineroom() {
     return 1;
 }
 
+// Reads the instance file whole into `bytes`; false after the skip line.
+static bool readinstancefile(std::string *bytes) {
+    int err;
+    switch (readwhole(instname, bytes, &err)) {
+    case readstatus::ok:
+        return true;
+    case readstatus::missing:
+        reportskip(skipnotfound);
+        return false;
+    case readstatus::unopenable:
+        reportreason("cannot open the file: %s", std::strerror(err));
+        reportskip(skipnotfound);
+        return false;
+    case readstatus::notregular:
+        reportreason("not a regular file");
+        break;
+    case readstatus::failed:
+        reportreason("cannot read the file: %s", std::strerror(err));
+        break;
+    }
+    reportskip(skipinvalid);
+    return false;
+}
+
+// The lags that the normalisation may change: row 0 and the end dummy's
+// column, kept so that a cycle can be traced to the file's own relations.
+static int rawfromstart[maxtab], rawtoend[maxtab];
+
+// Normalises the lags and computes the earliest starts. Returns false after
+// the skip line when a cycle of positive length is reachable; its reason
+// tells whether the relations as read hold it, or only together with the
+// requirement that every activity lies within the project's start and end.
+static bool temporalanalysis() {
+    int end = nract - 1;
+    for (int i = 0; i < nract; i++) {
+        rawfromstart[i] = lag[0][i];
+        rawtoend[i] = lag[i][end];
+    }
+    normalise();
+    int cycle = earlystarts();
+    if (cycle < 0) return true;
+    for (int i = 0; i < nract; i++) {
+        lag[0][i] = rawfromstart[i];
+        lag[i][end] = rawtoend[i];
+    }
+    int rawcycle = earlystarts();
+    if (rawcycle >= 0)
+        reportcycle(rawcycle);
+    else
+        reportreason("no feasible schedule: a cycle of positive length keeps raising the start "
+                     "of activity %d; it involves the requirement that every activity start "
+                     "after the project start and finish by the project end",
+                     cycle + 1);
+    reportskip(skipinfeasible);
+    return false;
+}
+
 int loadinstance() {
     lcgseed(0);
     // Room for the prefix, every 32-bit number and ".gpr": the name is always whole.
@@ -307,12 +365,9 @@ int loadinstance() {
     std::fflush(stdout);
     std::strcat(instname, ".gpr");
 
-    instfile = std::fopen(instname, "r");
-    if (instfile == nullptr) {
-        reportskip(skipnotfound);
-        return 0;
-    }
-    tokstart(instfile);
+    std::string bytes;
+    if (!readinstancefile(&bytes)) return 0;
+    tokstart(bytes.data(), bytes.size());
     if (!readheader()) return 0;
     if (nract > maxact) {
         reportskip(skiptoomany);
@@ -320,44 +375,27 @@ int loadinstance() {
     }
     filltables();
     if (!firstpass()) return 0;
-    std::fclose(instfile);
-    instfile = nullptr;
 
     for (int i = nract - 1; i >= 0; i--) nrpred[i] = 0;
-    int firstnract = nract, firstnrres = nrres;
-    instfile = std::fopen(instname, "r");
-    if (instfile == nullptr) {
-        reportreason("cannot open the file a second time: %s", std::strerror(errno));
-        reportskip(skipnotfound);
-        return 0;
-    }
-    tokstart(instfile);
-    int headerok = readheader();
-    if (headerok && (nract != firstnract || nrres != firstnrres)) {
-        int n = nract, r = nrres;
-        nract = firstnract;
-        nrres = firstnrres;
-        return rejectat("the second reading found %d activities and %d resource types, the "
-                        "first %d and %d",
-                        n, r, firstnract, firstnrres);
-    }
-    if (!headerok) return 0;
+    tokstart(bytes.data(), bytes.size());
+    if (!readheader()) return 0;
     resetlags();
     if (!secondpass()) return 0;
     if (!addreversepairs()) return 0;
     if (!checkdeadlineroom()) return 0;
-    std::fclose(instfile);
-    instfile = nullptr;
 
-    int cycle = earlystarts();
-    if (cycle >= 0) {
-        reportcycle(cycle);
-        reportskip(skipinfeasible);
+    if (!temporalanalysis()) return 0;
+    int end = nract - 1;
+    if (st[end] == nostart) {
+        reportreason("activities not connected: no chain of relations leads from the start "
+                     "dummy to the end dummy (activity %d), so there is no critical path",
+                     end + 1);
+        reportskip(skipunlinked);
         return 0;
     }
+    for (int i = 0; i < nract; i++) est[i] = st[i];
     // A deadline beyond the 32-bit range of a lag is taken at its limit.
-    int64_t absolute = st[nract - 1] + (int64_t)dlextra;
+    int64_t absolute = st[end] + (int64_t)dlextra;
     deadline = (int)std::max<int64_t>(-INT32_MAX, std::min<int64_t>(INT32_MAX, absolute));
-    normalise();
     return 1;
 }

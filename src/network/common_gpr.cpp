@@ -21,6 +21,8 @@ double npv;
 int dur[maxtab];
 int cf[maxtab];
 int64_t st[maxtab];
+int64_t est[maxtab];
+bool dropped[maxtab];
 double dcf[maxtab];
 
 int lag[maxtab][maxtab];
@@ -50,9 +52,8 @@ char prefix[namesize];
 int probnr;
 char outname[namesize];
 char instname[namesize];
-FILE *outfile;
-FILE *infofile;
-FILE *instfile;
+recordfile *outfile;
+recordfile *infofile;
 int starttime;
 float elapsed;
 
@@ -81,7 +82,8 @@ void resetsolve() {
     GPR_ASSERT(nrbin<=maxbin);
     // clang-format on
     for (int i = nract - 1; i >= 0; i--) {
-        st[i] = nostart;
+        st[i] = est[i];
+        dropped[i] = false;
         for (int w = nrbin - 1; w >= 0; w--) {
             levelset[i][w] = 0;
             treesucc[i][w] = 0;

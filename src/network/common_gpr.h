@@ -12,6 +12,8 @@
 #include <cstdint>
 #include <cstdio>
 
+class recordfile;
+
 // ---------------------------------------------------------------- limits ---
 
 constexpr int maxact = 1000;         // most activities of one instance, dummies included
@@ -25,8 +27,8 @@ constexpr int namesize = 52;         // text fields for file names, terminator i
 
 // ------------------------------------------------------------- sentinels ---
 
-constexpr int nolag = -999999;           // lag cell holding no relation (an ordinary number)
-constexpr int64_t nostart = -999;        // start time not reached yet (an ordinary number)
+constexpr int nolag = INT32_MIN;         // lag cell that no relation gave a lag: no arc
+constexpr int64_t nostart = INT64_MIN;   // start of an activity that no chain of arcs reaches
 constexpr double restartsig = -999999.0; // search pass result: one subtree was moved
 constexpr double negtol = -1e-05;        // a subtree value below this counts as negative
 constexpr int64_t noshift = 999999;      // bestshift before any leaving arc is found
@@ -41,10 +43,12 @@ extern int level;    // depth of the running search call; 0 before a pass (0..ma
 extern int nrits;    // search passes made for the current instance, the last one included
 extern double npv;   // net present value returned by the last search pass, money units
 
-extern int dur[maxtab];    // duration of activity i, time units; i = 0..nract-1
-extern int cf[maxtab];     // cash flow of activity i, money units (-500..500, 0 for dummies)
-extern int64_t st[maxtab]; // start time of activity i, time units; nostart = not reached yet
-extern double dcf[maxtab]; // cf[i] discounted from the completion at st[i], money units
+extern int dur[maxtab];      // duration of activity i, time units; i = 0..nract-1
+extern int cf[maxtab];       // cash flow of activity i, money units (-500..500, 0 for dummies)
+extern int64_t st[maxtab];   // start time of activity i, time units; nostart = not reached
+extern int64_t est[maxtab];  // earliest start of activity i on the normalised lags; nostart = none
+extern bool dropped[maxtab]; // activity i was moved without limit: out of the tree and the npv
+extern double dcf[maxtab];   // cf[i] discounted from the completion at st[i], money units
 
 extern int lag[maxtab][maxtab]; // minimal start-to-start lag from i to j, time units; nolag = none
 extern int succ[maxtab][maxlist]; // row i: listed successors of i, 0-based, in file order
@@ -82,9 +86,8 @@ extern char prefix[namesize]; // instance file-name prefix, always "D"
 extern int probnr;            // number of the problem being processed
 extern char outname[namesize];  // result file name, "output.txt"
 extern char instname[namesize]; // file name of the current instance, e.g. "D7.gpr"
-extern FILE *outfile;           // "output.txt" opened for appending while one problem is processed
-extern FILE *infofile;          // "info.out", open for the whole problem loop
-extern FILE *instfile;          // the instance file while the reader has it open, else null
+extern recordfile *outfile;     // "output.txt", open for the whole run
+extern recordfile *infofile;    // "info.out", open for the whole run
 extern int starttime;           // clock reading just before the solve cycle, milliseconds
 extern float elapsed;           // solve time of the current problem, seconds
 
@@ -103,8 +106,14 @@ extern double stddev; // sample standard deviation of the solve times, seconds
 [[noreturn]] void gprassertfail(const char *expr, const char *file, int line);
 #define GPR_ASSERT(e) ((e) ? (void)0 : gprassertfail(#e, __FILE__, __LINE__))
 
-// The per-solve reset: clears the counters, fixes nrbin, marks every start as
-// not reached and empties the levelset and treesucc rows of the instance.
+// True when the listed pair (i, j) is an arc: some relation gave it a lag.
+inline bool acts(int i, int j) {
+    return lag[i][j] != nolag;
+}
+
+// The per-solve reset: clears the counters, fixes nrbin, puts every activity
+// back at its earliest start, undrops all, and empties the levelset and
+// treesucc rows of the instance.
 void resetsolve();
 
 #endif

@@ -1,22 +1,22 @@
-// The search needs a schedule that meets every listed arc and a spanning
-// tree in which every arc has slack 0. The earliest starts give the first:
-// they are the smallest schedule that meets the arcs. In that schedule every
-// activity other than 0 was last raised through an arc that is still
-// binding, and following those arcs back leads to activity 0, so passes that
-// join an activity through a binding arc from one already in the tree reach
-// every activity. Passes take activities in increasing order and each
-// successor row from its last entry; of two binding arcs into an activity,
-// the first examined from a source already in the tree wins.
+// The search needs a schedule that meets every arc and a spanning tree in
+// which every arc has slack 0. The earliest starts, computed when the
+// instance was loaded, give the first: they are the smallest schedule that
+// meets the arcs. In that schedule every activity other than 0 was last
+// raised through an arc that is still binding, and following those arcs back
+// leads to activity 0, so passes that join an activity through a binding arc
+// from one already in the tree reach every activity that has a start.
+// Passes take activities in increasing order and each successor row from its
+// last entry; of two binding arcs into an activity, the first examined from a
+// source already in the tree wins.
 //
-// Three things can make the instance unsolvable, and each is reported
-// instead of looping or searching from a schedule that breaks a relation:
-// the sweeps keep raising starts (a cycle of positive length); the end dummy
-// cannot start early enough for the deadline; or a pass adds nobody while
-// activities are still outside the tree (no chain of binding arcs from
-// activity 0 reaches them).
+// Two things can still make the instance unsolvable, and each is reported
+// instead of searching from a schedule that breaks a relation: the end dummy
+// cannot start early enough for the deadline; or some activity has no start
+// at all (no chain of relations from activity 0 reaches it, so nothing ties
+// it to the project).
 //
 // The deadline arc from the end dummy back to activity 0, of length minus
-// the deadline, is appended last: it takes no part in the sweeps or passes.
+// the deadline, is appended last: it takes no part in the passes.
 // The end dummy keeps its other listed successors and activity 0 its other
 // listed predecessors, so no relation of the file is dropped; a listed
 // relation from the end dummy to activity 0 is merged with the deadline by
@@ -26,7 +26,6 @@
 #include "driver/reports.h"
 #include "network/bitrow.h"
 #include "network/common_gpr.h"
-#include "network/earlystarts.h"
 #include "search/recsearch.h"
 
 // Length of the deadline arc end -> 0: minus the deadline, or the file's own
@@ -51,7 +50,7 @@ static int buildtree() {
         for (int i = 0; i < nract; i++) {
             for (int k = nrsucc[i] - 1; k >= 0; k--) {
                 int j = succ[i][k];
-                if (st[i] + lag[i][j] == st[j] && intree[i] && !intree[j]) {
+                if (intree[i] && !intree[j] && acts(i, j) && st[i] + lag[i][j] == st[j]) {
                     intree[j] = true;
                     bitadd(treesucc[i], j);
                     joined++;
@@ -79,12 +78,6 @@ static void closerow(int *row, int *count, int drop, int add) {
 
 int inittree() {
     int end = nract - 1;
-    st[0] = 0;
-    int cycle = relaxsweeps();
-    if (cycle >= 0) {
-        reportcycle(cycle);
-        return skipinfeasible;
-    }
     int closing = deadlinelag();
     if (st[end] - st[0] > -(int64_t)closing) {
         reportreason("no feasible schedule: the end dummy (activity %d) starts at %lld at the "
@@ -92,13 +85,16 @@ int inittree() {
                      end + 1, (long long)st[end], (long long)(st[0] - closing));
         return skipinfeasible;
     }
-    int lost = buildtree();
-    if (lost >= 0) {
-        reportreason("activities not connected: no chain of binding relations joins activity "
-                     "%d to the start dummy",
-                     lost + 1);
+    for (int i = 1; i < nract; i++) {
+        if (st[i] != nostart) continue;
+        reportreason("activities not connected: no chain of relations leads from the start "
+                     "dummy to activity %d",
+                     i + 1);
         return skipunlinked;
     }
+    int lost = buildtree();
+    GPR_ASSERT(lost < 0); // every activity with a start joins through a binding arc
+
     closerow(succ[end], &nrsucc[end], 0, 0);
     closerow(pred[0], &nrpred[0], end, end);
     lag[end][0] = closing;

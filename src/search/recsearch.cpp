@@ -24,10 +24,15 @@
 // only when strictly smaller, so ties go to the first arc found.
 //
 // bestshift starts at noshift. A set with no leaving arc at all moves by
-// noshift and, with no arc joining it to the tree any more, drops out of
-// later passes. A leaving arc is taken even when its slack is noshift or
-// more: such a set is still bound (by the deadline, say) and must move only
-// as far as its arcs allow and stay in the tree.
+// noshift and, with no arc joining it to the tree any more, is dropped: its
+// value is negative and nothing bounds it from above, so postponing it
+// without limit approaches the optimum, and its cash flows leave the npv.
+// An arc into a dropped activity is never a leaving arc later on: taking it
+// would hang the moved set below a part that no pass reaches, and its cash
+// flows would vanish too. A leaving arc is taken even when its slack is
+// noshift or more: such a set is still bound (by the deadline, say) and must
+// move only as far as its arcs allow and stay in the tree. Listed pairs that
+// no relation gave a lag are no arcs and never leave a set.
 #include "search/recsearch.h"
 
 #include <cmath>
@@ -47,7 +52,7 @@ void shiftset(int a, int j, const uint32_t *set) {
     rowforeach(set, [set](int i) {
         for (int r = nrsucc[i] - 1; r >= 0; r--) {
             int k = succ[i][r];
-            if (bittest(set, k)) continue;
+            if (bittest(set, k) || dropped[k] || !acts(i, k)) continue;
             int64_t slack = st[k] - lag[i][k] - st[i];
             if (slack < bestshift || bestfrom < 0) {
                 bestshift = slack;
@@ -57,9 +62,11 @@ void shiftset(int a, int j, const uint32_t *set) {
         }
     });
     if (bestfrom >= 0) bitadd(treesucc[bestfrom], bestto);
-    rowforeach(set, [](int i) {
+    const bool drop = bestfrom < 0;
+    rowforeach(set, [drop](int i) {
         st[i] += bestshift;
         discount(i);
+        if (drop) dropped[i] = true;
     });
 }
 

@@ -11,6 +11,7 @@
 
 #include "input/loadinstance.h"
 #include "network/common_gpr.h"
+#include "platform/files.h"
 #include "search/solvecycle.h"
 
 scratchdir::scratchdir() {
@@ -29,7 +30,8 @@ scratchdir::scratchdir() {
 scratchdir::~scratchdir() {
     if (chdir(previous.c_str()) != 0) return;
     std::string command = "rm -rf '" + dir + "'";
-    if (std::system(command.c_str()) != 0) std::fprintf(stderr, "could not remove %s\n", dir.c_str());
+    if (std::system(command.c_str()) != 0)
+        std::fprintf(stderr, "could not remove %s\n", dir.c_str());
 }
 
 void writefile(const std::string &name, const std::string &text) {
@@ -44,7 +46,9 @@ std::string readfile(const std::string &name) {
     return text.str();
 }
 
-bool fileexists(const std::string &name) { return access(name.c_str(), F_OK) == 0; }
+bool fileexists(const std::string &name) {
+    return access(name.c_str(), F_OK) == 0;
+}
 
 void setparams(int negative, int slack, double rate) {
     pctneg = negative;
@@ -52,15 +56,22 @@ void setparams(int negative, int slack, double rate) {
     interest = rate;
 }
 
-static void openresults() {
-    outfile = std::fopen("output.txt", "a");
-    infofile = std::fopen("info.out", "a");
-    if (outfile == nullptr || infofile == nullptr) throw std::runtime_error("cannot open results");
+static recordfile outrecords, inforecords;
+
+void openresults(const char *out, const char *info, bool fresh) {
+    int err;
+    if (!outrecords.open(out, &err) || !inforecords.open(info, &err))
+        throw std::runtime_error("cannot open results");
+    if (fresh && (!outrecords.empty(&err) || !inforecords.empty(&err)))
+        throw std::runtime_error("cannot empty results");
+    outfile = &outrecords;
+    infofile = &inforecords;
 }
 
-static void closeresults() {
-    std::fclose(outfile);
-    std::fclose(infofile);
+void closeresults() {
+    int err;
+    outrecords.close(&err);
+    inforecords.close(&err);
     outfile = nullptr;
     infofile = nullptr;
 }

@@ -28,6 +28,12 @@ bool fileexists(const std::string &name);
 // Sets the run parameters that loading and solving read.
 void setparams(int pctneg, int dlextra, double interest);
 
+// Points outfile and infofile at the named files, opened for appending
+// (emptied first when fresh); closeresults writes what they hold and closes
+// them.
+void openresults(const char *out = "output.txt", const char *info = "info.out", bool fresh = false);
+void closeresults();
+
 // Writes text as D<number>.gpr in the working directory, points outfile and
 // infofile at "output.txt" and "info.out" there, and runs loadinstance.
 // Returns its result; the files are closed again afterwards.
