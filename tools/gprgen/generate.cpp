@@ -1,4 +1,4 @@
-// How an instance is built, in the manner of the standard benchmark sets for
+// The random shape, built in the manner of the standard benchmark sets for
 // generalized precedence relations:
 //
 // 1. Activities 2..n-1 of the file (indices 1..n-2) get durations 0..10 and
@@ -16,15 +16,15 @@
 //    deadline drawn from the earliest starts can always be met.
 // 4. Maximal lags: the given percentage of the real activities (rounded,
 //    and drawn among those that precede another real activity) get one each,
-//    towards an activity s reached from i by one to three minimal-lag steps. In start-to-start
-//    terms it is the arc s->i of length -M with M at least the longest path from i to s in the
-//    network built so far (minimal lags and the maximal lags added before). Every cycle through the
-//    new arc is such a path plus the arc, of length at most 0; so no cycle of positive length ever
-//    arises and the instance stays feasible.
+//    towards an activity s reached from i by one to three minimal-lag steps.
+//    In start-to-start terms it is the arc s->i of length -M with M at least
+//    the longest path from i to s in the network built so far (minimal lags
+//    and the maximal lags added before). Every cycle through the new arc is
+//    such a path plus the arc, of length at most 0; so no cycle of positive
+//    length ever arises and the instance stays feasible.
 #include "generate.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <deque>
 #include <stdexcept>
 
@@ -37,41 +37,49 @@ constexpr int lagmin = -3;  // minimal lag values are lagmin..lagmax
 constexpr int lagmax = 10;
 constexpr int tightpct = 30; // share of maximal lags exactly as long as the longest path
 constexpr int extramax = 5;  // otherwise a maximal lag exceeds it by 1..extramax
+constexpr int maxsteps = 3;  // a maximal lag spans 1..maxsteps minimal-lag steps
+constexpr uint64_t numberkey = 0x6a09e667f3bcc909ULL; // mixed with the number for its seed
 constexpr int64_t unreached = INT64_MIN;
 
-uint64_t mix(uint64_t z) {
-    z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ULL;
-    z = (z ^ (z >> 27)) * 0x94d049bb133111ebULL;
-    return z ^ (z >> 31);
-}
+const int fs = gprcode(gprrel::fs);
+const int minimal = gprcode(gprbound::minimal);
+const int maximal = gprcode(gprbound::maximal);
 
-// The start-to-start lag that a relation from i to s with value v implies.
-int sslag(const geninstance &g, int i, int s, int rel, int v) {
-    int shift = 0;
-    if (rel == 2 || rel == 4) shift -= g.dur[s];
-    if (rel == 3 || rel == 4) shift += g.dur[i];
-    return v + shift;
-}
-
-// The network in start-to-start terms, for the longest paths.
+// The network in start-to-start terms, for the longest paths. Every arc of a
+// minimal lag runs from a lower activity index to a higher one; only the
+// arcs of maximal lags run back.
 struct network {
     std::vector<std::vector<std::pair<int, int>>> out; // per activity: (to, length)
     std::vector<int64_t> dist;
     std::vector<char> queued;
     std::vector<int> pushes;
+    std::vector<int> touched; // activities whose dist, queued or pushes were set
+    int backtop = -1;         // the highest activity an arc runs back from
 
-    explicit network(int n) : out(n), dist(n), queued(n), pushes(n) {}
+    explicit network(int n) : out(n), dist(n, unreached), queued(n), pushes(n) {}
 
-    void add(int from, int to, int length) { out[from].push_back({to, length}); }
+    void add(int from, int to, int length) {
+        out[from].push_back({to, length});
+        if (from > to) backtop = std::max(backtop, from);
+    }
 
-    // Longest path from a to b; the network holds no cycle of positive
+    // Longest path from a to b. The network holds no cycle of positive
     // length, so label correcting ends, with every activity queued at most
     // once per arc of a path, fewer than n times. More would prove a cycle
     // of positive length, a fault of this program.
+    //
+    // An activity above both b and backtop cannot lead back to b: from it
+    // every arc climbs. The search leaves such activities out, so its work
+    // stays near a and b instead of running up to the end dummy each time,
+    // and the result is the same.
     int64_t longest(int a, int b) {
-        std::fill(dist.begin(), dist.end(), unreached);
-        std::fill(queued.begin(), queued.end(), 0);
-        std::fill(pushes.begin(), pushes.end(), 0);
+        int top = std::max(b, backtop);
+        for (int v : touched) {
+            dist[v] = unreached;
+            queued[v] = 0;
+            pushes[v] = 0;
+        }
+        touched.assign(1, a);
         std::deque<int> queue{a};
         dist[a] = 0;
         queued[a] = 1;
@@ -80,7 +88,8 @@ struct network {
             queue.pop_front();
             queued[u] = 0;
             for (auto [v, length] : out[u]) {
-                if (dist[u] + length <= dist[v]) continue;
+                if (v > top || dist[u] + length <= dist[v]) continue;
+                if (dist[v] == unreached) touched.push_back(v);
                 dist[v] = dist[u] + length;
                 if (!queued[v]) {
                     if (++pushes[v] >= (int)out.size())
@@ -94,38 +103,14 @@ struct network {
     }
 };
 
-} // namespace
-
-uint64_t splitmix::next() {
-    state += 0x9e3779b97f4a7c15ULL;
-    return mix(state);
-}
-
-int splitmix::range(int lo, int hi) {
-    uint64_t span = (uint64_t)((int64_t)hi - lo + 1);
-    return (int)(lo + (int64_t)(next() % span));
-}
-
-geninstance generate(const genparams &p, uint64_t seed, int number) {
-    splitmix rng(mix(seed) ^ mix(0x6a09e667f3bcc909ULL + (uint64_t)(int64_t)number));
-    geninstance g;
-    int n = rng.range(p.minact, p.maxact);
+gprinstance genrandom(const genparams &p, splitmix &rng, int n) {
+    gprinstance g = genbase(rng, n, p.nrres, [&] { return rng.range(0, durmax); });
     int end = n - 1;
-    g.nract = n;
-    for (int k = 0; k < p.nrres; k++) g.capacity.push_back(rng.range(10, 30));
-    g.dur.assign(n, 0);
-    g.demand.assign(n, std::vector<int>(p.nrres, 0));
-    g.rec.assign(n, {});
-    for (int i = 1; i < end; i++) {
-        g.dur[i] = rng.range(0, durmax);
-        for (int k = 0; k < p.nrres; k++) g.demand[i][k] = rng.range(0, 10);
-    }
-
     network net(n);
     std::vector<std::vector<int>> later(n); // real activities each one precedes by a minimal lag
     std::vector<int64_t> early(n, 0);       // earliest starts from the minimal lags
-    auto minimal = [&](int i, int s, int rel, int v) {
-        g.rec[i].push_back({s + 1, 1, rel, v});
+    auto addminimal = [&](int i, int s, int rel, int v) {
+        g.rec[i].push_back({s + 1, minimal, rel, v});
         int length = sslag(g, i, s, rel, v);
         net.add(i, s, length);
         early[s] = std::max(early[s], early[i] + length);
@@ -135,7 +120,7 @@ geninstance generate(const genparams &p, uint64_t seed, int number) {
     for (int j = 1; j < end; j++) {
         early[j] = unreached;
         if (j == 1 || rng.chance(startpct)) {
-            minimal(0, j, 3, 0);
+            addminimal(0, j, fs, 0);
             continue;
         }
         int lo = std::max(1, j - window);
@@ -152,54 +137,79 @@ geninstance generate(const genparams &p, uint64_t seed, int number) {
         }
         std::sort(chosen.begin(), chosen.end());
         for (int q : chosen) {
-            int rel = p.mixed ? rng.range(1, 4) : 3;
+            int rel = p.mixed ? rng.range(gprcode(gprrel::ss), gprcode(gprrel::ff)) : fs;
             int value = rng.range(lagmin, lagmax);
-            minimal(q, j, rel, value);
+            addminimal(q, j, rel, value);
         }
-        if (early[j] < 0) minimal(0, j, 3, 0);
+        if (early[j] < 0) addminimal(0, j, fs, 0);
     }
     for (int i = 1; i < end; i++)
-        if (later[i].empty()) minimal(i, end, 3, 0);
-    if (n == 2) minimal(0, end, 3, 0);
+        if (later[i].empty()) addminimal(i, end, fs, 0);
+    if (n == 2) addminimal(0, end, fs, 0);
 
     // The share counts all real activities; those that precede no other
     // real activity cannot take part, so the picks come from the others.
     std::vector<int> eligible;
     for (int i = 1; i < end; i++)
         if (!later[i].empty()) eligible.push_back(i);
-    int want = std::min((int)eligible.size(), (p.maxlagpct * (n - 2) + 50) / 100);
+    const int64_t half = 50, whole = 100; // rounding of the percentage
+    int want = (int)std::min<int64_t>((int64_t)eligible.size(),
+                                      (p.maxlagpct * (int64_t)(n - 2) + half) / whole);
     for (int k = 0; k < want; k++)
         std::swap(eligible[k], eligible[rng.range(k, (int)eligible.size() - 1)]);
     eligible.resize(want);
     std::sort(eligible.begin(), eligible.end());
     for (int i : eligible) {
-        int s = i, steps = rng.range(1, 3);
+        int s = i, steps = rng.range(1, maxsteps);
         for (int k = 0; k < steps && !later[s].empty(); k++)
             s = later[s][rng.range(0, (int)later[s].size() - 1)];
         int64_t path = net.longest(i, s);
         int least = (int)path + (rng.chance(tightpct) ? 0 : rng.range(1, extramax));
-        int rel = p.mixed ? rng.range(1, 4) : 3;
+        int rel = p.mixed ? rng.range(gprcode(gprrel::ss), gprcode(gprrel::ff)) : fs;
         int value = least - sslag(g, i, s, rel, 0); // converts back to exactly `least`
-        g.rec[i].push_back({s + 1, 2, rel, value});
+        g.rec[i].push_back({s + 1, maximal, rel, value});
         net.add(s, i, -least);
     }
     return g;
 }
 
-std::string formatinstance(const geninstance &g) {
-    std::string text = std::to_string(g.nract) + " " + std::to_string(g.capacity.size());
-    for (int c : g.capacity) text += " " + std::to_string(c);
-    text += "\n";
-    char buf[64];
-    for (int i = 0; i < g.nract; i++) {
-        text += std::to_string(g.dur[i]);
-        for (int d : g.demand[i]) text += " " + std::to_string(d);
-        text += "  " + std::to_string(g.rec[i].size());
-        for (const genentry &e : g.rec[i]) {
-            std::snprintf(buf, sizeof buf, "  %d %d %d %d", e.succ, e.bound, e.rel, e.value);
-            text += buf;
-        }
-        text += "\n";
+} // namespace
+
+uint64_t genmix(uint64_t z) {
+    z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ULL;
+    z = (z ^ (z >> 27)) * 0x94d049bb133111ebULL;
+    return z ^ (z >> 31);
+}
+
+uint64_t splitmix::next() {
+    state += 0x9e3779b97f4a7c15ULL;
+    return genmix(state);
+}
+
+int splitmix::range(int lo, int hi) {
+    uint64_t span = (uint64_t)((int64_t)hi - lo + 1);
+    return (int)(lo + (int64_t)(next() % span));
+}
+
+int sslag(const gprinstance &g, int i, int s, int rel, int v) {
+    int shift = 0;
+    if (rel == gprcode(gprrel::sf) || rel == gprcode(gprrel::ff)) shift -= g.dur[s];
+    if (rel == gprcode(gprrel::fs) || rel == gprcode(gprrel::ff)) shift += g.dur[i];
+    return v + shift;
+}
+
+gprinstance generate(const genparams &p, uint64_t seed, int number) {
+    splitmix rng(genmix(seed) ^ genmix(numberkey + (uint64_t)(int64_t)number));
+    if (p.shape == genshape::adversarial) return genadversarial(rng, p.nrres);
+    int n = rng.range(p.minact, p.maxact);
+    switch (p.shape) {
+    case genshape::dense:
+        return gendense(rng, n, p.nrres);
+    case genshape::sparse:
+        return gensparse(rng, n, p.nrres);
+    case genshape::window:
+        return genwindow(rng, n, p.nrres);
+    default:
+        return genrandom(p, rng, n);
     }
-    return text;
 }

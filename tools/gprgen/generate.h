@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "format/gprformat.h"
+
 // splitmix64: a 64-bit state advanced by a fixed odd constant and mixed by
 // two multiply-xorshift rounds per draw.
 class splitmix {
@@ -27,36 +29,61 @@ class splitmix {
     uint64_t state;
 };
 
+// The kinds of network gprgen makes; see the files that build them.
+enum class genshape {
+    random,     // today's networks: a few short-range predecessors, some maximal lags
+    dense,      // about 17 entries per activity, mixed relations, many maximal lags
+    sparse,     // about 1.5 to 2 entries per activity, mostly finish-to-start
+    window,     // zero durations, chains of start windows of width 1: many search passes
+    adversarial // 5 to 40 activities with faults and corner cases of every kind
+};
+
+// The largest activity count gprgen accepts.
+constexpr int genmaxact = 10000000;
+
 // What the instances of one run look like.
 struct genparams {
-    int minact = 10; // activity count range, both dummies included (2..1000)
+    genshape shape = genshape::random;
+    int minact = 10; // activity count range, both dummies included (2..genmaxact)
     int maxact = 10;
-    int maxlagpct = 20; // percentage of real activities that get a maximal lag (rounded)
-    bool mixed = true;  // all four relation types, or finish-to-start only
+    int maxlagpct = 20; // random: percentage of real activities with a maximal lag (rounded)
+    bool mixed = true;  // random: all four relation types, or finish-to-start only
     int nrres = 1;      // resource types (values are written, maxnpv ignores them)
-};
-
-// One successor entry of an activity's record, as in the file: successor
-// number (from 1), bound type (1 minimal, 2 maximal), relation type (1 SS,
-// 2 SF, 3 FS, 4 FF), lag value.
-struct genentry {
-    int succ, bound, rel, value;
-};
-
-struct geninstance {
-    int nract = 0;
-    std::vector<int> capacity;              // one value per resource type
-    std::vector<int> dur;                   // per activity, 0-based
-    std::vector<std::vector<int>> demand;   // per activity, one value per resource type
-    std::vector<std::vector<genentry>> rec; // per activity, its successor entries in file order
 };
 
 // The instance with the given number of a run with this seed. Each number
 // has a generator of its own, so D7.gpr is the same file whether it is made
 // alone or as part of a longer run.
-geninstance generate(const genparams &p, uint64_t seed, int number);
+gprinstance generate(const genparams &p, uint64_t seed, int number);
 
-// The instance in the file format: header line, then one line per activity.
-std::string formatinstance(const geninstance &g);
+// ---- shared by the builders of the shapes ----
+
+uint64_t genmix(uint64_t z);
+
+// The start-to-start lag that a relation from i to s with value v implies
+// (activities 0-based).
+int sslag(const gprinstance &g, int i, int s, int rel, int v);
+
+// An instance of n activities with capacities, durations dur(rng) and
+// demands drawn for the real activities, and no entries yet.
+template <class durfn>
+gprinstance genbase(splitmix &rng, int n, int nrres, durfn dur) {
+    gprinstance g;
+    g.nract = n;
+    for (int k = 0; k < nrres; k++) g.capacity.push_back(rng.range(10, 30));
+    g.dur.assign(n, 0);
+    g.demand.assign(n, std::vector<int>(nrres, 0));
+    g.rec.assign(n, {});
+    for (int i = 1; i < n - 1; i++) {
+        g.dur[i] = dur();
+        for (int k = 0; k < nrres; k++) g.demand[i][k] = rng.range(0, 10);
+    }
+    return g;
+}
+
+gprinstance gendense(splitmix &rng, int n, int nrres);
+gprinstance gensparse(splitmix &rng, int n, int nrres);
+gprinstance genwindow(splitmix &rng, int n, int nrres);
+gprinstance genadversarial(splitmix &rng, int nrres);
 
 #endif

@@ -2,15 +2,19 @@
 //
 // Exit status: 0 when every file was written, 1 when a file or the folder
 // could not be written (or on an internal fault), 2 for a bad command line
-// (nothing is written then).
+// or a file that would be overwritten without --force (nothing is written
+// then).
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <exception>
 #include <filesystem>
+#include <map>
 #include <string>
 
+#include "format/numarg.h"
 #include "generate.h"
 
 namespace {
@@ -22,110 +26,189 @@ const char usage[] =
     "give byte-identical files on every machine; each file depends only on the seed, its\n"
     "number and the shape options, not on how many files are written with it.\n"
     "\n"
-    "options:\n"
+    "options (each given at most once, as '--name value' or '--name=value'):\n"
+    "  --shape S        kind of network (default random):\n"
+    "                   random       durations 0..10, minimal lags -3..10 from one to three\n"
+    "                                of the ten activities before, maximal lags as --maxlag\n"
+    "                                and --relations ask\n"
+    "                   dense        like the ProGen/max sets of UBO instances: durations\n"
+    "                                1..10, about 17 entries per activity, all relation\n"
+    "                                types, many maximal lags\n"
+    "                   sparse       1.5 to 2 entries per activity, mostly finish-to-start,\n"
+    "                                a maximal lag from one activity in ten\n"
+    "                   window       zero durations; every activity starts 0 or 1 time unit\n"
+    "                                after each of four random earlier ones (a window of\n"
+    "                                width 1); a hard case for the search\n"
+    "                   adversarial  5 to 40 activities with faults and corner cases of every\n"
+    "                                kind (positive cycles, unreached activities, arcs into the\n"
+    "                                start or out of the end dummy, self-loops, duplicates,\n"
+    "                                unknown codes, negative durations, extreme values); often\n"
+    "                                unsolvable, for comparing two solver builds\n"
     "  --count N        number of files to write (1..1000000; default 10)\n"
     "  --first N        number of the first file (default 1): D<first>.gpr, D<first+1>.gpr, ...\n"
-    "  --act N          activity count of every instance, both dummies included (2..1000)\n"
-    "  --min-act N      smallest activity count (2..1000; default 10)\n"
-    "  --max-act N      largest activity count (min-act..1000; default 10); each instance\n"
-    "                   draws its count uniformly from this range\n"
+    "  --act N          activity count of every instance, both dummies included\n"
+    "                   (2..10000000; not with --min-act or --max-act)\n"
+    "  --min-act N      smallest activity count (2..10000000; default 10)\n"
+    "  --max-act N      largest activity count (min-act..10000000; default 10); each\n"
+    "                   instance draws its count uniformly from this range\n"
+    "                   (the adversarial shape takes none of the three)\n"
     "  --seed S         seed, a whole number 0..18446744073709551615 (default 1)\n"
-    "  --maxlag PCT     percentage of real activities that get a maximal time lag, drawn\n"
-    "                   among those that precede another real activity (0..100; default 20)\n"
-    "  --relations R    'mixed': start-to-start, start-to-finish, finish-to-start and\n"
-    "                   finish-to-finish relations (default); 'fs': finish-to-start only\n"
+    "  --maxlag PCT     random shape only: percentage of real activities that get a maximal\n"
+    "                   time lag, drawn among those that precede another real activity\n"
+    "                   (0..100; default 20)\n"
+    "  --relations R    random shape only: 'mixed': start-to-start, start-to-finish,\n"
+    "                   finish-to-start and finish-to-finish relations (default); 'fs':\n"
+    "                   finish-to-start only\n"
     "  --resources K    resource types written per activity (0..100; default 1); maxnpv\n"
     "                   reads and ignores the values\n"
     "  --out DIR        folder for the files, created if missing (default: current folder)\n"
+    "  --force          overwrite files D<n>.gpr that exist; without it gprgen stops\n"
+    "                   before writing anything\n"
     "  --help           show this text and exit\n"
     "\n"
-    "Durations are 0..10 and minimal lags -3..10; every activity follows the start dummy or an\n"
-    "earlier activity and leads to the end dummy; maximal lags never form a cycle of positive\n"
-    "length, so every instance has a schedule that meets any deadline slack of 0 or more.\n"
+    "Every activity of the random, dense, sparse and window shapes follows the start dummy\n"
+    "or an earlier activity and leads to the end dummy, and no relations form a cycle of\n"
+    "positive length, so every such instance has a schedule that meets any deadline slack\n"
+    "of 0 or more. maxnpv itself reads at most 1000 activities per instance.\n"
     "\n"
-    "exit status: 0 done, 1 a file could not be written, 2 bad command line\n";
+    "exit status: 0 done, 1 a file could not be written, 2 bad command line or a file\n"
+    "that exists\n";
 
-[[noreturn]] void badusage(const char *fmt, const char *a, const char *b = "") {
-    std::fprintf(stderr, "gprgen: ");
-    std::fprintf(stderr, fmt, a, b);
-    std::fprintf(stderr, "\nTry 'gprgen --help'.\n");
+[[noreturn]] void badusage(const std::string &what) {
+    std::fprintf(stderr, "gprgen: %s (see gprgen --help)\n", what.c_str());
     std::exit(2);
 }
 
-// A whole decimal number in lo..hi, nothing else.
-long long wholenumber(const char *option, const char *text, long long lo, long long hi) {
-    errno = 0;
-    char *rest = nullptr;
-    long long v = std::strtoll(text, &rest, 10);
-    if (*text == '\0' || *rest != '\0' || errno != 0 || v < lo || v > hi) {
-        std::string range = std::to_string(lo) + ".." + std::to_string(hi);
-        badusage("%s needs a whole number in %s", option, range.c_str());
-    }
+constexpr long long countmax = 1000000;
+constexpr long long firstmin = -999999;
+constexpr long long lastmax = 9999999;
+constexpr long long pctmax = 100;
+constexpr long long resmax = 100;
+
+long long whole(const std::string &option, const std::string &text, long long lo, long long hi) {
+    long long v = 0;
+    if (!parsewhole(text.c_str(), lo, hi, &v))
+        badusage(option + " needs a whole number in " + std::to_string(lo) + ".." +
+                 std::to_string(hi) + ", not '" + text + "'");
     return v;
 }
 
-uint64_t seedvalue(const char *text) {
-    errno = 0;
-    char *rest = nullptr;
-    unsigned long long v = std::strtoull(text, &rest, 10);
-    if (*text < '0' || *text > '9' || *rest != '\0' || errno != 0)
-        badusage("--seed needs a whole number 0..18446744073709551615, not '%s'", text);
-    return v;
+bool shapenamed(const std::string &name, genshape *shape) {
+    static const std::map<std::string, genshape> shapes = {{"random", genshape::random},
+                                                           {"dense", genshape::dense},
+                                                           {"sparse", genshape::sparse},
+                                                           {"window", genshape::window},
+                                                           {"adversarial", genshape::adversarial}};
+    auto it = shapes.find(name);
+    if (it == shapes.end()) return false;
+    *shape = it->second;
+    return true;
 }
 
 } // namespace
 
 int main(int argc, char **argv) {
-    genparams p;
-    long long count = 10, first = 1;
-    uint64_t seed = 1;
-    std::string out = ".";
+    static const char *const valued[] = {"--count",     "--first", "--act",    "--min-act",
+                                         "--max-act",   "--seed",  "--maxlag", "--relations",
+                                         "--resources", "--out",   "--shape"};
+    std::map<std::string, std::string> given; // option -> its value as written
+    bool force = false;
     for (int k = 1; k < argc; k++) {
-        const char *opt = argv[k];
-        if (std::strcmp(opt, "--help") == 0 || std::strcmp(opt, "-h") == 0) {
+        std::string arg = argv[k];
+        if (arg == "--help" || arg == "-h") {
             std::fputs(usage, stdout);
             return 0;
         }
-        if (std::strncmp(opt, "--", 2) != 0) badusage("unexpected argument '%s'", opt);
-        if (k + 1 >= argc) badusage("%s needs a value", opt);
-        const char *val = argv[++k];
-        if (std::strcmp(opt, "--count") == 0)
-            count = wholenumber(opt, val, 1, 1000000);
-        else if (std::strcmp(opt, "--first") == 0)
-            first = wholenumber(opt, val, -999999, 9999999);
-        else if (std::strcmp(opt, "--act") == 0)
-            p.minact = p.maxact = (int)wholenumber(opt, val, 2, 1000);
-        else if (std::strcmp(opt, "--min-act") == 0)
-            p.minact = (int)wholenumber(opt, val, 2, 1000);
-        else if (std::strcmp(opt, "--max-act") == 0)
-            p.maxact = (int)wholenumber(opt, val, 2, 1000);
-        else if (std::strcmp(opt, "--seed") == 0)
-            seed = seedvalue(val);
-        else if (std::strcmp(opt, "--maxlag") == 0)
-            p.maxlagpct = (int)wholenumber(opt, val, 0, 100);
-        else if (std::strcmp(opt, "--relations") == 0) {
-            if (std::strcmp(val, "mixed") == 0)
-                p.mixed = true;
-            else if (std::strcmp(val, "fs") == 0)
-                p.mixed = false;
-            else
-                badusage("--relations is 'mixed' or 'fs', not '%s'", val);
-        } else if (std::strcmp(opt, "--resources") == 0)
-            p.nrres = (int)wholenumber(opt, val, 0, 100);
-        else if (std::strcmp(opt, "--out") == 0)
-            out = val;
+        if (arg.compare(0, 2, "--") != 0) badusage("unexpected argument '" + arg + "'");
+        size_t eq = arg.find('=');
+        std::string name = arg.substr(0, eq);
+        if (name == "--force") {
+            if (eq != std::string::npos) badusage("--force takes no value");
+            if (force) badusage("--force is given twice");
+            force = true;
+            continue;
+        }
+        if (std::find(std::begin(valued), std::end(valued), name) == std::end(valued))
+            badusage("unknown option '" + name + "'");
+        if (given.count(name)) badusage(name + " is given twice");
+        if (eq != std::string::npos)
+            given[name] = arg.substr(eq + 1);
+        else if (k + 1 < argc)
+            given[name] = argv[++k];
         else
-            badusage("unknown option '%s'", opt);
+            badusage(name + " needs a value");
     }
-    if (p.minact > p.maxact) {
-        std::string lo = std::to_string(p.minact), hi = std::to_string(p.maxact);
-        badusage("--min-act %s is above --max-act %s", lo.c_str(), hi.c_str());
-    }
-    long long last = first + count - 1;
-    if (last > 9999999)
-        badusage("the last file number %s is above %s", std::to_string(last).c_str(), "9999999");
 
+    genparams p;
+    if (given.count("--shape") && !shapenamed(given["--shape"], &p.shape))
+        badusage("--shape is random, dense, sparse, window or adversarial, not '" +
+                 given["--shape"] + "'");
+    const std::string &shapename = given.count("--shape") ? given["--shape"] : "random";
+    for (const char *other : {"--min-act", "--max-act"})
+        if (given.count("--act") && given.count(other))
+            badusage(std::string("--act and ") + other + " exclude each other");
+    if (p.shape != genshape::random)
+        for (const char *option : {"--maxlag", "--relations"})
+            if (given.count(option))
+                badusage(std::string(option) + " applies to the random shape only, not to " +
+                         shapename);
+    if (p.shape == genshape::adversarial)
+        for (const char *option : {"--act", "--min-act", "--max-act"})
+            if (given.count(option))
+                badusage(std::string(option) +
+                         " does not apply to the adversarial shape (5 to 40 activities)");
+
+    long long count = 10, first = 1;
+    uint64_t seed = 1;
+    std::string out = ".";
+    if (given.count("--count")) count = whole("--count", given["--count"], 1, countmax);
+    if (given.count("--first")) first = whole("--first", given["--first"], firstmin, lastmax);
+    if (given.count("--act"))
+        p.minact = p.maxact = (int)whole("--act", given["--act"], 2, genmaxact);
+    if (given.count("--min-act"))
+        p.minact = (int)whole("--min-act", given["--min-act"], 2, genmaxact);
+    if (given.count("--max-act"))
+        p.maxact = (int)whole("--max-act", given["--max-act"], 2, genmaxact);
+    if (given.count("--seed") && !parseunsigned(given["--seed"].c_str(), &seed))
+        badusage("--seed needs a whole number 0..18446744073709551615, not '" + given["--seed"] +
+                 "'");
+    if (given.count("--maxlag")) p.maxlagpct = (int)whole("--maxlag", given["--maxlag"], 0, pctmax);
+    if (given.count("--relations")) {
+        const std::string &r = given["--relations"];
+        if (r == "mixed")
+            p.mixed = true;
+        else if (r == "fs")
+            p.mixed = false;
+        else
+            badusage("--relations is 'mixed' or 'fs', not '" + r + "'");
+    }
+    if (given.count("--resources"))
+        p.nrres = (int)whole("--resources", given["--resources"], 0, resmax);
+    if (given.count("--out")) out = given["--out"];
+    if (out.empty()) badusage("--out needs a folder name");
+    if (p.minact > p.maxact)
+        badusage("--min-act " + std::to_string(p.minact) + " is above --max-act " +
+                 std::to_string(p.maxact));
+    long long last = first + count - 1;
+    if (last > lastmax)
+        badusage("the last file number " + std::to_string(last) + " is above " +
+                 std::to_string(lastmax));
+
+    auto filename = [&](long long number) {
+        return (std::filesystem::path(out) / ("D" + std::to_string(number) + ".gpr")).string();
+    };
     std::error_code ec;
+    if (!force && std::filesystem::is_directory(out, ec)) {
+        for (long long number = first; number <= last; number++) {
+            std::string name = filename(number);
+            if (std::filesystem::symlink_status(name, ec).type() !=
+                std::filesystem::file_type::not_found) {
+                std::fprintf(stderr, "gprgen: %s exists; --force overwrites it\n", name.c_str());
+                return 2;
+            }
+        }
+    }
+
     std::filesystem::create_directories(out, ec);
     if (ec) {
         std::fprintf(stderr, "gprgen: cannot create the folder %s: %s\n", out.c_str(),
@@ -135,12 +218,13 @@ int main(int argc, char **argv) {
     for (long long number = first; number <= last; number++) {
         std::string text;
         try {
-            text = formatinstance(generate(p, seed, (int)number));
+            text = formatgpr(generate(p, seed, (int)number));
         } catch (const std::exception &e) {
             std::fprintf(stderr, "gprgen: internal error in D%lld.gpr: %s\n", number, e.what());
             return 1;
         }
-        std::string name = (std::filesystem::path(out) / ("D" + std::to_string(number) + ".gpr"));
+        std::string name = filename(number);
+        errno = 0;
         FILE *f = std::fopen(name.c_str(), "w");
         bool ok = f != nullptr && std::fwrite(text.data(), 1, text.size(), f) == text.size();
         if (f != nullptr && std::fclose(f) != 0) ok = false;
