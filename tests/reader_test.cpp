@@ -190,6 +190,10 @@ TEST(Reader, SkippedAndRejectedFiles) {
          "activity 2 is named as a successor more than 1000 times"},
         // The end dummy lists 1000 successors other than activity 1.
         {"3 0\n0 0\n0 0\n0 1000\n" + entries, "", "no room for the deadline arc"},
+        // Activity 3 can start at -1000000: at the rate 0.01 its discount
+        // factor exp(10000) is beyond any double.
+        {"4 0\n0 2 2 1 1 0 4 1 1 0\n0 1 3 1 1 -1000000\n0 1 4 1 3 0\n0 0\n", "",
+         "leave the range of a double: activity 3 can finish at -1000000"},
         // The reverse pair of a maximal lag does not fit the full predecessor row.
         {full + "0 1 3 2 1 5\n0 0\n", "", "needs the reverse arc 3->2"},
     };

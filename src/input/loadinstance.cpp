@@ -22,6 +22,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstdarg>
 #include <cstring>
 #include <string>
@@ -354,6 +355,29 @@ static bool temporalanalysis() {
     return false;
 }
 
+// Activities only ever move later than their earliest starts, so no value
+// the search forms exceeds the sum of the cash flows discounted from the
+// earliest schedule. When an activity can start so long before the project
+// that this sum leaves the range of a double, the values would become
+// infinite and their sums undefined: such an instance cannot be represented.
+static bool valuesfit() {
+    double total = 0.0, largest = -1.0;
+    int worst = 0;
+    for (int i = 0; i < nract; i++) {
+        if (cf[i] == 0 || st[i] == nostart) continue; // unreached: not connected later
+        double exponent = -interest * (double)(st[i] + dur[i]);
+        double term = exponent > maxexponent ? HUGE_VAL : std::fabs(cf[i]) * std::exp(exponent);
+        total += term;
+        if (term > largest) largest = term, worst = i;
+    }
+    if (total <= maxvalue) return true;
+    rejectfile("the discounted cash flows leave the range of a double: activity %d can finish "
+               "at %lld, where its discount factor is exp(%g)",
+               worst + 1, (long long)(st[worst] + dur[worst]),
+               -interest * (double)(st[worst] + dur[worst]));
+    return false;
+}
+
 int loadinstance() {
     lcgseed(0);
     // Room for the prefix, every 32-bit number and ".gpr": the name is always whole.
@@ -394,6 +418,7 @@ int loadinstance() {
         return 0;
     }
     for (int i = 0; i < nract; i++) est[i] = st[i];
+    if (!valuesfit()) return 0;
     // A deadline beyond the 32-bit range of a lag is taken at its limit.
     int64_t absolute = st[end] + (int64_t)dlextra;
     deadline = (int)std::max<int64_t>(-INT32_MAX, std::min<int64_t>(INT32_MAX, absolute));

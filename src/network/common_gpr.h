@@ -24,6 +24,8 @@ constexpr int binwords = maxbin + 1; // words stored per bit-set row
 constexpr int msbsize = 65536;       // entries of msbtab, one per 16-bit value
 constexpr int maxmag = 1000000;      // largest magnitude of a duration or lag value in a file
 constexpr int namesize = 52;         // text fields for file names, terminator included
+constexpr double maxexponent = 700;  // largest discount exponent whose exp() is a finite double
+constexpr double maxvalue = 1e300;   // largest total of discounted cash flows a solve accepts
 
 // ------------------------------------------------------------- sentinels ---
 
