@@ -1,0 +1,326 @@
+// The text forms of a schedule. Numbers that a program reads back (JSON and
+// CSV) carry the shortest text that reproduces the double exactly; the
+// terminal summary rounds for the eye. Strings from outside (the file name,
+// the reason) may hold any bytes: JSON gets them escaped and with every byte
+// that is not part of well-formed UTF-8 replaced by U+FFFD, the terminal gets
+// control characters and such bytes as \xNN, so they cannot steer it.
+#include "report/schedule.h"
+
+#include <algorithm>
+#include <cctype>
+#include <clocale>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+const char schedsolved[] = "solved";
+
+bool issolved(const schedreport &r) {
+    return r.status == schedsolved;
+}
+
+// ------------------------------------------------------------- numbers ---
+
+constexpr int maxdigits = 17;       // significant digits that identify every double
+constexpr int smallexp = -4;        // decimal exponents from here ...
+constexpr int bigexp = 16;          // ... to below this are written without e-notation
+constexpr int numbufsize = 64;      // room for any %e, %g or %.4f text the formats allow
+constexpr double fixedlimit = 1e12; // magnitudes from here on are shown as %g in the summary
+constexpr int summarydecimals = 4;  // decimals of cash flows and shares in the summary
+
+// snprintf and strtod follow LC_NUMERIC; a decimal comma becomes a point.
+static void pointdecimal(char *buf) {
+    const char *point = std::localeconv()->decimal_point;
+    if (point[0] == '.' || point[0] == '\0' || point[1] != '\0') return;
+    for (char *p = buf; *p; p++)
+        if (*p == point[0]) *p = '.';
+}
+
+// The fewest significant digits that read back as v, written positionally
+// for decimal exponents smallexp..bigexp-1 and in e-notation otherwise (the
+// choice most languages make when they print a double).
+std::string shortestnum(double v) {
+    if (std::isnan(v)) return "nan";
+    if (std::isinf(v)) return v > 0 ? "inf" : "-inf";
+    char buf[numbufsize];
+    for (int decimals = 0; decimals < maxdigits; decimals++) {
+        std::snprintf(buf, sizeof buf, "%.*e", decimals, v);
+        if (std::strtod(buf, nullptr) == v) break;
+    }
+    std::string digits, out = buf[0] == '-' ? "-" : "";
+    const char *p = buf;
+    for (; *p != 'e' && *p != '\0'; p++)
+        if (std::isdigit((unsigned char)*p)) digits += *p;
+    int exp = *p == 'e' ? std::atoi(p + 1) : 0;
+    int n = (int)digits.size();
+    while (n > 1 && digits[n - 1] == '0') digits.resize(--n);
+    if (exp < smallexp || exp >= bigexp) {
+        char tail[16];
+        std::snprintf(tail, sizeof tail, "e%c%02d", exp < 0 ? '-' : '+', std::abs(exp));
+        out += digits.substr(0, 1) + (n > 1 ? "." + digits.substr(1) : "") + tail;
+    } else if (exp < 0) {
+        out += "0." + std::string(-exp - 1, '0') + digits;
+    } else if (exp + 1 >= n) {
+        out += digits + std::string(exp + 1 - n, '0');
+    } else {
+        out += digits.substr(0, exp + 1) + "." + digits.substr(exp + 1);
+    }
+    return out;
+}
+
+static std::string jsonnum(double v) {
+    return std::isfinite(v) ? shortestnum(v) : "null";
+}
+static std::string csvnum(double v) {
+    return std::isfinite(v) ? shortestnum(v) : "";
+}
+
+// Fixed decimals for the summary; trimmed drops trailing zeros (and the point).
+static std::string summarynum(double v, bool trimmed) {
+    if (std::isnan(v)) return "nan";
+    if (std::isinf(v)) return v > 0 ? "inf" : "-inf";
+    char buf[numbufsize];
+    if (std::fabs(v) >= fixedlimit) {
+        std::snprintf(buf, sizeof buf, "%.6g", v);
+    } else {
+        double scale = std::pow(10.0, summarydecimals);
+        if (std::round(v * scale) == 0) v = 0.0; // no "-0.0000"
+        std::snprintf(buf, sizeof buf, "%.*f", summarydecimals, v);
+        if (trimmed) {
+            char *end = buf + std::strlen(buf);
+            while (end[-1] == '0') *--end = '\0';
+            if (!std::isdigit((unsigned char)end[-1])) *--end = '\0';
+        }
+    }
+    pointdecimal(buf);
+    return buf;
+}
+
+static std::string intnum(long long v) {
+    return std::to_string(v);
+}
+
+bool finishtime(const schedactivity &a, long long &finish) {
+    return !__builtin_add_overflow(a.start, a.duration, &finish);
+}
+
+// ---------------------------------------------------------------- UTF-8 ---
+
+constexpr unsigned maxcode = 0x10ffff;
+constexpr unsigned surrogatelow = 0xd800, surrogatehigh = 0xdfff;
+
+std::size_t utf8seq(const std::string &s, std::size_t at, unsigned &code) {
+    unsigned char lead = (unsigned char)s[at];
+    code = lead;
+    if (lead < 0x80) return 1;
+    std::size_t len;
+    unsigned least; // smallest code point that needs this length
+    if (lead >= 0xc2 && lead <= 0xdf)
+        len = 2, code = lead & 0x1f, least = 0x80;
+    else if (lead >= 0xe0 && lead <= 0xef)
+        len = 3, code = lead & 0x0f, least = 0x800;
+    else if (lead >= 0xf0 && lead <= 0xf4)
+        len = 4, code = lead & 0x07, least = 0x10000;
+    else
+        return 0;
+    if (s.size() - at < len) return 0;
+    for (std::size_t k = 1; k < len; k++) {
+        unsigned char c = (unsigned char)s[at + k];
+        if ((c & 0xc0) != 0x80) return 0;
+        code = (code << 6) | (c & 0x3f);
+    }
+    if (code < least || code > maxcode) return 0;
+    if (code >= surrogatelow && code <= surrogatehigh) return 0;
+    return len;
+}
+
+static void jsonstring(std::string &out, const std::string &s) {
+    out += '"';
+    for (std::size_t at = 0; at < s.size();) {
+        unsigned code;
+        std::size_t len = utf8seq(s, at, code);
+        if (len == 0) {
+            out += "\\ufffd";
+            at++;
+            continue;
+        }
+        if (len > 1) {
+            out.append(s, at, len);
+        } else if (code == '"' || code == '\\') {
+            out += '\\';
+            out += (char)code;
+        } else if (code == '\n') {
+            out += "\\n";
+        } else if (code == '\t') {
+            out += "\\t";
+        } else if (code < 0x20 || code == 0x7f) {
+            char buf[8];
+            std::snprintf(buf, sizeof buf, "\\u%04x", code);
+            out += buf;
+        } else {
+            out += (char)code;
+        }
+        at += len;
+    }
+    out += '"';
+}
+
+// Control characters (C0, DEL, C1) and stray bytes as \xNN; the rest as is.
+static std::string terminaltext(const std::string &s) {
+    std::string out;
+    for (std::size_t at = 0; at < s.size();) {
+        unsigned code;
+        std::size_t len = utf8seq(s, at, code);
+        bool control = code < 0x20 || (code >= 0x7f && code < 0xa0);
+        if (len == 0 || control) {
+            std::size_t n = len == 0 ? 1 : len;
+            for (std::size_t k = 0; k < n; k++) {
+                char buf[8];
+                std::snprintf(buf, sizeof buf, "\\x%02x", (unsigned char)s[at + k]);
+                out += buf;
+            }
+            at += n;
+        } else {
+            out.append(s, at, len);
+            at += len;
+        }
+    }
+    return out;
+}
+
+// ----------------------------------------------------------------- JSON ---
+
+static void jsonfield(std::string &out, const char *key, const std::string &value, bool last) {
+    out += "  \"";
+    out += key;
+    out += "\": ";
+    out += value;
+    out += last ? "\n" : ",\n";
+}
+
+std::string schedjson(const schedreport &r) {
+    bool solved = issolved(r);
+    std::string out = "{\n", text;
+    jsonstring(text, r.instance);
+    jsonfield(out, "instance", text, false);
+    text.clear();
+    jsonstring(text, r.status);
+    jsonfield(out, "status", text, false);
+    text.clear();
+    if (solved)
+        text = "null";
+    else
+        jsonstring(text, r.reason);
+    jsonfield(out, "reason", text, false);
+    jsonfield(out, "npv", solved ? jsonnum(r.npv) : "null", false);
+    jsonfield(out, "passes", solved ? intnum(r.passes) : "null", false);
+    jsonfield(out, "deadline", r.hasdeadline ? intnum(r.deadline) : "null", false);
+    jsonfield(out, "interest", jsonnum(r.interest), false);
+
+    std::string list;
+    if (solved) {
+        for (const schedactivity &a : r.activities) {
+            long long finish;
+            bool timed = !a.unbounded;
+            list += list.empty() ? "\n" : ",\n";
+            list += "    {\"activity\": " + intnum(a.number);
+            list += ", \"duration\": " + intnum(a.duration);
+            list += ", \"cashflow\": " + jsonnum(a.cashflow);
+            list += ", \"start\": " + (timed ? intnum(a.start) : "null");
+            list += ", \"finish\": ";
+            list += timed && finishtime(a, finish) ? intnum(finish) : "null";
+            list += ", \"discounted\": " + jsonnum(a.unbounded ? 0.0 : a.discounted);
+            list += a.unbounded ? ", \"unbounded\": true}" : ", \"unbounded\": false}";
+        }
+    }
+    jsonfield(out, "activities", list.empty() ? "[]" : "[" + list + "\n  ]", false);
+
+    list.clear();
+    if (solved) {
+        for (const schedarc &arc : r.arcs) {
+            list += list.empty() ? "\n" : ",\n";
+            list += "    {\"from\": " + intnum(arc.from) + ", \"to\": " + intnum(arc.to) + "}";
+        }
+    }
+    jsonfield(out, "arcs", list.empty() ? "[]" : "[" + list + "\n  ]", true);
+    out += "}\n";
+    return out;
+}
+
+// ------------------------------------------------------------------ CSV ---
+
+std::string schedcsv(const schedreport &r) {
+    std::string out = "activity,duration,cashflow,start,finish,discounted,note\n";
+    if (!issolved(r)) return out;
+    for (const schedactivity &a : r.activities) {
+        long long finish;
+        out += intnum(a.number) + ',' + intnum(a.duration) + ',' + csvnum(a.cashflow) + ',';
+        if (a.unbounded) {
+            out += ",," + csvnum(0.0) + ",unbounded\n";
+            continue;
+        }
+        out += intnum(a.start) + ',';
+        if (finishtime(a, finish)) out += intnum(finish);
+        out += ',' + csvnum(a.discounted) + ",\n";
+    }
+    return out;
+}
+
+// -------------------------------------------------------------- summary ---
+
+constexpr std::size_t keywidth = 11; // the run data's names, padded: "activities "
+constexpr int ncols = 7; // activity, duration, cash flow, start, finish, discounted, note
+constexpr int colgap = 2;
+
+std::string schedtext(const schedreport &r) {
+    bool solved = issolved(r);
+    std::string out;
+    auto line = [&out](const char *key, const std::string &value) {
+        out += key;
+        if (!value.empty()) out.append(keywidth - std::strlen(key), ' ');
+        out += value + '\n';
+    };
+    line("instance", terminaltext(r.instance));
+    line("status", terminaltext(r.status));
+    if (!solved) line("reason", terminaltext(r.reason));
+    if (solved) line("npv", std::isfinite(r.npv) ? shortestnum(r.npv) : summarynum(r.npv, false));
+    if (solved) line("passes", intnum(r.passes));
+    line("deadline", r.hasdeadline ? intnum(r.deadline) : "unknown");
+    line("interest",
+         std::isfinite(r.interest) ? shortestnum(r.interest) : summarynum(r.interest, false));
+    if (!solved) return out;
+
+    long long postponed = std::count_if(r.activities.begin(), r.activities.end(),
+                                        [](const schedactivity &a) { return a.unbounded; });
+    std::string count = intnum((long long)r.activities.size());
+    if (postponed > 0) count += " (" + intnum(postponed) + " postponed without limit)";
+    line("activities", count);
+    if (r.activities.empty()) return out;
+
+    std::vector<std::vector<std::string>> rows;
+    rows.push_back({"activity", "duration", "cash flow", "start", "finish", "discounted", ""});
+    for (const schedactivity &a : r.activities) {
+        long long finish;
+        bool timed = !a.unbounded;
+        rows.push_back(
+            {intnum(a.number), intnum(a.duration), summarynum(a.cashflow, true),
+             timed ? intnum(a.start) : "-", timed && finishtime(a, finish) ? intnum(finish) : "-",
+             summarynum(timed ? a.discounted : 0.0, false), timed ? "" : "postponed (unbounded)"});
+    }
+    std::size_t width[ncols] = {};
+    for (const auto &row : rows)
+        for (int c = 0; c < ncols; c++) width[c] = std::max(width[c], row[c].size());
+    out += '\n';
+    for (const auto &row : rows) {
+        std::string text;
+        for (int c = 0; c + 1 < ncols; c++) {
+            text.append(c == 0 ? 0 : colgap, ' ');
+            text.append(width[c] - row[c].size(), ' ');
+            text += row[c];
+        }
+        if (!row[ncols - 1].empty()) text += std::string(colgap, ' ') + row[ncols - 1];
+        out += text + '\n';
+    }
+    return out;
+}

@@ -1,0 +1,78 @@
+// The optimal schedule of one instance as the solve command presents it, and
+// its three text forms: a JSON document for programs, CSV for spreadsheets
+// and an aligned summary for the terminal. The solver fills a schedreport;
+// the functions here only format it, and never print.
+//
+// Activities keep their file numbers (1 = start dummy, the last = end dummy).
+// Times are in the instance's time units, money in its money units.
+#ifndef MAXNPV_SCHEDULE_H
+#define MAXNPV_SCHEDULE_H
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+struct schedactivity {
+    int number = 0;         // activity number as in the file, from 1
+    long long duration = 0; // time units
+    double cashflow = 0.0;  // money units; fractional when the user supplies cash flows
+    // The search postponed the activity without limit: it lies in a set of
+    // negative value that no relation bounds from above. Its start has no
+    // meaning and it takes no part in the npv.
+    bool unbounded = false;
+    long long start = 0;     // start time; only when !unbounded
+    double discounted = 0.0; // cashflow * exp(-interest * (start + duration)); 0 when unbounded
+};
+
+// A binding relation of the final spanning tree, by file numbers; the
+// deadline arc runs from the end dummy to activity 1.
+struct schedarc {
+    int from = 0, to = 0;
+};
+
+struct schedreport {
+    std::string instance; // file name as given
+    // "solved", or why not: "invalid", "too many activities", "infeasible",
+    // "not connected" (any other text is shown as it is).
+    std::string status;
+    std::string reason; // the details when not solved; any bytes
+    bool hasdeadline = false;
+    long long deadline = 0;                // absolute project deadline, when hasdeadline
+    double interest = 0.0;                 // continuous discount rate per time unit
+    double npv = 0.0;                      // when solved
+    long long passes = 0;                  // search passes, when solved
+    std::vector<schedactivity> activities; // when solved, in file order
+    std::vector<schedarc> arcs;            // when solved
+};
+
+extern const char schedsolved[]; // the status of a solved instance
+
+bool issolved(const schedreport &r);
+
+// One JSON document: run data, the schedule (one activity per line) and the
+// tree arcs. Everything unknown and every non-finite number is null.
+std::string schedjson(const schedreport &r);
+
+// The schedule as CSV with a header row; empty when not solved but for the header.
+std::string schedcsv(const schedreport &r);
+
+// A summary for the terminal: the run data and an aligned schedule table, or
+// the status and reason of an instance that was not solved.
+std::string schedtext(const schedreport &r);
+
+// ------------------------------------------- shared with the Gantt chart ---
+
+// The text with the fewest significant digits (17 at most) that reads back
+// as exactly v: positional for moderate exponents, else like 1e+21; always
+// with a '.' as decimal point. "nan", "inf" or "-inf" when v is not finite.
+std::string shortestnum(double v);
+
+// Finish time start + duration; false when it does not fit a long long.
+bool finishtime(const schedactivity &a, long long &finish);
+
+// Length of the well-formed UTF-8 sequence at s[at], with its code point in
+// code; 0 when the byte there does not start one (a stray continuation byte,
+// an overlong form, a surrogate, a value above U+10FFFF or a cut sequence).
+std::size_t utf8seq(const std::string &s, std::size_t at, unsigned &code);
+
+#endif
