@@ -14,8 +14,7 @@
 #include <unistd.h>
 #include <vector>
 
-#include "input/loadinstance.h"
-#include "network/common_gpr.h"
+#include "driver/problem.h"
 #include "platform/files.h"
 #include "search/solvecycle.h"
 
@@ -103,77 +102,57 @@ int main(int argc, char **argv) {
     }
     if (dirs.empty()) badusage("no folder given");
 
-    // The solver echoes every instance name on standard output; the report
-    // goes to the original standard output and the echo to /dev/null.
-    std::fflush(stdout);
-    FILE *report = fdopen(dup(fileno(stdout)), "w");
-    if (report == nullptr || std::freopen("/dev/null", "w", stdout) == nullptr) {
-        std::perror("solvebench");
-        return 1;
-    }
-    pctneg = negative;
-    dlextra = slack;
-    interest = rate;
-    std::strcpy(prefix, "D");
-    static recordfile out, info;
-    int err;
-    if (!out.open("/dev/null", &err) || !info.open("/dev/null", &err)) return 1;
-    outfile = &out;
-    infofile = &info;
-
-    char start[4096];
-    if (getcwd(start, sizeof start) == nullptr) return 1;
-    std::fprintf(report, "%-24s %8s %6s %10s %10s %7s %12s\n", "folder", "file", "nract", "load ms",
-                 "solve ms", "passes", "npv");
+    gpr::problemparams params;
+    params.pctneg = negative;
+    params.slack = slack;
+    params.interest = rate;
+    params.limits = gpr::runlimits::none();
+    std::printf("%-24s %8s %6s %10s %10s %7s %12s\n", "folder", "file", "nract", "load ms",
+                "solve ms", "passes", "npv");
+    gpr::problem p;
     for (const std::string &dir : dirs) {
         std::vector<int> numbers = instancenumbers(dir);
-        if (chdir(start) != 0 || chdir(dir.c_str()) != 0) {
-            std::fprintf(report, "%-24s cannot enter the folder\n", dir.c_str());
-            continue;
-        }
         int solved = 0;
         double sumload = 0, sumsolve = 0, maxsolve = 0, sumpasses = 0;
         for (int n : numbers) {
+            std::string file = "D" + std::to_string(n), path = dir + "/" + file + ".gpr";
             double load = 1e300, solve = 1e300;
-            int outcome = 0;
-            for (int r = 0; r < repeat; r++) {
-                probnr = n;
+            gpr::outcome kind = gpr::outcome::solved;
+            for (int r = 0; r < repeat && kind == gpr::outcome::solved; r++) {
+                std::string bytes;
+                int err;
                 steadyclock::time_point t0 = steadyclock::now();
-                int loaded = loadinstance();
-                steadyclock::time_point t1 = steadyclock::now();
-                load = std::min(load, msbetween(t0, t1));
-                if (!loaded) {
-                    outcome = -1;
+                if (readwhole(path.c_str(), &bytes, &err) != readstatus::ok) {
+                    kind = gpr::outcome::notfound;
                     break;
                 }
-                outcome = solveinstance();
+                kind = gpr::setupproblem(&p, bytes.data(), bytes.size(), params);
+                steadyclock::time_point t1 = steadyclock::now();
+                load = std::min(load, msbetween(t0, t1));
+                if (kind != gpr::outcome::solved) break;
+                gpr::solvecycle(&p.sol);
                 steadyclock::time_point t2 = steadyclock::now();
                 solve = std::min(solve, msbetween(t1, t2));
-                if (outcome != 0) break;
             }
-            std::string file = "D" + std::to_string(n);
-            if (outcome != 0) {
-                std::fprintf(report, "%-24s %8s %6d %10s %10s %7s %12s\n", dir.c_str(),
-                             file.c_str(), nract, "-", "-", "-",
-                             outcome < 0 ? "not loaded" : "not solved");
+            if (kind != gpr::outcome::solved) {
+                std::printf("%-24s %8s %6d %10s %10s %7s %12s\n", dir.c_str(), file.c_str(),
+                            p.net.nract, "-", "-", "-", gpr::outcomename(kind));
                 continue;
             }
             solved++;
             sumload += load;
             sumsolve += solve;
             maxsolve = std::max(maxsolve, solve);
-            sumpasses += nrits;
-            std::fprintf(report, "%-24s %8s %6d %10.3f %10.3f %7d %12.5f\n", dir.c_str(),
-                         file.c_str(), nract, load, solve, nrits, npv);
+            sumpasses += p.sol.nrits;
+            std::printf("%-24s %8s %6d %10.3f %10.3f %7d %12.5f\n", dir.c_str(), file.c_str(),
+                        p.net.nract, load, solve, p.sol.nrits, p.sol.npv);
         }
         int count = std::max(solved, 1);
-        std::fprintf(report,
-                     "summary %s: %zu files, %d solved, mean load %.3f ms, mean solve %.3f ms, "
-                     "max solve %.3f ms, mean passes %.1f\n",
-                     dir.c_str(), numbers.size(), solved, sumload / count, sumsolve / count,
-                     maxsolve, sumpasses / count);
-        std::fflush(report);
+        std::printf("summary %s: %zu files, %d solved, mean load %.3f ms, mean solve %.3f ms, "
+                    "max solve %.3f ms, mean passes %.1f\n",
+                    dir.c_str(), numbers.size(), solved, sumload / count, sumsolve / count,
+                    maxsolve, sumpasses / count);
+        std::fflush(stdout);
     }
-    std::fclose(report);
     return 0;
 }

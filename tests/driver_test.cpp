@@ -116,7 +116,10 @@ TEST(Driver, WorkedExampleAndSkipsOverARange) {
     writefile("D-1.gpr", example);
     writefile("D1.gpr", example);
     writefile("D2.gpr", "1001 0\n");
-    std::string console = run("-1\n3\n50\n10\n0.01\n"), output = readfile("output.txt");
+    std::string console = run("-1\n3\n50\n10\n0.01\n",
+                              "0\nD2.gpr: 1001 activities, more than the limit of 1000; maxnpv "
+                              "batch and maxnpv solve take a higher one with --max-activities\n"),
+                output = readfile("output.txt");
     std::vector<float> t = solvetimes(output);
     ASSERT_EQ(t.size(), 2u) << output;
     EXPECT_EQ(output, record(-1, t[0]) + "\n    0    problem not found" + record(1, t[1]) +

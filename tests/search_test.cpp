@@ -1,22 +1,17 @@
 // Hand-worked checks of the initial spanning tree, the search pass with its
-// shift step, and the solve cycle. Instances are loaded through the real
-// reader; where a test needs an exact tree or state it writes the store's
-// tables directly and runs single passes or shift steps by hand. Every
+// shift step, and the solve cycle. Instances are set up through the reader
+// as a batch run sets them up; where a test needs an exact tree or state it
+// sets the starts, tree and cash flows by hand and runs single passes. Every
 // expected value below is worked out from the rules in the comments.
 #include <gtest/gtest.h>
 
 #include <array>
 #include <cmath>
-#include <cstdio>
-#include <cstring>
 #include <string>
 #include <tuple>
 #include <utility>
 #include <vector>
 
-#include "input/loadinstance.h"
-#include "network/bitrow.h"
-#include "network/common_gpr.h"
 #include "search/inittree.h"
 #include "search/recsearch.h"
 #include "search/solvecycle.h"
@@ -24,57 +19,16 @@
 
 namespace {
 
-using arclist = std::vector<std::pair<int, int>>;
-using intlist = std::vector<int>;
+using gpr::outcome;
 using startlist = std::vector<int64_t>;
 
-const auto starts = [] { return startlist(st, st + nract); };
-
-// Every arc of the current spanning tree, ordered by from- then to-activity.
-arclist treearcs() {
-    arclist arcs;
-    for (int i = 0; i < nract; i++)
-        for (int j = 0; j < nract; j++)
-            if (bittest(treesucc[i], j)) arcs.push_back({i, j});
-    return arcs;
-}
-
-// One search pass as the solve cycle runs it.
-double runpass() {
-    level = 0;
-    rowclear(visited);
-    return recsearch(0);
-}
-
-// Loads an instance with the given run parameters, replaces the generated
-// cash flows by the given ones and resets the solver.
-void prepare(const std::string &text, const intlist &flows, int slack, double rate) {
-    setparams(50, slack, rate);
-    ASSERT_EQ(loadtext(text), 1);
-    for (int i = 0; i < (int)flows.size(); i++) cf[i] = flows[i];
-    resetsolve();
-}
-
-// Writes a network straight into the store: n activities, the listed arcs
-// {from, to, lag} (successor and predecessor rows in the order given), the
-// start times, tree arcs and cash flows; durations 0.
-void setnet(int n, const std::vector<std::array<int, 3>> &arcs, const startlist &times,
-            const arclist &tree, const intlist &flows) {
-    filltables();
-    nract = n;
-    resetsolve();
-    for (int i = 0; i < n; i++) {
-        nrsucc[i] = nrpred[i] = dur[i] = 0;
-        cf[i] = flows[i];
-        st[i] = times[i];
-        discount(i);
-    }
-    for (auto [from, to, len] : arcs) {
-        succ[from][nrsucc[from]++] = to;
-        pred[to][nrpred[to]++] = from;
-        lag[from][to] = len;
-    }
-    for (auto [i, j] : tree) bitadd(treesucc[i], j);
+// Starts a solve by hand: earliest starts, the initial tree, nothing known.
+void begin(gpr::problem *p) {
+    gpr::solver &s = p->sol;
+    s.st = p->net.est;
+    for (int i = 0; i < p->net.nract; i++) s.dcf[i] = gpr::discount(s, i);
+    gpr::buildtree(&s);
+    gpr::searchreset(&s);
 }
 
 // 0 -> 1 (start-to-start 0), 1 -> 2 (finish-to-start 0, duration of 1 is 1).
@@ -82,36 +36,35 @@ const char *const twostep = "3 0\n0 1 2 1 1 0\n1 1 3 1 3 0\n0 0\n";
 
 } // namespace
 
-TEST(solvetest, workedexample) {
-    scratchdir dir;
-    std::string text = readfile(std::string(MAXNPV_EXAMPLES) + "/D1.gpr");
-    prepare(text, {}, 10, 0.01);
+TEST(Solve, WorkedExample) {
+    gpr::problem p;
+    const std::string text = readfile(std::string(MAXNPV_EXAMPLES) + "/D1.gpr");
+    ASSERT_EQ(name(setuptext(&p, text, params(50, 10, 0.01))), "solved");
     // Cash flows 0, -239, 356, 366, 0. Lags 0->1, 0->2, 0->3 = 0, 1->4 = 3,
     // 2->3 = 1, 3->4 = 4: starts 0,0,0,1,5, deadline 5+10 = 15; 1->4 has
     // slack 2, every other arc is binding.
-    ASSERT_EQ(inittree(), 0);
-    EXPECT_EQ(starts(), (startlist{0, 0, 0, 1, 5}));
-    EXPECT_EQ(treearcs(), (arclist{{0, 1}, {0, 2}, {2, 3}, {3, 4}}));
+    begin(&p);
+    EXPECT_EQ(p.sol.st, (startlist{0, 0, 0, 1, 5}));
+    EXPECT_EQ(p.sol.closing, -15);
+    EXPECT_EQ(treearcs(p.sol), (arclist{{0, 1}, {0, 2}, {2, 3}, {3, 4}}));
 
     // Pass 1: {1} hangs below 0->1 with -239 e^-0.03; its only leaving arc
     // 1->4 has slack 5-3-0 = 2, so 1 starts at 2 and 1->4 joins the tree.
-    EXPECT_EQ(runpass(), restartsig);
-    EXPECT_EQ(treearcs(), (arclist{{0, 2}, {1, 4}, {2, 3}, {3, 4}}));
+    EXPECT_TRUE(gpr::searchpass(&p.sol));
+    EXPECT_EQ(treearcs(p.sol), (arclist{{0, 2}, {1, 4}, {2, 3}, {3, 4}}));
 
     // Pass 2: 0->2->3->4, and 4 gathers 1 through its predecessor walk. The
     // set {1,4} below 3->4 is worth -239 e^-0.05 < 0; its leaving arc is the
     // deadline arc 4->0 with slack 0+15-5 = 10: starts 12 and 15. Pass 3
     // moves nothing: 356 e^-0.02 + 366 e^-0.05 - 239 e^-0.15.
-    prepare(text, {}, 10, 0.01);
-    ASSERT_EQ(solveinstance(), 0);
-    EXPECT_EQ(nrits, 3);
-    EXPECT_NEAR(npv, 491.39149, 5e-6);
-    EXPECT_EQ(starts(), (startlist{0, 12, 0, 1, 15}));
-    EXPECT_EQ(treearcs(), (arclist{{0, 2}, {1, 4}, {2, 3}, {4, 0}}));
+    gpr::solvecycle(&p.sol);
+    EXPECT_EQ(p.sol.nrits, 3);
+    EXPECT_NEAR(p.sol.npv, 491.39149, 5e-6);
+    EXPECT_EQ(p.sol.st, (startlist{0, 12, 0, 1, 15}));
+    EXPECT_EQ(treearcs(p.sol), (arclist{{0, 2}, {1, 4}, {2, 3}, {4, 0}}));
 }
 
-TEST(treetest, joinorder) {
-    scratchdir dir;
+TEST(Tree, JoinOrder) {
     const std::pair<const char *, arclist> cases[] = {
         // Binding arcs 1->3 and 2->3 (both lag 2): 1 and 2 join from 0, and
         // 1's arcs are examined first, so the tree arc into 3 comes from 1.
@@ -128,116 +81,113 @@ TEST(treetest, joinorder) {
          {{0, 2}, {0, 3}, {2, 4}, {3, 1}, {4, 5}}},
     };
     for (const auto &[text, tree] : cases) {
-        prepare(text, {}, 5, 0.01);
-        ASSERT_EQ(inittree(), 0);
-        EXPECT_EQ(treearcs(), tree) << text;
+        SCOPED_TRACE(text);
+        gpr::problem p;
+        ASSERT_EQ(name(setuptext(&p, text, params(50, 5, 0.01))), "solved");
+        begin(&p);
+        EXPECT_EQ(treearcs(p.sol), tree);
     }
 }
 
-TEST(treetest, deadlinearckeepslistedrelations) {
-    scratchdir dir;
+TEST(Tree, DeadlineArcAndUnsolvableInstances) {
     // 0->1, 0->2 (0), 1->3 (2), 2->3 (4), 2->0 (-20); the end dummy lists
-    // 1 (-10), 0 (-7), 2 (-9), 0 (-30), so lag[3][0] = -7. The end dummy
-    // starts at 4. Deadline 10: the listed -7 is larger than -10 and stays.
-    // Deadline 5: -5 replaces it.
+    // 1 (-10), 0 (-7), 2 (-9), 0 (-30): its relation to 0 is -7. The end
+    // dummy starts at 4. Deadline 10: the listed -7 is larger than -10 and
+    // stays. Deadline 5: -5 replaces it.
     const std::string text = "4 0\n0 2 2 1 1 0 3 1 1 0\n2 1 4 1 3 0\n4 2 4 1 3 0 1 1 1 -20\n"
                              "0 4 2 1 1 -10 1 1 1 -7 3 1 1 -9 1 1 1 -30\n";
     for (auto [slack, closing] : std::vector<std::pair<int, int>>{{6, -7}, {1, -5}}) {
-        prepare(text, {}, slack, 0.01);
-        ASSERT_EQ(inittree(), 0);
-        // The end dummy's other successors keep their order; 0 comes last,
-        // once. Activity 0 keeps predecessor 2 and gets the end dummy once.
-        EXPECT_EQ(intlist(succ[3], succ[3] + nrsucc[3]), (intlist{1, 2, 0}));
-        EXPECT_EQ(intlist(pred[0], pred[0] + nrpred[0]), (intlist{2, 3}));
-        EXPECT_EQ(lag[3][0], closing);
+        gpr::problem p;
+        ASSERT_EQ(name(setuptext(&p, text, params(50, slack, 0.01))), "solved");
+        EXPECT_EQ(p.sol.closing, closing) << slack;
     }
-}
 
-TEST(treetest, unsolvableinstances) {
-    scratchdir dir;
-    // The instance, dlextra, and the record and reason ("" = solved).
-    const std::tuple<const char *, int, const char *> cases[] = {
+    // The instance, the slack, the outcome and the start of its reason.
+    const std::tuple<const char *, int, const char *, const char *> cases[] = {
         // 0->1 of -5 and 1->0 of 3: a cycle of -2 as read, +3 once the lag
         // from the start dummy is raised to 0; the reason says so.
-        {"3 0\n0 1 2 1 1 -5\n1 2 1 1 1 3 3 1 3 0\n0 0\n", 10,
+        {"3 0\n0 1 2 1 1 -5\n1 2 1 1 1 3 3 1 3 0\n0 0\n", 10, "infeasible",
          "no feasible schedule: a cycle of positive length keeps raising the start of activity "
          "1; it involves the requirement"},
+        // 2 -> 3 (3) and 3 -> 2 (-2): a cycle of 1 in the relations as read.
+        {"4 0\n0 1 2 1 1 0\n1 1 3 1 1 3\n1 2 2 1 1 -2 4 1 1 1\n0 0\n", 0, "infeasible",
+         "no feasible schedule: a cycle of positive length in the relations keeps raising"},
         // The chain reaches its end at 10: deadline 9 fails, 10 is met.
-        {"4 0\n0 1 2 1 1 0\n4 1 3 1 3 0\n6 1 4 1 3 0\n0 0\n", -1, "no feasible schedule"},
-        {"4 0\n0 1 2 1 1 0\n4 1 3 1 3 0\n6 1 4 1 3 0\n0 0\n", 0, ""},
+        {"4 0\n0 1 2 1 1 0\n4 1 3 1 3 0\n6 1 4 1 3 0\n0 0\n", -1, "infeasible",
+         "no feasible schedule: the end dummy (activity 4) starts at 10 at the earliest, but the "
+         "deadline requires it to start by 9"},
+        {"4 0\n0 1 2 1 1 0\n4 1 3 1 3 0\n6 1 4 1 3 0\n0 0\n", 0, "solved", ""},
         // The lag of -2 from the start dummy is raised to 0 before the
         // critical path is taken: the end dummy at 3, deadline 4, solvable.
-        {"3 0\n0 1 2 1 1 -2\n3 1 3 1 3 0\n0 0\n", 1, ""},
+        {"3 0\n0 1 2 1 1 -2\n3 1 3 1 3 0\n0 0\n", 1, "solved", ""},
         // 2 has no predecessor, so no start.
-        {"4 0\n0 1 2 1 1 0\n1 1 4 1 3 0\n1 1 4 1 3 0\n0 0\n", 10,
+        {"4 0\n0 1 2 1 1 0\n1 1 4 1 3 0\n1 1 4 1 3 0\n0 0\n", 10, "not connected",
          "activities not connected: no chain of relations leads from the start dummy to "
          "activity 3"},
         // Nothing leads to the end dummy: there is no critical path.
-        {"3 0\n0 1 2 1 1 0\n0 0\n0 0\n", 10, "activities not connected"},
+        {"3 0\n0 1 2 1 1 0\n0 0\n0 0\n", 10, "not connected",
+         "activities not connected: no chain of relations leads from the start dummy to the end "
+         "dummy (activity 3)"},
     };
-    for (auto [text, slack, why] : cases) {
-        setparams(50, slack, 0.01);
-        writefile("D1.gpr", text);
-        std::strcpy(prefix, "D");
-        probnr = 1;
-        openresults("output.txt", "info.out", true);
-        testing::internal::CaptureStdout();
-        testing::internal::CaptureStderr();
-        if (loadinstance()) solvecycle();
-        std::string reason = testing::internal::GetCapturedStderr();
-        testing::internal::GetCapturedStdout();
-        closeresults();
-        // A skipped problem gets its record and a reason line, a solved one
-        // its result record and no reason.
-        EXPECT_EQ(reason.rfind(std::string("D1.gpr: ") + why, 0) == 0, *why != 0) << reason;
-        std::string record = why;
-        record = record.substr(0, record.find(':'));
-        EXPECT_EQ(readfile("output.txt").rfind("\n    1    " + record, 0), 0u) << text;
+    for (auto [instance, slack, kind, why] : cases) {
+        SCOPED_TRACE(instance);
+        gpr::problem p;
+        EXPECT_EQ(name(setuptext(&p, instance, params(50, slack, 0.01))), kind);
+        EXPECT_EQ(p.reason.substr(0, std::string(why).size()), why);
     }
 }
 
 // The walks and the shift step take activities and rows in a fixed order.
-TEST(searchtest, fixedorders) {
+TEST(Search, FixedOrders) {
     // 0 lists 2 before 1; both subtrees are negative. The successor walk
     // takes 2 first: {2, 3} moves by 3->0's slack 0+10-2 = 8 (taking 1 first
     // would move {1} by 1->3's slack 1).
-    setnet(4, {{0, 2, 0}, {0, 1, 0}, {1, 3, 1}, {2, 3, 2}, {3, 0, -10}}, {0, 0, 0, 2},
-           {{0, 1}, {0, 2}, {2, 3}}, {0, -10, -10, 0});
-    EXPECT_EQ(runpass(), restartsig);
-    EXPECT_EQ(starts(), (startlist{0, 0, 8, 10}));
+    gpr::problem p;
+    std::string text = arcstext(4, {{0, 2, 0}, {0, 1, 0}, {1, 3, 1}, {2, 3, 2}, {3, 0, -10}});
+    ASSERT_EQ(name(setuptext(&p, text, params(50, 8, 0.01))), "solved");
+    setstate(&p.sol, {0, 0, 0, 2}, {{0, 1}, {0, 2}, {2, 3}}, {0, -10, -10, 0});
+    EXPECT_TRUE(gpr::searchpass(&p.sol));
+    EXPECT_EQ(p.sol.st, (startlist{0, 0, 8, 10}));
 
     // 3 (below 0->3) has tree predecessors 1 and 2, listed in that order;
     // 1's tree successor 4 and 2's tree successor 5 (with the end dummy 6)
     // are negative. The predecessor walk enters 1 first, so {4} moves by
     // 4->6's slack 2-1-0 = 1 (entering 2 first would move {5, 6} by 8).
-    setnet(
-        7,
-        {{0, 3, 0}, {1, 3, 0}, {1, 4, 0}, {2, 3, 0}, {2, 5, 0}, {4, 6, 1}, {5, 6, 2}, {6, 0, -10}},
-        {0, 0, 0, 0, 0, 0, 2}, {{0, 3}, {1, 3}, {1, 4}, {2, 3}, {2, 5}, {5, 6}},
-        {0, 0, 0, 0, -10, -10, 0});
-    EXPECT_EQ(runpass(), restartsig);
-    EXPECT_EQ(starts(), (startlist{0, 0, 0, 0, 1, 0, 2}));
+    text = arcstext(7, {{0, 3, 0},
+                        {0, 1, 0},
+                        {0, 2, 0},
+                        {1, 3, 0},
+                        {1, 4, 0},
+                        {2, 3, 0},
+                        {2, 5, 0},
+                        {4, 6, 1},
+                        {5, 6, 2},
+                        {6, 0, -10}});
+    ASSERT_EQ(name(setuptext(&p, text, params(50, 8, 0.01))), "solved");
+    setstate(&p.sol, {0, 0, 0, 0, 0, 0, 2}, {{0, 3}, {1, 3}, {1, 4}, {2, 3}, {2, 5}, {5, 6}},
+             {0, 0, 0, 0, -10, -10, 0});
+    EXPECT_TRUE(gpr::searchpass(&p.sol));
+    EXPECT_EQ(p.sol.st, (startlist{0, 0, 0, 0, 1, 0, 2}));
 
-    // The set {1, 2} below 0->1 (1->2 inside it has slack 0). Leaving arcs
-    // and their slacks st[k]-lag-st[i]: 1->3, 1->4: 10-6-1 = 3; 2->3, 2->4:
-    // 10-5-2 = 3; 2->5: 10-1-2 = 7. Scanning 2 first and its row from the
-    // end: 2->5 (7), then 2->4 (3); later ties do not replace it. With 2->3
-    // and 2->4 at lag 1 (slack 7) only 1 has slack 3; its later listed arc,
-    // 1->4, wins.
+    // The set {1, 2} below 0->1 (1->2 inside it has slack 0) is negative,
+    // {2} alone is not. Leaving arcs and their slacks st[k]-lag-st[i]: 1->3,
+    // 1->4: 10-6-1 = 3; 2->3, 2->4: 10-5-2 = 3; 2->5: 10-1-2 = 7. Of the
+    // ties the highest source wins, 2, and of its arcs the one latest in its
+    // row, 2->4. With 2->3 and 2->4 at lag 1 (slack 7) only 1 has slack 3;
+    // its later listed arc, 1->4, wins.
     for (auto [lag23, from] : std::vector<std::pair<int, int>>{{5, 2}, {1, 1}}) {
-        setnet(
+        text = arcstext(
             6,
-            {{0, 1, 0}, {1, 3, 6}, {1, 2, 1}, {1, 4, 6}, {2, 3, lag23}, {2, 4, lag23}, {2, 5, 1}},
-            {0, 1, 2, 10, 10, 10}, {{0, 1}, {1, 2}}, {0, 0, 0, 0, 0, 0});
-        const uint32_t set[maxbin] = {1u << 1 | 1u << 2};
-        shiftset(0, 1, set);
-        EXPECT_EQ(treearcs(), (arclist{{1, 2}, {from, 4}}));
-        EXPECT_EQ(starts(), (startlist{0, 4, 5, 10, 10, 10}));
+            {{0, 1, 0}, {1, 3, 6}, {1, 2, 1}, {1, 4, 6}, {2, 3, lag23}, {2, 4, lag23}, {2, 5, 1}});
+        ASSERT_EQ(name(setuptext(&p, text, params(50, 5, 0.01))), "solved");
+        setstate(&p.sol, {0, 1, 2, 10, 10, 10}, {{0, 1}, {1, 2}}, {0, -10, 1, 0, 0, 0});
+        EXPECT_TRUE(gpr::searchpass(&p.sol));
+        EXPECT_EQ(treearcs(p.sol), (arclist{{1, 2}, {from, 4}})) << lag23;
+        EXPECT_EQ(p.sol.st, (startlist{0, 4, 5, 10, 10, 10}));
     }
 }
 
-TEST(searchtest, zeroshiftandendrelations) {
-    scratchdir dir;
+TEST(Search, ZeroShiftAndEndRelations) {
     // 0->1, 0->2 (0), 1->3, 2->3 (durations 1), and the end dummy lists 1
     // with -3 (1 starts at most 3 before the end). Cash flows 100, -300;
     // starts 0,0,0,1, deadline 11; tree 0->1, 0->2, 1->3. Pass 1: {2} is
@@ -246,51 +196,62 @@ TEST(searchtest, zeroshiftandendrelations) {
     // (0+11-1 = 10) and 3->1 (0+3-1 = 2): moves by 2. Pass 3: {1,2,3} is
     // worth 100 e^-0.01 - 300 e^-0.03 < 0 and moves by 3->0's slack
     // 0+11-3 = 8. Pass 4 moves nothing.
-    prepare("4 0\n0 2 2 1 1 0 3 1 1 0\n1 1 4 1 3 0\n1 1 4 1 3 0\n0 1 2 1 1 -3\n", {0, 100, -300, 0},
-            10, 0.01);
-    ASSERT_EQ(solveinstance(), 0);
-    EXPECT_EQ(nrits, 4);
-    EXPECT_NEAR(npv, 100 * std::exp(-0.09) - 300 * std::exp(-0.11), 1e-9);
-    EXPECT_EQ(starts(), (startlist{0, 8, 10, 11}));
+    gpr::problem p;
+    ASSERT_EQ(
+        name(setuptext(&p, "4 0\n0 2 2 1 1 0 3 1 1 0\n1 1 4 1 3 0\n1 1 4 1 3 0\n0 1 2 1 1 -3\n",
+                       params(50, 10, 0.01))),
+        "solved");
+    p.sol.cf = {0, 100, -300, 0};
+    gpr::solvecycle(&p.sol);
+    EXPECT_EQ(p.sol.nrits, 4);
+    EXPECT_NEAR(p.sol.npv, 100 * std::exp(-0.09) - 300 * std::exp(-0.11), 1e-9);
+    EXPECT_EQ(p.sol.st, (startlist{0, 8, 10, 11}));
 }
 
-TEST(searchtest, shiftboundaries) {
-    scratchdir dir;
+TEST(Search, ShiftBoundaries) {
     // In twostep the set {1, 2} below 0->1 is worth dcf[1]: exactly -1e-05
     // is not negative and is gathered, the next double below it is moved.
-    prepare(twostep, {}, 5, 0.01);
-    ASSERT_EQ(inittree(), 0);
-    dcf[1] = -1e-05;
-    EXPECT_EQ(runpass(), -1e-05);
-    dcf[1] = std::nextafter(-1e-05, -1.0);
-    EXPECT_EQ(runpass(), restartsig);
+    gpr::problem p;
+    ASSERT_EQ(name(setuptext(&p, twostep, params(50, 5, 0.01))), "solved");
+    begin(&p);
+    p.sol.dcf[1] = -1e-05;
+    EXPECT_FALSE(gpr::searchpass(&p.sol));
+    EXPECT_EQ(p.sol.npv, -1e-05);
+    begin(&p);
+    p.sol.dcf[1] = std::nextafter(-1e-05, -1.0);
+    EXPECT_TRUE(gpr::searchpass(&p.sol));
 
     // 0->1, 0->2 (0), 2->3 (3); 1 lists no successor. {1} (cash flow -100)
     // has no leaving arc: it moves by 999999 without a tree arc, and the
     // next pass no longer reaches it and counts only 2: 50 e^-0.03.
-    prepare("4 0\n0 2 2 1 1 0 3 1 1 0\n2 0\n3 1 4 1 3 0\n0 0\n", {0, -100, 50, 0}, 5, 0.01);
-    ASSERT_EQ(inittree(), 0);
-    EXPECT_EQ(runpass(), restartsig);
-    EXPECT_EQ(starts(), (startlist{0, 999999, 0, 3}));
-    EXPECT_EQ(treearcs(), (arclist{{0, 2}, {2, 3}}));
-    EXPECT_NEAR(runpass(), 50 * std::exp(-0.03), 1e-9);
+    ASSERT_EQ(name(setuptext(&p, "4 0\n0 2 2 1 1 0 3 1 1 0\n2 0\n3 1 4 1 3 0\n0 0\n",
+                             params(50, 5, 0.01))),
+              "solved");
+    p.sol.cf = {0, -100, 50, 0};
+    begin(&p);
+    EXPECT_TRUE(gpr::searchpass(&p.sol));
+    EXPECT_EQ(p.sol.st, (startlist{0, 999999, 0, 3}));
+    EXPECT_TRUE(p.sol.dropped[1]);
+    EXPECT_EQ(treearcs(p.sol), (arclist{{0, 2}, {2, 3}}));
+    EXPECT_FALSE(gpr::searchpass(&p.sol));
+    EXPECT_NEAR(p.sol.npv, 50 * std::exp(-0.03), 1e-9);
 
     // twostep with a deadline slack of 999999 or more: the only leaving arc
     // of {1,2} is the deadline arc with exactly that slack. The set moves by
     // it and keeps the arc: npv -100 e^(-1e-6 (slack + 1)).
     for (int slack : {999999, 1000000}) {
-        prepare(twostep, {0, -100, 0}, slack, 1e-6);
-        ASSERT_EQ(solveinstance(), 0);
-        EXPECT_EQ(nrits, 2);
-        EXPECT_EQ(treearcs(), (arclist{{1, 2}, {2, 0}}));
-        EXPECT_NEAR(npv, -100 * std::exp(-1e-6 * (slack + 1)), 1e-9);
+        ASSERT_EQ(name(setuptext(&p, twostep, params(50, slack, 1e-6))), "solved");
+        p.sol.cf = {0, -100, 0};
+        gpr::solvecycle(&p.sol);
+        EXPECT_EQ(p.sol.nrits, 2);
+        EXPECT_EQ(treearcs(p.sol), (arclist{{1, 2}, {2, 0}}));
+        EXPECT_NEAR(p.sol.npv, -100 * std::exp(-1e-6 * (slack + 1)), 1e-9);
     }
 }
 
 // Networks on which earlier rules reported a wrong optimum. Each expected
 // value is worked out by hand and agrees with the LP model (gprlp).
-TEST(searchtest, soundnessreproductions) {
-    scratchdir dir;
+TEST(Search, SoundnessReproductions) {
     const struct {
         const char *why, *text;
         int pctneg, slack;
@@ -327,16 +288,34 @@ TEST(searchtest, soundnessreproductions) {
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.why);
-        setparams(c.pctneg, c.slack, c.rate);
-        ASSERT_EQ(loadandsolve(c.text), 0);
-        EXPECT_NEAR(npv, c.optimum, 1e-9 * std::fabs(c.optimum));
-        EXPECT_EQ(st[c.at], c.start);
-        EXPECT_FALSE(dropped[c.at]);
+        gpr::problem p;
+        ASSERT_EQ(name(solvetext(&p, c.text, params(c.pctneg, c.slack, c.rate))), "solved");
+        EXPECT_NEAR(p.sol.npv, c.optimum, 1e-9 * std::fabs(c.optimum));
+        EXPECT_EQ(p.sol.st[c.at], c.start);
+        EXPECT_FALSE(p.sol.dropped[c.at]);
     }
     // In the first case 1 alone is dropped, and 2 moved by 999998 + 10.
-    setparams(100, 10, 0.01);
-    ASSERT_EQ(loadandsolve(cases[0].text), 0);
-    EXPECT_EQ(nrits, 5);
-    for (int i = 0; i < 5; i++) EXPECT_EQ(dropped[i], i == 1) << i;
-    EXPECT_EQ(st[2], 1000008);
+    gpr::problem p;
+    ASSERT_EQ(name(solvetext(&p, cases[0].text, params(100, 10, 0.01))), "solved");
+    EXPECT_EQ(p.sol.nrits, 5);
+    for (int i = 0; i < 5; i++) EXPECT_EQ(p.sol.dropped[i], i == 1) << i;
+    EXPECT_EQ(p.sol.st[2], 1000008);
+}
+
+TEST(Search, LongChainNeedsNoDeepRecursion) {
+    // 100000 activities in one chain 0 -> 1 -> ... -> end (finish-to-start,
+    // duration 1), every cash flow positive: one pass walks the chain
+    // 100000 deep and moves nothing. A recursive walk would overflow the
+    // stack.
+    const int n = 100000;
+    std::string text = std::to_string(n) + " 0\n0 1 2 1 3 0\n";
+    for (int i = 2; i < n; i++) text += "1 1 " + std::to_string(i + 1) + " 1 3 0\n";
+    text += "0 0\n";
+    gpr::problemparams run = params(0, 2, 1e-6);
+    run.limits = gpr::runlimits::none();
+    gpr::problem p;
+    ASSERT_EQ(name(solvetext(&p, text, run)), "solved");
+    EXPECT_EQ(p.sol.nrits, 1);
+    EXPECT_EQ(p.sol.st[n - 1], n - 2);
+    EXPECT_EQ(p.deadline, n);
 }

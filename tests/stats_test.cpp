@@ -2,34 +2,34 @@
 // statistics formula and its undefined corners, and the skip records.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <cstring>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "driver/reports.h"
-#include "network/common_gpr.h"
+#include "platform/files.h"
 #include "support/testsupport.h"
 
 namespace {
 
-// Zeroes the statistics as at the start of a run, reports one solved problem
-// per time, and returns what reportstats writes to output.txt (the end-to-end
-// runs check that the console shows the same text).
+// Reports one solved problem per time, then the statistics; returns what
+// output.txt then holds after the result records, and checks that the
+// console shows the same statistics text.
 std::string statsof(const std::vector<float> &times) {
     scratchdir dir;
-    std::strcpy(outname, "output.txt");
-    sumtime = 0.0f, sumsq = 0.0, nrsolved = 0;
-    testing::internal::CaptureStdout();
-    openresults("results.txt", "info.out", true);
-    for (float t : times) elapsed = t, reportresult();
-    closeresults();
-    openresults("output.txt", "info.out", true);
-    reportstats();
-    closeresults();
-    testing::internal::GetCapturedStdout();
-    return readfile("output.txt");
+    recordfile out;
+    int err;
+    EXPECT_TRUE(out.open("output.txt", &err));
+    gpr::timestats t;
+    printed shown = capture([&] {
+        for (float s : times) gpr::reportresult(&out, &t, 1, 1, 0.0, s);
+        out.empty(&err);
+        gpr::reportstats(&out, t);
+    });
+    EXPECT_TRUE(out.close(&err));
+    std::string written = readfile("output.txt");
+    EXPECT_EQ(shown.out.substr(shown.out.size() - written.size()), written);
+    return written;
 }
 
 } // namespace
@@ -58,19 +58,29 @@ TEST(Reports, Statistics) {
 
 TEST(Reports, SkipRecordsLeaveTheStatisticsAlone) {
     scratchdir dir;
-    sumtime = 1.5f, sumsq = 2.25, nrsolved = 1;
-    openresults("output.txt", "info.out", true);
-    const int numbers[] = {7, 8, -9, 10, 123456}; // one per kind
-    testing::internal::CaptureStdout();
-    for (int kind = 0; kind < 5; kind++) probnr = numbers[kind], reportskip(kind);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(),
-              "\t\t\t\t\t not found\t\t\t\t\t maxact too low\t\t\t\t\t invalid file"
-              "\t\t\t\t\t infeasible\t\t\t\t\t not connected");
-    closeresults();
+    recordfile out;
+    int err;
+    ASSERT_TRUE(out.open("output.txt", &err));
+    gpr::timestats t;
+    t.sumtime = 1.5f, t.sumsq = 2.25, t.nrsolved = 1;
+    using gpr::outcome;
+    const std::pair<int, outcome> skips[] = {{7, outcome::notfound},
+                                             {8, outcome::toomany},
+                                             {-9, outcome::invalid},
+                                             {10, outcome::infeasible},
+                                             {123456, outcome::unlinked}};
+    printed shown = capture([&] {
+        for (auto [number, kind] : skips) gpr::reportskip(&out, number, kind);
+    });
+    EXPECT_EQ(shown.out, "\t\t\t\t\t not found\t\t\t\t\t maxact too low\t\t\t\t\t invalid file"
+                         "\t\t\t\t\t infeasible\t\t\t\t\t not connected");
+    ASSERT_TRUE(out.close(&err));
     EXPECT_EQ(readfile("output.txt"), "\n    7    problem not found"
                                       "\n    8    too many activities"
                                       "\n   -9    invalid instance file"
                                       "\n   10    no feasible schedule"
                                       "\n123456    activities not connected");
-    EXPECT_TRUE(sumtime == 1.5f && sumsq == 2.25 && nrsolved == 1);
+    EXPECT_EQ(t.sumtime, 1.5f);
+    EXPECT_EQ(t.sumsq, 2.25);
+    EXPECT_EQ(t.nrsolved, 1);
 }

@@ -14,7 +14,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "network/common_gpr.h"
+namespace gpr {
 
 int scanint(FILE *in, int *value) {
     int c = std::getc(in);
@@ -48,16 +48,18 @@ static void askint(const char *prompt, int *value) {
     scanint(stdin, value);
 }
 
-void askparams() {
+void askparams(runparams *run) {
     std::printf("\n maxnpv - schedules of maximal net present value under generalized "
                 "precedence relations\n");
     std::printf(" ======================================================================="
                 "================\n\n");
-    std::strcpy(prefix, "D");
-    askint("\n Number of first problem : ", &firstprob);
-    askint("\n Number of last problem : ", &lastprob);
-    askint("\n Percentage negative cash flows (e.g. 50) : ", &pctneg);
-    askint("\n Deadline (expressed as number of time units above critical path ) : ", &dlextra);
+    *run = runparams();
+    double &interest = run->problem.interest;
+    askint("\n Number of first problem : ", &run->first);
+    askint("\n Number of last problem : ", &run->last);
+    askint("\n Percentage negative cash flows (e.g. 50) : ", &run->problem.pctneg);
+    askint("\n Deadline (expressed as number of time units above critical path ) : ",
+           &run->problem.slack);
     std::printf("\n Interest rate (e.g. 0.01) : ");
     std::fflush(stdout);
     if (std::scanf("%lf", &interest) != 1) {
@@ -78,3 +80,5 @@ void askparams() {
     std::printf("\n\n filename  solution     npv     CPU time (sec)     error\n");
     std::fflush(stdout);
 }
+
+} // namespace gpr

@@ -1,79 +1,78 @@
-// The batch driver. It asks the run parameters, opens output.txt and
-// info.out (both, before either is emptied, so that a run that cannot write
-// one of them destroys neither), writes the parameters to info.out, and walks
-// the problem numbers from the first to the last: each problem is loaded and,
-// if that succeeds, timed and solved. The records of a problem are written
-// when it is done, so each is complete on disk before the next problem
-// starts. A result file that cannot be opened or written stops the run with
-// exit status 1; the file then holds whole records only.
-#include <cerrno>
+// The entry point. Without arguments maxnpv is the console dialogue: it asks
+// the run parameters, solves the range of problems and waits for a key.
+// "maxnpv batch" runs the same range from command-line values, for scripts;
+// "maxnpv solve" solves one instance and shows its schedule. Command-line
+// values are checked before any file is touched: a value that does not fit
+// gets one line on standard error naming the option, and exit status 2.
+#include <cstdio>
 #include <cstring>
+#include <string>
 
+#include "driver/batch.h"
+#include "driver/cmdline.h"
 #include "driver/dialogue.h"
-#include "driver/reports.h"
-#include "input/loadinstance.h"
-#include "network/common_gpr.h"
+#include "driver/solvemode.h"
 #include "platform/files.h"
 #include "platform/platform.h"
-#include "search/solvecycle.h"
 
-static const char infoname[] = "info.out";
+namespace {
 
-static recordfile outrecords;  // output.txt
-static recordfile inforecords; // info.out
+const char helptext[] =
+    "usage: maxnpv                 the console dialogue (five questions, then the run)\n"
+    "       maxnpv batch OPTIONS   the dialogue's run without the questions\n"
+    "       maxnpv solve FILE ...  one instance, its optimal schedule (maxnpv solve --help)\n"
+    "       maxnpv --help          this text\n"
+    "\n"
+    "maxnpv finds schedules of maximal net present value for project networks with\n"
+    "minimal and maximal time lags and a deadline. A run walks the problem numbers\n"
+    "from the first to the last, reads D<number>.gpr, draws reproducible cash flows,\n"
+    "fixes the deadline as the critical path length plus a slack, solves, and writes\n"
+    "output.txt and info.out in the working folder.\n"
+    "\n"
+    "batch options (each also as --name=value):\n"
+    "  --first N           number of the first problem\n"
+    "  --last M            number of the last problem (M >= N)\n"
+    "  --pctneg P          percentage of negative cash flows, 0..100\n"
+    "  --slack S           deadline: critical path length plus S time units\n"
+    "  --interest R        continuous interest rate per time unit, positive\n"
+    "  --dir DIR           folder of the instance files (default: the working folder)\n"
+    "  --max-activities K  most activities, entries per activity and entries naming\n"
+    "                      one activity (default 1000, as in the dialogue)\n"
+    "\n"
+    "batch mode writes byte for byte what the dialogue writes for the same answers\n"
+    "and never waits for a key. Exit status: 0 done; 1 a result file could not be\n"
+    "written; 2 bad command line (nothing written).\n";
 
-static void initoutput() {
-    std::strcpy(outname, "output");
-    std::strcat(outname, ".txt");
-    int err;
-    if (!outrecords.open(outname, &err)) outputfailed(outname, "open", err);
-    if (!inforecords.open(infoname, &err)) outputfailed(infoname, "open", err);
-    if (!outrecords.empty(&err)) outputfailed(outname, "empty", err);
-    if (!inforecords.empty(&err)) outputfailed(infoname, "empty", err);
-    outfile = &outrecords;
-    infofile = &inforecords;
-    sumtime = 0.0f;
-    sumsq = 0.0;
-    nrsolved = 0;
+int batchmode(int argc, char **argv) {
+    gpr::options opts("batch", argc, argv, 2, {}, helptext);
+    gpr::runparams run;
+    long long first = 0, last = 0, pct = 0, slack = 0, limit = gprmaxact;
+    double rate = 0;
+    opts.whole("--first", true, INT32_MIN, INT32_MAX, &first);
+    opts.whole("--last", true, INT32_MIN, INT32_MAX, &last);
+    opts.whole("--pctneg", true, 0, 100, &pct);
+    opts.whole("--slack", true, INT32_MIN, INT32_MAX, &slack);
+    opts.positive("--interest", true, &rate);
+    opts.folder("--dir", false, &run.dir);
+    opts.whole("--max-activities", false, 2, INT32_MAX, &limit);
+    opts.finish();
+    if (first > last) opts.fail("--first %lld is above --last %lld", first, last);
+    run.first = (int)first;
+    run.last = (int)last;
+    run.problem.pctneg = (int)pct;
+    run.problem.slack = (int)slack;
+    run.problem.interest = rate;
+    run.problem.limits = {(int)limit, (int)limit, (int)limit};
+    std::printf("\n\n filename  solution     npv     CPU time (sec)     error\n");
+    gpr::runbatch(run);
+    std::printf("\n");
+    return 0;
 }
 
-static void solveproblem() {
-    infofile->put("\n%4d : ", probnr);
-    if (loadinstance()) {
-        starttime = mstime();
-        solvecycle();
-    }
-    // Both files are written before a failure stops the run, so the one
-    // that can still be written keeps every record of the problem.
-    int outerr, infoerr;
-    bool outok = outfile->flush(&outerr), infook = infofile->flush(&infoerr);
-    if (!outok) outputfailed(outfile->name(), "write", outerr);
-    if (!infook) outputfailed(infofile->name(), "write", infoerr);
-}
-
-int main() {
-    guardstdstreams();
-    askparams();
-    initoutput();
-    infofile->put("\nPercentage negative cash flows : %d \nDeadline (number of time units above "
-                  "critical path) : %d\ninterest : %lf \n",
-                  pctneg, dlextra, interest);
-    infofile->put("\ninformation about the generated cash flows");
-    infofile->put("\nproblem number :   (number of activity / cash flow)");
-
-    // The last number ends the loop by comparison, so a range that ends at
-    // the largest 32-bit number does not overflow.
-    if (firstprob <= lastprob) {
-        for (probnr = firstprob;; probnr++) {
-            solveproblem();
-            if (probnr == lastprob) break;
-        }
-    }
-    reportstats();
-    closerecords(infofile);
-    closerecords(outfile);
-    infofile = outfile = nullptr;
-
+int dialogue() {
+    gpr::runparams run;
+    gpr::askparams(&run);
+    gpr::runbatch(run);
     std::printf("\n\n maxnpv: exact net present value search over trees of binding arcs"
                 "\n results are in output.txt, generated cash flows in info.out"
                 "\n instances are read from the files D<number>.gpr of this folder");
@@ -81,4 +80,19 @@ int main() {
     std::fflush(stdout);
     waitkey();
     return 0;
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+    guardstdstreams();
+    if (argc == 1) return dialogue();
+    if (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
+        std::fputs(helptext, stdout);
+        return 0;
+    }
+    if (std::strcmp(argv[1], "batch") == 0) return batchmode(argc, argv);
+    if (std::strcmp(argv[1], "solve") == 0) return gpr::solvemode(argc, argv);
+    std::fprintf(stderr, "maxnpv: unknown mode '%s'; try 'maxnpv --help'\n", argv[1]);
+    return 2;
 }

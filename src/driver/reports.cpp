@@ -1,5 +1,5 @@
 // Every outcome of a problem is written twice by the same operation: as a
-// console text that completes the line the reader opened with the instance
+// console text that completes the line the batch opened with the instance
 // name, and as a record in output.txt. Records open with their line break
 // instead of closing with one, so output.txt starts with an empty line and
 // does not end with a line break.
@@ -14,79 +14,75 @@
 
 #include <cerrno>
 #include <cmath>
-#include <cstdarg>
-#include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
-#include "network/common_gpr.h"
 #include "platform/files.h"
 
-void reportresult() {
-    sumtime = sumtime + elapsed;
-    sumsq = sumsq + (double)elapsed * (double)elapsed;
-    nrsolved = nrsolved + 1;
+namespace gpr {
+
+void reportresult(recordfile *out, timestats *t, int probnr, int nrits, double npv, float elapsed) {
+    t->sumtime = t->sumtime + elapsed;
+    t->sumsq = t->sumsq + (double)elapsed * (double)elapsed;
+    t->nrsolved = t->nrsolved + 1;
     std::printf("   optimal  %8.2lf %10.3f", npv, elapsed);
     std::fflush(stdout);
-    outfile->put("\n%5d %5d %8.2lf %11.4f", probnr, nrits, npv, elapsed);
+    out->put("\n%5d %5d %8.2lf %11.4f", probnr, nrits, npv, elapsed);
 }
 
-struct skiptext {
-    const char *console; // completes the console line of the instance name
-    const char *record;  // record in output.txt, with the problem number
-};
-
-static const skiptext skiptexts[] = {
-    {"\t\t\t\t\t not found", "\n%5d    problem not found"},
-    {"\t\t\t\t\t maxact too low", "\n%5d    too many activities"},
-    {"\t\t\t\t\t invalid file", "\n%5d    invalid instance file"},
-    {"\t\t\t\t\t infeasible", "\n%5d    no feasible schedule"},
-    {"\t\t\t\t\t not connected", "\n%5d    activities not connected"},
-};
-
-void reportskip(int kind) {
-    const skiptext &text = skiptexts[kind];
-    std::printf("%s", text.console);
+void reportskip(recordfile *out, int probnr, outcome kind) {
+    const char *console = "", *record = "";
+    switch (kind) {
+    case outcome::solved: // not a skip
+        return;
+    case outcome::notfound:
+        console = "\t\t\t\t\t not found", record = "\n%5d    problem not found";
+        break;
+    case outcome::toomany:
+        console = "\t\t\t\t\t maxact too low", record = "\n%5d    too many activities";
+        break;
+    case outcome::invalid:
+        console = "\t\t\t\t\t invalid file", record = "\n%5d    invalid instance file";
+        break;
+    case outcome::infeasible:
+        console = "\t\t\t\t\t infeasible", record = "\n%5d    no feasible schedule";
+        break;
+    case outcome::unlinked:
+        console = "\t\t\t\t\t not connected", record = "\n%5d    activities not connected";
+        break;
+    }
+    std::printf("%s", console);
     std::fflush(stdout);
-    outfile->put(text.record, probnr);
+    out->put(record, probnr);
 }
 
-void reportreason(const char *fmt, ...) {
+void reportreason(const std::string &file, const std::string &reason) {
     std::fflush(stdout);
-    std::fprintf(stderr, "%s: ", instname);
-    va_list args;
-    va_start(args, fmt);
-    std::vfprintf(stderr, fmt, args);
-    va_end(args);
-    std::fputc('\n', stderr);
+    std::fprintf(stderr, "%s: %s\n", file.c_str(), reason.c_str());
 }
 
-void reportcycle(int activity) {
-    reportreason("no feasible schedule: a cycle of positive length in the relations keeps "
-                 "raising the start of activity %d",
-                 activity + 1);
+void computestats(const timestats &t, float *average, double *deviation) {
+    *average = 0.0f;
+    *deviation = 0.0;
+    const int n = t.nrsolved;
+    if (n == 0) return;
+    *average = (float)((double)t.sumtime / n);
+    if (n < 2) return;
+    double spread = n * t.sumsq - (double)t.sumtime * (double)t.sumtime;
+    double pairs = (double)((int64_t)n * (n - 1));
+    if (spread > 0.0) *deviation = std::sqrt(spread / pairs);
 }
 
-void computestats() {
-    avgtime = 0.0f;
-    stddev = 0.0;
-    if (nrsolved == 0) return;
-    avgtime = (float)((double)sumtime / nrsolved);
-    if (nrsolved < 2) return;
-    double spread = nrsolved * sumsq - (double)sumtime * (double)sumtime;
-    double pairs = (double)((int64_t)nrsolved * (nrsolved - 1));
-    if (spread > 0.0) stddev = std::sqrt(spread / pairs);
-}
-
-static const char statsformat[] =
-    "\n\n Average computation time (seconds)    : %8.3f  (standard deviation : %8.3f)";
-
-void reportstats() {
-    computestats();
-    std::printf(statsformat, avgtime, stddev);
+void reportstats(recordfile *out, const timestats &t) {
+    static const char format[] =
+        "\n\n Average computation time (seconds)    : %8.3f  (standard deviation : %8.3f)";
+    float average;
+    double deviation;
+    computestats(t, &average, &deviation);
+    std::printf(format, average, deviation);
     std::fflush(stdout);
-    outfile->put(statsformat, avgtime, stddev);
-    flushrecords(outfile);
+    out->put(format, average, deviation);
 }
 
 void outputfailed(const char *file, const char *action, int err) {
@@ -96,12 +92,4 @@ void outputfailed(const char *file, const char *action, int err) {
     std::exit(1);
 }
 
-void flushrecords(recordfile *f) {
-    int err;
-    if (!f->flush(&err)) outputfailed(f->name(), "write", err);
-}
-
-void closerecords(recordfile *f) {
-    int err;
-    if (!f->close(&err)) outputfailed(f->name(), "write", err);
-}
+} // namespace gpr

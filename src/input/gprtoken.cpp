@@ -9,32 +9,13 @@
 #include <cstdint>
 #include <cstdio>
 
-int tokline;
-long toknr;
-
-static const char *text;             // the file's bytes
-static size_t textsize;              // their number
-static size_t pos;                   // next byte to look at
-static int curline;                  // line of the next byte
-static size_t tokfrom;               // first byte of the last token
-static size_t toklen;                // its length (0 at the end of the text)
-static char shown[4 * tokshown + 4]; // the escaped token of toktext()
+namespace gpr {
 
 static bool blank(unsigned char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
-void tokstart(const char *data, size_t size) {
-    text = data;
-    textsize = size;
-    pos = 0;
-    curline = 1;
-    tokline = 1;
-    toknr = 0;
-    tokfrom = toklen = 0;
-}
-
-tokresult tokread(int *value) {
+tokresult tokenizer::next(int *value) {
     while (pos < textsize && blank((unsigned char)text[pos])) {
         if (text[pos] == '\n') curline++;
         pos++;
@@ -42,7 +23,7 @@ tokresult tokread(int *value) {
     toknr++;
     tokfrom = pos;
     toklen = 0;
-    if (pos == textsize) return tokeof; // reported at the last line that held a value
+    if (pos == textsize) return tokresult::eof; // reported at the last line that held a value
     tokline = curline;
     while (pos < textsize && !blank((unsigned char)text[pos])) pos++;
     toklen = pos - tokfrom;
@@ -51,32 +32,34 @@ tokresult tokread(int *value) {
     const char *c = text + tokfrom, *end = text + pos;
     bool negative = false;
     if (*c == '+' || *c == '-') negative = *c++ == '-';
-    if (c == end) return tokbad;
+    if (c == end) return tokresult::bad;
     int64_t magnitude = 0;
     for (; c < end; c++) {
-        if (*c < '0' || *c > '9') return tokbad;
+        if (*c < '0' || *c > '9') return tokresult::bad;
         if (magnitude <= limit) magnitude = magnitude * 10 + (*c - '0');
     }
-    if (magnitude > limit || (magnitude == limit && !negative)) return tokbig;
+    if (magnitude > limit || (magnitude == limit && !negative)) return tokresult::big;
     *value = (int)(negative ? -magnitude : magnitude);
-    return tokok;
+    return tokresult::ok;
 }
 
-const char *toktext() {
+const char *tokenizer::shown() {
     size_t n = toklen < tokshown ? toklen : tokshown, k = 0;
     for (size_t i = 0; i < n; i++) {
         unsigned char c = (unsigned char)text[tokfrom + i];
         if (c >= ' ' && c < 0x7f && c != '\\')
-            shown[k++] = (char)c;
+            buf[k++] = (char)c;
         else
-            k += (size_t)std::snprintf(shown + k, sizeof shown - k, "\\x%02X", c);
+            k += (size_t)std::snprintf(buf + k, sizeof buf - k, "\\x%02X", c);
     }
     if (toklen > tokshown) {
-        // Mark the cut; three dots fit where the escapes would have gone.
-        shown[k++] = '.';
-        shown[k++] = '.';
-        shown[k++] = '.';
+        // Mark the cut; three dots fit in the room left for escapes.
+        buf[k++] = '.';
+        buf[k++] = '.';
+        buf[k++] = '.';
     }
-    shown[k] = '\0';
-    return shown;
+    buf[k] = '\0';
+    return buf;
 }
+
+} // namespace gpr

@@ -1,426 +1,431 @@
-// An instance file is read twice. The first pass takes the durations and
-// draws one cash flow per activity just before its record is read; the
-// second builds the lists and the lag matrix. Two passes are needed because
-// start-to-finish and finish-to-finish relations are converted with the
-// duration of the named activity, whose record may come later in the file.
+// The reader checks every value of the file in one scan, in file order, and
+// rejects the file at its first defect with the line and value ordinal of the
+// defect: tokens, counts, activity numbers, magnitudes, and how often an
+// activity is named. The bound of gprmaxmag on durations and lag values keeps
+// every converted lag within a few million, so the sums of the solver stay far
+// from overflow. The values are kept as they are read; the rows are built
+// from them afterwards, when every duration is known (start-to-finish and
+// finish-to-finish relations are converted with the duration of the named
+// activity, whose record may come later in the file).
 //
-// Every relation becomes a minimal start-to-start lag; each entry raises one
-// cell of lag to the larger of its value and the candidate. A maximal lag
-// from i to s is a minimal lag from s back to i, so it fills lag[s][i] while
-// the lists follow the record (s in i's successors). An arc acts only when
-// its pair is listed, so after the second pass every maximal lag whose
-// reverse pair is not listed yet gets it appended; without that the lag
-// would never constrain a schedule.
+// Every relation becomes a minimal start-to-start lag; all relations on one
+// pair together give the largest of their lags (a pair on which no relation
+// gives a lag constrains nothing). A maximal lag from i to s is a minimal lag
+// from s back to i, so it acts on the pair (s, i) while the lists follow the
+// record (s in i's row). An arc acts only when its pair is listed, so every
+// maximal lag whose reverse pair s lists nowhere gets it appended to s's row,
+// after the file's entries, in reading order; without that the lag would
+// never constrain a schedule.
 //
-// The first pass checks everything about the file's shape and values:
-// tokens, counts, activity numbers, magnitudes, and how often an activity is
-// named. It rejects a file at its first defect with the line and value
-// ordinal of the defect, so no later step reads past a table. The bound of
-// maxmag on durations and lag values keeps every converted lag within a few
-// million, so the sums of the solver stay far from overflow.
+// The predecessor row of an activity lists the owners of the entries naming
+// it: the file's entries in reading order, then the appended ones. Only the
+// order matters to the solve (it is the order in which the search gathers the
+// tree arcs into an activity), so each entry keeps where its owner first
+// stands there instead of the rows themselves.
 #include "input/loadinstance.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cmath>
 #include <cstdarg>
-#include <cstring>
-#include <string>
+#include <cstdio>
+#include <unordered_map>
 
-#include "driver/reports.h"
-#include "input/cashflow.h"
 #include "input/gprtoken.h"
-#include "network/bitrow.h"
-#include "network/common_gpr.h"
-#include "network/earlystarts.h"
-#include "platform/files.h"
 
-// Bit k of row i: entry k of activity i's successor row is a maximal lag
-// with relation type 1 to 4, whose reverse pair must be listed.
-static uint32_t maxentry[maxtab][maxlist / 32 + 1];
+namespace gpr {
+
+namespace {
 
 // What the value being read stands for; used only to word a rejection.
-enum valuekind { vnract, vnrres, vheadres, vdur, vres, vcount, vsucc, vbound, vrel, vlag };
+enum class what { nract, nrres, headres, dur, res, count, succ, bound, rel, lag };
 
-static valuekind curkind; // the value being read
-static int curact;        // its activity in file numbering (from 1)
-static int curitem;       // its entry or resource position (from 1)
+// One successor entry as read.
+struct fileentry {
+    int owner, named, bound, rel, value; // named: 0-based
+};
 
-static void describe(char *buf, size_t size) {
-    switch (curkind) {
-    case vnract:
-        std::snprintf(buf, size, "the activity count");
+class reader {
+  public:
+    reader(const char *data, size_t size, const runlimits &lim, std::string *why)
+        : tok(data, size), bytes(size), limits(lim), reason(why) {}
+
+    outcome header(int *nract, int *nrres);
+    outcome records(int nract, int nrres, std::vector<int> *dur, std::vector<fileentry> *entries,
+                    std::vector<int> *filestart, int *reached);
+    outcome rejectfile(const char *fmt, ...) __attribute__((format(printf, 2, 3)));
+
+  private:
+    tokenizer tok;           // the values of the file
+    size_t bytes;            // size of the file, to size the counts of names
+    const runlimits &limits; // the run's limits
+    std::string *reason;     // where a rejection's reason goes
+    what kind = what::nract; // the value being read
+    int act = 0, item = 0;   // its activity (from 1) and entry or resource position (from 1)
+    std::vector<int> named;  // [activity] entries naming it so far (small files)
+    std::unordered_map<int, int> namedmap; // the same for a count beyond the file's size
+
+    std::string describe() const;
+    outcome rejectat(const char *fmt, ...) __attribute__((format(printf, 2, 3)));
+    outcome rejectv(bool where, const char *fmt, va_list args);
+    bool value(int *v, what k, int a = 0, int i = 0);
+    bool within(int *v, long long lo, long long hi, what k, int a = 0, int i = 0);
+    int &namedcount(int s) { return s < (int)named.size() ? named[s] : namedmap[s]; }
+};
+
+std::string reader::describe() const {
+    char buf[96];
+    switch (kind) {
+    case what::nract:
+        return "the activity count";
+    case what::nrres:
+        return "the resource type count";
+    case what::headres:
+        std::snprintf(buf, sizeof buf, "resource value %d of the header", item);
         break;
-    case vnrres:
-        std::snprintf(buf, size, "the resource type count");
+    case what::dur:
+        std::snprintf(buf, sizeof buf, "the duration of activity %d", act);
         break;
-    case vheadres:
-        std::snprintf(buf, size, "resource value %d of the header", curitem);
+    case what::res:
+        std::snprintf(buf, sizeof buf, "resource value %d of activity %d", item, act);
         break;
-    case vdur:
-        std::snprintf(buf, size, "the duration of activity %d", curact);
+    case what::count:
+        std::snprintf(buf, sizeof buf, "the successor count of activity %d", act);
         break;
-    case vres:
-        std::snprintf(buf, size, "resource value %d of activity %d", curitem, curact);
+    case what::succ:
+        std::snprintf(buf, sizeof buf, "the successor number of entry %d of activity %d", item,
+                      act);
         break;
-    case vcount:
-        std::snprintf(buf, size, "the successor count of activity %d", curact);
+    case what::bound:
+        std::snprintf(buf, sizeof buf, "the bound type of entry %d of activity %d", item, act);
         break;
-    case vsucc:
-        std::snprintf(buf, size, "the successor number of entry %d of activity %d", curitem,
-                      curact);
+    case what::rel:
+        std::snprintf(buf, sizeof buf, "the relation type of entry %d of activity %d", item, act);
         break;
-    case vbound:
-        std::snprintf(buf, size, "the bound type of entry %d of activity %d", curitem, curact);
-        break;
-    case vrel:
-        std::snprintf(buf, size, "the relation type of entry %d of activity %d", curitem, curact);
-        break;
-    case vlag:
-        std::snprintf(buf, size, "the lag value of entry %d of activity %d", curitem, curact);
+    case what::lag:
+        std::snprintf(buf, sizeof buf, "the lag value of entry %d of activity %d", item, act);
         break;
     }
+    return buf;
 }
 
-// Closes the file and skips the problem as invalid; `where` adds the place
-// of the last value read.
-static int rejectwith(bool where, const char *fmt, va_list args) {
-    char reason[256];
-    std::vsnprintf(reason, sizeof reason, fmt, args);
-    if (where)
-        reportreason("line %d, value %ld: %s", tokline, toknr, reason);
+outcome reader::rejectv(bool where, const char *fmt, va_list args) {
+    char text[320];
+    std::vsnprintf(text, sizeof text, fmt, args);
+    if (where) {
+        char place[64];
+        std::snprintf(place, sizeof place, "line %d, value %ld: ", tok.line(), tok.ordinal());
+        *reason = std::string(place) + text;
+    } else {
+        *reason = text;
+    }
+    return outcome::invalid;
+}
+
+// Rejects the file at the place of the last value read.
+outcome reader::rejectat(const char *fmt, ...) {
+    va_list args;
+    va_start(args, fmt);
+    outcome k = rejectv(true, fmt, args);
+    va_end(args);
+    return k;
+}
+
+// Rejects the file as a whole.
+outcome reader::rejectfile(const char *fmt, ...) {
+    va_list args;
+    va_start(args, fmt);
+    outcome k = rejectv(false, fmt, args);
+    va_end(args);
+    return k;
+}
+
+// Reads the next value, described by k, a and i for a possible rejection.
+bool reader::value(int *v, what k, int a, int i) {
+    kind = k;
+    act = a;
+    item = i;
+    tokresult r = tok.next(v);
+    if (r == tokresult::ok) return true;
+    std::string w = describe();
+    if (r == tokresult::eof)
+        rejectat("expected %s, found the end of the file", w.c_str());
+    else if (r == tokresult::bad)
+        rejectat("expected %s, found \"%s\", which is not a decimal integer", w.c_str(),
+                 tok.shown());
     else
-        reportreason("%s", reason);
-    reportskip(skipinvalid);
-    return 0;
-}
-
-static int rejectat(const char *fmt, ...) __attribute__((format(printf, 1, 2)));
-static int rejectat(const char *fmt, ...) {
-    va_list args;
-    va_start(args, fmt);
-    rejectwith(true, fmt, args);
-    va_end(args);
-    return 0;
-}
-
-static int rejectfile(const char *fmt, ...) __attribute__((format(printf, 1, 2)));
-static int rejectfile(const char *fmt, ...) {
-    va_list args;
-    va_start(args, fmt);
-    rejectwith(false, fmt, args);
-    va_end(args);
-    return 0;
-}
-
-// Reads the next value, described by kind, activity and item for a possible
-// rejection. Returns 0 after rejecting the file.
-static int readval(int *value, valuekind kind, int act = 0, int item = 0) {
-    curkind = kind;
-    curact = act;
-    curitem = item;
-    tokresult r = tokread(value);
-    if (r == tokok) return 1;
-    char what[96];
-    describe(what, sizeof what);
-    if (r == tokeof) return rejectat("expected %s, found the end of the file", what);
-    if (r == tokbad)
-        return rejectat("expected %s, found \"%s\", which is not a decimal integer", what,
-                        toktext());
-    return rejectat("%s is %s, which does not fit 32 bits", what, toktext());
+        rejectat("%s is %s, which does not fit 32 bits", w.c_str(), tok.shown());
+    return false;
 }
 
 // Reads a value that must lie in lo..hi.
-static int readin(int *value, int lo, int hi, valuekind kind, int act = 0, int item = 0) {
-    if (!readval(value, kind, act, item)) return 0;
-    if (*value >= lo && *value <= hi) return 1;
-    char what[96];
-    describe(what, sizeof what);
-    return rejectat("%s is %d, expected %d to %d", what, *value, lo, hi);
+bool reader::within(int *v, long long lo, long long hi, what k, int a, int i) {
+    if (!value(v, k, a, i)) return false;
+    if (*v >= lo && *v <= hi) return true;
+    rejectat("%s is %d, expected %lld to %lld", describe().c_str(), *v, lo, hi);
+    return false;
 }
 
-// Reads the header: activity count, resource type count and the ignored
-// resource values. The activity limit maxact is tested by the caller.
-static int readheader() {
-    int n, r, scratch;
-    if (!readval(&n, vnract)) return 0;
-    if (n < 2) return rejectat("the activity count is %d; an instance needs both dummies", n);
-    nract = n;
-    if (!readval(&r, vnrres)) return 0;
-    if (r < 0) return rejectat("the resource type count is %d, expected 0 or more", r);
-    nrres = r;
-    for (int k = 1; k <= nrres; k++)
-        if (!readval(&scratch, vheadres, 0, k)) return 0;
-    return 1;
-}
-
-// Reads the resource values of activity i's record and ignores them.
-static int skipresources(int i) {
+// The header: activity count, resource type count and the ignored resource
+// values. The activity limit is tested by the caller.
+outcome reader::header(int *nract, int *nrres) {
     int scratch;
-    for (int k = 1; k <= nrres; k++)
-        if (!readval(&scratch, vres, i + 1, k)) return 0;
-    return 1;
+    if (!value(nract, what::nract)) return outcome::invalid;
+    if (*nract < 2)
+        return rejectat("the activity count is %d; an instance needs both dummies", *nract);
+    if (!value(nrres, what::nrres)) return outcome::invalid;
+    if (*nrres < 0) return rejectat("the resource type count is %d, expected 0 or more", *nrres);
+    for (int k = 1; k <= *nrres; k++)
+        if (!value(&scratch, what::headres, 0, k)) return outcome::invalid;
+    return outcome::solved;
 }
 
-// First pass: durations, cash flows, and the checks of every value. nrpred
-// counts how often each activity is named so far.
-static int firstpass() {
-    for (int i = 0; i < nract; i++) nrpred[i] = 0;
+// Every record, in file order, with the checks of every value.
+outcome reader::records(int nract, int nrres, std::vector<int> *dur,
+                        std::vector<fileentry> *entries, std::vector<int> *filestart,
+                        int *reached) {
+    // A file holds at least two bytes per value, so no activity beyond its
+    // size can be named often; those few are counted in a map.
+    named.assign(std::min<size_t>((size_t)nract, bytes / 2 + 1), 0);
     for (int i = 0; i < nract; i++) {
-        gencf(i);
-        if (!readin(&dur[i], -maxmag, maxmag, vdur, i + 1)) return 0;
-        if (!skipresources(i)) return 0;
-        int count, s, scratch, value;
-        if (!readin(&count, 0, maxlist, vcount, i + 1)) return 0;
+        *reached = i;
+        int d, count, s, bound, rel, lag, scratch;
+        if (!within(&d, -gprmaxmag, gprmaxmag, what::dur, i + 1)) return outcome::invalid;
+        dur->push_back(d);
+        for (int k = 1; k <= nrres; k++)
+            if (!value(&scratch, what::res, i + 1, k)) return outcome::invalid;
+        if (!within(&count, 0, limits.maxsucc, what::count, i + 1)) return outcome::invalid;
+        filestart->push_back((int)entries->size());
         for (int k = 1; k <= count; k++) {
-            if (!readin(&s, 1, nract, vsucc, i + 1, k)) return 0;
-            if (++nrpred[s - 1] > maxlist)
+            if (!within(&s, 1, nract, what::succ, i + 1, k)) return outcome::invalid;
+            if (++namedcount(s - 1) > limits.maxnamed)
                 return rejectat("activity %d is named as a successor more than %d times", s,
-                                maxlist);
-            if (!readval(&scratch, vbound, i + 1, k)) return 0;
-            if (!readval(&scratch, vrel, i + 1, k)) return 0;
-            if (!readin(&value, -maxmag, maxmag, vlag, i + 1, k)) return 0;
+                                limits.maxnamed);
+            if (!value(&bound, what::bound, i + 1, k)) return outcome::invalid;
+            if (!value(&rel, what::rel, i + 1, k)) return outcome::invalid;
+            if (!within(&lag, -gprmaxmag, gprmaxmag, what::lag, i + 1, k)) return outcome::invalid;
+            entries->push_back({i, s - 1, bound, rel, lag});
         }
     }
-    return 1;
+    filestart->push_back((int)entries->size());
+    *reached = nract - 1;
+    return outcome::solved;
 }
 
-// The minimal start-to-start lag that one entry of activity i implies, for
-// the cell lag[*from][*to]. Returns false for bound or relation types that
-// imply none.
-static bool convert(int i, int s, int bound, int relation, int value, int *from, int *to,
-                    int *candidate) {
-    if ((bound != 1 && bound != 2) || relation < 1 || relation > 4) return false;
+// The minimal start-to-start lag that one entry implies, for the pair
+// (*from, *to). Returns false for bound or relation types that imply none.
+bool convert(const fileentry &e, const std::vector<int> &dur, int *from, int *to, int *candidate) {
+    const int minimal = gprcode(gprbound::minimal), maximal = gprcode(gprbound::maximal);
+    if ((e.bound != minimal && e.bound != maximal) || e.rel < gprcode(gprrel::ss) ||
+        e.rel > gprcode(gprrel::ff))
+        return false;
+    gprrel rel = static_cast<gprrel>(e.rel);
     int shift = 0; // how the relation's end points move the lag to start-to-start
-    if (relation == 2 || relation == 4) shift -= dur[s];
-    if (relation == 3 || relation == 4) shift += dur[i];
-    int minimal = value + shift; // |value|, |dur| <= maxmag, so no overflow
-    if (bound == 1) {
-        *from = i;
-        *to = s;
-        *candidate = minimal;
+    if (rel == gprrel::sf || rel == gprrel::ff) shift -= dur[e.named];
+    if (rel == gprrel::fs || rel == gprrel::ff) shift += dur[e.owner];
+    int least = e.value + shift; // |value|, |dur| <= gprmaxmag, so no overflow
+    if (e.bound == minimal) {
+        *from = e.owner;
+        *to = e.named;
+        *candidate = least;
     } else {
-        *from = s;
-        *to = i;
-        *candidate = -minimal;
+        *from = e.named;
+        *to = e.owner;
+        *candidate = -least;
     }
     return true;
 }
 
-// Resets the whole matrix, whatever the instance's size: nolag everywhere,
-// 0 on the diagonal of rows 0..maxact-1. One row is filled and copied to the
-// others, which costs a block copy per row instead of a store per cell.
-static void resetlags() {
-    std::fill(lag[0], lag[0] + maxtab, nolag);
-    for (int i = 1; i < maxtab; i++) std::memcpy(lag[i], lag[0], sizeof lag[0]);
-    for (int i = 0; i < maxact; i++) lag[i][i] = 0;
+// Stable counting sort of the indices 0..keys.size()-1 by key (0..range-1).
+std::vector<int> groupby(const std::vector<int> &keys, int range, std::vector<int> *start) {
+    start->assign(range + 1, 0);
+    for (int k : keys) (*start)[k + 1]++;
+    for (int r = 0; r < range; r++) (*start)[r + 1] += (*start)[r];
+    std::vector<int> order(keys.size()), next(start->begin(), start->end() - 1);
+    for (int x = 0; x < (int)keys.size(); x++) order[next[keys[x]]++] = x;
+    return order;
 }
 
-// Second pass: lists and lags, over the same bytes as the first pass, so
-// every value is known to be valid; the checks stay as a safety net.
-static int secondpass() {
-    for (int i = 0; i < nract; i++) {
-        int scratch, count;
-        if (!readval(&scratch, vdur, i + 1)) return 0;
-        if (!skipresources(i)) return 0;
-        if (!readin(&count, 0, maxlist, vcount, i + 1)) return 0;
-        nrsucc[i] = count;
-        for (int k = 0; k < count; k++) {
-            int s, bound, relation, value;
-            if (!readin(&s, 1, nract, vsucc, i + 1, k + 1)) return 0;
-            s -= 1;
-            if (nrpred[s] >= maxlist)
-                return rejectat("activity %d is named as a successor more than %d times", s + 1,
-                                maxlist);
-            succ[i][k] = s;
-            pred[s][nrpred[s]++] = i;
-            if (!readval(&bound, vbound, i + 1, k + 1)) return 0;
-            if (!readval(&relation, vrel, i + 1, k + 1)) return 0;
-            if (!readin(&value, -maxmag, maxmag, vlag, i + 1, k + 1)) return 0;
-            int from, to, candidate;
-            bool acts = convert(i, s, bound, relation, value, &from, &to, &candidate);
-            if (acts && candidate > lag[from][to]) lag[from][to] = candidate;
-            uint32_t bit = pow2[k & 31];
-            if (acts && bound == 2)
-                maxentry[i][k >> 5] |= bit;
-            else
-                maxentry[i][k >> 5] &= ~bit;
+} // namespace
+
+outcome readnetwork(const char *data, size_t size, const runlimits &limits, network *net,
+                    std::string *reason, int *reached) {
+    *reached = -1;
+    reader in(data, size, limits, reason);
+    int n, nrres;
+    outcome kind = in.header(&n, &nrres);
+    if (kind != outcome::solved) return kind;
+    net->nract = n;
+    if (n > limits.maxact) {
+        char text[200];
+        std::snprintf(text, sizeof text,
+                      "%d activities, more than the limit of %d; maxnpv batch and maxnpv solve "
+                      "take a higher one with --max-activities",
+                      n, limits.maxact);
+        *reason = text;
+        return outcome::toomany;
+    }
+    std::vector<int> dur, filestart;
+    std::vector<fileentry> fe;
+    kind = in.records(n, nrres, &dur, &fe, &filestart, reached);
+    if (kind != outcome::solved) return kind;
+    const int nfile = (int)fe.size(), end = n - 1;
+
+    // Reverse pairs of the maximal lags, grouped by the activity whose row
+    // takes them; within a row in reading order. A pair is appended once,
+    // and only when the file does not list it already.
+    std::vector<int> reqentry, reqrow;
+    for (int e = 0; e < nfile; e++) {
+        int from, to, candidate;
+        if (fe[e].bound == gprcode(gprbound::maximal) &&
+            convert(fe[e], dur, &from, &to, &candidate))
+            reqentry.push_back(e), reqrow.push_back(fe[e].named);
+    }
+    std::vector<int> reqstart, mark(n, -1);
+    std::vector<int> reqorder = groupby(reqrow, n, &reqstart);
+    std::vector<char> appended(reqentry.size(), 0);
+    std::vector<int> extra(n, 0); // appended entries per row
+    for (int s = 0; s < n; s++) {
+        if (reqstart[s] == reqstart[s + 1]) continue;
+        for (int e = filestart[s]; e < filestart[s + 1]; e++) mark[fe[e].named] = s;
+        for (int r = reqstart[s]; r < reqstart[s + 1]; r++) {
+            int x = reqorder[r], i = fe[reqentry[x]].owner;
+            if (mark[i] == s) continue;
+            mark[i] = s;
+            appended[x] = 1;
+            extra[s]++;
         }
     }
-    return 1;
-}
 
-static bool listed(int i, int j) {
-    for (int k = 0; k < nrsucc[i]; k++)
-        if (succ[i][k] == j) return true;
-    return false;
-}
-
-// Lists the reverse pair (s, i) of every maximal lag of i towards s, in
-// reading order, unless s already lists i. Appended entries are no maximal
-// lags of their own.
-static int addreversepairs() {
-    for (int i = 0; i < nract; i++) {
-        for (int k = 0; k < nrsucc[i]; k++) {
-            if ((maxentry[i][k >> 5] & pow2[k & 31]) == 0) continue;
-            int s = succ[i][k];
-            if (listed(s, i)) continue;
-            if (nrsucc[s] >= maxlist || nrpred[i] >= maxlist)
-                return rejectfile("the maximal lag of entry %d of activity %d needs the "
-                                  "reverse arc %d->%d, but the lists of activity %d or %d are "
-                                  "full (%d entries)",
-                                  k + 1, i + 1, s + 1, i + 1, s + 1, i + 1, maxlist);
-            int pos = nrsucc[s]++;
-            succ[s][pos] = i;
-            maxentry[s][pos >> 5] &= ~pow2[pos & 31];
-            pred[i][nrpred[i]++] = s;
+    // Predecessor counts: entries naming each activity, appended ones too.
+    net->nrpred.assign(n, 0);
+    for (const fileentry &e : fe) net->nrpred[e.named]++;
+    if (limits.maxsucc != nolimit || limits.maxnamed != nolimit) {
+        // Room for every appended arc, in reading order: the first one that
+        // does not fit rejects the file.
+        std::vector<int> rowlen(n), namedlen(net->nrpred);
+        for (int i = 0; i < n; i++) rowlen[i] = filestart[i + 1] - filestart[i];
+        for (int x = 0; x < (int)reqentry.size(); x++) {
+            if (!appended[x]) continue;
+            const fileentry &e = fe[reqentry[x]];
+            int s = e.named, i = e.owner;
+            if (rowlen[s] >= limits.maxsucc || namedlen[i] >= limits.maxnamed)
+                return in.rejectfile(
+                    "the maximal lag of entry %d of activity %d needs the reverse arc %d->%d, but "
+                    "the lists of activity %d or %d are full (%d entries)",
+                    reqentry[x] - filestart[i] + 1, i + 1, s + 1, i + 1, s + 1, i + 1,
+                    rowlen[s] >= limits.maxsucc ? limits.maxsucc : limits.maxnamed);
+            rowlen[s]++;
+            namedlen[i]++;
         }
     }
-    return 1;
+    for (size_t x = 0; x < reqentry.size(); x++)
+        if (appended[x]) net->nrpred[fe[reqentry[x]].owner]++;
+
+    // The rows: the file's entries, then the appended ones.
+    net->nract = n;
+    net->nrres = nrres;
+    net->dur = std::move(dur);
+    net->rowstart.assign(n + 1, 0);
+    for (int i = 0; i < n; i++)
+        net->rowstart[i + 1] = net->rowstart[i] + (filestart[i + 1] - filestart[i]) + extra[i];
+    const int total = net->rowstart[n];
+    net->succ.assign(total + 1, 0);
+    net->owner.assign(total + 1, end);
+    std::vector<int> fill(n), fileat(nfile);
+    for (int i = 0; i < n; i++) {
+        fill[i] = net->rowstart[i];
+        for (int e = filestart[i]; e < filestart[i + 1]; e++) {
+            fileat[e] = fill[i];
+            net->succ[fill[i]] = fe[e].named;
+            net->owner[fill[i]++] = i;
+        }
+    }
+    std::vector<int> slotof(reqentry.size(), -1); // entry index of each appended arc
+    for (int x : reqorder) {
+        if (!appended[x]) continue;
+        const fileentry &e = fe[reqentry[x]];
+        slotof[x] = fill[e.named];
+        net->succ[fill[e.named]] = e.owner;
+        net->owner[fill[e.named]++] = e.named;
+    }
+
+    // Room for the deadline arc, which the solve adds to the end dummy's row
+    // and to activity 0's predecessors in place of their own such entries.
+    if (limits.maxsucc != nolimit || limits.maxnamed != nolimit) {
+        int others = 0;
+        for (int e = net->rowstart[end]; e < net->rowstart[end + 1]; e++)
+            others += net->succ[e] != 0;
+        if (others >= limits.maxsucc)
+            return in.rejectfile("the end dummy (activity %d) lists %d successors besides "
+                                 "activity 1, which leaves no room for the deadline arc",
+                                 end + 1, others);
+        others = 0;
+        for (int e = 0; e < total; e++) others += net->succ[e] == 0 && net->owner[e] != end;
+        if (others >= limits.maxnamed)
+            return in.rejectfile("activity 1 is named by %d entries besides the end dummy, which "
+                                 "leaves no room for the deadline arc",
+                                 others);
+    }
+
+    // Lags: per pair the largest candidate; the diagonal starts at 0.
+    std::vector<int> candfrom, candto, candval;
+    for (const fileentry &e : fe) {
+        int from, to, candidate;
+        if (!convert(e, net->dur, &from, &to, &candidate)) continue;
+        candfrom.push_back(from), candto.push_back(to), candval.push_back(candidate);
+    }
+    std::vector<int> candstart;
+    std::vector<int> candorder = groupby(candfrom, n, &candstart);
+    std::vector<int> best(n);
+    std::fill(mark.begin(), mark.end(), -1);
+    net->lag.assign(total + 1, nolag);
+    for (int i = 0; i < n; i++) {
+        mark[i] = i; // the diagonal holds 0 before any relation
+        best[i] = 0;
+        for (int c = candstart[i]; c < candstart[i + 1]; c++) {
+            int x = candorder[c], to = candto[x];
+            if (mark[to] != i)
+                mark[to] = i, best[to] = candval[x];
+            else if (candval[x] > best[to])
+                best[to] = candval[x];
+        }
+        for (int e = net->rowstart[i]; e < net->rowstart[i + 1]; e++)
+            if (mark[net->succ[e]] == i) net->lag[e] = best[net->succ[e]];
+    }
+
+    // First entry of each pair in its row.
+    net->firstpos.assign(total + 1, total);
+    std::fill(mark.begin(), mark.end(), -1);
+    for (int i = 0; i < n; i++) {
+        for (int e = net->rowstart[i]; e < net->rowstart[i + 1]; e++) {
+            int s = net->succ[e];
+            if (mark[s] != i) mark[s] = i, best[s] = e;
+            net->firstpos[e] = best[s];
+        }
+    }
+
+    // Predecessor rows: positions of the entries, then where each owner
+    // first stands. The file's entries come in reading order, which is entry
+    // order; the appended ones after them, in reading order of their lags.
+    std::vector<int> predpos(total + 1, 0), predfill(n, 0);
+    for (int e = 0; e < nfile; e++) predpos[fileat[e]] = predfill[fe[e].named]++;
+    for (size_t x = 0; x < reqentry.size(); x++)
+        if (appended[x]) predpos[slotof[x]] = predfill[fe[reqentry[x]].owner]++;
+    net->predkey.assign(total + 1, lastkey);
+    for (int e = 0; e < total; e++) net->predkey[e] = predpos[net->firstpos[e]];
+
+    // The end dummy's listed relation back to activity 0, which the deadline
+    // arc merges with.
+    net->endtostart = nolag;
+    for (int e = net->rowstart[end]; e < net->rowstart[end + 1]; e++)
+        if (net->succ[e] == 0) net->endtostart = net->lag[e];
+
+    // The deadline arc: an entry past every row.
+    net->succ[total] = 0;
+    net->owner[total] = end;
+    net->firstpos[total] = total;
+    net->est.clear();
+    net->rawlags.clear();
+    return outcome::solved;
 }
 
-// The solve closes the network with the deadline arc, appending activity 0
-// to the end dummy's successors and the end dummy to activity 0's
-// predecessors; both rows need room for that entry.
-static int checkdeadlineroom() {
-    int end = nract - 1, others = 0;
-    for (int k = 0; k < nrsucc[end]; k++) others += succ[end][k] != 0;
-    if (others >= maxlist)
-        return rejectfile("the end dummy (activity %d) lists %d successors besides activity 1, "
-                          "which leaves no room for the deadline arc",
-                          end + 1, others);
-    others = 0;
-    for (int k = 0; k < nrpred[0]; k++) others += pred[0][k] != end;
-    if (others >= maxlist)
-        return rejectfile("activity 1 is named by %d entries besides the end dummy, which "
-                          "leaves no room for the deadline arc",
-                          others);
-    return 1;
-}
-
-// Reads the instance file whole into `bytes`; false after the skip line.
-static bool readinstancefile(std::string *bytes) {
-    int err;
-    switch (readwhole(instname, bytes, &err)) {
-    case readstatus::ok:
-        return true;
-    case readstatus::missing:
-        reportskip(skipnotfound);
-        return false;
-    case readstatus::unopenable:
-        reportreason("cannot open the file: %s", std::strerror(err));
-        reportskip(skipnotfound);
-        return false;
-    case readstatus::notregular:
-        reportreason("not a regular file");
-        break;
-    case readstatus::failed:
-        reportreason("cannot read the file: %s", std::strerror(err));
-        break;
-    }
-    reportskip(skipinvalid);
-    return false;
-}
-
-// The lags that the normalisation may change: row 0 and the end dummy's
-// column, kept so that a cycle can be traced to the file's own relations.
-static int rawfromstart[maxtab], rawtoend[maxtab];
-
-// Normalises the lags and computes the earliest starts. Returns false after
-// the skip line when a cycle of positive length is reachable; its reason
-// tells whether the relations as read hold it, or only together with the
-// requirement that every activity lies within the project's start and end.
-static bool temporalanalysis() {
-    int end = nract - 1;
-    for (int i = 0; i < nract; i++) {
-        rawfromstart[i] = lag[0][i];
-        rawtoend[i] = lag[i][end];
-    }
-    normalise();
-    int cycle = earlystarts();
-    if (cycle < 0) return true;
-    for (int i = 0; i < nract; i++) {
-        lag[0][i] = rawfromstart[i];
-        lag[i][end] = rawtoend[i];
-    }
-    int rawcycle = earlystarts();
-    if (rawcycle >= 0)
-        reportcycle(rawcycle);
-    else
-        reportreason("no feasible schedule: a cycle of positive length keeps raising the start "
-                     "of activity %d; it involves the requirement that every activity start "
-                     "after the project start and finish by the project end",
-                     cycle + 1);
-    reportskip(skipinfeasible);
-    return false;
-}
-
-// Activities only ever move later than their earliest starts, so no value
-// the search forms exceeds the sum of the cash flows discounted from the
-// earliest schedule. When an activity can start so long before the project
-// that this sum leaves the range of a double, the values would become
-// infinite and their sums undefined: such an instance cannot be represented.
-static bool valuesfit() {
-    double total = 0.0, largest = -1.0;
-    int worst = 0;
-    for (int i = 0; i < nract; i++) {
-        if (cf[i] == 0 || st[i] == nostart) continue; // unreached: not connected later
-        double exponent = -interest * (double)(st[i] + dur[i]);
-        double term = exponent > maxexponent ? HUGE_VAL : std::fabs(cf[i]) * std::exp(exponent);
-        total += term;
-        if (term > largest) largest = term, worst = i;
-    }
-    if (total <= maxvalue) return true;
-    rejectfile("the discounted cash flows leave the range of a double: activity %d can finish "
-               "at %lld, where its discount factor is exp(%g)",
-               worst + 1, (long long)(st[worst] + dur[worst]),
-               -interest * (double)(st[worst] + dur[worst]));
-    return false;
-}
-
-int loadinstance() {
-    lcgseed(0);
-    // Room for the prefix, every 32-bit number and ".gpr": the name is always whole.
-    char number[12];
-    std::snprintf(number, sizeof number, "%d", probnr);
-    const int prefixroom = namesize - (int)sizeof number - 5;
-    std::snprintf(instname, namesize, "%.*s%s", prefixroom, prefix, number);
-    std::printf("\n %8s", instname);
-    std::fflush(stdout);
-    std::strcat(instname, ".gpr");
-
-    std::string bytes;
-    if (!readinstancefile(&bytes)) return 0;
-    tokstart(bytes.data(), bytes.size());
-    if (!readheader()) return 0;
-    if (nract > maxact) {
-        reportskip(skiptoomany);
-        return 0;
-    }
-    filltables();
-    if (!firstpass()) return 0;
-
-    for (int i = nract - 1; i >= 0; i--) nrpred[i] = 0;
-    tokstart(bytes.data(), bytes.size());
-    if (!readheader()) return 0;
-    resetlags();
-    if (!secondpass()) return 0;
-    if (!addreversepairs()) return 0;
-    if (!checkdeadlineroom()) return 0;
-
-    if (!temporalanalysis()) return 0;
-    int end = nract - 1;
-    if (st[end] == nostart) {
-        reportreason("activities not connected: no chain of relations leads from the start "
-                     "dummy to the end dummy (activity %d), so there is no critical path",
-                     end + 1);
-        reportskip(skipunlinked);
-        return 0;
-    }
-    for (int i = 0; i < nract; i++) est[i] = st[i];
-    if (!valuesfit()) return 0;
-    // A deadline beyond the 32-bit range of a lag is taken at its limit.
-    int64_t absolute = st[end] + (int64_t)dlextra;
-    deadline = (int)std::max<int64_t>(-INT32_MAX, std::min<int64_t>(INT32_MAX, absolute));
-    return 1;
-}
+} // namespace gpr

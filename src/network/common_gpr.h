@@ -1,121 +1,145 @@
-// Shared state of the solver: every table, limit and run parameter that more
-// than one step of the algorithm reads or writes. All tables have a fixed
-// capacity, live for the whole run, start zeroed, and are overwritten instance
-// by instance; nothing is allocated while an instance is loaded or solved.
+// Shared state of the solver: the network of one instance as it is loaded,
+// and the state of one solve of it. Every step of the algorithm reads and
+// writes these two structs; what one step needs for itself alone lives in its
+// own file. Both are sized while an instance is loaded or a solve is
+// prepared, from the counts of that instance; nothing is allocated while the
+// search runs, and nothing limits the size of a network but memory.
 //
-// Activities are numbered 0..nract-1 in memory (0 is the start dummy, nract-1
-// the end dummy) and 1..nract in the instance file. Times are in the
-// instance's own time units.
+// Activities are numbered 0..nract-1 in memory (0 is the start dummy,
+// nract-1 the end dummy) and 1..nract in the instance file. Times are in the
+// instance's own time units, money in the cash flows' units.
+//
+// The relations are kept as successor rows: entry e of row i names one
+// activity that i's record (or a maximal lag towards i, see the reader)
+// lists, in file order, with the start-to-start lag that all relations on
+// that pair together imply. The rows are stored one after the other (entries
+// rowstart[i] .. rowstart[i+1]-1), so a network costs memory in proportion
+// to its activities plus its entries.
 #ifndef MAXNPV_COMMON_GPR_H
 #define MAXNPV_COMMON_GPR_H
 
+#include <climits>
 #include <cstdint>
-#include <cstdio>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
 
-class recordfile;
+#include "format/gprformat.h"
+
+namespace gpr {
 
 // ---------------------------------------------------------------- limits ---
 
-constexpr int maxact = 1000;         // most activities of one instance, dummies included
-constexpr int maxtab = maxact + 1;   // entries of every per-activity table (0..1000)
-constexpr int maxlist = 1000;        // entries of one successor or predecessor row
-constexpr int maxbin = 33;           // most 32-bit words of a bit-set row in use
-constexpr int binwords = maxbin + 1; // words stored per bit-set row
-constexpr int msbsize = 65536;       // entries of msbtab, one per 16-bit value
-constexpr int maxmag = 1000000;      // largest magnitude of a duration or lag value in a file
-constexpr int namesize = 52;         // text fields for file names, terminator included
-constexpr double maxexponent = 700;  // largest discount exponent whose exp() is a finite double
-constexpr double maxvalue = 1e300;   // largest total of discounted cash flows a solve accepts
+constexpr int nolimit = INT_MAX;       // a run limit that never applies
+constexpr double negtol = -1e-05;      // a subtree value below this counts as negative
+constexpr double maxexponent = 700;    // largest discount exponent whose exp() is a finite double
+constexpr double maxvalue = 1e300;     // largest total of discounted cash flows a solve accepts
+constexpr int exactcycles = gprmaxact; // up to this size a cycle's reason names the activity
+                                       // that the classic relaxation sweeps name
 
 // ------------------------------------------------------------- sentinels ---
 
-constexpr int nolag = INT32_MIN;         // lag cell that no relation gave a lag: no arc
-constexpr int64_t nostart = INT64_MIN;   // start of an activity that no chain of arcs reaches
-constexpr double restartsig = -999999.0; // search pass result: one subtree was moved
-constexpr double negtol = -1e-05;        // a subtree value below this counts as negative
-constexpr int64_t noshift = 999999;      // bestshift before any leaving arc is found
+constexpr int nolag = INT_MIN;         // entry lag when no relation gave the pair one: no arc
+constexpr int64_t nostart = INT64_MIN; // start of an activity that no chain of arcs reaches
+constexpr int64_t noshift = 999999;    // how far a set with no leaving arc moves (it is dropped)
+constexpr int lastkey = INT_MAX;       // order key of the deadline arc: after every listed entry
 
-// --------------------------------------------------- instance and network ---
+// ------------------------------------------------------------- outcomes ---
 
-extern int nract;    // activities of the current instance, both dummies included (2..maxact)
-extern int nrres;    // resource types in the header; their values are read and ignored
-extern int nrbin;    // words in use per bit-set row: nract/32 rounded up (1..32)
-extern int deadline; // absolute project deadline, time units (critical path + dlextra)
-extern int level;    // depth of the running search call; 0 before a pass (0..maxact)
-extern int nrits;    // search passes made for the current instance, the last one included
-extern double npv;   // net present value returned by the last search pass, money units
+// What became of one instance, in the order in which the steps find out.
+enum class outcome {
+    solved,     // an optimal schedule was found
+    notfound,   // the instance file cannot be opened
+    toomany,    // more activities than the run's limit
+    invalid,    // the file is malformed, or its values cannot be represented
+    infeasible, // no schedule meets the relations and the deadline
+    unlinked,   // some activity is not tied to the project by any chain of relations
+};
 
-extern int dur[maxtab];      // duration of activity i, time units; i = 0..nract-1
-extern int cf[maxtab];       // cash flow of activity i, money units (-500..500, 0 for dummies)
-extern int64_t st[maxtab];   // start time of activity i, time units; nostart = not reached
-extern int64_t est[maxtab];  // earliest start of activity i on the normalised lags; nostart = none
-extern bool dropped[maxtab]; // activity i was moved without limit: out of the tree and the npv
-extern double dcf[maxtab];   // cf[i] discounted from the completion at st[i], money units
+// "solved", "not found", "too many activities", "invalid", "infeasible",
+// "not connected".
+const char *outcomename(outcome kind);
 
-extern int lag[maxtab][maxtab]; // minimal start-to-start lag from i to j, time units; nolag = none
-extern int succ[maxtab][maxlist]; // row i: listed successors of i, 0-based, in file order
-extern int nrsucc[maxtab];        // valid entries of succ row i (0..maxlist)
-extern int pred[maxtab][maxlist]; // row j: activities whose successor row names j, reading order
-extern int nrpred[maxtab];        // valid entries of pred row j (0..maxlist)
+// The run's limits on what an instance may hold. The dialogue keeps the
+// classic ones of the file format; batch runs can set them.
+struct runlimits {
+    int maxact = gprmaxact;     // most activities, both dummies included
+    int maxsucc = gprmaxsucc;   // most entries in one successor row, appended arcs included
+    int maxnamed = gprmaxnamed; // most entries naming one activity, appended arcs included
+    static runlimits none() { return {nolimit, nolimit, nolimit}; }
+};
 
-// --------------------------------------------------------- bit-set rows ---
-// Activity a is bit a & 31 of word a >> 5; only words 0..nrbin-1 are used.
+// ---------------------------------------------------------- the network ---
+// Filled by the reader and the temporal analysis; read-only while solving.
 
-extern uint32_t treesucc[maxtab][binwords]; // row i, bit j: i->j is an arc of the spanning tree
-extern uint32_t levelset[maxtab][binwords]; // row d: set gathered by the search call at depth d
-extern uint32_t visited[binwords];          // activities entered in the current search pass
-extern uint32_t pow2[maxtab];               // entry k < 32: the word with only bit k set; else 0
-extern int msbtab[msbsize];                 // entry x: index of the highest set bit of x (0 for 0)
+struct network {
+    int nract = 0;             // activities, both dummies included (2..)
+    int nrres = 0;             // resource types in the header; values are ignored
+    std::vector<int> dur;      // [activity] duration, time units
+    std::vector<int> rowstart; // [activity 0..nract] first entry of the row; [nract] = entries
+    std::vector<int> succ;     // [entry 0..entries] named activity; [entries] the deadline arc
+    std::vector<int> owner;    // [entry] activity whose row holds the entry
+    std::vector<int> lag;      // [entry] start-to-start lag of the pair, normalised; nolag
+    std::vector<int> firstpos; // [entry] first entry of the same row naming the same activity
+    std::vector<int> predkey;  // [entry] where the owner first stands in the named activity's
+                               // predecessor row (0..), lastkey for the deadline arc
+    std::vector<int> nrpred;   // [activity] entries naming it, appended arcs included
+    std::vector<std::pair<int, int>> rawlags; // (entry, lag as read) of entries the normalisation
+                                              // raised; nolag where no relation gave a lag
+    std::vector<int64_t> est; // [activity] earliest start on the normalised lags; nostart
+    int endtostart = nolag;   // lag of a listed pair end dummy -> activity 0, or nolag
 
-// ------------------------------------------------------------ shift step ---
+    int end() const { return nract - 1; }
+    int entries() const { return rowstart[nract]; }
+    int deadlinearc() const { return entries(); } // the entry index that stands for it
+};
 
-extern int64_t bestshift; // smallest slack of an arc leaving the set being moved, time units
-extern int bestfrom;      // from-activity of the arc giving bestshift; -1 while none is found
-extern int bestto;        // to-activity of the arc giving bestshift
+// ------------------------------------------------------------ one solve ---
 
-// ------------------------------------------------------ cash-flow draws ---
+struct treework;   // scratch of the tree building, private to it
+struct searchwork; // state of the search passes, private to them
 
-extern uint32_t lcgstate; // state of the linear congruential generator, seeded per load
+struct solver {
+    const network *net = nullptr; // the instance being solved
+    std::vector<double> cf;       // [activity] cash flow, money units
+    double interest = 0;          // continuous discount rate per time unit (>= 0)
+    int deadline = 0;             // absolute project deadline, time units
+    int closing = 0;              // lag of the deadline arc end dummy -> activity 0
 
-// ----------------------------------------------- run and current problem ---
+    std::vector<int64_t> st;   // [activity] start time, time units; earliest starts at first
+    std::vector<double> dcf;   // [activity] cf discounted from the completion at st + dur
+    std::vector<char> dropped; // [activity] 1 once moved without limit: out of the tree and npv
 
-extern int firstprob;         // first problem number of the range (console)
-extern int lastprob;          // last problem number of the range, inclusive (console)
-extern int pctneg;            // percentage of negative cash flows (console; not range-checked)
-extern int dlextra;           // deadline slack above the critical path length, time units (console)
-extern double interest;       // continuous discount rate per time unit (console)
-extern char prefix[namesize]; // instance file-name prefix, always "D"
-extern int probnr;            // number of the problem being processed
-extern char outname[namesize];  // result file name, "output.txt"
-extern char instname[namesize]; // file name of the current instance, e.g. "D7.gpr"
-extern recordfile *outfile;     // "output.txt", open for the whole run
-extern recordfile *infofile;    // "info.out", open for the whole run
-extern int starttime;           // clock reading just before the solve cycle, milliseconds
-extern float elapsed;           // solve time of the current problem, seconds
+    // The spanning tree, as ordered lists of arcs per activity, each list in
+    // a slice of one array sized by the activity's rows (capacity fixed at
+    // prepare). tsucc holds, for the arcs a -> x, the first entry of a's row
+    // naming x, ascending (so in successor-row order); tpred holds, for the
+    // arcs x -> a, that entry of x's row, in the order of a's predecessor row.
+    std::vector<int> tsuccat;  // [activity] first slot of its tsucc slice
+    std::vector<int> tsucclen; // [activity] tree arcs out of it
+    std::vector<int> tsucc;    // [slot] entry index of a tree arc
+    std::vector<int> tpredat;  // [activity] first slot of its tpred slice
+    std::vector<int> tpredlen; // [activity] tree arcs into it
+    std::vector<int> tpred;    // [slot] entry index of a tree arc
 
-// ---------------------------------------------------- time statistics ---
+    int nrits = 0;  // search passes made, the last one included
+    double npv = 0; // value of the last pass: the net present value of the schedule
 
-extern float sumtime; // sum of the solve times of solved problems, seconds
-extern double sumsq;  // sum of the squared solve times, seconds squared
-extern int nrsolved;  // number of solved problems (calls of reportresult)
-extern float avgtime; // average solve time, seconds; set by reportstats
-extern double stddev; // sample standard deviation of the solve times, seconds
+    std::shared_ptr<treework> tree;     // owned by the tree building
+    std::shared_ptr<searchwork> search; // owned by the search
+
+    int lagof(int e) const { return e == net->deadlinearc() ? closing : net->lag[e]; }
+};
 
 // ------------------------------------------------------------- assertion ---
 // Reports "Assertion failed: <expression>, file <source>, line <n>" on the
-// standard error stream and aborts the process.
+// standard error stream and aborts: for invariants that no input can break.
 
-[[noreturn]] void gprassertfail(const char *expr, const char *file, int line);
-#define GPR_ASSERT(e) ((e) ? (void)0 : gprassertfail(#e, __FILE__, __LINE__))
+[[noreturn]] void assertfail(const char *expr, const char *file, int line);
 
-// True when the listed pair (i, j) is an arc: some relation gave it a lag.
-inline bool acts(int i, int j) {
-    return lag[i][j] != nolag;
-}
+} // namespace gpr
 
-// The per-solve reset: clears the counters, fixes nrbin, puts every activity
-// back at its earliest start, undrops all, and empties the levelset and
-// treesucc rows of the instance.
-void resetsolve();
+#define GPR_ASSERT(e) ((e) ? (void)0 : gpr::assertfail(#e, __FILE__, __LINE__))
 
 #endif

@@ -1,53 +1,151 @@
 // Earliest starts are the smallest start vector that is 0 for the start dummy
-// and meets st[j] >= st[i] + lag[i][j] for every arc whose source has a start
+// and meets st[j] >= st[i] + lag for every arc i -> j whose source has a start
 // at all. An activity that no chain of arcs from the start dummy reaches has
-// no start: it raises nothing and ends at nostart. The vector does not
-// depend on the order in which arcs are relaxed, so we relax in sweeps: each
-// sweep visits every arc once, activities in increasing order and each
-// successor row from its last entry, and later arcs of a sweep already see
-// the values raised earlier in it.
+// no start: it raises nothing and ends at nostart. The vector does not depend
+// on the order in which arcs are relaxed.
 //
-// A longest path without repeated activities has at most nract-1 arcs, so
-// without a cycle of positive length the nract-th sweep changes nothing. We
-// allow one sweep more: if sweep nract+1 still raises a start, a cycle of
-// positive length is reachable and no schedule exists. Times are 64-bit here,
-// so the at most nract+1 sweeps cannot overflow even on a cycle.
+// The order does decide which activity a reason names when a cycle of
+// positive length keeps raising starts. That reason names the activity that
+// sweeps over every row (activities in increasing order, each row from its
+// last entry, later arcs of a sweep seeing the values raised earlier in it)
+// raise last in sweep nract+1: without such a cycle sweep nract changes
+// nothing, since a longest path has at most nract-1 arcs. We run exactly
+// those sweeps, but relax only the rows whose activity was raised since the
+// row was last relaxed: any other row cannot raise anything, so the raises,
+// their order and the sweep count are the same. An activity raised by a row
+// with a lower number is relaxed later in the same sweep, otherwise in the
+// next one; a heap keeps the rows of a sweep in increasing order. So the work
+// follows the raises, not the sweeps.
 //
-// The normalisation runs before the earliest starts: every activity starts
-// no earlier than the project and finishes no later than the end dummy
-// starts, and the critical path that fixes the deadline is the one of the
-// network with these requirements.
+// Above exactcycles activities a reachable positive cycle could take the full
+// sweeps a time quadratic in the network; there the graph of the last raises
+// is searched for a cycle now and then, and the reason names an activity on
+// it.
+//
+// The normalisation runs first: every activity starts no earlier than the
+// project and finishes no later than the end dummy starts. The critical path
+// that fixes the deadline is the one of the network with these requirements.
 #include "network/earlystarts.h"
 
-#include "network/common_gpr.h"
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <queue>
 
-int earlystarts() {
-    for (int i = 0; i < nract; i++) st[i] = nostart;
-    st[0] = 0;
-    for (int sweep = 1; sweep <= nract + 1; sweep++) {
-        int raised = -1;
-        for (int i = 0; i < nract; i++) {
-            if (st[i] == nostart) continue;
-            for (int k = nrsucc[i] - 1; k >= 0; k--) {
-                int j = succ[i][k];
-                if (!acts(i, j)) continue;
-                int64_t v = st[i] + lag[i][j];
-                if (v > st[j]) {
-                    st[j] = v;
-                    raised = j;
-                }
-            }
-        }
-        if (raised < 0) return -1;
-        if (sweep == nract + 1) return raised;
+namespace gpr {
+
+namespace {
+
+constexpr int firstcheck = 64; // sweep after which a large network's raises are first searched
+
+// An activity on a cycle of the graph that links each activity to the one
+// whose row raised it last, or -1. Such a cycle only arises from a cycle of
+// positive length.
+int raisecycle(const std::vector<int> &raisedby) {
+    const int n = (int)raisedby.size();
+    std::vector<int> seen(n, -1); // the walk that first met the activity
+    for (int start = 0; start < n; start++) {
+        int a = start;
+        while (a >= 0 && seen[a] < 0) seen[a] = start, a = raisedby[a];
+        if (a >= 0 && seen[a] == start) return a;
     }
     return -1;
 }
 
-void normalise() {
-    int end = nract - 1;
-    for (int i = end; i >= 1; i--)
-        if (lag[0][i] < 0) lag[0][i] = 0;
-    for (int i = end - 1; i >= 0; i--)
-        if (lag[i][end] < dur[i]) lag[i][end] = dur[i];
+} // namespace
+
+int earlieststarts(const network &net, const std::vector<int> &lag, std::vector<int64_t> *st) {
+    const int n = net.nract;
+    st->assign(n, nostart);
+    (*st)[0] = 0;
+    std::priority_queue<int, std::vector<int>, std::greater<int>> now; // rows of this sweep
+    std::vector<int> later;                                            // rows of the next sweep
+    std::vector<char> innow(n, 0), inlater(n, 0);                      // flags of both
+    std::vector<int> raisedby(n > exactcycles ? n : 0, -1);
+    now.push(0);
+    innow[0] = 1;
+    long long check = firstcheck;
+    for (long long sweep = 1;; sweep++) {
+        int raised = -1;
+        while (!now.empty()) {
+            const int i = now.top();
+            now.pop();
+            innow[i] = 0;
+            for (int e = net.rowstart[i + 1] - 1; e >= net.rowstart[i]; e--) {
+                if (lag[e] == nolag) continue;
+                const int j = net.succ[e];
+                const int64_t v = (*st)[i] + lag[e];
+                if (v <= (*st)[j]) continue;
+                (*st)[j] = v;
+                raised = j;
+                if (!raisedby.empty()) raisedby[j] = i;
+                if (j > i) {
+                    if (!innow[j]) innow[j] = 1, now.push(j);
+                } else if (!inlater[j]) {
+                    inlater[j] = 1;
+                    later.push_back(j);
+                }
+            }
+        }
+        if (raised < 0) return -1;
+        if (sweep == (long long)n + 1) return raised;
+        if (!raisedby.empty() && sweep >= check) {
+            check *= 2;
+            int a = raisecycle(raisedby);
+            if (a >= 0) return a;
+        }
+        for (int j : later) inlater[j] = 0, innow[j] = 1, now.push(j);
+        later.clear();
+    }
 }
+
+outcome analyse(network *net, std::string *reason) {
+    const int n = net->nract, end = n - 1;
+    std::vector<int> &lag = net->lag;
+    net->rawlags.clear();
+    auto raise = [&](int e, int least) {
+        if (lag[e] >= least) return;
+        net->rawlags.push_back({e, lag[e]}); // the pair 0 -> end may come twice
+        lag[e] = least;
+    };
+    for (int e = net->rowstart[0]; e < net->rowstart[1]; e++)
+        if (net->succ[e] != 0) raise(e, 0);
+    for (int i = 0; i < end; i++)
+        for (int e = net->rowstart[i]; e < net->rowstart[i + 1]; e++)
+            if (net->succ[e] == end) raise(e, net->dur[i]);
+
+    int cycle = earlieststarts(*net, lag, &net->est);
+    if (cycle >= 0) {
+        std::vector<int> raw(lag);
+        for (auto r = net->rawlags.rbegin(); r != net->rawlags.rend(); ++r)
+            raw[r->first] = r->second;
+        std::vector<int64_t> st;
+        int rawcycle = earlieststarts(*net, raw, &st);
+        char text[320];
+        if (rawcycle >= 0)
+            std::snprintf(text, sizeof text,
+                          "no feasible schedule: a cycle of positive length in the relations "
+                          "keeps raising the start of activity %d",
+                          rawcycle + 1);
+        else
+            std::snprintf(text, sizeof text,
+                          "no feasible schedule: a cycle of positive length keeps raising the "
+                          "start of activity %d; it involves the requirement that every "
+                          "activity start after the project start and finish by the project end",
+                          cycle + 1);
+        *reason = text;
+        return outcome::infeasible;
+    }
+    if (net->est[end] == nostart) {
+        char text[200];
+        std::snprintf(text, sizeof text,
+                      "activities not connected: no chain of relations leads from the start "
+                      "dummy to the end dummy (activity %d), so there is no critical path",
+                      end + 1);
+        *reason = text;
+        return outcome::unlinked;
+    }
+    return outcome::solved;
+}
+
+} // namespace gpr

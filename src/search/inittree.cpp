@@ -1,103 +1,104 @@
 // The search needs a schedule that meets every arc and a spanning tree in
-// which every arc has slack 0. The earliest starts, computed when the
-// instance was loaded, give the first: they are the smallest schedule that
-// meets the arcs. In that schedule every activity other than 0 was last
-// raised through an arc that is still binding, and following those arcs back
-// leads to activity 0, so passes that join an activity through a binding arc
-// from one already in the tree reach every activity that has a start.
-// Passes take activities in increasing order and each successor row from its
-// last entry; of two binding arcs into an activity, the first examined from a
-// source already in the tree wins.
+// which every arc has slack 0. The earliest starts give the first: they are
+// the smallest schedule that meets the arcs. In it every activity other than
+// 0 was last raised through an arc that is still binding, and following
+// those arcs back leads to activity 0, so joining activities through binding
+// arcs from activities already in the tree reaches every activity.
 //
-// Two things can still make the instance unsolvable, and each is reported
-// instead of searching from a schedule that breaks a relation: the end dummy
-// cannot start early enough for the deadline; or some activity has no start
-// at all (no chain of relations from activity 0 reaches it, so nothing ties
-// it to the project).
+// The tree is the one that passes over the rows would build: each pass takes
+// the activities in increasing order and each row from its last entry, and an
+// activity joins through the first binding arc from an activity of the tree
+// that a pass meets. A row can join anything only at its first scan after
+// its activity joined: that scan joins every binding target still outside.
+// So we scan each row exactly once, at that moment: in the pass in which its
+// activity joined when it comes later in that pass, else in the next pass. A
+// heap holds the rows of the running pass in increasing order, a list those
+// of the next. The work is one scan of every row instead of one per pass.
 //
-// The deadline arc from the end dummy back to activity 0, of length minus
-// the deadline, is appended last: it takes no part in the passes.
-// The end dummy keeps its other listed successors and activity 0 its other
-// listed predecessors, so no relation of the file is dropped; a listed
-// relation from the end dummy to activity 0 is merged with the deadline by
-// the max rule.
+// The deadline arc from the end dummy back to activity 0 is not part of the
+// starting tree; the shift step may make it a tree arc later.
 #include "search/inittree.h"
 
-#include "driver/reports.h"
-#include "network/bitrow.h"
-#include "network/common_gpr.h"
-#include "search/recsearch.h"
+#include <algorithm>
+#include <functional>
 
-// Length of the deadline arc end -> 0: minus the deadline, or the file's own
-// relation from the end dummy to activity 0 when that is tighter.
-static int deadlinelag() {
-    int end = nract - 1;
-    int length = -deadline;
-    for (int k = 0; k < nrsucc[end]; k++)
-        if (succ[end][k] == 0 && lag[end][0] > length) length = lag[end][0];
-    return length;
+#include "search/treelist.h"
+
+namespace gpr {
+
+struct treework {
+    std::vector<int> now;     // heap of the rows of the running pass (smallest on top)
+    std::vector<int> later;   // rows of the next pass
+    std::vector<char> joined; // [activity] 1 once in the tree
+};
+
+void treesize(solver *s) {
+    const network &net = *s->net;
+    const int n = net.nract;
+    s->tsuccat.assign(n, 0);
+    s->tpredat.assign(n, 0);
+    s->tsucclen.assign(n, 0);
+    s->tpredlen.assign(n, 0);
+    int succslots = 0, predslots = 0;
+    for (int i = 0; i < n; i++) {
+        s->tsuccat[i] = succslots;
+        succslots += net.rowstart[i + 1] - net.rowstart[i] + (i == net.end());
+        s->tpredat[i] = predslots;
+        predslots += net.nrpred[i] + (i == 0);
+    }
+    s->tsucc.assign(succslots, 0);
+    s->tpred.assign(predslots, 0);
 }
 
-// Builds the tree in passes; returns the first activity (0-based) that no
-// pass can join, or -1 when the tree spans all activities.
-static int buildtree() {
-    bool intree[maxtab];
-    for (int i = 0; i < nract; i++) intree[i] = false;
-    intree[0] = true;
-    int outside = nract - 1;
-    while (outside > 0) {
-        int joined = 0;
-        for (int i = 0; i < nract; i++) {
-            for (int k = nrsucc[i] - 1; k >= 0; k--) {
-                int j = succ[i][k];
-                if (intree[i] && !intree[j] && acts(i, j) && st[i] + lag[i][j] == st[j]) {
-                    intree[j] = true;
-                    bitadd(treesucc[i], j);
-                    joined++;
-                }
+void treeclear(solver *s) {
+    std::fill(s->tsucclen.begin(), s->tsucclen.end(), 0);
+    std::fill(s->tpredlen.begin(), s->tpredlen.end(), 0);
+}
+
+void treeprepare(solver *s) {
+    const int n = s->net->nract;
+    auto w = std::make_shared<treework>();
+    w->now.reserve(n);
+    w->later.reserve(n);
+    w->joined.assign(n, 0);
+    s->tree = w;
+    treesize(s);
+}
+
+void buildtree(solver *s) {
+    const network &net = *s->net;
+    treework &w = *s->tree;
+    GPR_ASSERT(s->st[0] != nostart);
+    treeclear(s);
+    std::fill(w.joined.begin(), w.joined.end(), 0);
+    w.joined[0] = 1;
+    w.now.assign(1, 0);
+    w.later.clear();
+    const auto first = std::greater<int>();
+    int members = 1;
+    while (!w.now.empty()) {
+        std::pop_heap(w.now.begin(), w.now.end(), first);
+        const int i = w.now.back();
+        w.now.pop_back();
+        for (int e = net.rowstart[i + 1] - 1; e >= net.rowstart[i]; e--) {
+            const int j = net.succ[e];
+            if (w.joined[j] || net.lag[e] == nolag || s->st[i] + net.lag[e] != s->st[j]) continue;
+            w.joined[j] = 1;
+            members++;
+            treeadd(s, net.firstpos[e]);
+            if (j > i) {
+                w.now.push_back(j);
+                std::push_heap(w.now.begin(), w.now.end(), first);
+            } else {
+                w.later.push_back(j);
             }
         }
-        outside -= joined;
-        if (joined == 0) {
-            for (int i = 1; i < nract; i++)
-                if (!intree[i]) return i;
+        if (w.now.empty()) {
+            std::swap(w.now, w.later);
+            std::make_heap(w.now.begin(), w.now.end(), first);
         }
     }
-    return -1;
+    GPR_ASSERT(members == net.nract); // every activity with a start joins
 }
 
-// Replaces every entry equal to `drop` in a list row by one entry `add`
-// appended after the others. The reader left room for it.
-static void closerow(int *row, int *count, int drop, int add) {
-    int kept = 0;
-    for (int k = 0; k < *count; k++)
-        if (row[k] != drop) row[kept++] = row[k];
-    row[kept++] = add;
-    *count = kept;
-}
-
-int inittree() {
-    int end = nract - 1;
-    int closing = deadlinelag();
-    if (st[end] - st[0] > -(int64_t)closing) {
-        reportreason("no feasible schedule: the end dummy (activity %d) starts at %lld at the "
-                     "earliest, but the deadline requires it to start by %lld",
-                     end + 1, (long long)st[end], (long long)(st[0] - closing));
-        return skipinfeasible;
-    }
-    for (int i = 1; i < nract; i++) {
-        if (st[i] != nostart) continue;
-        reportreason("activities not connected: no chain of relations leads from the start "
-                     "dummy to activity %d",
-                     i + 1);
-        return skipunlinked;
-    }
-    int lost = buildtree();
-    GPR_ASSERT(lost < 0); // every activity with a start joins through a binding arc
-
-    closerow(succ[end], &nrsucc[end], 0, 0);
-    closerow(pred[0], &nrpred[0], end, end);
-    lag[end][0] = closing;
-    for (int i = 0; i < nract; i++) discount(i);
-    return 0;
-}
+} // namespace gpr

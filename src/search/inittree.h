@@ -1,11 +1,19 @@
-// The starting point of the search: earliest starts on the normalised lags,
-// a spanning tree of binding arcs rooted at the start dummy, and the
-// deadline arc that closes the network.
+// The starting point of the search: a spanning tree of arcs that are binding
+// in the earliest schedule, rooted at the start dummy.
 #ifndef MAXNPV_INITTREE_H
 #define MAXNPV_INITTREE_H
 
-// Returns 0 when the tree is built, or the skip kind (infeasible, or not
-// connected) after writing the reason to standard error.
-int inittree();
+#include "network/common_gpr.h"
+
+namespace gpr {
+
+// Prepares the tree building's scratch for s's network. Allocates.
+void treeprepare(solver *s);
+
+// Builds the tree from s->st, which must hold the earliest starts with every
+// activity reached.
+void buildtree(solver *s);
+
+} // namespace gpr
 
 #endif

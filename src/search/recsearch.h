@@ -1,20 +1,31 @@
-// One search pass: recsearch(0) walks the spanning tree from activity 0 and
-// returns the net present value of the current schedule, or moves the first
-// subtree of negative value and returns the restart signal.
+// One search pass: walks the spanning tree from activity 0 and either finds
+// the net present value of the current schedule, or moves the first subtree
+// of negative value and ends the pass.
 #ifndef MAXNPV_RECSEARCH_H
 #define MAXNPV_RECSEARCH_H
 
-#include <cstdint>
+#include <cmath>
 
-double recsearch(int a);
+#include "network/common_gpr.h"
 
-// Sets dcf[a], the cash flow of a discounted continuously from its
-// completion: cf[a] * exp(-interest * (st[a] + dur[a])).
-void discount(int a);
+namespace gpr {
 
-// Moves the set S gathered below the tree arc a->j later by the smallest
-// slack of the arcs that leave it, and makes the arc with that slack a tree
-// arc in place of a->j.
-void shiftset(int a, int j, const uint32_t *set);
+// Prepares the search's state for s's network. Allocates.
+void searchprepare(solver *s);
+
+// Forgets every remembered subtree value (a new tree was built).
+void searchreset(solver *s);
+
+// One pass. Returns true when it moved a subtree (the pass must be run
+// again), false when it found none to move; s->npv then holds the value.
+bool searchpass(solver *s);
+
+// cf discounted continuously from the completion of activity a at its
+// current start: cf * exp(-interest * (st + dur)).
+inline double discount(const solver &s, int a) {
+    return s.cf[a] * std::exp(-s.interest * (double)(s.st[a] + s.net->dur[a]));
+}
+
+} // namespace gpr
 
 #endif

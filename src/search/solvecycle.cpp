@@ -1,35 +1,110 @@
-// Passes repeat until one returns a value instead of the restart signal.
-// Between passes only the schedule and the tree carry over; every pass
-// starts with nothing visited at depth 0. Each restarting pass has made
-// exactly one shift, so nrits is one more than the number of shifts.
+// Passes repeat until one finds nothing to move. Between passes only the
+// schedule, the tree and the remembered subtree values carry over. Each pass
+// that moves a set ends at once, so nrits is one more than the number of
+// shifts.
+//
+// The checks of prepare come in the order in which the steps find out, so
+// that a network with several faults always gets the same reason: values
+// beyond a double, an end dummy that the deadline cannot hold, an activity
+// without a start.
 #include "search/solvecycle.h"
 
-#include "driver/reports.h"
-#include "network/bitrow.h"
-#include "network/common_gpr.h"
-#include "platform/platform.h"
+#include <cmath>
+#include <cstdio>
+
 #include "search/inittree.h"
 #include "search/recsearch.h"
 
-int solveinstance() {
-    resetsolve();
-    int kind = inittree();
-    if (kind != 0) return kind;
-    do {
-        level = 0;
-        rowclear(visited);
-        nrits++;
-        npv = recsearch(0);
-    } while (npv == restartsig);
-    return 0;
+namespace gpr {
+
+namespace {
+
+// Activities only ever move later than their earliest starts, so no value
+// the search forms exceeds the sum of the cash flows discounted from the
+// earliest schedule. When an activity can start so long before the project
+// that this sum leaves the range of a double, values would become infinite
+// and their sums undefined: such an instance cannot be represented.
+bool valuesfit(const network &net, const std::vector<double> &cf, double interest,
+               std::string *reason) {
+    double total = 0.0, largest = -1.0;
+    int worst = 0;
+    for (int i = 0; i < net.nract; i++) {
+        if (cf[i] == 0 || net.est[i] == nostart) continue; // unreached: not connected later
+        double exponent = -interest * (double)(net.est[i] + net.dur[i]);
+        double term = exponent > maxexponent ? HUGE_VAL : std::fabs(cf[i]) * std::exp(exponent);
+        total += term;
+        if (term > largest) largest = term, worst = i;
+    }
+    if (total <= maxvalue) return true;
+    char text[240];
+    std::snprintf(text, sizeof text,
+                  "the discounted cash flows leave the range of a double: activity %d can finish "
+                  "at %lld, where its discount factor is exp(%g)",
+                  worst + 1, (long long)(net.est[worst] + net.dur[worst]),
+                  -interest * (double)(net.est[worst] + net.dur[worst]));
+    *reason = text;
+    return false;
 }
 
-void solvecycle() {
-    int kind = solveinstance();
-    if (kind != 0) {
-        reportskip(kind);
-        return;
+} // namespace
+
+outcome prepare(solver *s, const network &net, const std::vector<double> &cf, double interest,
+                int deadline, std::string *reason) {
+    GPR_ASSERT((int)cf.size() == net.nract && (int)net.est.size() == net.nract);
+    GPR_ASSERT(interest >= 0 && std::isfinite(interest));
+    const int end = net.end();
+    char text[240];
+    if (!valuesfit(net, cf, interest, reason)) return outcome::invalid;
+    // The deadline arc: minus the deadline, or the file's own relation from
+    // the end dummy to activity 0 when that is tighter.
+    int closing = -deadline;
+    if (net.endtostart != nolag && net.endtostart > closing) closing = net.endtostart;
+    if (net.est[end] - net.est[0] > -(int64_t)closing) {
+        std::snprintf(text, sizeof text,
+                      "no feasible schedule: the end dummy (activity %d) starts at %lld at the "
+                      "earliest, but the deadline requires it to start by %lld",
+                      end + 1, (long long)net.est[end], (long long)(net.est[0] - closing));
+        *reason = text;
+        return outcome::infeasible;
     }
-    elapsed = (float)((mstime() - starttime) / 1000.0);
-    reportresult();
+    for (int i = 1; i < net.nract; i++) {
+        if (net.est[i] != nostart) continue;
+        std::snprintf(text, sizeof text,
+                      "activities not connected: no chain of relations leads from the start "
+                      "dummy to activity %d",
+                      i + 1);
+        *reason = text;
+        return outcome::unlinked;
+    }
+    s->net = &net;
+    s->cf = cf;
+    s->interest = interest;
+    s->deadline = deadline;
+    s->closing = closing;
+    s->st.assign(net.nract, 0);
+    s->dcf.assign(net.nract, 0.0);
+    s->dropped.assign(net.nract, 0);
+    treeprepare(s);
+    searchprepare(s);
+    return outcome::solved;
 }
+
+void solvecycle(solver *s) {
+    const network &net = *s->net;
+    for (int i = 0; i < net.nract; i++) {
+        s->st[i] = net.est[i];
+        s->dropped[i] = 0;
+        s->dcf[i] = discount(*s, i);
+    }
+    s->nrits = 0;
+    s->npv = 0.0;
+    buildtree(s);
+    searchreset(s);
+    bool moved;
+    do {
+        s->nrits++;
+        moved = searchpass(s);
+    } while (moved);
+}
+
+} // namespace gpr

@@ -1,13 +1,29 @@
-// The solve of one loaded instance: reset, initial tree, search passes until
-// one moves nothing, then the result line.
+// The solve of one instance: prepare the solver for a network, cash flows,
+// interest rate and deadline; then build the tree and repeat search passes
+// until one moves nothing.
 #ifndef MAXNPV_SOLVECYCLE_H
 #define MAXNPV_SOLVECYCLE_H
 
-// Solves without timing or reporting: returns 0 with npv and nrits set, or
-// the skip kind of an instance that cannot be solved.
-int solveinstance();
+#include <string>
+#include <vector>
 
-// Solves, sets elapsed from starttime and writes the result or skip line.
-void solvecycle();
+#include "network/common_gpr.h"
+
+namespace gpr {
+
+// Prepares s to solve net (read and analysed) with the given cash flows (one
+// per activity), interest rate (finite, >= 0) and absolute deadline. Returns
+// outcome::solved when the solve can run, else why not (invalid: the values
+// leave the range of a double; infeasible: the end dummy cannot meet the
+// deadline; unlinked: an activity has no start) with *reason. Allocates
+// everything the solve needs.
+outcome prepare(solver *s, const network &net, const std::vector<double> &cf, double interest,
+                int deadline, std::string *reason);
+
+// Solves a prepared instance: sets s->st, s->nrits, s->npv and the final
+// tree. Can be run again; each run starts from the earliest starts.
+void solvecycle(solver *s);
+
+} // namespace gpr
 
 #endif

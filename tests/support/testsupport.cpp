@@ -2,36 +2,34 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
 #include <unistd.h>
-#include <vector>
 
-#include "input/loadinstance.h"
-#include "network/common_gpr.h"
-#include "platform/files.h"
+#include "search/recsearch.h"
 #include "search/solvecycle.h"
+#include "search/treelist.h"
+
+namespace fs = std::filesystem;
 
 scratchdir::scratchdir() {
-    char cwd[4096];
-    if (getcwd(cwd, sizeof cwd) == nullptr) throw std::runtime_error("getcwd failed");
-    previous = cwd;
+    previous = fs::current_path();
     const char *tmp = std::getenv("TMPDIR");
     std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/maxnpv-test-XXXXXX";
     std::vector<char> buf(pattern.begin(), pattern.end());
     buf.push_back('\0');
     if (mkdtemp(buf.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
     dir = buf.data();
-    if (chdir(dir.c_str()) != 0) throw std::runtime_error("chdir failed");
+    fs::current_path(dir);
 }
 
 scratchdir::~scratchdir() {
-    if (chdir(previous.c_str()) != 0) return;
-    std::string command = "rm -rf '" + dir + "'";
-    if (std::system(command.c_str()) != 0)
-        std::fprintf(stderr, "could not remove %s\n", dir.c_str());
+    std::error_code ec;
+    fs::current_path(previous, ec);
+    fs::remove_all(dir, ec);
 }
 
 void writefile(const std::string &name, const std::string &text) {
@@ -46,52 +44,92 @@ std::string readfile(const std::string &name) {
     return text.str();
 }
 
-bool fileexists(const std::string &name) {
-    return access(name.c_str(), F_OK) == 0;
+printed capture(const std::function<void()> &fn) {
+    std::fflush(stdout);
+    std::fflush(stderr);
+    char outname[] = "/tmp/maxnpv-out-XXXXXX", errname[] = "/tmp/maxnpv-err-XXXXXX";
+    int outfd = mkstemp(outname), errfd = mkstemp(errname);
+    int savedout = dup(1), savederr = dup(2);
+    if (outfd < 0 || errfd < 0 || savedout < 0 || savederr < 0)
+        throw std::runtime_error("cannot capture");
+    dup2(outfd, 1);
+    dup2(errfd, 2);
+    fn();
+    std::fflush(stdout);
+    std::fflush(stderr);
+    dup2(savedout, 1);
+    dup2(savederr, 2);
+    close(savedout);
+    close(savederr);
+    close(outfd);
+    close(errfd);
+    printed p{readfile(outname), readfile(errname)};
+    std::remove(outname);
+    std::remove(errname);
+    return p;
 }
 
-void setparams(int negative, int slack, double rate) {
-    pctneg = negative;
-    dlextra = slack;
-    interest = rate;
+gpr::problemparams params(int pctneg, int slack, double interest) {
+    gpr::problemparams p;
+    p.pctneg = pctneg;
+    p.slack = slack;
+    p.interest = interest;
+    return p;
 }
 
-static recordfile outrecords, inforecords;
-
-void openresults(const char *out, const char *info, bool fresh) {
-    int err;
-    if (!outrecords.open(out, &err) || !inforecords.open(info, &err))
-        throw std::runtime_error("cannot open results");
-    if (fresh && (!outrecords.empty(&err) || !inforecords.empty(&err)))
-        throw std::runtime_error("cannot empty results");
-    outfile = &outrecords;
-    infofile = &inforecords;
+gpr::outcome setuptext(gpr::problem *p, const std::string &text, const gpr::problemparams &run) {
+    return gpr::setupproblem(p, text.data(), text.size(), run);
 }
 
-void closeresults() {
-    int err;
-    outrecords.close(&err);
-    inforecords.close(&err);
-    outfile = nullptr;
-    infofile = nullptr;
+gpr::outcome solvetext(gpr::problem *p, const std::string &text, const gpr::problemparams &run) {
+    gpr::outcome kind = setuptext(p, text, run);
+    if (kind == gpr::outcome::solved) gpr::solvecycle(&p->sol);
+    return kind;
 }
 
-int loadtext(const std::string &text, int number) {
-    writefile("D" + std::to_string(number) + ".gpr", text);
-    std::strcpy(prefix, "D");
-    probnr = number;
-    openresults();
-    int result = loadinstance();
-    closeresults();
-    return result;
+std::string name(gpr::outcome kind) {
+    return gpr::outcomename(kind);
 }
 
-int loadandsolve(const std::string &text, int number) {
-    writefile("D" + std::to_string(number) + ".gpr", text);
-    std::strcpy(prefix, "D");
-    probnr = number;
-    openresults();
-    int result = loadinstance() ? solveinstance() : -1;
-    closeresults();
-    return result;
+arclist treearcs(const gpr::solver &s) {
+    arclist arcs;
+    const gpr::network &net = *s.net;
+    for (int a = 0; a < net.nract; a++)
+        for (int x = 0; x < s.tsucclen[a]; x++)
+            arcs.push_back({a, net.succ[s.tsucc[s.tsuccat[a] + x]]});
+    std::sort(arcs.begin(), arcs.end());
+    return arcs;
+}
+
+void setstate(gpr::solver *s, const std::vector<int64_t> &st, const arclist &tree,
+              const std::vector<double> &cf) {
+    const gpr::network &net = *s->net;
+    s->st = st;
+    s->cf = cf;
+    for (int i = 0; i < net.nract; i++) {
+        s->dcf[i] = gpr::discount(*s, i);
+        s->dropped[i] = 0;
+    }
+    gpr::treeclear(s);
+    for (auto [from, to] : tree) {
+        int f = -1;
+        if (from == net.end() && to == 0) f = net.deadlinearc();
+        for (int e = net.rowstart[from]; f < 0 && e < net.rowstart[from + 1]; e++)
+            if (net.succ[e] == to) f = e;
+        if (f < 0) throw std::runtime_error("a tree arc that is not listed");
+        gpr::treeadd(s, f);
+    }
+    gpr::searchreset(s);
+}
+
+std::string arcstext(int n, const std::vector<std::array<int, 3>> &arcs) {
+    std::vector<std::string> rec(n);
+    std::vector<int> count(n, 0);
+    for (auto [from, to, lag] : arcs) {
+        rec[from] += " " + std::to_string(to + 1) + " 1 1 " + std::to_string(lag);
+        count[from]++;
+    }
+    std::string text = std::to_string(n) + " 0\n";
+    for (int i = 0; i < n; i++) text += "0 " + std::to_string(count[i]) + rec[i] + "\n";
+    return text;
 }

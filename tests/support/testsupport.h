@@ -1,10 +1,17 @@
 // Helpers shared by the test programs: a scratch folder per test, small file
-// utilities, and a way to load an instance given as text through the real
-// reader with the result files pointed at scratch files.
+// utilities, a capture of what a call prints, and one way to set up an
+// instance given as text, exactly as a batch run sets up a problem.
 #ifndef MAXNPV_TESTSUPPORT_H
 #define MAXNPV_TESTSUPPORT_H
 
+#include <array>
+#include <functional>
 #include <string>
+#include <utility>
+#include <vector>
+
+#include "driver/problem.h"
+#include "network/common_gpr.h"
 
 // Creates a fresh empty folder under the system's temporary folder and makes
 // it the working directory; the destructor returns to the previous working
@@ -23,24 +30,40 @@ class scratchdir {
 
 void writefile(const std::string &name, const std::string &text);
 std::string readfile(const std::string &name);
-bool fileexists(const std::string &name);
 
-// Sets the run parameters that loading and solving read.
-void setparams(int pctneg, int dlextra, double interest);
+// What fn printed on standard output and standard error, caught through
+// temporary files.
+struct printed {
+    std::string out, err;
+};
+printed capture(const std::function<void()> &fn);
 
-// Points outfile and infofile at the named files, opened for appending
-// (emptied first when fresh); closeresults writes what they hold and closes
-// them.
-void openresults(const char *out = "output.txt", const char *info = "info.out", bool fresh = false);
-void closeresults();
+// The run parameters of a problem; the limits are the dialogue's.
+gpr::problemparams params(int pctneg, int slack, double interest);
 
-// Writes text as D<number>.gpr in the working directory, points outfile and
-// infofile at "output.txt" and "info.out" there, and runs loadinstance.
-// Returns its result; the files are closed again afterwards.
-int loadtext(const std::string &text, int number = 1);
+// Sets up the instance text as a batch run does (setupproblem).
+gpr::outcome setuptext(gpr::problem *p, const std::string &text, const gpr::problemparams &run);
 
-// Like loadtext, then solves when the load succeeded. Returns -1 when the
-// load was skipped, else the result of solveinstance (0 = solved).
-int loadandsolve(const std::string &text, int number = 1);
+// setuptext, then the solve when the setup succeeded.
+gpr::outcome solvetext(gpr::problem *p, const std::string &text, const gpr::problemparams &run);
+
+// The outcome's name, so that failures print it.
+std::string name(gpr::outcome kind);
+
+// Arcs as (from, to) pairs of 0-based activities.
+using arclist = std::vector<std::pair<int, int>>;
+
+// The arcs of the solver's spanning tree, ordered by from- then to-activity.
+arclist treearcs(const gpr::solver &s);
+
+// Replaces the solver's starts, spanning tree and cash flows (discounting
+// them again), for passes run by hand.
+void setstate(gpr::solver *s, const std::vector<int64_t> &st, const arclist &tree,
+              const std::vector<double> &cf);
+
+// The text of an instance of n activities of duration 0 whose records list
+// the given start-to-start minimal lags {from, to, lag} (0-based), each
+// record in the order given.
+std::string arcstext(int n, const std::vector<std::array<int, 3>> &arcs);
 
 #endif

@@ -1,0 +1,26 @@
+// The run over a range of problem numbers that the dialogue and batch mode
+// share: for each number it reads D<number>.gpr, solves it, and reports it on
+// the console, in output.txt and in info.out.
+#ifndef MAXNPV_BATCH_H
+#define MAXNPV_BATCH_H
+
+#include <string>
+
+#include "driver/problem.h"
+
+namespace gpr {
+
+struct runparams {
+    int first = 0, last = 0; // the problem numbers, both included
+    problemparams problem;   // what every problem is solved with
+    std::string dir;         // folder of the instance files; empty: the working folder
+};
+
+// Runs the problems first..last, writing output.txt and info.out in the
+// working folder. A result file that cannot be opened or written stops the
+// process with exit status 1 (each file then holds whole records only).
+void runbatch(const runparams &run);
+
+} // namespace gpr
+
+#endif

@@ -1,0 +1,41 @@
+// The steps of a problem in the order in which they find out what is wrong,
+// so every problem with several faults gets the same reason: the file (read
+// as far as its first defect), the activity limit, the relations' cycles, the
+// end dummy's link to the project, the range of the values, the deadline, the
+// links of the other activities.
+#include "driver/problem.h"
+
+#include <algorithm>
+
+#include "input/cashflow.h"
+#include "input/loadinstance.h"
+#include "network/earlystarts.h"
+#include "search/solvecycle.h"
+
+namespace gpr {
+
+int deadlineof(const network &net, int slack) {
+    int64_t absolute = net.est[net.end()] + (int64_t)slack;
+    return (int)std::max<int64_t>(-INT32_MAX, std::min<int64_t>(INT32_MAX, absolute));
+}
+
+outcome setupproblem(problem *p, const char *data, size_t size, const problemparams &params) {
+    p->reason.clear();
+    p->cf.clear();
+    int reached;
+    outcome kind = readnetwork(data, size, params.limits, &p->net, &p->reason, &reached);
+    if (kind == outcome::toomany) return kind;
+    // The cash flows depend on the activity count of the header only, so
+    // they are drawn whatever the records hold; a rejected file gets those
+    // of the activities its reading reached.
+    lcg g(0);
+    for (int i = 0; i <= reached; i++) p->cf.push_back(drawcf(&g, i, p->net.nract, params.pctneg));
+    if (kind != outcome::solved) return kind;
+    kind = analyse(&p->net, &p->reason);
+    if (kind != outcome::solved) return kind;
+    p->deadline = deadlineof(p->net, params.slack);
+    std::vector<double> cf(p->cf.begin(), p->cf.end());
+    return prepare(&p->sol, p->net, cf, params.interest, p->deadline, &p->reason);
+}
+
+} // namespace gpr
