@@ -15,6 +15,7 @@
 #include "driver/reports.h"
 #include "platform/files.h"
 #include "platform/platform.h"
+#include "report/schedule.h"
 #include "search/solvecycle.h"
 
 namespace gpr {
@@ -24,9 +25,44 @@ namespace {
 const char outname[] = "output.txt";
 const char infoname[] = "info.out";
 
+// The schedule of a solved problem, as the schedule files show it.
+schedreport scheduleof(const problem &p, const char *name, double interest) {
+    const network &net = p.net;
+    const solver &s = p.sol;
+    schedreport rep;
+    rep.instance = name;
+    rep.status = schedsolved;
+    rep.hasdeadline = true;
+    rep.deadline = s.deadline;
+    rep.interest = interest;
+    rep.npv = s.npv;
+    rep.passes = s.nrits;
+    for (int i = 0; i < net.nract; i++) {
+        schedactivity a;
+        a.number = i + 1;
+        a.duration = net.dur[i];
+        a.cashflow = s.cf[i];
+        a.unbounded = s.dropped[i] != 0;
+        a.start = s.st[i];
+        a.discounted = a.unbounded ? 0.0 : s.dcf[i];
+        rep.activities.push_back(a);
+        for (int x = 0; x < s.tsucclen[i]; x++) {
+            const int j = net.succ[s.tsucc[s.tsuccat[i] + x]];
+            if (!s.dropped[i] && !s.dropped[j]) rep.arcs.push_back({i + 1, j + 1});
+        }
+    }
+    return rep;
+}
+
+// The extra files of a batch run: the CSV table and the schedule folder.
+struct extras {
+    recordfile table; // the CSV table, when asked for
+    std::string dir;  // the schedule folder, when asked for
+};
+
 // Reads, solves and reports problem number probnr.
 void runproblem(const runparams &run, int probnr, problem *p, recordfile *out, recordfile *info,
-                timestats *stats) {
+                timestats *stats, extras *more) {
     info->put("\n%4d : ", probnr);
     char name[16];
     std::snprintf(name, sizeof name, "D%d", probnr);
@@ -60,9 +96,12 @@ void runproblem(const runparams &run, int probnr, problem *p, recordfile *out, r
         kind = setupproblem(p, bytes.data(), bytes.size(), run.problem);
         for (size_t i = 0; i < p->cf.size(); i++) info->put("(%d/%d) ", (int)i, p->cf[i]);
     }
+    long long micros = 0;
     if (kind == outcome::solved) {
         int start = mstime();
+        long long ustart = ustime();
         solvecycle(&p->sol);
+        micros = ustime() - ustart;
         float elapsed = (float)((mstime() - start) / 1000.0);
         reportresult(out, stats, probnr, p->sol.nrits, p->sol.npv, elapsed);
     } else {
@@ -70,21 +109,53 @@ void runproblem(const runparams &run, int probnr, problem *p, recordfile *out, r
         reportskip(out, probnr, kind);
     }
     p->reason.clear();
-    int outerr, infoerr;
+    if (more->table.isopen()) {
+        // Counts are known once the file was read as far as its records.
+        const bool counted =
+            kind == outcome::solved || kind == outcome::infeasible || kind == outcome::unlinked;
+        std::string counts =
+            counted ? std::to_string(p->net.nract) + "," + std::to_string(p->net.entries()) : ",";
+        if (kind == outcome::solved)
+            more->table.put("%d,solved,%d,%s,%.6f,%s\n", probnr, p->sol.nrits,
+                            shortestnum(p->sol.npv).c_str(), micros / 1e6, counts.c_str());
+        else
+            more->table.put("%d,%s,,,,%s\n", probnr, outcomename(kind), counts.c_str());
+    }
+    if (kind == outcome::solved && !more->dir.empty()) {
+        std::string path = more->dir + "/" + name + ".csv", why;
+        std::string text =
+            schedcsv(scheduleof(*p, (std::string(name) + ".gpr").c_str(), run.problem.interest));
+        recordfile sched;
+        if (!sched.open(path.c_str(), &err) || !sched.empty(&err))
+            outputfailed(path.c_str(), "open", err);
+        sched.put("%s", text.c_str());
+        if (!sched.close(&err)) outputfailed(path.c_str(), "write", err);
+    }
+    int outerr, infoerr, tableerr = 0;
     bool outok = out->flush(&outerr), infook = info->flush(&infoerr);
+    bool tableok = !more->table.isopen() || more->table.flush(&tableerr);
     if (!outok) outputfailed(outname, "write", outerr);
     if (!infook) outputfailed(infoname, "write", infoerr);
+    if (!tableok) outputfailed(more->table.name(), "write", tableerr);
 }
 
 } // namespace
 
 void runbatch(const runparams &run) {
     static recordfile out, info;
+    static extras more;
     int err;
     if (!out.open(outname, &err)) outputfailed(outname, "open", err);
     if (!info.open(infoname, &err)) outputfailed(infoname, "open", err);
+    if (!run.csv.empty() && !more.table.open(run.csv.c_str(), &err))
+        outputfailed(run.csv.c_str(), "open", err);
     if (!out.empty(&err)) outputfailed(outname, "empty", err);
     if (!info.empty(&err)) outputfailed(infoname, "empty", err);
+    if (!run.csv.empty()) {
+        if (!more.table.empty(&err)) outputfailed(run.csv.c_str(), "empty", err);
+        more.table.put("problem,status,passes,npv,seconds,activities,relations\n");
+    }
+    more.dir = run.schedules;
     info.put("\nPercentage negative cash flows : %d \nDeadline (number of time units above "
              "critical path) : %d\ninterest : %lf \n",
              run.problem.pctneg, run.problem.slack, run.problem.interest);
@@ -97,15 +168,17 @@ void runbatch(const runparams &run) {
     // the largest 32-bit number does not overflow.
     if (run.first <= run.last) {
         for (int probnr = run.first;; probnr++) {
-            runproblem(run, probnr, &p, &out, &info, &stats);
+            runproblem(run, probnr, &p, &out, &info, &stats, &more);
             if (probnr == run.last) break;
         }
     }
     reportstats(&out, stats);
-    int outerr, infoerr;
+    int outerr, infoerr, tableerr = 0;
     bool outok = out.close(&outerr), infook = info.close(&infoerr);
+    bool tableok = !more.table.isopen() || more.table.close(&tableerr);
     if (!outok) outputfailed(outname, "write", outerr);
     if (!infook) outputfailed(infoname, "write", infoerr);
+    if (!tableok) outputfailed(run.csv.c_str(), "write", tableerr);
 }
 
 } // namespace gpr

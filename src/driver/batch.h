@@ -14,6 +14,8 @@ struct runparams {
     int first = 0, last = 0; // the problem numbers, both included
     problemparams problem;   // what every problem is solved with
     std::string dir;         // folder of the instance files; empty: the working folder
+    std::string csv;         // a CSV file of one row per problem; empty: none
+    std::string schedules;   // a folder for each solved problem's schedule; empty: none
 };
 
 // Runs the problems first..last, writing output.txt and info.out in the

@@ -13,8 +13,8 @@
 
 namespace gpr {
 
-options::options(const char *m, int argc, char **argv, int first, std::vector<std::string> flags,
-                 const char *help)
+options::options(const char *m, int argc, char **argv, int first, std::vector<std::string> valued,
+                 std::vector<std::string> flags, const char *help)
     : mode(m) {
     for (int k = first; k < argc; k++) {
         std::string a = argv[k];
@@ -29,8 +29,10 @@ options::options(const char *m, int argc, char **argv, int first, std::vector<st
         given_t g;
         size_t eq = a.find('=');
         g.name = a.substr(0, eq);
-        bool isflag = false;
+        bool isflag = false, known = false;
         for (const std::string &f : flags) isflag = isflag || f == g.name;
+        for (const std::string &v : valued) known = known || v == g.name;
+        if (!isflag && !known) fail("unknown option %s", g.name.c_str());
         if (eq != std::string::npos) {
             if (isflag) fail("%s takes no value", g.name.c_str());
             g.value = a.substr(eq + 1);

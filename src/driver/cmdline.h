@@ -13,10 +13,11 @@ namespace gpr {
 
 class options {
   public:
-    // The arguments argv[first..argc-1] of mode; flags are the options that
-    // take no value; help is printed for "--help".
-    options(const char *mode, int argc, char **argv, int first, std::vector<std::string> flags = {},
-            const char *help = nullptr);
+    // The arguments argv[first..argc-1] of mode: valued are the options that
+    // take a value, flags those that take none; help is printed for
+    // "--help".
+    options(const char *mode, int argc, char **argv, int first, std::vector<std::string> valued,
+            std::vector<std::string> flags, const char *help);
 
     // A whole number in lo..hi.
     void whole(const char *name, bool required, long long lo, long long hi, long long *value);
@@ -33,7 +34,7 @@ class options {
     // The plain arguments.
     const std::vector<std::string> &plain() const { return args; }
 
-    // Fails on every option that no one asked for.
+    // Fails on every option that was given but not asked for.
     void finish();
     [[noreturn]] void fail(const char *fmt, ...) __attribute__((format(printf, 2, 3)));
 

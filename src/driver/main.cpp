@@ -38,13 +38,20 @@ const char helptext[] =
     "  --dir DIR           folder of the instance files (default: the working folder)\n"
     "  --max-activities K  most activities, entries per activity and entries naming\n"
     "                      one activity (default 1000, as in the dialogue)\n"
+    "  --csv FILE          also a table of one row per problem: problem, status,\n"
+    "                      passes, npv (full precision), solve time in seconds,\n"
+    "                      activities, relations (successor entries)\n"
+    "  --schedules DIR     also each solved problem's schedule as DIR/D<n>.csv\n"
     "\n"
     "batch mode writes byte for byte what the dialogue writes for the same answers\n"
     "and never waits for a key. Exit status: 0 done; 1 a result file could not be\n"
     "written; 2 bad command line (nothing written).\n";
 
 int batchmode(int argc, char **argv) {
-    gpr::options opts("batch", argc, argv, 2, {}, helptext);
+    gpr::options opts("batch", argc, argv, 2,
+                      {"--first", "--last", "--pctneg", "--slack", "--interest", "--dir",
+                       "--max-activities", "--csv", "--schedules"},
+                      {}, helptext);
     gpr::runparams run;
     long long first = 0, last = 0, pct = 0, slack = 0, limit = gprmaxact;
     double rate = 0;
@@ -55,6 +62,8 @@ int batchmode(int argc, char **argv) {
     opts.positive("--interest", true, &rate);
     opts.folder("--dir", false, &run.dir);
     opts.whole("--max-activities", false, 2, INT32_MAX, &limit);
+    opts.text("--csv", false, &run.csv);
+    opts.folder("--schedules", false, &run.schedules);
     opts.finish();
     if (first > last) opts.fail("--first %lld is above --last %lld", first, last);
     run.first = (int)first;

@@ -1,12 +1,217 @@
+// maxnpv solve: one instance through the library, no dialogue, and its
+// optimal schedule shown instead of a record. Everything the user gives is
+// checked before anything is written: options, the instance file, the cash
+// flows and the places of the output files; bad use gets one line and exit
+// status 2. An instance that is read but cannot be solved is a result, not a
+// mistake: its status and reason are the output, with exit status 1.
 #include "driver/solvemode.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+#include "driver/cmdline.h"
+#include "format/gprformat.h"
+#include "format/numarg.h"
+#include "maxnpv/maxnpv.h"
+#include "platform/files.h"
+#include "report/gantt.h"
+#include "report/schedule.h"
 
 namespace gpr {
 
-int solvemode(int, char **) {
-    std::fprintf(stderr, "maxnpv solve: not built yet\n");
-    return 2;
+namespace {
+
+const char helptext[] =
+    "usage: maxnpv solve FILE [options]\n"
+    "\n"
+    "Solves one instance and shows its optimal schedule. FILE is a .gpr instance, or a\n"
+    "ProGen/max .sch file (read with the conversion of sch2gpr). Nothing is written to\n"
+    "output.txt or info.out.\n"
+    "\n"
+    "cash flows (one of):\n"
+    "  --pctneg P          drawn as the batch run draws them, P percent negative (0..100)\n"
+    "  --cashflows FILE    one number per activity in file order, dummies included;\n"
+    "                      decimals allowed, separated by blanks, '#' starts a comment\n"
+    "deadline (one of):\n"
+    "  --slack S           the critical path length plus S time units\n"
+    "  --deadline D        an absolute deadline\n"
+    "and:\n"
+    "  --interest R        continuous interest rate per time unit, above 0\n"
+    "  --max-activities K  refuse instances of more than K activities (default: no limit)\n"
+    "output:\n"
+    "  --json              one JSON document on standard output instead of the summary\n"
+    "  --schedule OUT.csv  the schedule as CSV with a header row\n"
+    "  --gantt OUT.svg     the schedule as a Gantt chart (SVG)\n"
+    "Each option also as --name=value.\n"
+    "\n"
+    "Activities that the search postponed without limit (a set of negative value that\n"
+    "no relation bounds from above) are marked unbounded: their start means nothing\n"
+    "and their cash flows are left out of the npv.\n"
+    "\n"
+    "exit status: 0 solved; 1 the instance was read but cannot be solved (status and\n"
+    "reason in the output); 2 bad use: a wrong option or value, a missing or unreadable\n"
+    "file, cash flows that do not fit.\n";
+
+// Reads the cash-flow file: finite numbers separated by white space, '#' to
+// the end of a line is a comment.
+std::vector<double> readcashflows(options &opts, const std::string &name) {
+    std::string bytes;
+    int err;
+    readstatus got = readwhole(name.c_str(), &bytes, &err);
+    if (got == readstatus::notregular)
+        opts.fail("--cashflows: %s is not a regular file", name.c_str());
+    if (got != readstatus::ok)
+        opts.fail("--cashflows: cannot read %s: %s", name.c_str(), std::strerror(err));
+    std::vector<double> cf;
+    int line = 1;
+    for (size_t at = 0; at < bytes.size();) {
+        char c = bytes[at];
+        if (c == '\n') line++;
+        if (c == '#') {
+            while (at < bytes.size() && bytes[at] != '\n') at++;
+            continue;
+        }
+        if (c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f') {
+            at++;
+            continue;
+        }
+        size_t from = at;
+        while (at < bytes.size() && !std::strchr(" \t\n\r\v\f#", bytes[at])) at++;
+        std::string token = bytes.substr(from, at - from);
+        double v;
+        if (!parsereal(token.c_str(), &v)) {
+            std::string shown = token.substr(0, 40);
+            for (char &ch : shown)
+                if ((unsigned char)ch < ' ' || (unsigned char)ch >= 0x7f) ch = '?';
+            opts.fail("--cashflows: %s, line %d: '%s' is not a finite number", name.c_str(), line,
+                      shown.c_str());
+        }
+        cf.push_back(v);
+    }
+    return cf;
+}
+
+// A file name an output can be written to: not a folder, in a folder that
+// exists and may be written.
+void checkoutput(options &opts, const char *option, const std::string &path) {
+    struct stat info;
+    if (stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode))
+        opts.fail("%s: %s is a folder", option, path.c_str());
+    std::string dir = path.find('/') == std::string::npos ? "." : path.substr(0, path.rfind('/'));
+    if (dir.empty()) dir = "/";
+    if (access(dir.c_str(), W_OK) != 0)
+        opts.fail("%s: cannot write in %s: %s", option, dir.c_str(), std::strerror(errno));
+}
+
+bool writetext(const std::string &path, const std::string &text, std::string *why) {
+    FILE *f = std::fopen(path.c_str(), "w");
+    bool ok = f != nullptr && std::fwrite(text.data(), 1, text.size(), f) == text.size();
+    int err = errno;
+    if (f != nullptr && std::fclose(f) != 0 && ok) ok = false, err = errno;
+    if (!ok) *why = std::strerror(err != 0 ? err : EIO);
+    return ok;
+}
+
+schedreport reportof(const std::string &file, const maxnpv::network &net,
+                     const std::vector<double> &cf, const maxnpv::options &opt,
+                     const maxnpv::result &r) {
+    schedreport rep;
+    rep.instance = file;
+    rep.status = maxnpv::statusname(r.status);
+    rep.reason = r.reason;
+    rep.hasdeadline = r.hasdeadline;
+    rep.deadline = r.deadline;
+    rep.interest = opt.interest;
+    if (r.status != maxnpv::status::solved) return rep;
+    rep.npv = r.npv;
+    rep.passes = r.passes;
+    for (size_t i = 0; i < net.durations.size(); i++) {
+        schedactivity a;
+        a.number = (int)i + 1;
+        a.duration = net.durations[i];
+        a.cashflow = cf[i];
+        a.unbounded = r.unbounded[i];
+        a.start = r.start[i];
+        a.discounted = r.discounted[i];
+        rep.activities.push_back(a);
+    }
+    for (auto [from, to] : r.tree) rep.arcs.push_back({from, to});
+    return rep;
+}
+
+} // namespace
+
+int solvemode(int argc, char **argv) {
+    options opts("solve", argc, argv, 2,
+                 {"--pctneg", "--cashflows", "--slack", "--deadline", "--interest",
+                  "--max-activities", "--schedule", "--gantt"},
+                 {"--json"}, helptext);
+    std::string cffile, schedule, gantt;
+    long long pct = 0, slack = 0, deadline = 0, limit = 0;
+    double rate = 0;
+    opts.whole("--pctneg", false, 0, 100, &pct);
+    opts.text("--cashflows", false, &cffile);
+    opts.whole("--slack", false, INT32_MIN, INT32_MAX, &slack);
+    opts.whole("--deadline", false, -INT32_MAX, INT32_MAX, &deadline);
+    opts.positive("--interest", true, &rate);
+    opts.whole("--max-activities", false, 2, INT32_MAX, &limit);
+    const bool json = opts.flag("--json");
+    opts.text("--schedule", false, &schedule);
+    opts.text("--gantt", false, &gantt);
+    opts.finish();
+    if (opts.plain().empty()) opts.fail("FILE is missing");
+    if (opts.plain().size() > 1) opts.fail("one FILE only, not also '%s'", opts.plain()[1].c_str());
+    if (opts.given("--pctneg") == opts.given("--cashflows"))
+        opts.fail("give either --pctneg P or --cashflows FILE");
+    if (opts.given("--slack") == opts.given("--deadline"))
+        opts.fail("give either --slack S or --deadline D");
+    const std::string file = opts.plain()[0];
+
+    maxnpv::network net;
+    maxnpv::result r;
+    maxnpv::status read = maxnpv::readnetwork(file, &net, &r.reason, (int)limit);
+    if (read == maxnpv::status::notfound)
+        opts.fail("cannot read %s: %s", file.c_str(), r.reason.c_str());
+    std::vector<double> cf;
+    if (read == maxnpv::status::solved) {
+        if (opts.given("--cashflows")) {
+            cf = readcashflows(opts, cffile);
+            if (cf.size() != net.durations.size())
+                opts.fail("--cashflows: %s holds %zu cash flows, %s has %zu activities (one per "
+                          "activity, dummies included)",
+                          cffile.c_str(), cf.size(), file.c_str(), net.durations.size());
+        } else {
+            cf = maxnpv::randomcashflows(net, (int)pct);
+        }
+    }
+    if (!schedule.empty()) checkoutput(opts, "--schedule", schedule);
+    if (!gantt.empty()) checkoutput(opts, "--gantt", gantt);
+
+    maxnpv::options opt;
+    opt.interest = rate;
+    opt.absolute = opts.given("--deadline");
+    opt.deadline = deadline;
+    opt.slack = slack;
+    opt.maxactivities = (int)limit;
+    if (read == maxnpv::status::solved) {
+        r = maxnpv::solver().solve(net, cf, opt);
+    } else {
+        r.status = read;
+    }
+    schedreport rep = reportof(file, net, cf, opt, r);
+    std::string out = json ? schedjson(rep) : schedtext(rep), why;
+    std::fputs(out.c_str(), stdout);
+    std::fflush(stdout);
+    if (!schedule.empty() && !writetext(schedule, schedcsv(rep), &why))
+        opts.fail("--schedule: cannot write %s: %s", schedule.c_str(), why.c_str());
+    if (!gantt.empty() && !writetext(gantt, schedsvg(rep), &why))
+        opts.fail("--gantt: cannot write %s: %s", gantt.c_str(), why.c_str());
+    return r.status == maxnpv::status::solved ? 0 : 1;
 }
 
 } // namespace gpr

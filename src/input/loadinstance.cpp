@@ -38,11 +38,6 @@ namespace {
 // What the value being read stands for; used only to word a rejection.
 enum class what { nract, nrres, headres, dur, res, count, succ, bound, rel, lag };
 
-// One successor entry as read.
-struct fileentry {
-    int owner, named, bound, rel, value; // named: 0-based
-};
-
 class reader {
   public:
     reader(const char *data, size_t size, const runlimits &lim, std::string *why)
@@ -51,7 +46,6 @@ class reader {
     outcome header(int *nract, int *nrres);
     outcome records(int nract, int nrres, std::vector<int> *dur, std::vector<fileentry> *entries,
                     std::vector<int> *filestart, int *reached);
-    outcome rejectfile(const char *fmt, ...) __attribute__((format(printf, 2, 3)));
 
   private:
     tokenizer tok;           // the values of the file
@@ -65,7 +59,7 @@ class reader {
 
     std::string describe() const;
     outcome rejectat(const char *fmt, ...) __attribute__((format(printf, 2, 3)));
-    outcome rejectv(bool where, const char *fmt, va_list args);
+    outcome rejectv(const char *fmt, va_list args);
     bool value(int *v, what k, int a = 0, int i = 0);
     bool within(int *v, long long lo, long long hi, what k, int a = 0, int i = 0);
     int &namedcount(int s) { return s < (int)named.size() ? named[s] : namedmap[s]; }
@@ -107,16 +101,11 @@ std::string reader::describe() const {
     return buf;
 }
 
-outcome reader::rejectv(bool where, const char *fmt, va_list args) {
-    char text[320];
+outcome reader::rejectv(const char *fmt, va_list args) {
+    char text[320], place[64];
     std::vsnprintf(text, sizeof text, fmt, args);
-    if (where) {
-        char place[64];
-        std::snprintf(place, sizeof place, "line %d, value %ld: ", tok.line(), tok.ordinal());
-        *reason = std::string(place) + text;
-    } else {
-        *reason = text;
-    }
+    std::snprintf(place, sizeof place, "line %d, value %ld: ", tok.line(), tok.ordinal());
+    *reason = std::string(place) + text;
     return outcome::invalid;
 }
 
@@ -124,16 +113,7 @@ outcome reader::rejectv(bool where, const char *fmt, va_list args) {
 outcome reader::rejectat(const char *fmt, ...) {
     va_list args;
     va_start(args, fmt);
-    outcome k = rejectv(true, fmt, args);
-    va_end(args);
-    return k;
-}
-
-// Rejects the file as a whole.
-outcome reader::rejectfile(const char *fmt, ...) {
-    va_list args;
-    va_start(args, fmt);
-    outcome k = rejectv(false, fmt, args);
+    outcome k = rejectv(fmt, args);
     va_end(args);
     return k;
 }
@@ -244,29 +224,98 @@ std::vector<int> groupby(const std::vector<int> &keys, int range, std::vector<in
     return order;
 }
 
+// Rejects with a reason that names no place in a file.
+outcome rejectwith(std::string *reason, const char *fmt, ...) __attribute__((format(printf, 2, 3)));
+outcome rejectwith(std::string *reason, const char *fmt, ...) {
+    char text[320];
+    va_list args;
+    va_start(args, fmt);
+    std::vsnprintf(text, sizeof text, fmt, args);
+    va_end(args);
+    *reason = text;
+    return outcome::invalid;
+}
+
+outcome toomanyreason(int n, const runlimits &limits, std::string *reason) {
+    char text[200];
+    std::snprintf(text, sizeof text,
+                  "%d activities, more than the limit of %d; maxnpv batch and maxnpv solve "
+                  "take a higher one with --max-activities",
+                  n, limits.maxact);
+    *reason = text;
+    return outcome::toomany;
+}
+
 } // namespace
 
-outcome readnetwork(const char *data, size_t size, const runlimits &limits, network *net,
+outcome scanrecords(const char *data, size_t size, const runlimits &limits, records *rec,
                     std::string *reason, int *reached) {
     *reached = -1;
     reader in(data, size, limits, reason);
     int n, nrres;
     outcome kind = in.header(&n, &nrres);
     if (kind != outcome::solved) return kind;
-    net->nract = n;
-    if (n > limits.maxact) {
-        char text[200];
-        std::snprintf(text, sizeof text,
-                      "%d activities, more than the limit of %d; maxnpv batch and maxnpv solve "
-                      "take a higher one with --max-activities",
-                      n, limits.maxact);
-        *reason = text;
-        return outcome::toomany;
+    rec->nract = n;
+    rec->nrres = nrres;
+    if (n > limits.maxact) return toomanyreason(n, limits, reason);
+    rec->dur.clear();
+    rec->entries.clear();
+    rec->rowstart.clear();
+    return in.records(n, nrres, &rec->dur, &rec->entries, &rec->rowstart, reached);
+}
+
+outcome checkrecords(const records &rec, const runlimits &limits, std::string *reason) {
+    const int n = rec.nract;
+    if (n < 2)
+        return rejectwith(reason, "the activity count is %d; an instance needs both dummies", n);
+    if (n > limits.maxact) return toomanyreason(n, limits, reason);
+    if ((int)rec.dur.size() != n || (int)rec.rowstart.size() != n + 1)
+        return rejectwith(reason, "the network has %d activities but %zu durations", n,
+                          rec.dur.size());
+    std::vector<int> named(n, 0);
+    for (int i = 0; i < n; i++) {
+        if (rec.dur[i] < -gprmaxmag || rec.dur[i] > gprmaxmag)
+            return rejectwith(reason, "the duration of activity %d is %d, expected %d to %d", i + 1,
+                              rec.dur[i], -gprmaxmag, gprmaxmag);
+        const int count = rec.rowstart[i + 1] - rec.rowstart[i];
+        if (count > limits.maxsucc)
+            return rejectwith(reason, "the successor count of activity %d is %d, expected 0 to %d",
+                              i + 1, count, limits.maxsucc);
+        for (int e = rec.rowstart[i]; e < rec.rowstart[i + 1]; e++) {
+            const fileentry &f = rec.entries[e];
+            const int k = e - rec.rowstart[i] + 1;
+            if (f.named < 0 || f.named >= n)
+                return rejectwith(reason,
+                                  "the successor number of entry %d of activity %d is %d, expected "
+                                  "1 to %d",
+                                  k, i + 1, f.named + 1, n);
+            if (++named[f.named] > limits.maxnamed)
+                return rejectwith(reason, "activity %d is named as a successor more than %d times",
+                                  f.named + 1, limits.maxnamed);
+            if (f.value < -gprmaxmag || f.value > gprmaxmag)
+                return rejectwith(
+                    reason, "the lag value of entry %d of activity %d is %d, expected %d to %d", k,
+                    i + 1, f.value, -gprmaxmag, gprmaxmag);
+        }
     }
-    std::vector<int> dur, filestart;
-    std::vector<fileentry> fe;
-    kind = in.records(n, nrres, &dur, &fe, &filestart, reached);
+    return outcome::solved;
+}
+
+outcome readnetwork(const char *data, size_t size, const runlimits &limits, network *net,
+                    std::string *reason, int *reached) {
+    records rec;
+    outcome kind = scanrecords(data, size, limits, &rec, reason, reached);
+    net->nract = rec.nract;
     if (kind != outcome::solved) return kind;
+    return buildnetwork(rec, limits, net, reason);
+}
+
+outcome buildnetwork(const records &rec, const runlimits &limits, network *net,
+                     std::string *reason) {
+    const int n = rec.nract;
+    const std::vector<fileentry> &fe = rec.entries;
+    const std::vector<int> &filestart = rec.rowstart;
+    std::vector<int> dur = rec.dur;
     const int nfile = (int)fe.size(), end = n - 1;
 
     // Reverse pairs of the maximal lags, grouped by the activity whose row
@@ -308,7 +357,8 @@ outcome readnetwork(const char *data, size_t size, const runlimits &limits, netw
             const fileentry &e = fe[reqentry[x]];
             int s = e.named, i = e.owner;
             if (rowlen[s] >= limits.maxsucc || namedlen[i] >= limits.maxnamed)
-                return in.rejectfile(
+                return rejectwith(
+                    reason,
                     "the maximal lag of entry %d of activity %d needs the reverse arc %d->%d, but "
                     "the lists of activity %d or %d are full (%d entries)",
                     reqentry[x] - filestart[i] + 1, i + 1, s + 1, i + 1, s + 1, i + 1,
@@ -322,7 +372,7 @@ outcome readnetwork(const char *data, size_t size, const runlimits &limits, netw
 
     // The rows: the file's entries, then the appended ones.
     net->nract = n;
-    net->nrres = nrres;
+    net->nrres = rec.nrres;
     net->dur = std::move(dur);
     net->rowstart.assign(n + 1, 0);
     for (int i = 0; i < n; i++)
@@ -355,15 +405,17 @@ outcome readnetwork(const char *data, size_t size, const runlimits &limits, netw
         for (int e = net->rowstart[end]; e < net->rowstart[end + 1]; e++)
             others += net->succ[e] != 0;
         if (others >= limits.maxsucc)
-            return in.rejectfile("the end dummy (activity %d) lists %d successors besides "
-                                 "activity 1, which leaves no room for the deadline arc",
-                                 end + 1, others);
+            return rejectwith(reason,
+                              "the end dummy (activity %d) lists %d successors besides "
+                              "activity 1, which leaves no room for the deadline arc",
+                              end + 1, others);
         others = 0;
         for (int e = 0; e < total; e++) others += net->succ[e] == 0 && net->owner[e] != end;
         if (others >= limits.maxnamed)
-            return in.rejectfile("activity 1 is named by %d entries besides the end dummy, which "
-                                 "leaves no room for the deadline arc",
-                                 others);
+            return rejectwith(reason,
+                              "activity 1 is named by %d entries besides the end dummy, which "
+                              "leaves no room for the deadline arc",
+                              others);
     }
 
     // Lags: per pair the largest candidate; the diagonal starts at 0.

@@ -5,19 +5,49 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 #include "network/common_gpr.h"
 
 namespace gpr {
 
-// Reads the file text data[0..size-1] into *net (everything but the earliest
-// starts, which the temporal analysis adds). Returns outcome::solved when the
-// network is read, outcome::toomany or outcome::invalid otherwise, with the
-// reason in *reason. *reached tells how far the reading got: the activity
-// whose record it was reading when it stopped (-1 while in the header,
-// nract-1 once every record was read), which is as far as a batch run draws
-// and logs the cash flows of a rejected instance. Of a network that is not
-// read, net->nract alone holds (the header's count) once the header was read.
+// One successor entry as the file has it; named counts from 0.
+struct fileentry {
+    int owner, named, bound, rel, value;
+};
+
+// The values of a file, before any conversion.
+struct records {
+    int nract = 0;                  // activities, both dummies included
+    int nrres = 0;                  // resource types (their values are not kept)
+    std::vector<int> dur;           // [activity] duration
+    std::vector<fileentry> entries; // all successor entries, in file order
+    std::vector<int> rowstart;      // [activity 0..nract] first entry of its record
+};
+
+// Scans the file text data[0..size-1] into *rec, checking every value in
+// file order. Returns outcome::solved, or outcome::toomany or
+// outcome::invalid with *reason ("line L, value V: ..." for a defect of the
+// text). *reached tells how far the reading got: the activity whose record it
+// was reading when it stopped (-1 while in the header, nract-1 once every
+// record was read), which is as far as a batch run draws and logs the cash
+// flows of a rejected instance. rec->nract holds once the header was read.
+outcome scanrecords(const char *data, size_t size, const runlimits &limits, records *rec,
+                    std::string *reason, int *reached);
+
+// The checks of scanrecords for records that come from elsewhere (a program
+// that fills them itself), with reasons that name activity and entry.
+outcome checkrecords(const records &rec, const runlimits &limits, std::string *reason);
+
+// Builds the network of checked records: the rows with the appended reverse
+// arcs of maximal lags and the lag of every pair. Returns outcome::solved or
+// outcome::invalid (a list without room for an appended arc under the
+// limits).
+outcome buildnetwork(const records &rec, const runlimits &limits, network *net,
+                     std::string *reason);
+
+// scanrecords and buildnetwork. Of a network that is not read, net->nract
+// alone holds (the header's count) once the header was read.
 outcome readnetwork(const char *data, size_t size, const runlimits &limits, network *net,
                     std::string *reason, int *reached);
 

@@ -18,6 +18,11 @@ int mstime() {
     return (int)std::chrono::duration_cast<std::chrono::milliseconds>(since).count();
 }
 
+long long ustime() {
+    auto since = std::chrono::steady_clock::now() - processstart;
+    return (long long)std::chrono::duration_cast<std::chrono::microseconds>(since).count();
+}
+
 void waitkey() {
     int fd = open("/dev/tty", O_RDONLY | O_NOCTTY);
     if (fd < 0) return;

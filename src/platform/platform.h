@@ -7,6 +7,9 @@
 // second).
 int mstime();
 
+// Microseconds of real time since the process started (steady).
+long long ustime();
+
 // Waits for one key on the controlling terminal, without echo and without
 // Enter, and restores the terminal afterwards. Standard input is not read.
 // Returns at once when there is no terminal to read from.

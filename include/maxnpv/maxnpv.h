@@ -1,0 +1,128 @@
+// maxnpv: schedules of maximal net present value for project networks with
+// generalized precedence relations (minimal and maximal start-to-start,
+// start-to-finish, finish-to-start and finish-to-finish time lags) and a
+// deadline, solved exactly by a search over spanning trees of binding
+// relations.
+//
+// A network holds the activities as a .gpr instance file holds them: the
+// first is the start dummy, the last the end dummy, and each has a duration
+// and successor entries. Read one from a file (.gpr, or the ProGen/max .sch
+// format of the public benchmark sets) or fill the struct yourself; then
+// solve it for a set of cash flows, a deadline and an interest rate:
+//
+//     maxnpv::network net;
+//     std::string why;
+//     if (maxnpv::readnetwork("D1.gpr", &net, &why) != maxnpv::status::solved) ...
+//     maxnpv::options opt;
+//     opt.interest = 0.01;
+//     opt.slack = 10; // deadline: critical path length plus 10
+//     maxnpv::result r = maxnpv::solver().solve(net, maxnpv::randomcashflows(net, 50), opt);
+//     if (r.status == maxnpv::status::solved) use r.npv, r.start, ...
+//
+// Cash flows are discounted continuously from each activity's completion:
+// cashflow * exp(-interest * (start + duration)).
+//
+// Nothing here prints, exits or throws on bad input: every failure is a
+// status with its reason, the same reasons the command line gives.
+//
+// Threads: a solver object keeps the state of its solves and must be used by
+// one thread at a time; different solver objects (and the free functions)
+// may be used from different threads at once.
+#ifndef MAXNPV_MAXNPV_H
+#define MAXNPV_MAXNPV_H
+
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace maxnpv {
+
+// What became of an instance.
+enum class status {
+    solved,       // an optimal schedule was found (or, for a read, the network was read)
+    notfound,     // the file cannot be opened
+    toomany,      // more activities than the limit in force
+    invalid,      // malformed, or values that cannot be represented
+    infeasible,   // no schedule meets the relations and the deadline
+    notconnected, // some activity is not tied to the project by any chain of relations
+};
+
+// "solved", "not found", "too many activities", "invalid", "infeasible",
+// "not connected".
+const char *statusname(status s);
+
+// One successor entry, as in the file: from the owning activity to
+// `successor` (numbered from 1), bound 1 (minimal) or 2 (maximal time lag),
+// type 1 start-to-start, 2 start-to-finish, 3 finish-to-start, 4
+// finish-to-finish, and the lag in time units. Entries with other bound or
+// type codes are kept in the lists but imply no relation.
+struct entry {
+    int successor = 0;
+    int bound = 1;
+    int type = 1;
+    int lag = 0;
+};
+
+struct network {
+    std::vector<int> durations;              // per activity; [0] start dummy, back() end dummy
+    std::vector<std::vector<entry>> entries; // per activity, its successor entries in order
+};
+
+// Reads a network from a .gpr file, or from a ProGen/max file when the name
+// ends in ".sch". maxactivities limits the activity count (0: no limit).
+status readnetwork(const std::string &path, network *net, std::string *reason,
+                   int maxactivities = 0);
+
+// Reads a network from the text of a .gpr file.
+status parsegpr(const std::string &text, network *net, std::string *reason, int maxactivities = 0);
+
+// The cash flows that maxnpv's batch run draws for an instance of this
+// size: a fixed random sequence restarted for every instance, magnitudes
+// 1..500, negative with probability pctneg percent, 0 for both dummies.
+std::vector<double> randomcashflows(const network &net, int pctneg);
+
+struct options {
+    double interest = 0.01; // continuous discount rate per time unit; finite and > 0
+    bool absolute = false;  // true: deadline is absolute; false: critical path plus slack
+    long long deadline = 0; // the absolute deadline, time units (when absolute)
+    long long slack = 0;    // time units above the critical path length (otherwise)
+    int maxactivities = 0;  // most activities accepted; 0: no limit
+};
+
+struct result {
+    maxnpv::status status = maxnpv::status::invalid;
+    std::string reason;             // why, when not solved
+    double npv = 0;                 // the optimal net present value
+    long long passes = 0;           // search passes made, the last one included
+    bool hasdeadline = false;       // whether deadline is known
+    long long deadline = 0;         // the absolute deadline, time units
+    long long criticalpath = 0;     // the end dummy's earliest start, when known
+    std::vector<long long> start;   // per activity, time units (when solved)
+    std::vector<bool> unbounded;    // per activity: postponed without limit; its cash
+                                    // flow is left out of the npv and its start means nothing
+    std::vector<double> discounted; // per activity, its share of the npv
+    std::vector<std::pair<int, int>> tree; // binding relations of the final spanning tree,
+                                           // (from, to) numbered from 1; (last, 1) is the
+                                           // deadline arc
+};
+
+class solver {
+  public:
+    solver();
+    ~solver();
+    solver(solver &&) noexcept;
+    solver &operator=(solver &&) noexcept;
+
+    // Solves net for one cash flow per activity (dummies included). Never
+    // throws for bad input: result.status and result.reason tell.
+    result solve(const network &net, const std::vector<double> &cashflows, const options &opt);
+
+  private:
+    struct state;
+    std::unique_ptr<state> self;
+};
+
+} // namespace maxnpv
+
+#endif

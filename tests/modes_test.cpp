@@ -1,0 +1,279 @@
+// End-to-end runs of "maxnpv batch" and "maxnpv solve" in scratch folders,
+// without a terminal. Batch mode must write what the dialogue writes for the
+// same answers; solve mode must give the batch's status, passes and npv, a
+// schedule that meets every relation of the file (checked here from the file
+// itself) and is worth the npv it reports; bad use must end with exit status
+// 2, one line on standard error, and nothing written.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "support/testsupport.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct run {
+    int status;
+    std::string out, err;
+};
+
+// Runs maxnpv with the arguments (and standard input) in the working folder.
+run maxnpv(const std::string &args, const std::string &input = "") {
+    writefile("stdin.txt", input);
+    std::string command = std::string("setsid -w '") + MAXNPV_BINARY + "' " + args +
+                          " < stdin.txt > stdout.txt 2> stderr.txt";
+    int status = std::system(command.c_str());
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, readfile("stdout.txt"),
+            readfile("stderr.txt")};
+}
+
+// output.txt without its solve times (the last field of a solved record and
+// the two statistics numbers).
+std::string untimed(std::string text) {
+    std::istringstream in(text);
+    std::string line, kept;
+    while (std::getline(in, line)) {
+        if (line.find("Average computation time") != std::string::npos)
+            line = "statistics";
+        else if (std::count(line.begin(), line.end(), '.') == 2)
+            line = line.substr(0, line.rfind(' '));
+        kept += line + "\n";
+    }
+    return kept;
+}
+
+// The value of "key": in a JSON document (the text up to the next , or }).
+std::string jsonfield(const std::string &doc, const std::string &key, size_t from = 0) {
+    size_t at = doc.find("\"" + key + "\": ", from);
+    if (at == std::string::npos) return "";
+    at += key.size() + 4;
+    return doc.substr(at, doc.find_first_of(",}\n", at) - at);
+}
+
+// One activity of the JSON schedule.
+struct planned {
+    long long duration = 0, start = 0;
+    double cashflow = 0;
+    bool unbounded = false;
+};
+
+std::vector<planned> schedule(const std::string &doc) {
+    std::vector<planned> acts;
+    for (size_t at = doc.find("{\"activity\": "); at != std::string::npos;
+         at = doc.find("{\"activity\": ", at + 1)) {
+        planned a;
+        a.duration = std::stoll(jsonfield(doc, "duration", at));
+        a.cashflow = std::stod(jsonfield(doc, "cashflow", at));
+        a.unbounded = jsonfield(doc, "unbounded", at) == "true";
+        if (!a.unbounded) a.start = std::stoll(jsonfield(doc, "start", at));
+        acts.push_back(a);
+    }
+    return acts;
+}
+
+// The first relation of the .gpr text that the schedule breaks, or "". The
+// rules, from the file's own terms: a minimal lag v of type t from i to s
+// asks point(s) >= point(i) + v, a maximal one point(s) <= point(i) + v,
+// where the points are the starts or finishes the type names. Activities
+// postponed without limit lie beyond every finite time.
+std::string broken(const std::string &gpr, const std::vector<planned> &acts, long long deadline) {
+    std::istringstream in(gpr);
+    long long n, nrres, x;
+    in >> n >> nrres;
+    for (long long k = 0; k < nrres; k++) in >> x;
+    for (long long i = 0; i < n; i++) {
+        long long dur, count;
+        in >> dur;
+        for (long long k = 0; k < nrres; k++) in >> x;
+        in >> count;
+        for (long long k = 0; k < count; k++) {
+            long long s, bound, type, v;
+            in >> s >> bound >> type >> v;
+            s--;
+            if (bound < 1 || bound > 2 || type < 1 || type > 4) continue;
+            if (acts[s].unbounded || acts[i].unbounded) {
+                if (bound == 2 && !acts[s].unbounded)
+                    return "a maximal lag from " + std::to_string(i + 1) + " binds nothing";
+                continue;
+            }
+            long long from = acts[i].start + (type >= 3 ? acts[i].duration : 0);
+            long long to = acts[s].start + (type % 2 == 0 ? acts[s].duration : 0);
+            if (bound == 1 ? to < from + v : to > from + v)
+                return "entry " + std::to_string(k + 1) + " of activity " + std::to_string(i + 1);
+        }
+    }
+    if (acts.back().start > acts.front().start + deadline) return "the deadline";
+    return "";
+}
+
+const std::string example = readfile(std::string(MAXNPV_EXAMPLES) + "/D1.gpr");
+
+} // namespace
+
+TEST(BatchMode, WritesWhatTheDialogueWrites) {
+    scratchdir dir;
+    for (const char *file : {"D1.gpr", "D3.gpr", "D4.gpr"})
+        fs::copy(std::string(MAXNPV_EXAMPLES) + "/" + file, file);
+    writefile("D2.gpr", "4 0\n0 1 2 1 1 0\n1 1 3 1 1 3\n1 2 2 1 1 -2 4 1 1 1\n0 0\n"); // a cycle
+    for (const char *answers : {"0 5 50 10 0.01", "1 4 100 0 0.1", "2 3 0 -3 0.001"}) {
+        SCOPED_TRACE(answers);
+        run dialogue = maxnpv("", answers);
+        std::string output = readfile("output.txt"), info = readfile("info.out");
+        int first, last, pct, slack;
+        double rate;
+        std::sscanf(answers, "%d %d %d %d %lf", &first, &last, &pct, &slack, &rate);
+        char args[200];
+        std::snprintf(args, sizeof args,
+                      "batch --first %d --last %d --pctneg=%d --slack %d --interest %s", first,
+                      last, pct, slack, std::strrchr(answers, ' ') + 1);
+        run batch = maxnpv(args);
+        EXPECT_EQ(batch.status, 0);
+        EXPECT_EQ(untimed(readfile("output.txt")), untimed(output));
+        EXPECT_EQ(readfile("info.out"), info);
+        EXPECT_EQ(batch.err, dialogue.err);
+        // The rows of the console are the dialogue's, after its header.
+        std::string rows = untimed(dialogue.out.substr(dialogue.out.find("\n\n filename")));
+        EXPECT_EQ(untimed(batch.out).rfind(rows.substr(0, rows.find("statistics")), 0), 0u);
+    }
+}
+
+TEST(BatchMode, CsvTableAndScheduleFiles) {
+    scratchdir dir;
+    writefile("D1.gpr", example);
+    writefile("D2.gpr", "3 0\n0 1 2 1 1 0\n0 0\n0 0\n"); // nothing leads to the end dummy
+    fs::create_directory("plans");
+    run r = maxnpv("batch --first 1 --last 3 --pctneg 50 --slack 10 --interest 0.01 --csv t.csv "
+                   "--schedules plans");
+    ASSERT_EQ(r.status, 0) << r.err;
+    std::istringstream table(readfile("t.csv"));
+    std::string header, one, two, three;
+    std::getline(table, header), std::getline(table, one), std::getline(table, two);
+    std::getline(table, three);
+    EXPECT_EQ(header, "problem,status,passes,npv,seconds,activities,relations");
+    // 491.39149069887742...: 356 e^-0.02 + 366 e^-0.05 - 239 e^-0.15
+    double npv = 356 * std::exp(-0.02) + 366 * std::exp(-0.05) - 239 * std::exp(-0.15);
+    EXPECT_EQ(one.substr(0, 10), "1,solved,3");
+    EXPECT_NEAR(std::stod(one.substr(11)), npv, 1e-9);
+    EXPECT_EQ(one.substr(one.rfind(',', one.rfind(',') - 1)), ",5,6");
+    EXPECT_EQ(two, "2,not connected,,,,3,1");
+    EXPECT_EQ(three, "3,not found,,,,,");
+    EXPECT_EQ(fs::exists("plans/D1.csv"), true);
+    EXPECT_EQ(fs::exists("plans/D2.csv"), false);
+    EXPECT_NE(readfile("plans/D1.csv").find("\n2,3,-239,12,15,"), std::string::npos);
+}
+
+TEST(SolveMode, AgreesWithTheBatchAndMeetsEveryRelation) {
+    scratchdir dir;
+    std::vector<std::string> files{"D1.gpr", "D2.gpr", "D3.gpr", "D4.gpr"};
+    for (const std::string &file : files) fs::copy(std::string(MAXNPV_EXAMPLES) + "/" + file, file);
+    // An arc into a dropped set: activity 2 is postponed without limit.
+    writefile("D5.gpr", "5 0\n0 4  2 1 1 0  3 1 1 0  4 1 1 0  5 1 1 0\n0 0\n"
+                        "0 2  4 1 1 -999998  2 1 1 0\n0 1  5 1 3 0\n0 0\n");
+    files.push_back("D5.gpr");
+    for (const char *answers : {"50 10 0.01", "100 3 0.05", "0 0 0.2"}) {
+        SCOPED_TRACE(answers);
+        int pct, slack;
+        double rate;
+        std::sscanf(answers, "%d %d %lf", &pct, &slack, &rate);
+        maxnpv("batch --first 1 --last 5 " + std::string("--pctneg ") + std::to_string(pct) +
+               " --slack " + std::to_string(slack) + " --interest " +
+               std::string(std::strrchr(answers, ' ') + 1));
+        std::istringstream records(readfile("output.txt"));
+        std::string record;
+        std::getline(records, record);
+        for (const std::string &file : files) {
+            SCOPED_TRACE(file);
+            std::getline(records, record);
+            run r = maxnpv("solve " + file + " --json --pctneg " + std::to_string(pct) +
+                           " --slack " + std::to_string(slack) + " --interest " +
+                           std::string(std::strrchr(answers, ' ') + 1));
+            ASSERT_EQ(r.status, 0) << r.err;
+            EXPECT_EQ(jsonfield(r.out, "status"), "\"solved\"");
+            char expected[80];
+            std::snprintf(expected, sizeof expected, "%5d %8.2f",
+                          std::stoi(jsonfield(r.out, "passes")),
+                          std::stod(jsonfield(r.out, "npv")));
+            EXPECT_EQ(record.substr(6, 14), expected);
+            std::vector<planned> acts = schedule(r.out);
+            EXPECT_EQ(broken(readfile(file), acts, std::stoll(jsonfield(r.out, "deadline"))), "");
+            double sum = 0;
+            for (const planned &a : acts)
+                if (!a.unbounded) sum += a.cashflow * std::exp(-rate * (a.start + a.duration));
+            EXPECT_NEAR(sum, std::stod(jsonfield(r.out, "npv")),
+                        1e-9 * std::max(1.0, std::fabs(sum)));
+        }
+    }
+}
+
+TEST(SolveMode, OwnCashFlowsUnsolvableInstancesAndBadUse) {
+    scratchdir dir;
+    writefile("D1.gpr", example);
+    writefile("cf.txt", "# start dummy first\n0 -239.5 356\n366.25 # the last real one\n0\n");
+    run r = maxnpv("solve D1.gpr --cashflows cf.txt --deadline 15 --interest 0.01 --json");
+    ASSERT_EQ(r.status, 0) << r.err;
+    // As in the worked example, with these cash flows: 356 e^-0.02 +
+    // 366.25 e^-0.05 - 239.5 e^-0.15.
+    EXPECT_NEAR(std::stod(jsonfield(r.out, "npv")),
+                356 * std::exp(-0.02) + 366.25 * std::exp(-0.05) - 239.5 * std::exp(-0.15), 1e-9);
+
+    // Read but not solvable: exit status 1, the status and reason shown.
+    writefile("D2.gpr", "3 0\n0 1 2 1 1 0\n0 0\n0 0\n");
+    r = maxnpv("solve D2.gpr --pctneg 50 --slack 0 --interest 0.01 --json");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(jsonfield(r.out, "status"), "\"not connected\"");
+    EXPECT_NE(jsonfield(r.out, "reason").find("no chain of relations"), std::string::npos);
+    writefile("D3.gpr", "3 0\n0 1 2 1 1 0\n0 0\n");
+    r = maxnpv("solve D3.gpr --pctneg 50 --slack 0 --interest 0.01");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.out.find("invalid"), std::string::npos);
+
+    // Bad use: one line naming what is wrong, exit status 2, nothing written.
+    const char *const wrong[][2] = {
+        {"solve D1.gpr --pctneg 50 --slack 0", "--interest is missing"},
+        {"solve D1.gpr --pctneg 50 --slack 0 --interest 0", "--interest needs a finite number"},
+        {"solve D1.gpr --pctneg 50 --slack 0 --interest nan", "--interest needs a finite number"},
+        {"solve D1.gpr --pctneg 101 --slack 0 --interest 0.1", "--pctneg needs a whole number"},
+        {"solve D1.gpr --slack 0 --interest 0.1", "either --pctneg P or --cashflows FILE"},
+        {"solve D1.gpr --pctneg 5 --cashflows cf.txt --slack 0 --interest 0.1", "either --pctneg"},
+        {"solve D1.gpr --pctneg 5 --interest 0.1", "either --slack S or --deadline D"},
+        {"solve D1.gpr --pctneg 5 --slack 1 --interest 0.1 --color", "unknown option --color"},
+        {"solve --pctneg 5 --slack 1 --interest 0.1", "FILE is missing"},
+        {"solve nofile.gpr --pctneg 5 --slack 1 --interest 0.1", "cannot read nofile.gpr"},
+        {"solve . --pctneg 5 --slack 1 --interest 0.1", "cannot read .: not a regular file"},
+        {"solve D1.gpr --cashflows short.txt --slack 1 --interest 0.1",
+         "short.txt holds 2 cash flows, D1.gpr has 5 activities"},
+        {"solve D1.gpr --cashflows bad.txt --slack 1 --interest 0.1",
+         "bad.txt, line 2: '1e999' is not a finite number"},
+        {"solve D1.gpr --pctneg 5 --slack 1 --interest 0.1 --schedule nodir/s.csv --gantt g.svg",
+         "--schedule: cannot write in nodir"},
+        {"frobnicate", "unknown mode 'frobnicate'"},
+        {"batch --first 2 --last 1 --pctneg 5 --slack 0 --interest 0.1",
+         "--first 2 is above --last 1"},
+        {"batch --first 1 --last 1 --pctneg 5 --slack 0 --interest -1", "--interest needs"},
+        {"batch --first 1 --last x --pctneg 5 --slack 0 --interest 1",
+         "--last needs a whole number"},
+        {"batch --first 1 --last 1 --pctneg 5 --slack 0 --interest 1 --dir nodir", "not a folder"},
+    };
+    writefile("short.txt", "1 2");
+    writefile("bad.txt", "1 2\n1e999 3 4\n");
+    for (const auto &[args, says] : wrong) {
+        SCOPED_TRACE(args);
+        fs::remove("output.txt");
+        r = maxnpv(args);
+        EXPECT_EQ(r.status, 2);
+        EXPECT_NE(r.err.find(says), std::string::npos) << r.err;
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+        EXPECT_EQ(r.out, "");
+        EXPECT_FALSE(fs::exists("output.txt") || fs::exists("g.svg"));
+    }
+}
