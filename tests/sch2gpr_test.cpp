@@ -1,13 +1,15 @@
 // The ProGen/max converter, run as the built program: hand-written .sch
 // files convert to hand-written .gpr files that the solver loads with the
-// earliest starts worked out by hand, and every malformed file is rejected
-// at the line of its defect without writing anything.
+// earliest starts worked out by hand, an instance beyond the solver's classic
+// 1000 activities converts too, and every malformed or unreadable input is
+// rejected with its reason without writing anything.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
-#include <cstdlib>
+#include <sstream>
 #include <string>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <tuple>
 #include <vector>
@@ -17,14 +19,19 @@
 
 static const std::string schdir = std::string(MAXNPV_TESTDATA) + "/sch/";
 
+constexpr int hangseconds = 20; // a run that takes longer is taken to hang
+
 // Runs sch2gpr in the working directory with the given arguments (shell
-// syntax), its standard error into err.txt. Returns the exit status.
+// syntax), its standard error into err.txt. Returns the exit status (124
+// when the run had to be stopped).
 static int runtool(const std::string &args) {
-    int status = std::system(("'" + std::string(SCH2GPR_BINARY) + "' 2>err.txt " + args).c_str());
+    std::string cmd = "timeout " + std::to_string(hangseconds) + " '" +
+                      std::string(SCH2GPR_BINARY) + "' 2>err.txt " + args;
+    int status = std::system(cmd.c_str());
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-TEST(sch2gpr, convertsvalidinstancesandrejectsmalformedfilesandwrongusage) {
+TEST(sch2gpr, convertsexamplesthatthesolverloads) {
     // example: a maximal lag of 5 from 1 to 3 (written as [-5] on 3 -> 1)
     // pulls activity 1 from 0 to 6 - 5 = 1; tabs, blank lines between the
     // sections, two resources. nores: no resources and no capacity line,
@@ -34,25 +41,75 @@ TEST(sch2gpr, convertsvalidinstancesandrejectsmalformedfilesandwrongusage) {
     const std::tuple<const char *, std::vector<int64_t>> samples[] = {
         {"example", {0, 1, 0, 6, 5, 10}}, {"nores", {0, 0, 7}}};
     for (const auto &[name, earliest] : samples) {
+        SCOPED_TRACE(name);
         scratchdir dir;
         std::string in = "'" + schdir + name + ".sch'", expected = readfile(schdir + name + ".gpr");
-        EXPECT_EQ(runtool(in + " out.gpr") + runtool("- - <" + in + " >piped.gpr"), 0) << name;
+        EXPECT_EQ(runtool(in + " out.gpr") + runtool("- - <" + in + " >piped.gpr"), 0);
         EXPECT_EQ(readfile("out.gpr") + "|" + readfile("piped.gpr"), expected + "|" + expected);
         gpr::problem p;
         EXPECT_EQ(setuptext(&p, readfile("out.gpr"), params(0, 0, 0.0)), gpr::outcome::solved);
-        EXPECT_EQ(p.net.est, earliest) << name;
+        EXPECT_EQ(p.net.est, earliest);
     }
+}
+
+TEST(sch2gpr, convertsinstancesofmorethan1000activities) {
+    // The size of the UBO1000 set: 1000 real activities and two dummies.
+    // Activity i (1..1000) has duration i % 10, demand i % 4 and lag i % 7
+    // to i+1; activity 1000 also has a maximal lag of 1000000 from 1.
+    const int n = 1000;
+    std::ostringstream sch;
+    sch << n << " 1 0 0\n0 1 1 1 [0]\n";
+    for (int i = 1; i <= n; i++) {
+        if (i < n)
+            sch << i << " 1 1 " << i + 1 << " [" << i % 7 << "]\n";
+        else
+            sch << i << " 1 2 " << i + 1 << " 1 [" << i % 7 << "] [-1000000]\n";
+    }
+    sch << n + 1 << " 1 0\n";
+    for (int i = 0; i <= n + 1; i++) sch << i << " 1 " << i % 10 << " " << i % 4 << "\n";
+    sch << "3\n";
+    scratchdir dir;
+    writefile("big.sch", sch.str());
+    ASSERT_EQ(runtool("big.sch out.gpr"), 0) << readfile("err.txt");
+
+    std::vector<std::string> lines;
+    std::istringstream out(readfile("out.gpr"));
+    for (std::string line; std::getline(out, line);) lines.push_back(line);
+    ASSERT_EQ(lines.size(), 1003u);
+    // Records: the header, file activities 0, 999, 1000 and 1001.
+    const std::tuple<size_t, const char *> records[] = {
+        {0, "1002 1 3"},
+        {1, "0 0  1  2 1 1 0"},
+        {1000, "9 3  1  1001 1 1 5"},
+        {1001, "0 0  2  1002 1 1 6  2 1 1 -1000000"},
+        {1002, "1 1  0"}};
+    for (const auto &[at, text] : records) EXPECT_EQ(lines[at], text) << "line " << at + 1;
+}
+
+TEST(sch2gpr, rejectsmalformedorunreadableinputandwrongusage) {
+    scratchdir dir;
+    // A control character and more than 40 bytes in one token; a header
+    // that claims two billion activities and then ends; a capacity line
+    // without resources.
+    writefile("escape.sch", "0 0 0 0\n0 1 1 1 [0]\n1 1 0\n0 1 \x1b" + std::string(50, '9') + "\n");
+    writefile("huge.sch", "2147483645 0 0 0\n0 1 0\n");
+    writefile("extra.sch", "0 0 0 0\n0 1 1 1 [0]\n1 1 0\n0 1 0\n1 1 0\n4\n");
+    std::filesystem::create_directory("sub");
+    ASSERT_EQ(mkfifo("pipe", 0600), 0);
 
     const auto bad = [](std::string n) { return "'" + schdir + "bad/" + n + ".sch' out.gpr"; };
-    // Arguments, exit status, part of standard error: for a malformed file
-    // in tests/sch/bad, the line of the defect and the start of the reason.
+    // Arguments, exit status, part of standard error: for a malformed file,
+    // the line of the defect and the start of the reason.
     const std::tuple<std::string, int, std::string> cases[] = {
         {"--help >&2", 0, "usage: sch2gpr IN.sch OUT.gpr"},
         {"", 2, "usage: sch2gpr IN.sch OUT.gpr"},
         {"missing.sch out.gpr", 1, "cannot open missing.sch"},
         {"'" + schdir + "example.sch' nofolder/out.gpr", 1, "cannot open nofolder/out.gpr"},
+        {"sub out.gpr", 1, "sch2gpr: sub is a folder, not a file"},
+        {"- out.gpr <sub", 1, "sch2gpr: the standard input is a folder, not a file"},
+        {"pipe out.gpr", 1, "sch2gpr: pipe is not a regular file"},
+        {"/dev/null out.gpr", 1, "sch2gpr: /dev/null is not a regular file"},
         {bad("header-values"), 1, "line 1: the header has 3 values"},
-        {bad("too-many-activities"), 1, "line 1: the number of real activities is 999"},
         {bad("nonrenewable-resources"), 1, "line 1: the header names 1 non-renewable"},
         {bad("activity-order"), 1, "line 3: the activity number is 2, expected 1"},
         {bad("multi-mode"), 1, "line 3: the mode count is 2"},
@@ -69,11 +126,17 @@ TEST(sch2gpr, convertsvalidinstancesandrejectsmalformedfilesandwrongusage) {
         {bad("capacity-missing"), 1, "line 10: the file ends here, expected the capacity line"},
         {bad("capacity-count"), 1, "line 10: the capacity line has 2 values, expected 1"},
         {bad("trailing-text"), 1, "line 11: unexpected text after the capacity line"},
+        {"escape.sch out.gpr", 1,
+         "line 4: the duration is \"\\x1B" + std::string(39, '9') + "...\", not a 32-bit"},
+        {"huge.sch out.gpr", 1,
+         "line 3: the file ends here, expected the relation line of "
+         "activity 1"},
+        {"extra.sch out.gpr", 1, "line 6: unexpected text after the duration lines"},
     };
-    scratchdir dir;
     for (const auto &[args, status, part] : cases) {
-        EXPECT_EQ(runtool(args), status) << args;
-        EXPECT_FALSE(std::filesystem::exists("out.gpr")) << args;
+        SCOPED_TRACE(args);
+        EXPECT_EQ(runtool(args), status);
+        EXPECT_FALSE(std::filesystem::exists("out.gpr"));
         EXPECT_NE(readfile("err.txt").find(part), std::string::npos) << readfile("err.txt");
     }
 }

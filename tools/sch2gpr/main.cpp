@@ -1,14 +1,19 @@
 // sch2gpr: converts one ProGen/max instance (.sch, the format of the public
 // RCPSP/max benchmark sets) into the .gpr format that maxnpv reads. The
-// output file is written only when the whole input is valid.
+// input is read whole before anything else happens, and the output file is
+// written only when the whole input is valid.
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <iostream>
 #include <string>
+#include <sys/stat.h>
+#include <unistd.h>
 
-#include "schread.h"
+#include "format/gprformat.h"
+#include "format/schread.h"
+#include "platform/files.h"
+
+constexpr size_t stdinchunk = 1 << 16; // bytes asked for per read of the standard input
 
 static const char usage[] =
     "usage: sch2gpr IN.sch OUT.gpr   (\"-\" for standard input or output)\n";
@@ -25,12 +30,85 @@ static void help() {
                 "  c_1 .. c_K                          the capacities (absent when K = 0)\n\n"
                 "Every relation becomes a minimal start-to-start entry with the same lag (a\n"
                 "maximal time lag is already a negative lag on the reverse arc); durations,\n"
-                "demands and capacities carry over. The instance may have at most 1000\n"
-                "activities with both dummies (n <= 998); durations lie in 0..1000000 and\n"
-                "lags in -1000000..1000000. A malformed file is reported with its line and\n"
-                "the reason, and nothing is written.\n\n"
+                "demands and capacities carry over.\n\n"
+                "Limits: none on the number of activities (maxnpv applies its own when it\n"
+                "reads the result). Durations lie in 0..1000000 and lags in\n"
+                "-1000000..1000000, the range of the .gpr format; every other value is a\n"
+                "32-bit integer, demands and capacities not negative. A successor list names\n"
+                "other activities, each once. A malformed file is reported with its line and\n"
+                "the reason, and nothing is written. IN must be a regular file (or \"-\").\n\n"
                 "Exit status: 0 converted, 1 invalid input or a file error, 2 wrong usage.\n",
                 usage);
+}
+
+// Reads the standard input to its end; false with a message on stderr.
+static bool readstdin(std::string *text) {
+    struct stat info;
+    if (fstat(0, &info) == 0 && S_ISDIR(info.st_mode)) {
+        std::fputs("sch2gpr: the standard input is a folder, not a file\n", stderr);
+        return false;
+    }
+    char buf[stdinchunk];
+    for (;;) {
+        ssize_t got = ::read(0, buf, sizeof buf);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) {
+            std::fprintf(stderr, "sch2gpr: cannot read the standard input: %s\n",
+                         std::strerror(errno));
+            return false;
+        }
+        if (got == 0) return true;
+        text->append(buf, (size_t)got);
+    }
+}
+
+// Reads the file `name` whole; false with a message on stderr. Only a
+// regular file is read: a folder would read as nothing, and a pipe or a
+// device could block or never end.
+static bool readinput(const char *name, std::string *text) {
+    int err = 0;
+    switch (readwhole(name, text, &err)) {
+    case readstatus::ok:
+        return true;
+    case readstatus::missing:
+    case readstatus::unopenable:
+        std::fprintf(stderr, "sch2gpr: cannot open %s: %s\n", name, std::strerror(err));
+        return false;
+    case readstatus::notregular: {
+        struct stat info;
+        if (stat(name, &info) == 0 && S_ISDIR(info.st_mode))
+            std::fprintf(stderr, "sch2gpr: %s is a folder, not a file\n", name);
+        else
+            std::fprintf(stderr, "sch2gpr: %s is not a regular file (a pipe, a device?)\n", name);
+        return false;
+    }
+    case readstatus::failed:
+        break;
+    }
+    std::fprintf(stderr, "sch2gpr: cannot read %s: %s\n", name, std::strerror(err));
+    return false;
+}
+
+// Writes text to the file `name` ("-": the standard output); false with a
+// message on stderr.
+static bool writeoutput(const char *name, const std::string &text) {
+    bool tostdout = std::strcmp(name, "-") == 0;
+    FILE *out = tostdout ? stdout : std::fopen(name, "wb");
+    if (out == nullptr) {
+        std::fprintf(stderr, "sch2gpr: cannot open %s: %s\n", name, std::strerror(errno));
+        return false;
+    }
+    bool written = std::fwrite(text.data(), 1, text.size(), out) == text.size();
+    written = std::fflush(out) == 0 && written;
+    int saved = errno;
+    if (!tostdout && std::fclose(out) != 0 && written) {
+        written = false;
+        saved = errno;
+    }
+    if (!written)
+        std::fprintf(stderr, "sch2gpr: cannot write %s: %s\n",
+                     tostdout ? "the standard output" : name, std::strerror(saved));
+    return written;
 }
 
 int main(int argc, char **argv) {
@@ -42,55 +120,15 @@ int main(int argc, char **argv) {
         std::fputs(usage, stderr);
         return 2;
     }
-    std::string inname = argv[1], outname = argv[2];
+    const char *inname = argv[1], *outname = argv[2];
 
-    schinst inst;
+    std::string text;
+    if (std::strcmp(inname, "-") == 0 ? !readstdin(&text) : !readinput(inname, &text)) return 1;
+    gprinstance inst;
     scherror err;
-    bool ok;
-    if (inname == "-") {
-        ok = readsch(std::cin, inst, err);
-    } else {
-        std::ifstream in(inname, std::ios::binary);
-        if (!in) {
-            std::fprintf(stderr, "sch2gpr: cannot open %s: %s\n", inname.c_str(),
-                         std::strerror(errno));
-            return 1;
-        }
-        ok = readsch(in, inst, err);
-    }
-    if (!ok) {
-        std::fprintf(stderr, "sch2gpr: %s: line %d: %s\n", inname.c_str(), err.line,
-                     err.reason.c_str());
+    if (!readsch(text, &inst, &err)) {
+        std::fprintf(stderr, "sch2gpr: %s: line %ld: %s\n", inname, err.line, err.reason.c_str());
         return 1;
     }
-
-    std::string text = writegpr(inst);
-    if (outname == "-") {
-        std::fwrite(text.data(), 1, text.size(), stdout);
-        if (std::fflush(stdout) != 0) {
-            std::fprintf(stderr, "sch2gpr: cannot write the standard output: %s\n",
-                         std::strerror(errno));
-            return 1;
-        }
-        return 0;
-    }
-    FILE *out = std::fopen(outname.c_str(), "wb");
-    if (out == nullptr) {
-        std::fprintf(stderr, "sch2gpr: cannot open %s: %s\n", outname.c_str(),
-                     std::strerror(errno));
-        return 1;
-    }
-    bool written = std::fwrite(text.data(), 1, text.size(), out) == text.size();
-    written = std::fflush(out) == 0 && written;
-    int saved = errno;
-    if (std::fclose(out) != 0 && written) {
-        written = false;
-        saved = errno;
-    }
-    if (!written) {
-        std::fprintf(stderr, "sch2gpr: cannot write %s: %s\n", outname.c_str(),
-                     std::strerror(saved));
-        return 1;
-    }
-    return 0;
+    return writeoutput(outname, formatgpr(inst)) ? 0 : 1;
 }
