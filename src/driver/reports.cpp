@@ -37,24 +37,24 @@ void reportskip(recordfile *out, int probnr, outcome kind) {
     case outcome::solved: // not a skip
         return;
     case outcome::notfound:
-        console = "\t\t\t\t\t not found", record = "\n%5d    problem not found";
+        console = "not found", record = "problem not found";
         break;
     case outcome::toomany:
-        console = "\t\t\t\t\t maxact too low", record = "\n%5d    too many activities";
+        console = "maxact too low", record = "too many activities";
         break;
     case outcome::invalid:
-        console = "\t\t\t\t\t invalid file", record = "\n%5d    invalid instance file";
+        console = "invalid file", record = "invalid instance file";
         break;
     case outcome::infeasible:
-        console = "\t\t\t\t\t infeasible", record = "\n%5d    no feasible schedule";
+        console = "infeasible", record = "no feasible schedule";
         break;
     case outcome::unlinked:
-        console = "\t\t\t\t\t not connected", record = "\n%5d    activities not connected";
+        console = "not connected", record = "activities not connected";
         break;
     }
-    std::printf("%s", console);
+    std::printf("\t\t\t\t\t %s", console);
     std::fflush(stdout);
-    out->put(record, probnr);
+    out->put("\n%5d    %s", probnr, record);
 }
 
 void reportreason(const std::string &file, const std::string &reason) {
