@@ -6,6 +6,7 @@
 // depends on them (console time, statistics) is recomputed from them.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdarg>
@@ -277,4 +278,26 @@ TEST(Driver, ClosedStandardStreamsStayOutOfTheResultFiles) {
     EXPECT_EQ(readfile("status.txt"), "0\n");
     EXPECT_EQ(readfile("output.txt"), "\n    1    invalid instance file" + nostats);
     EXPECT_EQ(readfile("info.out"), infoheader(50, 10, "0.010000") + "\n   1 : ");
+}
+
+TEST(Driver, OnATerminalReasonsTakeTheirOwnLineAndAKeyEndsTheLine) {
+    // Under script(1) the console rows and the reasons share one terminal.
+    // A reason follows its row on a line of its own, and the key pressed at
+    // the end (a real key on that terminal) ends the prompt's line.
+    scratchdir dir;
+    writefile("D1.gpr", example);
+    writefile("D2.gpr", "3 0\n0 1 2 1 1 0\n0 0\n0 0\n");
+    writefile("answers.txt", "1 3 50 10 0.01\n");
+    std::string command = std::string("(sleep 1; printf x) | timeout 60 script -qc \"'") +
+                          MAXNPV_BINARY + "' < answers.txt\" /dev/null > typescript.txt";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    std::string screen = readfile("typescript.txt");
+    screen.erase(std::remove(screen.begin(), screen.end(), '\r'), screen.end());
+    EXPECT_NE(
+        screen.find("\n       D2\t\t\t\t\t not connected\nD2.gpr: activities not connected: "
+                    "no chain of relations leads from the start dummy to the end dummy "
+                    "(activity 3), so there is no critical path\n       D3\t\t\t\t\t not found"),
+        std::string::npos)
+        << screen;
+    EXPECT_EQ(screen.substr(screen.size() - 16), "\n PRESS ANY KEY\n") << screen;
 }

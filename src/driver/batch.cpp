@@ -105,8 +105,8 @@ void runproblem(const runparams &run, int probnr, problem *p, recordfile *out, r
         float elapsed = (float)((mstime() - start) / 1000.0);
         reportresult(out, stats, probnr, p->sol.nrits, p->sol.npv, elapsed);
     } else {
-        if (!p->reason.empty()) reportreason(file, p->reason);
         reportskip(out, probnr, kind);
+        if (!p->reason.empty()) reportreason(file, p->reason);
     }
     p->reason.clear();
     if (more->table.isopen()) {

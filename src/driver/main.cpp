@@ -87,7 +87,9 @@ int dialogue() {
                 "\n instances are read from the files D<number>.gpr of this folder");
     std::printf("\n\n PRESS ANY KEY");
     std::fflush(stdout);
-    waitkey();
+    // The key is not echoed: after a real key press the shell's prompt
+    // would otherwise start on the line of ours.
+    if (waitkey()) std::printf("\n");
     return 0;
 }
 

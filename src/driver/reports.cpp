@@ -19,6 +19,7 @@
 #include <cstring>
 
 #include "platform/files.h"
+#include "platform/platform.h"
 
 namespace gpr {
 
@@ -59,7 +60,13 @@ void reportskip(recordfile *out, int probnr, outcome kind) {
 
 void reportreason(const std::string &file, const std::string &reason) {
     std::fflush(stdout);
-    std::fprintf(stderr, "%s: %s\n", file.c_str(), reason.c_str());
+    // On a terminal shared with the console rows the reason takes a line of
+    // its own below the row, which the next row's line break then ends;
+    // elsewhere it is one line of its own stream.
+    if (sameterminal(1, 2))
+        std::fprintf(stderr, "\n%s: %s", file.c_str(), reason.c_str());
+    else
+        std::fprintf(stderr, "%s: %s\n", file.c_str(), reason.c_str());
 }
 
 void computestats(const timestats &t, float *average, double *deviation) {

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <chrono>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -23,23 +24,33 @@ long long ustime() {
     return (long long)std::chrono::duration_cast<std::chrono::microseconds>(since).count();
 }
 
-void waitkey() {
+bool waitkey() {
     int fd = open("/dev/tty", O_RDONLY | O_NOCTTY);
-    if (fd < 0) return;
+    if (fd < 0) return false;
     struct termios saved;
     if (!isatty(fd) || tcgetattr(fd, &saved) != 0) {
         close(fd);
-        return;
+        return false;
     }
+    bool waited = false;
     struct termios raw = saved;
     raw.c_lflag &= ~(tcflag_t)(ICANON | ECHO);
     raw.c_cc[VMIN] = 1;
     raw.c_cc[VTIME] = 0;
     if (tcsetattr(fd, TCSANOW, &raw) == 0) {
         char key;
-        while (read(fd, &key, 1) < 0 && errno == EINTR) {
+        ssize_t got;
+        while ((got = read(fd, &key, 1)) < 0 && errno == EINTR) {
         }
+        waited = got == 1;
         tcsetattr(fd, TCSANOW, &saved);
     }
     close(fd);
+    return waited;
+}
+
+bool sameterminal(int a, int b) {
+    struct stat sa, sb;
+    return isatty(a) && isatty(b) && fstat(a, &sa) == 0 && fstat(b, &sb) == 0 &&
+           sa.st_rdev == sb.st_rdev;
 }

@@ -12,7 +12,11 @@ long long ustime();
 
 // Waits for one key on the controlling terminal, without echo and without
 // Enter, and restores the terminal afterwards. Standard input is not read.
-// Returns at once when there is no terminal to read from.
-void waitkey();
+// Returns at once when there is no terminal to read from. True when a key
+// was read.
+bool waitkey();
+
+// True when descriptors a and b both lead to the same terminal.
+bool sameterminal(int a, int b);
 
 #endif
