@@ -1,34 +1,45 @@
 # The two commands of the README:
 #   make demo  - build (Release) and run maxnpv on the bundled examples
-#   make test  - build (Debug, AddressSanitizer + UBSan) and run every test
-# Other targets: make build, make bench, make fuzz, make format, make clean.
+#   make test  - build (Debug, AddressSanitizer + UBSan, warnings as errors)
+#                and run every test
+# Others: make check (the tests in a quick Release build), make build,
+# make bench, make fuzz, make format, make format-check, make clean.
 
 RELEASE_DIR := build
 TEST_DIR    := build/asan
+CHECK_DIR   := build/check
 DEMO_DIR    := build/demo
-JOBS        ?= 2
 FUZZ_DIR    := build/fuzz
+JOBS        ?= 2
 FUZZ_TIME   ?= 60
 FUZZ_CXX    ?= $(shell command -v clang++-14 || command -v clang++)
+# CMake's configure step shows only what needs attention (a missing package).
+CONFIGURE   := cmake --log-level=NOTICE
+MAKEFLAGS   += --no-print-directory
 
-.PHONY: demo test build bench fuzz format clean prereq prereq-test
+.PHONY: demo test check build bench fuzz format format-check clean prereq prereq-test
 
 prereq:
 	@command -v g++ >/dev/null 2>&1 || { echo "make: g++ is missing; install it with: apt-get install g++"; exit 1; }
 	@command -v cmake >/dev/null 2>&1 || { echo "make: cmake is missing; install it with: apt-get install cmake"; exit 1; }
 
+# The tests need GoogleTest and GLPK (the independent LP model), as CMake
+# requires them when the tests are built.
 prereq-test: prereq
 	@test -f /usr/include/gtest/gtest.h || { echo "make: GoogleTest is missing; install it with: apt-get install libgtest-dev"; exit 1; }
 	@test -f /usr/include/glpk.h || { echo "make: GLPK (for the LP cross-check) is missing; install it with: apt-get install libglpk-dev"; exit 1; }
 
 build: prereq
-	@cmake -S . -B $(RELEASE_DIR) -DCMAKE_BUILD_TYPE=Release -DMAXNPV_TESTS=OFF >/dev/null
+	@$(CONFIGURE) -S . -B $(RELEASE_DIR) -DCMAKE_BUILD_TYPE=Release -DMAXNPV_TESTS=OFF
 	@cmake --build $(RELEASE_DIR) -j $(JOBS)
 
+# The dialogue as a researcher sees it, answers from examples/answers.txt. It
+# runs in a session of its own (setsid), without a terminal to wait on, so it
+# ends by itself.
 demo: build
 	@rm -rf $(DEMO_DIR) && mkdir -p $(DEMO_DIR)
 	@cp examples/*.gpr $(DEMO_DIR)/
-	@cd $(DEMO_DIR) && ../maxnpv < ../../examples/answers.txt
+	@cd $(DEMO_DIR) && setsid -w ../maxnpv < ../../examples/answers.txt
 	@echo
 	@echo
 	@echo "---- $(DEMO_DIR)/output.txt ----"
@@ -36,12 +47,18 @@ demo: build
 	@echo
 
 test: prereq-test
-	@cmake -S . -B $(TEST_DIR) -DCMAKE_BUILD_TYPE=Debug -DMAXNPV_SANITIZE=ON -DMAXNPV_TESTS=ON >/dev/null
+	@$(CONFIGURE) -S . -B $(TEST_DIR) -DCMAKE_BUILD_TYPE=Debug -DMAXNPV_SANITIZE=ON -DMAXNPV_TESTS=ON -DMAXNPV_WERROR=ON
 	@cmake --build $(TEST_DIR) -j $(JOBS)
 	@cd $(TEST_DIR) && ctest --output-on-failure -j $(JOBS)
 
-# The benchmark (not part of make test): generated sets of 100 to 1000
-# activities, maxnpv against GLPK (gprlp), one table; files in build/bench/.
+# The same tests, quickly: Release, no sanitizers.
+check: prereq-test
+	@$(CONFIGURE) -S . -B $(CHECK_DIR) -DCMAKE_BUILD_TYPE=Release -DMAXNPV_TESTS=ON
+	@cmake --build $(CHECK_DIR) -j $(JOBS)
+	@cd $(CHECK_DIR) && ctest --output-on-failure -j $(JOBS)
+
+# The benchmark (not part of make test): generated sets, maxnpv against GLPK
+# (gprlp), tables of times, passes and memory; files in build/bench/.
 bench: build
 	@bash bench/run.sh $(RELEASE_DIR)
 
@@ -49,12 +66,18 @@ bench: build
 # from a seed corpus; fails on any crash, hang or sanitizer report.
 fuzz: prereq
 	@test -n "$(FUZZ_CXX)" || { echo "make: clang++ is missing; install it with: apt-get install clang-14 libclang-rt-14-dev"; exit 1; }
-	@CXX=$(FUZZ_CXX) cmake -S . -B $(FUZZ_DIR) -DMAXNPV_FUZZ=ON -DMAXNPV_TESTS=OFF -DCMAKE_BUILD_TYPE=Debug >/dev/null
+	@CXX=$(FUZZ_CXX) $(CONFIGURE) -S . -B $(FUZZ_DIR) -DMAXNPV_FUZZ=ON -DMAXNPV_TESTS=OFF -DCMAKE_BUILD_TYPE=Debug
 	@cmake --build $(FUZZ_DIR) -j $(JOBS) --target gprfuzz sch2gpr
 	@fuzz/runfuzz.sh $(FUZZ_DIR) $(FUZZ_TIME) -dict=$(CURDIR)/fuzz/gpr.dict
 
+FORMAT := $(shell command -v clang-format-14 || command -v clang-format)
 format:
-	@clang-format -i $$(git ls-files '*.cpp' '*.h')
+	@test -n "$(FORMAT)" || { echo "make: clang-format is missing; install it with: apt-get install clang-format"; exit 1; }
+	@$(FORMAT) -i $$(git ls-files '*.cpp' '*.h')
+
+format-check:
+	@test -n "$(FORMAT)" || { echo "make: clang-format is missing; install it with: apt-get install clang-format"; exit 1; }
+	@$(FORMAT) --dry-run -Werror $$(git ls-files '*.cpp' '*.h')
 
 clean:
 	rm -rf $(RELEASE_DIR)
