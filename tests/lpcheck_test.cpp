@@ -2,84 +2,386 @@
 // program, and the optimum that GLPK finds for it must be the net present
 // value the solver reports. The LP model (tools/gprlp) reads the instance
 // file on its own and decides on its own, by longest paths, whether an
-// instance is infeasible or cannot be tied to the start dummy; every such
-// report of the solver is thus confirmed independently.
+// instance is infeasible or not connected; every such report of the solver
+// is thus confirmed independently. The model's own answers are first checked
+// against optima worked out by hand.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <iomanip>
+#include <map>
 #include <string>
+#include <vector>
 
 #include "lpmodel.h"
-#include "network/common_gpr.h"
+#include "maxnpv/maxnpv.h"
 #include "support/randominstance.h"
 #include "support/testsupport.h"
 
 namespace {
 
-// Loads and solves text as D1.gpr and returns the solver's outcome in the
-// model's terms; sets *value to the solver's npv when it solved the instance.
-lpkind solveroutcome(const std::string &text, double *value) {
-    std::remove("output.txt");
-    int result = loadandsolve(text);
-    *value = npv;
-    if (result == -1 && readfile("output.txt").find("no feasible schedule") != std::string::npos)
-        return lpinfeasibleload;
-    return result == 0   ? lpsolved
-           : result == 3 ? lpinfeasible
-           : result == 4 ? lpunlinked
-                         : lpfailed;
+// The solver's outcome for the instance text, in the model's terms, with the
+// same run parameters as the model gets; *value gets its npv when it solved
+// the instance. This is the one place that knows how the solver is called.
+lpkind solveroutcome(const std::string &text, const lpoptions &opt, double *value) {
+    maxnpv::network net;
+    std::string why;
+    if (maxnpv::parsegpr(text, &net, &why) != maxnpv::status::solved) return lpunreadable;
+    maxnpv::options run;
+    run.interest = opt.interest;
+    run.absolute = opt.deadline.has_value();
+    run.deadline = opt.deadline.value_or(0);
+    run.slack = opt.slack;
+    maxnpv::result r = maxnpv::solver().solve(
+        net, opt.cashflows.empty() ? maxnpv::randomcashflows(net, opt.pctneg) : opt.cashflows, run);
+    *value = r.npv;
+    switch (r.status) {
+    case maxnpv::status::solved:
+        return lpsolved;
+    case maxnpv::status::infeasible:
+        return lpinfeasible;
+    case maxnpv::status::notconnected:
+        return lpunlinked;
+    default:
+        return lpunreadable;
+    }
 }
 
-// Several hundred seeded random instances: every bound and relation type,
-// zero durations and lags, maximal lags, planted defects, and a spread of
-// run parameters, among them a huge slack with a tiny interest rate.
-TEST(LpCrossCheck, SolverMatchesTheLpOnRandomInstances) {
-    // First the model itself: the hand-worked optimum of the worked example.
+// The model's answer for the instance text (written as D1.gpr).
+lpresult modelof(const std::string &text, const lpoptions &opt) {
+    writefile("D1.gpr", text);
+    return lpsolve("D1.gpr", opt);
+}
+
+// The run parameters of the dialogue's answers.
+lpoptions answers(int pctneg, long long slack, double interest) {
+    lpoptions opt;
+    opt.pctneg = pctneg;
+    opt.slack = slack;
+    opt.interest = interest;
+    return opt;
+}
+
+bool close(double a, double b) {
+    return std::fabs(a - b) <= 1e-6 * std::max(1.0, std::fabs(b));
+}
+
+// Instances of the problem reports: the answers first problem, last
+// problem, pctneg, slack, interest, and the file, one activity per line.
+// Their optima are worked out by hand below.
+//  (a) answers 1 1 100 10 0.01. Activity 2 leads nowhere; activity 3 leads
+//      to the end only through a lag of -999998 to activity 4. With all cash
+//      flows negative (-239, -356, -366 for activities 2..4), activity 2 is
+//      put off without end, activity 3 starts at its latest, 1000008, where
+//      its term is nil, and activity 4 at the deadline 10:
+//      npv = -366 e^-0.1 = -331.1705.
+const char *const reproa = "5 0\n"
+                           "0 4  2 1 1 0  3 1 1 0  4 1 1 0  5 1 1 0\n"
+                           "0 0\n"
+                           "0 2  4 1 1 -999998  2 1 1 0\n"
+                           "0 1  5 1 3 0\n"
+                           "0 0\n";
+//  (b) answers 1 1 0 10 0.000001. Activity 2 has a maximal lag of 0 to
+//      activity 3: the arc 3->2, while the pair (2,3) gets no lag and is no
+//      arc. Earliest starts: activity 4 at 1000000, activity 2 at 2000000,
+//      activity 3 at 0. Cash flows 239, 356, 366, all best at the earliest:
+//      npv = 239 e^-2 + 356 + 366 e^-1 = 522.9890.
+const char *const reprob = "5 0\n"
+                           "0 2 4 1 1 1000000 3 1 1 0\n"
+                           "0 2 3 2 1 0 5 1 3 0\n"
+                           "0 1 5 1 3 0\n"
+                           "0 2 2 1 1 1000000 5 1 3 0\n"
+                           "0 0\n";
+//  (c) Activity 2 lasts 5 and is tied start-to-start to the end dummy; the
+//      normalisation lengthens that arc to 5, so the critical path is 5 and
+//      the deadline 5 + slack. Cash flow +-239 (pctneg 0 / 100), interest
+//      0.01: 239 e^-0.05 = 227.3438 at any slack; -239 e^(-0.01 (slack + 5)),
+//      -227.3438 at slack 0 and -218.4296 at slack 4.
+const char *const reproc = "3 0\n"
+                           "0 1 2 1 1 0\n"
+                           "5 1 3 1 1 0\n"
+                           "0 0\n";
+
+// Instances whose optima are worked out by hand (in the comments), with
+// cash flows drawn as the solver draws them (pctneg) or given.
+struct handcase {
+    const char *what, *text;
+    lpoptions opt;
+    lpkind kind;
+    double npv;
+    std::vector<long long> schedule; // empty: not checked
+};
+
+lpoptions given(std::vector<double> cashflows, long long slack, double interest) {
+    lpoptions opt = answers(0, slack, interest);
+    opt.cashflows = std::move(cashflows);
+    return opt;
+}
+
+// U: put off without end; any: an activity whose term is nil or zero, which
+// any time in its window serves as well (not checked).
+const long long U = lpunbounded, any = LLONG_MIN;
+
+std::vector<handcase> handcases() {
+    lpoptions absolute = given({10, -239, 5}, 0, 0.01);
+    absolute.deadline = 8;
+    return {
+        {"report (a): a set that leads nowhere is dropped",
+         reproa,
+         answers(100, 10, 0.01),
+         lpsolved,
+         -366 * std::exp(-0.1),
+         {0, U, any, 10, 10}},
+        {"report (b): the pair of a maximal lag's own entry is no arc",
+         reprob,
+         answers(0, 10, 1e-6),
+         lpsolved,
+         239 * std::exp(-2.0) + 356 + 366 * std::exp(-1.0),
+         {0, 2000000, 0, 1000000, any}},
+        {"report (c), pctneg 0",
+         reproc,
+         answers(0, 0, 0.01),
+         lpsolved,
+         239 * std::exp(-0.05),
+         {0, 0, any}},
+        {"report (c), pctneg 100, slack 0: the deadline follows the normalisation",
+         reproc,
+         answers(100, 0, 0.01),
+         lpsolved,
+         -239 * std::exp(-0.05),
+         {0, 0, 5}},
+        {"report (c), pctneg 100, slack 4",
+         reproc,
+         answers(100, 4, 0.01),
+         lpsolved,
+         -239 * std::exp(-0.09),
+         {0, 4, 9}},
+        // (c) with cash flows 10, -239, 5 and the deadline 8: activity 2 and
+        // the end dummy are worth less together, so both start as late as
+        // they can, 3 and 8.
+        {"an absolute deadline, cash flows of the dummies",
+         reproc,
+         absolute,
+         lpsolved,
+         10 - 234 * std::exp(-0.08),
+         {0, 3, 8}},
+        // 0 -> 2 (0), 2 -> 3 (-500), 3 -> end (0): activity 3 and the end
+        // dummy (+1) may start at -500, before activity 0. Activity 2 (-100)
+        // would rather start late, but it drags activity 3 (+50) along, and
+        // together they are worth e^(-0.01 s2) (-100 + 50 e^5) > 0: all as
+        // early as they can.
+        {"a start before activity 0",
+         "4 0\n0 1 2 1 1 0\n0 1 3 1 1 -500\n0 1 4 1 3 0\n0 0\n",
+         given({0, -100, 50, 1}, 10, 0.01),
+         lpsolved,
+         -100 + 51 * std::exp(5.0),
+         {0, 0, -500, -500}},
+        // The end dummy's own minimal lag of -20 to activity 0 beats the
+        // deadline 4 + 100: activity 2 (-100, lasting 4) ends by 20.
+        {"the file's own lag from the end dummy to activity 0",
+         "3 0\n0 1 2 1 1 0\n4 1 3 1 3 0\n0 1 1 1 1 -20\n",
+         given({0, -100, 0}, 100, 0.01),
+         lpsolved,
+         -100 * std::exp(-0.2),
+         {0, 16, 20}},
+        // A candidate of -1000000 is a lag like any other: activity 3
+        // starts at -1000000, not at -999999.
+        {"a lag of -1000000",
+         "4 0\n0 1 2 1 1 0\n0 2 3 1 1 -1000000 4 1 1 0\n0 1 4 1 1 0\n0 0\n",
+         given({0, 0, 100, 0}, 0, 2e-4),
+         lpsolved,
+         100 * std::exp(200.0),
+         {0, 0, -1000000, 0}},
+        // Activity 3 is named only by the pair of a maximal lag's own entry
+        // and by an entry of relation type 7: neither is an arc.
+        {"reached only through pairs without a lag",
+         "4 0\n0 1 2 1 1 0\n0 3 3 2 1 5 3 1 7 0 4 1 1 0\n0 1 4 1 1 0\n0 0\n",
+         given({0, 1, 1, 0}, 0, 0.01),
+         lpunlinked,
+         0,
+         {}},
+        // Listed by activity 0, such a pair is raised to lag 0: an arc. With
+        // the maximal lag, activity 3 (-20) starts at 0..5; the end dummy
+        // (-1) at the deadline 10.
+        {"a pair of activity 0 without a lag becomes an arc",
+         "4 0\n0 2 2 1 1 0 3 2 1 5\n0 1 4 1 1 0\n0 1 4 1 1 0\n0 0\n",
+         given({0, 10, -20, -1}, 10, 0.01),
+         lpsolved,
+         10 - 20 * std::exp(-0.05) - std::exp(-0.1),
+         {0, 0, 5, 10}},
+        {"the end dummy reached by nothing",
+         "3 0\n0 1 2 1 1 0\n0 1 1 2 1 0\n0 0\n",
+         answers(50, 0, 0.01),
+         lpunlinked,
+         0,
+         {}},
+        {"a cycle of positive length",
+         "3 0\n0 1 2 1 1 0\n0 2 2 1 1 1 3 1 1 0\n0 0\n",
+         answers(50, 0, 0.01),
+         lpinfeasible,
+         0,
+         {}},
+        {"a deadline before the critical path",
+         "3 0\n0 1 2 1 1 0\n3 1 3 1 3 0\n0 0\n",
+         answers(50, -1, 0.01),
+         lpinfeasible,
+         0,
+         {}},
+    };
+}
+
+// The model alone against the optima worked out by hand.
+TEST(LpModel, MatchesHandWorkedOptima) {
+    scratchdir dir;
+    for (const handcase &c : handcases()) {
+        SCOPED_TRACE(c.what);
+        lpresult res = modelof(c.text, c.opt);
+        ASSERT_EQ(res.kind, c.kind) << res.reason;
+        if (c.kind != lpsolved) continue;
+        EXPECT_NEAR(res.npv, c.npv, 1e-9 * std::max(1.0, std::fabs(c.npv)));
+        for (size_t i = 0; i < c.schedule.size() && i < res.schedule.size(); i++) {
+            if (c.schedule[i] == any) continue;
+            EXPECT_EQ(res.schedule[i], c.schedule[i]) << "activity " << i + 1;
+        }
+    }
+    // The worked example of the README.
     lpresult worked = lpsolve(std::string(MAXNPV_EXAMPLES) + "/D1.gpr", 50, 10, 0.01);
     ASSERT_EQ(worked.kind, lpsolved) << worked.reason;
     EXPECT_NEAR(worked.npv, 491.39149, 5e-6);
+}
 
+// The solver against the same optima.
+TEST(LpCrossCheck, SolverMatchesHandWorkedOptima) {
+    for (const handcase &c : handcases()) {
+        SCOPED_TRACE(c.what);
+        double value = 0;
+        EXPECT_EQ(solveroutcome(c.text, c.opt, &value), c.kind);
+        if (c.kind == lpsolved) {
+            EXPECT_TRUE(close(value, c.npv)) << std::setprecision(12) << value;
+        }
+    }
+}
+
+const char *plantname(plantkind plant) {
+    static const char *const names[] = {"none",         "loadcycle", "tightmax",  "into0",
+                                        "endunreached", "dropped",   "normcycle", "orphan",
+                                        "wide",         "phantom",   "negchain",  "shortend"};
+    return names[plant];
+}
+
+// Several hundred seeded random instances: every bound and relation type,
+// zero durations and lags, maximal lags, planted defects and hard cases, and
+// a spread of run parameters, among them a huge slack with a tiny interest
+// rate and negative slacks.
+TEST(LpCrossCheck, SolverMatchesTheLpOnRandomInstances) {
     scratchdir dir;
-    const int count = 600, pcts[] = {0, 30, 50, 80, 100}, slacks[] = {0, 5, 20, 100};
-    const plantkind plants[] = {plantloadcycle, plantnormcycle, plantorphan, planttightmax,
-                                plantwide};
-    int checked[lpfailed + 1] = {}, reported = 0;
-    testrng rng{20260611};
+    const int count = 660, pcts[] = {0, 30, 50, 80, 100}, slacks[] = {0, 5, 20, 100};
+    const plantkind plants[] = {plantloadcycle, planttightmax,  plantinto0,   plantendunreached,
+                                plantdropped,   plantnormcycle, plantorphan,  plantwide,
+                                plantphantom,   plantnegchain,  plantshortend};
+    const int nplants = sizeof plants / sizeof plants[0];
+    std::map<plantkind, std::map<lpkind, int>> seen; // agreeing outcomes by planted kind
+    int agreed[lpfailed + 1] = {}, reported = 0, withdropped = 0, beforezero = 0;
+    testrng rng{20261207};
     for (int k = 0; k < count; k++) {
-        plantkind plant = k % 5 ? plantnone : plants[k / 5 % 5]; // one in five planted
+        plantkind plant = k % 3 ? plantnone : plants[k / 3 % nplants]; // one in three planted
         int maxact = rng.chance(20) ? 10 : 60, maxlagpct = rng.chance(20) ? 70 : 30;
         std::string text = randominstance(rng.next(), plant, maxact, maxlagpct);
-        int pct = pcts[rng.below(5)], slack = slacks[rng.below(4)], draw = rng.below(100);
-        double rate = rng.range(1, 100) / 1000.0;
-        if (draw < 4) slack = -rng.range(1, 10);
-        if (draw >= 96) slack = 2000000, rate = 1e-6;
+        lpoptions opt =
+            answers(pcts[rng.below(5)], slacks[rng.below(4)], rng.range(1, 100) / 1000.0);
+        int draw = rng.below(100);
+        if (draw < 4) opt.slack = -rng.range(1, 10);
+        if (draw >= 96) opt.slack = 2000000, opt.interest = 1e-6;
+        if (k % 4 == 1) { // cash flows of our own, the dummies' too, now and then a deadline
+            int n = std::stoi(text);
+            for (int i = 0; i < n; i++)
+                opt.cashflows.push_back(rng.chance(10) ? 0 : rng.range(-5000, 5000) / 10.0);
+            if (rng.chance(50)) opt.deadline = rng.range(-5, 200);
+        }
 
-        setparams(pct, slack, rate);
         double value = 0;
-        lpkind solver = solveroutcome(text, &value);
-        lpresult lp = lpsolve("D1.gpr", pct, slack, rate);
-        double tolerance = 1e-6 * std::max(1.0, std::fabs(lp.npv));
-        bool same =
-            solver == lp.kind && (solver != lpsolved || std::fabs(value - lp.npv) <= tolerance);
-        checked[solver] += same;
+        lpkind solver = solveroutcome(text, opt, &value);
+        lpresult lp = modelof(text, opt);
+        bool same = solver == lp.kind && (solver != lpsolved || close(value, lp.npv));
+        agreed[solver] += same;
+        if (same) seen[plant][solver]++;
+        if (same && solver == lpsolved) {
+            withdropped += std::count(lp.schedule.begin(), lp.schedule.end(), lpunbounded) > 0;
+            beforezero += *std::min_element(lp.schedule.begin(), lp.schedule.end()) < 0;
+        }
         if (!same && ++reported <= 5)
-            ADD_FAILURE() << std::setprecision(12) << "pctneg " << pct << ", dlextra " << slack
-                          << ", interest " << rate << ": solver " << solver << " " << value
-                          << ", LP " << lp.kind << " " << lp.npv << " " << lp.reason << "\n"
+            ADD_FAILURE() << std::setprecision(12) << "planted " << plantname(plant) << ", pctneg "
+                          << opt.pctneg << ", slack " << opt.slack << ", interest " << opt.interest
+                          << ", " << opt.cashflows.size() << " cash flows given"
+                          << (opt.deadline ? ", deadline " + std::to_string(*opt.deadline) : "")
+                          << ": solver " << lpkindname(solver) << " " << value << ", LP "
+                          << lpkindname(lp.kind) << " " << lp.npv << " " << lp.reason << "\n"
                           << text;
     }
     EXPECT_EQ(reported, 0) << "instances on which the solver and the LP disagree";
-    std::printf("LP cross-check: %d solved, %d infeasible at load, %d infeasible, %d not "
-                "connected, of %d instances\n",
-                checked[lpsolved], checked[lpinfeasibleload], checked[lpinfeasible],
-                checked[lpunlinked], count);
-    // The generator must keep producing every kind, most of them solvable.
-    EXPECT_GE(checked[lpsolved], count * 2 / 3);
-    for (lpkind kind : {lpinfeasibleload, lpinfeasible, lpunlinked})
-        EXPECT_GE(checked[kind], 10) << kind;
+    std::printf("LP cross-check of %d instances: %d solved, %d infeasible, %d not connected "
+                "agree (%d with a dropped set, %d with a start before activity 0)\n",
+                count, agreed[lpsolved], agreed[lpinfeasible], agreed[lpunlinked], withdropped,
+                beforezero);
+    for (auto &[plant, kinds] : seen)
+        std::printf("  %-12s solved %3d, infeasible %3d, not connected %3d\n", plantname(plant),
+                    kinds[lpsolved], kinds[lpinfeasible], kinds[lpunlinked]);
+    // The generator must keep producing every kind, most of them solvable,
+    // and each planted case must show what it is there for.
+    EXPECT_GE(agreed[lpsolved], count / 2);
+    EXPECT_GE(agreed[lpinfeasible], 20);
+    EXPECT_GE(agreed[lpunlinked], 20);
+    EXPECT_GE(withdropped, 5);
+    EXPECT_GE(beforezero, 5);
+    for (plantkind p : {plantloadcycle, plantnormcycle, plantinto0})
+        EXPECT_GE(seen[p][lpinfeasible], 3) << plantname(p);
+    for (plantkind p : {plantorphan, plantendunreached, plantphantom})
+        EXPECT_GE(seen[p][lpunlinked], 3) << plantname(p);
+    for (plantkind p :
+         {plantdropped, plantwide, plantphantom, plantnegchain, plantshortend, plantinto0})
+        EXPECT_GE(seen[p][lpsolved], 3) << plantname(p);
+}
+
+// Long projects of 500 to 1000 activities at interest rates 0.02 to 0.1,
+// whose windows reach far beyond what one LP in doubles can state (a single
+// LP measured against the earliest starts failed on one in ten of them):
+// the model must certify an optimum for every one, and the solver must
+// agree.
+TEST(LpCrossCheck, LargeProjects) {
+    scratchdir dir;
+    const double rates[] = {0.02, 0.05, 0.1};
+    const int slacks[] = {0, 10, 1000};
+    int solved = 0, failed = 0, disagree = 0, rounds = 0, most = 0;
+    testrng rng{20261208};
+    for (int k = 0; k < 16; k++) {
+        std::string text = randomproject(rng.next(), rng.range(500, 1000));
+        for (double rate : rates) {
+            int slack = slacks[rng.below(3)], pct = rng.chance(50) ? 50 : rng.range(0, 100);
+            double value = 0;
+            lpkind solver = solveroutcome(text, answers(pct, slack, rate), &value);
+            lpresult lp = modelof(text, answers(pct, slack, rate));
+            solved += lp.kind == lpsolved;
+            failed += lp.kind == lpfailed;
+            rounds += lp.rounds;
+            most = std::max(most, lp.rounds);
+            bool same = solver == lp.kind && (solver != lpsolved || close(value, lp.npv));
+            if (!same && ++disagree <= 3)
+                ADD_FAILURE() << std::setprecision(12) << "instance " << k << ", pctneg " << pct
+                              << ", slack " << slack << ", interest " << rate << ": solver "
+                              << lpkindname(solver) << " " << value << ", LP "
+                              << lpkindname(lp.kind) << " " << lp.npv << " " << lp.reason;
+        }
+    }
+    std::printf("large projects: %d solved by the LP, %d LP failures, %d disagreements, rounds "
+                "%d in all, at most %d\n",
+                solved, failed, disagree, rounds, most);
+    EXPECT_EQ(failed, 0);
+    EXPECT_EQ(solved, 48);
+    EXPECT_EQ(disagree, 0);
 }
 
 } // namespace

@@ -1,78 +1,143 @@
-// The model follows the problem, not maxnpv's code. Steps:
+// The model is deliberately independent of maxnpv: it includes no header of
+// the solver and links none of its code. It reads the file with its own
+// reader, draws the cash flows with its own copy of the generator, builds
+// the network and runs its own longest paths, and follows the rules of the
+// problem rather than the solver's steps, so that a fault in the solver
+// cannot hide in a shared piece. Steps:
 //
 // 1. Read the instance: header (activity count, resource type count, the
 //    header's resource values), then per activity its duration, resource
-//    values and successor entries of four values (activity number, bound type,
-//    relation type, lag value). Any 32-bit integers are taken as they are;
-//    only what would make the model itself go wrong is refused (a missing
-//    value, a non-integer, an activity number outside the instance, more than
-//    1000 activities, negative counts).
-// 2. Cash flows: the generator seeded with 0 at every instance; each activity
-//    in order takes two draws, the first giving the magnitude 1..500, the
-//    second the sign; the dummies get 0.
-// 3. Every relation becomes a minimal start-to-start lag, a maximal lag one in
-//    the reverse direction; several relations on one pair keep the largest.
-//    The pairs that act as arcs are those an entry names, plus the reverse pair
-//    of every maximal lag of relation type 1..4. A named pair that no relation
-//    constrains keeps the length -999999 (and stays an arc).
-// 4. Earliest starts are longest paths: the smallest starts that are at least
-//    0 for activity 0 and -999 for every other activity (the values maxnpv
-//    starts from) and meet every arc. Bellman-Ford rounds find them; a round
-//    number n that still raises a start proves a cycle of positive length.
-// 5. The deadline is the earliest start of the end dummy (on the lags as read)
-//    plus the slack, kept within 32 bits as maxnpv keeps it. Then the lags
-//    from activity 0 are raised to at least 0 and the lags into the end dummy
-//    to at least the duration of their source (in the matrix; only listed
-//    pairs are arcs).
-// 6. The deadline arc runs from the end dummy to activity 0 with length minus
-//    the deadline, or the file's own lag of that pair when the end dummy lists
-//    activity 0 and that lag is larger.
-// 7. maxnpv's outcome, in its order: a positive cycle in the lags as read; a
-//    positive cycle in the raised lags, or an end dummy whose earliest start
-//    lies further after activity 0's than the deadline arc allows; an activity
-//    j whose earliest start differs from activity 0's plus the longest path
-//    from 0 to j (no chain of arcs that are tight in the earliest schedule
-//    leads to it, so maxnpv cannot tie it to its tree); else solved.
-// 8. The LP. x_i = exp(-r s_i); x_0 is fixed, since maxnpv never moves activity
-//    0. For numerics each variable is measured against the earliest start:
-//    y_i = exp(-r (s_i - E_i)), so y_i <= 1, and y_i >= exp(-r (L_i - E_i)) with
-//    the latest start L_i (activity 0's start minus the longest path from i to
-//    0 over all arcs and the deadline arc; 0 when no path leads back). An arc
-//    i->j of length l reads y_j <= exp(r (E_j - E_i - l)) y_i. An arc with
-//    L_i + l < E_j can never be tight: it is implied by the two bounds, and it
-//    lies on no longest path, so leaving it out changes neither the bounds nor
-//    the feasible set. Objective: sum cf_i exp(-r (dur_i + E_i)) y_i.
-//    Leaving the bounds aside, all coefficients are 1 or at most
-//    exp(r (L_i - E_i)); an instance that needs one beyond e^700 (an activity
-//    that can start some 700/r time units after its earliest start) is beyond
-//    the range of a double and is reported as an LP failure.
-// 9. GLPK solves the LP in floating point and confirms the optimal basis with
-//    its exact simplex; the schedule of that vertex is read off the basis in
-//    whole time units and checked against every arc, and its net present
-//    value is the result (see lpsolver::run).
+//    values and successor entries of four values (activity number, bound
+//    type, relation type, lag value). Any 32-bit integers are taken as they
+//    are; only what would make the model itself go wrong is refused (a
+//    missing value, a non-integer, an activity number outside the instance,
+//    negative counts). The size is limited by memory alone: the network is
+//    kept as a list of arcs, never as a matrix.
+// 2. Cash flows, unless the caller gives them: the generator seeded with 0 at
+//    every instance; each activity in order takes two draws, the first giving
+//    the magnitude 1..500, the second the sign; the dummies get 0.
+// 3. The arcs. Every entry (owner i, named s) lists the pair (i,s). An entry
+//    of bound type 1 or 2 and relation type 1..4 also gives a start-to-start
+//    lag candidate: a minimal lag for the pair (i,s), a maximal one as a
+//    minimal lag of the reverse pair (s,i), which is then listed too. A
+//    cell's lag is the largest of its candidates, whatever their values.
+//    Normalisation, before anything is computed: a listed pair (0,i) gets at
+//    least 0 and a listed pair (i,end) at least dur[i], a cell without
+//    candidate exactly that. The arcs are then the listed pairs that have a
+//    lag; a listed pair without one (a phantom pair) constrains nothing.
+// 4. Earliest starts are longest paths from activity 0 (start 0); an
+//    activity that no chain of arcs reaches has none and raises nothing. A
+//    cycle of positive length that activity 0 reaches: infeasible. The end
+//    dummy unreached: not connected. The deadline is the end dummy's earliest
+//    start plus the slack (within 32 bits), or the caller's absolute
+//    deadline; the deadline arc end->0 has the length minus the deadline, or
+//    the file's own lag of (end,0) when that pair is an arc with a larger
+//    lag. An end dummy whose earliest start lies further after activity 0's
+//    than the deadline arc allows: infeasible. Any activity unreached: not
+//    connected. Otherwise the instance is solvable.
+// 5. Latest starts are activity 0's start minus the longest path to activity
+//    0 over the arcs and the deadline arc. An activity from which no chain
+//    leads back has none: it can be put off without end, and when that pays
+//    it is dropped (its x tends to 0 and it adds nothing to the npv).
+// 6. The LP, numerically. With y_i = exp(-r (s_i - R_i)) measured against a
+//    feasible reference schedule R, an arc i->j of length l reads
+//    y_j <= exp(r (R_j - R_i - l)) y_i, a coefficient of at least 1, and the
+//    objective weight of i is cf_i exp(-r (dur_i + R_i)). Over a whole
+//    project these numbers span far more than a double holds: an activity
+//    that may start anywhere in a window of W time units gives coefficients
+//    up to exp(r W), beyond the range of a double once r W exceeds about 700
+//    and ill-conditioned long before. So the model solves a sequence of
+//    trust-region LPs: in a round each activity may move at most
+//    `reach` / r time units from R (within its earliest and latest start).
+//    An arc that such moves cannot break gets its coefficient capped, which
+//    states it with a longer lag that the windows imply anyway; so every
+//    coefficient lies between 1 and exp(4 reach) and every bound within
+//    exp(+-2 reach). One GLPK problem serves all rounds; its rows are the
+//    arcs that can bind at all (L_i + l >= E_j), and a round changes only
+//    bounds, weights and coefficients, so GLPK starts from the last basis.
+// 7. What cannot matter. A term is at most its value at the activity's
+//    earliest start. Activities whose terms are negligible even there
+//    (together below 1e-16 of the optimum's size) and from which no arc
+//    leads to the rest (but to activity 0, which bounds them from above
+//    only) are left out of the LP: every schedule of the rest extends to
+//    them, each as early as the rest allows. Of the others, weights whose
+//    terms are that small are set to 0 while together they stay below 1e-14
+//    of the objective's size. (Small where it stands is not enough for a
+//    negative term: left out, it would cost nothing to move earlier.)
+// 8. Certificate. By LP duality (every row has right-hand side 0), no
+//    solution of the LP without the trust region beats this one by more
+//    than the sum, over the columns that a trust bound holds, of the reduced
+//    cost times how far the column could still move (to its earliest start
+//    when it wants to start earlier, to x = 0 when it wants to start later),
+//    plus the most the weights left out could add. The optimum is certified
+//    when that is at most 1e-12 of the objective's size (the sum of the
+//    magnitudes of its terms); rounds continue until it is.
+// 9. Rounds. The first reference is the earliest schedule; GLPK's simplex
+//    solves each round in floating point and its vertex becomes the next
+//    reference. When a round looks certified, the LP is stated again in the
+//    same windows around the vertex itself: the basis stays, every tight
+//    arc has coefficient 1 and every bound that holds a column is 1, which
+//    keeps the fractions of GLPK's exact simplex short; the exact simplex
+//    then confirms the basis in rational arithmetic (or pivots on) and the
+//    certificate is taken from its reduced costs. What floating point cannot
+//    see (a set of activities far after the start of the project, whose
+//    discounted value lies below GLPK's tolerances, may still gain much by
+//    moving far) the exact simplex does; from then on the rounds stay exact,
+//    and between them whole sets of tight arcs move as far as pays: a shift
+//    of a set changes its value by a factor, so it pays all the way or not
+//    at all. A set that nothing stops from moving later goes so far that its
+//    value vanishes; the schedule shows it as put off without end.
+// 10. The schedule of the vertex is read off the basis in whole time units
+//    (a column at a bound sits there; a row at its bound is a tight arc) and
+//    checked against every arc and window; the LP's objective must agree
+//    with the value of that schedule. Its net present value, over the
+//    activities not put off without end, is the result.
 #include "lpmodel.h"
 
 #include <glpk.h>
 
+#include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <chrono>
 #include <cmath>
 #include <cstdarg>
 #include <cstdint>
 #include <cstdio>
-#include <fstream>
+#include <cstring>
 #include <limits>
-#include <sstream>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
 namespace {
 
-constexpr int64_t nolag = -999999; // length of a named pair that no relation constrains
-constexpr int64_t unset = -999;    // maxnpv's start value of every activity but 0
 constexpr int64_t nopath = std::numeric_limits<int64_t>::min(); // not reached
-constexpr int64_t maxn = 1000;                                  // most activities maxnpv reads
-constexpr double maxexponent = 700; // exp() of more would overflow a double
+constexpr int64_t noend = std::numeric_limits<int64_t>::max();  // no latest start
+constexpr int64_t farthest = (int64_t)1 << 60; // bound of every time the model handles
+constexpr double reach = 5;                    // r times the trust region's half width
+constexpr double vanish = 70;        // exp(-70): a set moved this far adds nothing measurable
+constexpr double negligible = 1e-14; // most that the weights set to 0 may add, relative
+constexpr double certified = 1e-12;  // most that anything may add to a certified optimum
+constexpr int maxrounds = 1000;
+
+using clock_type = std::chrono::steady_clock;
+
+double since(clock_type::time_point t) {
+    return std::chrono::duration<double>(clock_type::now() - t).count();
+}
+
+std::string format(const char *fmt, ...) __attribute__((format(printf, 1, 2)));
+std::string format(const char *fmt, ...) {
+    char buf[512];
+    va_list args;
+    va_start(args, fmt);
+    std::vsnprintf(buf, sizeof buf, fmt, args);
+    va_end(args);
+    return buf;
+}
+
+// ------------------------------------------------------------ the file ---
 
 struct entry {
     int owner, named; // 0-based
@@ -84,21 +149,6 @@ struct instance {
     std::vector<int64_t> dur;
     std::vector<entry> entries;
 };
-
-struct arc {
-    int from, to;
-    int64_t len;
-};
-
-std::string format(const char *fmt, ...) __attribute__((format(printf, 1, 2)));
-std::string format(const char *fmt, ...) {
-    char buf[512];
-    va_list args;
-    va_start(args, fmt);
-    std::vsnprintf(buf, sizeof buf, fmt, args);
-    va_end(args);
-    return buf;
-}
 
 // White-space separated decimal integers of 32 bits.
 class tokenizer {
@@ -138,67 +188,73 @@ class tokenizer {
 };
 
 bool readinstance(const std::string &path, instance *in, std::string *reason) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        *reason = "cannot open " + path;
+    std::FILE *file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr) {
+        *reason = "cannot open " + path + ": " + std::strerror(errno);
         return false;
     }
-    std::ostringstream text;
-    text << file.rdbuf();
-    tokenizer tok(text.str());
+    std::string text;
+    char buf[1 << 16];
+    for (size_t got; (got = std::fread(buf, 1, sizeof buf, file)) > 0;) text.append(buf, got);
+    int err = std::ferror(file) ? errno : 0;
+    std::fclose(file);
+    if (err != 0) {
+        *reason = "cannot read " + path + ": " + std::strerror(err);
+        return false;
+    }
+    tokenizer tok(std::move(text));
     int64_t n, nrres, scratch;
-    if (!tok.next(&n, "the activity count", reason)) return false;
-    if (n < 2 || n > maxn) {
-        *reason =
-            format("the activity count is %lld, expected 2 to %lld", (long long)n, (long long)maxn);
-        return false;
+    bool ok = tok.next(&n, "the activity count", reason);
+    if (ok && n < 2) {
+        *reason = format("the activity count is %lld, expected at least 2", (long long)n);
+        ok = false;
     }
-    if (!tok.next(&nrres, "the resource type count", reason)) return false;
-    if (nrres < 0) {
+    ok = ok && tok.next(&nrres, "the resource type count", reason);
+    if (ok && nrres < 0) {
         *reason = format("the resource type count is %lld", (long long)nrres);
-        return false;
+        ok = false;
     }
-    for (int64_t k = 0; k < nrres; k++)
-        if (!tok.next(&scratch, "a resource value", reason)) return false;
+    for (int64_t k = 0; ok && k < nrres; k++) ok = tok.next(&scratch, "a resource value", reason);
     in->n = (int)n;
-    in->dur.assign(n, 0);
+    in->dur.clear();
     in->entries.clear();
-    for (int i = 0; i < n; i++) {
-        int64_t count;
-        if (!tok.next(&in->dur[i], "a duration", reason)) return false;
-        for (int64_t k = 0; k < nrres; k++)
-            if (!tok.next(&scratch, "a resource value", reason)) return false;
-        if (!tok.next(&count, "a successor count", reason)) return false;
-        if (count < 0) {
+    for (int i = 0; ok && i < n; i++) { // grows as it reads: a false count costs no memory
+        int64_t count, duration;
+        ok = tok.next(&duration, "a duration", reason);
+        in->dur.push_back(duration);
+        for (int64_t k = 0; ok && k < nrres; k++)
+            ok = tok.next(&scratch, "a resource value", reason);
+        ok = ok && tok.next(&count, "a successor count", reason);
+        if (ok && count < 0) {
             *reason = format("activity %d has the successor count %lld", i + 1, (long long)count);
-            return false;
+            ok = false;
         }
-        for (int64_t k = 0; k < count; k++) {
+        for (int64_t k = 0; ok && k < count; k++) {
             int64_t named;
             entry e{i, 0, 0, 0, 0};
-            if (!tok.next(&named, "a successor number", reason)) return false;
-            if (named < 1 || named > n) {
+            ok = tok.next(&named, "a successor number", reason);
+            if (ok && (named < 1 || named > n)) {
                 *reason = format("activity %d names activity %lld", i + 1, (long long)named);
-                return false;
+                ok = false;
             }
             e.named = (int)named - 1;
-            if (!tok.next(&e.bound, "a bound type", reason) ||
-                !tok.next(&e.relation, "a relation type", reason) ||
-                !tok.next(&e.value, "a lag value", reason))
-                return false;
-            in->entries.push_back(e);
+            ok = ok && tok.next(&e.bound, "a bound type", reason) &&
+                 tok.next(&e.relation, "a relation type", reason) &&
+                 tok.next(&e.value, "a lag value", reason);
+            if (ok) in->entries.push_back(e);
         }
     }
-    return true;
+    if (!ok) *reason = path + ": " + *reason;
+    return ok;
 }
 
-std::vector<int> cashflows(int n, int pctneg) {
+std::vector<double> drawncashflows(int n, int pctneg) {
     uint32_t state = 0;
     auto draw = [&state]() {
         state = state * 214013u + 2531011u;
         return (int)((state >> 16) & 0x7fffu);
     };
-    std::vector<int> cf(n);
+    std::vector<double> cf(n);
     for (int i = 0; i < n; i++) {
         int magnitude = draw() % 500 + 1;
         bool negative = draw() % 100 < pctneg;
@@ -206,6 +262,13 @@ std::vector<int> cashflows(int n, int pctneg) {
     }
     return cf;
 }
+
+// --------------------------------------------------------- the network ---
+
+struct arc {
+    int from, to;
+    int64_t len;
+};
 
 // The start-to-start lag that one entry implies, as the arc from -> to.
 // Returns false for bound and relation types that imply none.
@@ -231,265 +294,630 @@ bool startlag(const instance &in, const entry &e, int *from, int *to, int64_t *l
     return true;
 }
 
-// Longest paths over arcs by Bellman-Ford rounds, from the values in val
-// (nopath = not reached). Returns false if round n still raises a value,
-// which only a cycle of positive length can cause.
-bool longest(int n, const std::vector<arc> &arcs, std::vector<int64_t> &val) {
-    for (int round = 1; round <= n; round++) {
-        bool raised = false;
-        for (const arc &a : arcs) {
-            if (val[a.from] == nopath) continue;
-            int64_t v = val[a.from] + a.len;
-            if (v > val[a.to]) {
-                val[a.to] = v;
-                raised = true;
-            }
+// The arcs of step 3, normalised, ordered by (from, to), self-loops included.
+std::vector<arc> buildarcs(const instance &in) {
+    struct cell {
+        uint64_t key; // from * n + to
+        int64_t len;
+        bool candidate;
+    };
+    const uint64_t n = (uint64_t)in.n;
+    const int end = in.n - 1;
+    std::vector<cell> cells;
+    cells.reserve(in.entries.size() * 2);
+    for (const entry &e : in.entries) {
+        cells.push_back({(uint64_t)e.owner * n + (uint64_t)e.named, 0, false});
+        int from, to;
+        int64_t len;
+        if (startlag(in, e, &from, &to, &len))
+            cells.push_back({(uint64_t)from * n + (uint64_t)to, len, true});
+    }
+    std::sort(cells.begin(), cells.end(),
+              [](const cell &a, const cell &b) { return a.key < b.key; });
+    std::vector<arc> arcs;
+    for (size_t k = 0; k < cells.size();) {
+        uint64_t key = cells[k].key;
+        bool candidate = false;
+        int64_t len = 0;
+        for (; k < cells.size() && cells[k].key == key; k++) {
+            if (!cells[k].candidate) continue;
+            len = candidate ? std::max(len, cells[k].len) : cells[k].len;
+            candidate = true;
         }
-        if (!raised) return true;
+        int from = (int)(key / n), to = (int)(key % n);
+        if (from == 0 && to >= 1) {
+            len = candidate ? std::max(len, (int64_t)0) : 0;
+            candidate = true;
+        }
+        if (to == end && from < end) {
+            len = candidate ? std::max(len, in.dur[from]) : in.dur[from];
+            candidate = true;
+        }
+        if (candidate) arcs.push_back({from, to, len});
+    }
+    return arcs;
+}
+
+// Arcs grouped by their source (or, reversed, by their target).
+struct digraph {
+    std::vector<int> first; // [activity 0..n] first arc
+    std::vector<int> head;
+    std::vector<int64_t> len;
+
+    digraph(int n, const std::vector<arc> &arcs, bool reversed) : first(n + 1, 0) {
+        for (const arc &a : arcs) first[(reversed ? a.to : a.from) + 1]++;
+        for (int i = 0; i < n; i++) first[i + 1] += first[i];
+        head.resize(arcs.size());
+        len.resize(arcs.size());
+        std::vector<int> fill(first.begin(), first.end() - 1);
+        for (const arc &a : arcs) {
+            int k = fill[reversed ? a.to : a.from]++;
+            head[k] = reversed ? a.from : a.to;
+            len[k] = a.len;
+        }
+    }
+    int size() const { return (int)first.size() - 1; }
+};
+
+// True if the parent pointers hold a cycle. Every pointer was set by a strict
+// raise, so such a cycle has positive length.
+bool parentcycle(const std::vector<int> &parent, std::vector<int> &mark) {
+    int n = (int)parent.size();
+    std::fill(mark.begin(), mark.end(), -1);
+    for (int v = 0; v < n; v++) {
+        int u = v;
+        while (u >= 0 && mark[u] == -1) {
+            mark[u] = v;
+            u = parent[u];
+        }
+        if (u >= 0 && mark[u] == v) return true;
     }
     return false;
 }
 
-std::vector<int64_t> startvalues(int n) {
-    std::vector<int64_t> v(n, unset);
-    v[0] = 0;
-    return v;
+// Longest paths over g from the activities that have a value in dist (the
+// others hold nopath and raise nothing until reached). A queue of raised
+// activities is worked off until nothing rises. Returns false if a cycle of
+// positive length is reached: a path of n arcs to some activity proves one
+// (a raise that closes a cycle is strict only when the cycle is positive),
+// and a cycle among the parent pointers, looked for every n raises, finds it
+// sooner.
+bool longestpaths(const digraph &g, std::vector<int64_t> &dist) {
+    const int n = g.size();
+    std::vector<int> arcs(n, 0), parent(n, -1), mark(n);
+    std::vector<char> queued(n, 0);
+    std::vector<int> ring(n); // every activity waits at most once
+    size_t head = 0, waiting = 0;
+    for (int v = 0; v < n; v++)
+        if (dist[v] != nopath) ring[waiting++] = v, queued[v] = 1;
+    long long raises = 0;
+    while (waiting > 0) {
+        int u = ring[head];
+        head = (head + 1) % n;
+        waiting--;
+        queued[u] = 0;
+        for (int k = g.first[u]; k < g.first[u + 1]; k++) {
+            int v = g.head[k];
+            int64_t candidate = dist[u] + g.len[k];
+            if (dist[v] != nopath && candidate <= dist[v]) continue;
+            dist[v] = candidate;
+            parent[v] = u;
+            arcs[v] = arcs[u] + 1;
+            if (arcs[v] >= n) return false;
+            if (++raises % n == 0 && parentcycle(parent, mark)) return false;
+            if (!queued[v]) ring[(head + waiting++) % n] = v, queued[v] = 1;
+        }
+    }
+    return true;
 }
 
-struct network {
-    int n;
-    std::vector<int64_t> lag; // n x n, row = from
-    std::vector<char> listed; // n x n: the pair acts as an arc
-
-    int64_t &at(int i, int j) { return lag[(size_t)i * n + j]; }
-    bool has(int i, int j) const { return listed[(size_t)i * n + j] != 0; }
-
-    std::vector<arc> arcs() const {
-        std::vector<arc> out;
-        for (int i = 0; i < n; i++)
-            for (int j = 0; j < n; j++)
-                if (has(i, j)) out.push_back({i, j, lag[(size_t)i * n + j]});
-        return out;
+// The activities reported as put off without end: the largest set of
+// activities without a latest start that is closed under successors and in
+// which every activity's term is negligible and lies after its earliest
+// start.
+std::vector<char> dropped(const std::vector<arc> &arcs, const std::vector<int64_t> &s,
+                          const std::vector<int64_t> &dur, const std::vector<double> &cf,
+                          const std::vector<int64_t> &es, const std::vector<int64_t> &ls,
+                          double r) {
+    const int n = (int)s.size();
+    std::vector<double> logterm(n, -std::numeric_limits<double>::infinity());
+    double size = 0, most = -std::numeric_limits<double>::infinity();
+    for (int i = 0; i < n; i++) {
+        if (cf[i] != 0) logterm[i] = std::log(std::fabs(cf[i])) - r * (double)(s[i] + dur[i]);
+        most = std::max(most, logterm[i]);
     }
-};
-
-network buildnetwork(const instance &in) {
-    int n = in.n;
-    network net{n, std::vector<int64_t>((size_t)n * n, nolag), std::vector<char>((size_t)n * n, 0)};
-    for (int i = 0; i < n; i++) net.at(i, i) = 0;
-    for (const entry &e : in.entries) {
-        net.listed[(size_t)e.owner * n + e.named] = 1;
-        int from, to;
-        int64_t len;
-        if (!startlag(in, e, &from, &to, &len)) continue;
-        if (len > net.at(from, to)) net.at(from, to) = len;
-        net.listed[(size_t)from * n + to] = 1; // the reverse pair of a maximal lag
+    for (int i = 0; i < n; i++) size += std::exp(logterm[i] - most);
+    double limit = most + std::log(size) + std::log(1e-20);
+    std::vector<char> gone(n, 0);
+    for (int i = 0; i < n; i++)
+        gone[i] = ls[i] == noend && s[i] > es[i] && (cf[i] == 0 || logterm[i] < limit);
+    for (bool changed = true; changed;) {
+        changed = false;
+        for (const arc &a : arcs)
+            if (gone[a.from] && !gone[a.to]) gone[a.from] = 0, changed = true;
     }
-    return net;
+    return gone;
 }
 
-// The LP of a solvable instance, measured against the earliest starts.
-class lpsolver {
+// The activities that cannot matter to the optimum, left out of the LP:
+// those whose term is negligible even at their earliest start (together
+// below 1e-16 of the optimum's size, which is at least any term at its
+// latest start), and of them only a set from which no arc leads to another
+// activity but activity 0. Such an arc bounds the activity from above,
+// within its latest start; and since no arc leads from the set to the rest,
+// every schedule of the rest within the windows extends to the set, each of
+// its activities as early as the rest allows. *outside gets the log of the
+// most the set could add to the objective.
+std::vector<char> settled(const std::vector<arc> &arcs, const std::vector<int64_t> &dur,
+                          const std::vector<double> &cf, const std::vector<int64_t> &es,
+                          const std::vector<int64_t> &ls, double r, double *outside) {
+    const int n = (int)dur.size();
+    auto logterm = [&](int i, int64_t start) {
+        return std::log(std::fabs(cf[i])) - r * (double)(start + dur[i]);
+    };
+    double least = -std::numeric_limits<double>::infinity();
+    for (int i = 0; i < n; i++)
+        if (cf[i] != 0 && ls[i] != noend) least = std::max(least, logterm(i, ls[i]));
+    double limit = least + std::log(1e-16) - std::log((double)n);
+    std::vector<char> out(n, 0);
+    for (int i = 1; i < n; i++) out[i] = cf[i] == 0 || logterm(i, es[i]) < limit;
+    digraph back(n, arcs, true);
+    std::vector<int> work;
+    auto keep = [&](int v) {
+        if (out[v]) out[v] = 0, work.push_back(v);
+    };
+    for (const arc &a : arcs)
+        if (a.to != 0 && !out[a.to]) keep(a.from);
+    while (!work.empty()) { // what leads to a kept activity is kept
+        int v = work.back();
+        work.pop_back();
+        for (int k = back.first[v]; k < back.first[v + 1]; k++) keep(back.head[k]);
+    }
+    double sum = 0;
+    for (int i = 0; i < n; i++)
+        if (out[i] && cf[i] != 0) sum += std::exp(logterm(i, es[i]) - least);
+    *outside = sum > 0 ? least + std::log(sum) : -std::numeric_limits<double>::infinity();
+    return out;
+}
+
+// True if schedule s keeps every arc and every window. The reason names
+// activity i as ids[i] + 1 (the number in the file).
+bool feasible(const std::vector<arc> &arcs, const std::vector<int64_t> &s,
+              const std::vector<int64_t> &es, const std::vector<int64_t> &ls,
+              const std::vector<int> &ids, std::string *reason) {
+    for (size_t i = 0; i < s.size(); i++) {
+        if (s[i] < es[i] || (ls[i] != noend && s[i] > ls[i])) {
+            *reason = format("the LP puts activity %d at %lld, outside its window", ids[i] + 1,
+                             (long long)s[i]);
+            return false;
+        }
+    }
+    for (const arc &a : arcs) {
+        if (s[a.to] >= s[a.from] + a.len) continue;
+        *reason = format("the LP's schedule breaks the arc %d->%d of length %lld", ids[a.from] + 1,
+                         ids[a.to] + 1, (long long)a.len);
+        return false;
+    }
+    return true;
+}
+
+// ------------------------------------------------------------- the LPs ---
+
+// The trust-region LPs of steps 6 to 10 for one solvable instance. One GLPK
+// problem serves every round: its rows are the arcs that can bind at all
+// (L_i + l >= E_j; the others follow from the earliest and latest starts),
+// and a round changes only bounds, weights and coefficients, so that GLPK
+// starts from the previous round's basis.
+class npvmodel {
   public:
-    lpsolver(const network &net, const std::vector<int64_t> &dur, const std::vector<int> &cf,
-             const std::vector<int64_t> &es, int64_t closing, double r);
-    ~lpsolver() { glp_delete_prob(lp); }
-    lpsolver(const lpsolver &) = delete;
-    lpsolver &operator=(const lpsolver &) = delete;
+    // The activities (ids: their numbers in the file, from 0), their
+    // durations, cash flows, earliest and latest starts, the arcs among them,
+    // and `outside`, the log of the most that activities left out of the
+    // model could add to the objective.
+    npvmodel(std::vector<int> ids, std::vector<arc> arcs, std::vector<int64_t> dur,
+             std::vector<double> cf, std::vector<int64_t> es, std::vector<int64_t> ls, double r,
+             double outside);
+    ~npvmodel() { glp_delete_prob(lp); }
+    npvmodel(const npvmodel &) = delete;
+    npvmodel &operator=(const npvmodel &) = delete;
 
-    bool run(lpresult *res);
+    // Finds a certified optimal schedule s; false with res->reason if none.
+    bool solve(lpresult *res, std::vector<int64_t> &s);
 
   private:
     int n;
     double r;
-    const std::vector<int64_t> &dur, &es;
-    const std::vector<int> &cf;
-    std::vector<arc> arcs;   // every arc, the deadline arc included, no self-loops
-    std::vector<arc> rows;   // the arcs that can be tight
-    std::vector<int64_t> ls; // latest starts (nopath: none)
-    glp_prob *lp;
+    int64_t trust; // half width of the trust region, time units
+    std::vector<int> ids;
+    std::vector<arc> arcs;
+    std::vector<int64_t> dur;
+    std::vector<double> cf;
+    std::vector<int64_t> es, ls;
+    double outside;
+    std::vector<double> logcf; // log |cf|, -inf for 0
+    std::vector<int> rowarc;   // the arc of each row
+    std::vector<std::vector<int>> colrows;
+    glp_prob *lp = glp_create_prob();
 
-    bool latest(std::string *reason);
-    bool load(std::string *reason);
-    void vertex(std::vector<int64_t> &s) const;
+    // The current round: reference schedule, windows, weights.
+    std::vector<int64_t> ref, lo, hi;
+    std::vector<int64_t> rowlen;       // length of each row's arc as the LP states it (see scale)
+    std::vector<double> weight;        // objective coefficients, the largest of magnitude 1
+    double top = 0;                    // log of the scale: the largest term at ref
+    double zeroedgain = 0;             // most that the weights set to 0 could add (relative)
+    double lastlogsize = std::nan(""); // log of the objective's size in the last round
+
+    double logterm(int i, int64_t start) const { return logcf[i] - r * (double)(start + dur[i]); }
+    void setwindows(const std::vector<int64_t> &R);
+    void scale(const std::vector<int64_t> &R);
+    bool solvefloat(std::string *reason);
+    bool solveexact(std::string *reason);
+    bool vertex(std::vector<int64_t> &s, std::string *reason) const;
     bool feasible(const std::vector<int64_t> &s, std::string *reason) const;
-    double value(const std::vector<int64_t> &s, double *size) const;
+    bool certificate(const std::vector<int64_t> &s, double tolerance, double *size);
+    double objectiveat(const std::vector<int64_t> &s) const;
+    bool shiftsets(std::vector<int64_t> &s, bool dropping = false, double below = 0) const;
 };
 
-constexpr int64_t never = std::numeric_limits<int64_t>::max(); // delayed without end
-
-lpsolver::lpsolver(const network &net, const std::vector<int64_t> &dur, const std::vector<int> &cf,
-                   const std::vector<int64_t> &es, int64_t closing, double r)
-    : n(net.n), r(r), dur(dur), es(es), cf(cf), lp(glp_create_prob()) {
-    int end = n - 1;
-    for (const arc &a : net.arcs())
-        if (a.from != a.to && !(a.from == end && a.to == 0)) arcs.push_back(a);
-    arcs.push_back({end, 0, closing});
-}
-
-// Latest starts: activity 0's start minus the longest path to activity 0.
-// Then the rows: the arcs that can be tight.
-bool lpsolver::latest(std::string *reason) {
-    std::vector<arc> reversed;
-    for (const arc &a : arcs) reversed.push_back({a.to, a.from, a.len});
-    std::vector<int64_t> back(n, nopath);
-    back[0] = 0;
-    if (!longest(n, reversed, back)) {
-        *reason = "the arcs with the deadline arc hold a cycle of positive length";
-        return false;
+npvmodel::npvmodel(std::vector<int> idsin, std::vector<arc> arcsin, std::vector<int64_t> durin,
+                   std::vector<double> cfin, std::vector<int64_t> esin, std::vector<int64_t> lsin,
+                   double rate, double outsidegain)
+    : n((int)durin.size()), r(rate), ids(std::move(idsin)), arcs(std::move(arcsin)),
+      dur(std::move(durin)), cf(std::move(cfin)), es(std::move(esin)), ls(std::move(lsin)),
+      outside(outsidegain), logcf(n), colrows(n) {
+    double t = std::floor(reach / rate);
+    trust = t < 1 ? 1 : t > (double)farthest / 4 ? farthest / 4 : (int64_t)t;
+    for (int i = 0; i < n; i++)
+        logcf[i] =
+            cf[i] == 0 ? -std::numeric_limits<double>::infinity() : std::log(std::fabs(cf[i]));
+    for (int k = 0; k < (int)arcs.size(); k++) {
+        const arc &a = arcs[k];
+        if (a.from == a.to ||
+            (this->ls[a.from] != noend && this->ls[a.from] + a.len < this->es[a.to]))
+            continue;
+        colrows[a.from].push_back((int)rowarc.size());
+        colrows[a.to].push_back((int)rowarc.size());
+        rowarc.push_back(k);
     }
-    ls.assign(n, nopath);
-    for (int i = 0; i < n; i++) {
-        if (back[i] == nopath) continue;
-        ls[i] = es[0] - back[i];
-        if (ls[i] < es[i]) {
-            *reason = format("activity %d has its latest start before its earliest", i + 1);
-            return false;
-        }
-    }
-    for (const arc &a : arcs)
-        if (ls[a.from] == nopath || ls[a.from] + a.len >= es[a.to]) rows.push_back(a);
-    return true;
-}
-
-bool lpsolver::load(std::string *reason) {
     glp_set_obj_dir(lp, GLP_MAX);
     glp_add_cols(lp, n);
-    for (int i = 0; i < n; i++) {
-        double weight = cf[i] * std::exp(-r * (double)(dur[i] + es[i]));
-        double lower = ls[i] == nopath ? 0.0 : std::exp(-r * (double)(ls[i] - es[i]));
-        if (!std::isfinite(weight)) {
-            *reason = format("the discounted cash flow of activity %d overflows", i + 1);
-            return false;
-        }
-        glp_set_obj_coef(lp, i + 1, weight);
-        if (i == 0 || !(lower < 1.0))
-            glp_set_col_bnds(lp, i + 1, GLP_FX, 1.0, 1.0);
-        else
-            glp_set_col_bnds(lp, i + 1, GLP_DB, lower, 1.0);
-    }
-    if (rows.empty()) return true;
-    glp_add_rows(lp, (int)rows.size());
-    for (size_t k = 0; k < rows.size(); k++) {
-        const arc &a = rows[k];
-        double exponent = r * (double)(es[a.to] - es[a.from] - a.len);
-        if (exponent > maxexponent) {
-            *reason = format("activity %d can start so late that its discount factor leaves the "
-                             "range of a double",
-                             a.from + 1);
-            return false;
-        }
-        int ind[3] = {0, a.to + 1, a.from + 1};
-        double val[3] = {0.0, 1.0, -std::exp(exponent)};
-        glp_set_mat_row(lp, (int)k + 1, 2, ind, val);
-        glp_set_row_bnds(lp, (int)k + 1, GLP_UP, 0.0, 0.0);
-    }
-    return true;
+    if (!rowarc.empty()) glp_add_rows(lp, (int)rowarc.size());
+    for (int k = 0; k < (int)rowarc.size(); k++) glp_set_row_bnds(lp, k + 1, GLP_UP, 0.0, 0.0);
+    rowlen.resize(rowarc.size());
 }
 
-// The schedule of the basic solution, in whole time units: a column at a
-// bound starts at its earliest or latest start, a row at its bound is a
-// tight arc, and tight arcs carry the starts to the basic columns. Only a
-// set of activities that no bound holds can be left over, at y = 0: they
-// are delayed without end.
-void lpsolver::vertex(std::vector<int64_t> &s) const {
-    std::vector<char> known(n, 0);
+// The windows of a round around the feasible schedule R: half width
+// `trust`, within the earliest and latest starts.
+void npvmodel::setwindows(const std::vector<int64_t> &R) {
+    lo.resize(n);
+    hi.resize(n);
     for (int i = 0; i < n; i++) {
-        int stat = glp_get_col_stat(lp, i + 1);
-        if (stat == GLP_NS || stat == GLP_NU) {
-            s[i] = es[i];
-            known[i] = 1;
-        } else if (stat == GLP_NL) {
-            s[i] = ls[i] == nopath ? never : ls[i];
-            known[i] = 1;
-        }
+        lo[i] = std::max(es[i], R[i] - trust);
+        hi[i] = ls[i] == noend ? R[i] + trust : std::min(ls[i], R[i] + trust);
     }
-    for (bool more = true; more;) {
-        more = false;
-        for (size_t k = 0; k < rows.size(); k++) {
-            const arc &a = rows[k];
-            if (known[a.from] == known[a.to] || glp_get_row_stat(lp, (int)k + 1) == GLP_BS)
-                continue;
-            if (known[a.from])
-                s[a.to] = s[a.from] == never ? never : s[a.from] + a.len;
-            else
-                s[a.from] = s[a.to] == never ? never : s[a.to] - a.len;
-            known[a.from] = known[a.to] = 1;
-            more = true;
-        }
-    }
+}
+
+// States the LP with y measured against the feasible schedule R, which lies
+// in the windows: bounds, weights, and for each row the arc's coefficient.
+// An arc whose slack at R exceeds what moves within the windows can take up
+// cannot be broken there; its coefficient is capped at that slack, which
+// states the arc with a larger length (rowlen) that the windows imply as
+// well. So every coefficient lies between 1 and exp(r times the width of
+// two windows).
+void npvmodel::scale(const std::vector<int64_t> &R) {
+    ref = R;
+    top = -std::numeric_limits<double>::infinity();
+    for (int i = 0; i < n; i++) top = std::max(top, logterm(i, R[i]));
+    if (!std::isfinite(top)) top = 0; // no cash flow at all
+    // A term is at most its value at the activity's earliest start in any
+    // schedule. The smallest of these are left out of the objective while
+    // together they stay within `negligible` of the objective's size (as of
+    // the last round), so that no solution of the LP can be off by more; the
+    // certificate counts them. (A negative term must be small at the
+    // earliest start too, not merely where it is: left out, it would cost
+    // nothing to move earlier.)
+    std::vector<std::pair<double, int>> gains;
     for (int i = 0; i < n; i++)
-        if (!known[i]) s[i] = never;
-}
-
-bool lpsolver::feasible(const std::vector<int64_t> &s, std::string *reason) const {
-    for (const arc &a : arcs) {
-        if (s[a.to] == never || (s[a.from] != never && s[a.to] >= s[a.from] + a.len)) continue;
-        *reason =
-            format("the schedule of the LP's optimum breaks the arc %d->%d", a.from + 1, a.to + 1);
-        return false;
+        if (cf[i] != 0) gains.push_back({logterm(i, es[i]) - top, i});
+    std::sort(gains.begin(), gains.end());
+    weight.assign(n, 0);
+    for (auto [loggain, i] : gains)
+        weight[i] = (cf[i] > 0 ? 1 : -1) * std::exp(logterm(i, R[i]) - top);
+    double budget = negligible * (std::isnan(lastlogsize) ? 1.0 : std::exp(lastlogsize - top));
+    zeroedgain = std::exp(outside - top);
+    for (auto [loggain, i] : gains) {
+        double gain = std::exp(loggain);
+        if (zeroedgain + gain > budget) break;
+        zeroedgain += gain;
+        weight[i] = 0;
     }
-    return true;
-}
-
-// The net present value of schedule s; *size gets the sum of the magnitudes
-// of its terms.
-double lpsolver::value(const std::vector<int64_t> &s, double *size) const {
-    double sum = 0;
-    *size = 0;
     for (int i = 0; i < n; i++) {
-        if (s[i] == never) continue;
-        double term = cf[i] * std::exp(-r * (double)(s[i] + dur[i]));
-        sum += term;
-        *size += std::fabs(term);
+        glp_set_obj_coef(lp, i + 1, weight[i]);
+        if (lo[i] == hi[i]) {
+            glp_set_col_bnds(lp, i + 1, GLP_FX, 1.0, 1.0);
+        } else {
+            double ylo = std::exp(-r * (double)(hi[i] - R[i]));
+            double yhi = std::exp(r * (double)(R[i] - lo[i]));
+            glp_set_col_bnds(lp, i + 1, GLP_DB, ylo, yhi);
+        }
     }
-    return sum;
+    for (int k = 0; k < (int)rowarc.size(); k++) {
+        const arc &a = arcs[rowarc[k]];
+        int64_t room = (hi[a.from] - R[a.from]) + (R[a.to] - lo[a.to]);
+        int64_t slack = std::min(R[a.to] - R[a.from] - a.len, room);
+        rowlen[k] = R[a.to] - R[a.from] - slack;
+        int ind[3] = {0, a.to + 1, a.from + 1};
+        double val[3] = {0.0, 1.0, -std::exp(r * (double)slack)};
+        glp_set_mat_row(lp, k + 1, 2, ind, val);
+    }
 }
 
-// GLPK's simplex in floating point finds an optimal basis; its exact
-// simplex, started from that basis, then confirms it (or pivots on) in
-// rational arithmetic. Without that, a row with a very large coefficient (an
-// activity whose latest start lies far beyond its earliest) can hide a
-// violation within the tolerances of the simplex, and GLPK's presolver can
-// misjudge such a row too (it is off). The schedule of the optimal vertex is
-// then read off the basis in whole time units and checked against every
-// arc; its value is the result. The exact simplex works on nearby fractions
-// of the doubles, so the LP's own objective agrees with that value only to
-// about ten digits; it is compared as a check of the reading.
-bool lpsolver::run(lpresult *res) {
-    if (!latest(&res->reason)) return false;
-    int terminal = glp_term_out(GLP_OFF);
-    auto started = std::chrono::steady_clock::now();
-    bool ok = load(&res->reason);
+bool npvmodel::solvefloat(std::string *reason) {
     glp_smcp parm;
     glp_init_smcp(&parm);
     parm.msg_lev = GLP_MSG_OFF;
     parm.meth = GLP_DUALP;
     parm.presolve = GLP_OFF;
-    if (ok && glp_simplex(lp, &parm) != 0) glp_std_basis(lp);
-    auto solved = std::chrono::steady_clock::now();
-    int code = ok ? glp_exact(lp, &parm) : 0;
-    int status = ok && code == 0 ? glp_get_status(lp) : 0;
-    auto certified = std::chrono::steady_clock::now();
-    glp_term_out(terminal);
-    res->seconds = std::chrono::duration<double>(solved - started).count();
-    res->exactseconds = std::chrono::duration<double>(certified - solved).count();
-    res->rows = (int)rows.size();
-    res->cols = n;
-    if (!ok) return false;
-    if (code != 0 || status != GLP_OPT) {
-        res->reason = format("GLPK found no optimum (glp_exact %d, status %d)", code, status);
+    parm.tol_dj = 1e-15; // the exact simplex has less to do after a closer look
+    int code = glp_simplex(lp, &parm);
+    if (code != 0 || glp_get_status(lp) != GLP_OPT) { // once more from scratch
+        glp_std_basis(lp);
+        code = glp_simplex(lp, &parm);
+    }
+    if (code != 0 || glp_get_status(lp) != GLP_OPT) {
+        *reason = format("GLPK's simplex found no optimum (code %d, status %d)", code,
+                         glp_get_status(lp));
         return false;
     }
-    std::vector<int64_t> s(n);
-    vertex(s);
-    if (!feasible(s, &res->reason)) return false;
-    double size;
-    res->npv = value(s, &size);
-    double objective = glp_get_obj_val(lp);
-    if (std::fabs(objective - res->npv) > 1e-8 * std::max(1.0, size)) {
-        res->reason = format("the LP's optimum %.9g differs from the value %.9g of its schedule",
-                             objective, res->npv);
+    return true;
+}
+
+bool npvmodel::solveexact(std::string *reason) {
+    glp_smcp parm;
+    glp_init_smcp(&parm);
+    parm.msg_lev = GLP_MSG_OFF;
+    int code = glp_exact(lp, &parm);
+    if (code != 0 || glp_get_status(lp) != GLP_OPT) {
+        *reason = format("GLPK's exact simplex found no optimum (code %d, status %d)", code,
+                         glp_get_status(lp));
+        return false;
+    }
+    return true;
+}
+
+// The schedule of the basic solution: a column at a bound starts at the
+// matching end of its window, a row at its bound is a tight arc, and tight
+// arcs carry the starts to the basic columns.
+bool npvmodel::vertex(std::vector<int64_t> &s, std::string *reason) const {
+    std::vector<char> known(n, 0);
+    std::vector<int> queue;
+    for (int i = 0; i < n; i++) {
+        int stat = glp_get_col_stat(lp, i + 1);
+        if (stat == GLP_NS || stat == GLP_NU)
+            s[i] = lo[i];
+        else if (stat == GLP_NL)
+            s[i] = hi[i];
+        else
+            continue;
+        known[i] = 1;
+        queue.push_back(i);
+    }
+    for (size_t h = 0; h < queue.size(); h++) {
+        int i = queue[h];
+        for (int k : colrows[i]) {
+            if (glp_get_row_stat(lp, k + 1) == GLP_BS) continue;
+            const arc &a = arcs[rowarc[k]];
+            int other = a.from == i ? a.to : a.from;
+            if (known[other]) continue;
+            s[other] = a.from == i ? s[i] + rowlen[k] : s[i] - rowlen[k];
+            known[other] = 1;
+            queue.push_back(other);
+        }
+    }
+    for (int i = 0; i < n; i++) {
+        if (known[i] && s[i] >= lo[i] && s[i] <= hi[i]) continue;
+        *reason = known[i]
+                      ? format("the LP's vertex puts activity %d outside its window", ids[i] + 1)
+                      : format("no tight arc ties activity %d of the LP's vertex", ids[i] + 1);
+        return false;
+    }
+    return true;
+}
+
+bool npvmodel::feasible(const std::vector<int64_t> &s, std::string *reason) const {
+    return ::feasible(arcs, s, es, ls, ids, reason);
+}
+
+// The LP's objective at schedule s.
+double npvmodel::objectiveat(const std::vector<int64_t> &s) const {
+    double sum = 0;
+    for (int i = 0; i < n; i++)
+        if (weight[i] != 0) sum += weight[i] * std::exp(-r * (double)(s[i] - ref[i]));
+    return sum;
+}
+
+// True when, by the reduced costs, nothing beyond the trust region could
+// raise the objective by more than `certified` of its size (step 8).
+// Reduced costs within tolerance of 0 count as 0 (the floating-point rounds
+// allow for GLPK's tolerance, the exact one for nothing). *size gets the
+// objective's size.
+bool npvmodel::certificate(const std::vector<int64_t> &s, double tolerance, double *size) {
+    *size = 0;
+    for (int i = 0; i < n; i++)
+        *size += std::fabs(weight[i]) * std::exp(-r * (double)(s[i] - ref[i]));
+    if (*size > 0) lastlogsize = std::log(*size) + top;
+    if (*size <= 0) return zeroedgain == 0;
+    double logsize = std::log(*size), gain = zeroedgain / *size;
+    for (int i = 0; i < n; i++) {
+        int stat = glp_get_col_stat(lp, i + 1);
+        double d = glp_get_col_dual(lp, i + 1);
+        if (stat == GLP_NU && lo[i] > es[i] && d > tolerance) // would start earlier
+            gain += std::exp(std::min(std::log(d) + r * (double)(ref[i] - es[i]) - logsize, 50.0));
+        if (stat == GLP_NL && (ls[i] == noend || hi[i] < ls[i]) && d < -tolerance) // later
+            gain += std::exp(std::log(-d) - r * (double)(hi[i] - ref[i]) - logsize);
+    }
+    return gain <= certified;
+}
+
+// Moves whole sets of the feasible schedule s where that pays, to give the
+// next round a better reference. The sets are the connected parts of the
+// tight arcs; shifting one changes its value by a factor, so a set of
+// positive value gains by starting as early as the arcs into it and the
+// earliest starts allow, and one of negative value by starting as late as
+// the arcs out of it and the latest starts allow, or, with nothing to stop
+// it, far enough that its value vanishes. This matters most where GLPK's
+// tolerances cannot see: a set far after the start of the project, whose
+// discounted value is tiny, may still gain much by moving far. A few sweeps,
+// one set after the other. With `dropping`, only sets that nothing stops
+// move, and only while their largest term is at least e^below. Returns
+// whether a set moved.
+bool npvmodel::shiftsets(std::vector<int64_t> &s, bool dropping, double below) const {
+    const int64_t drift = (int64_t)std::min(std::ceil(vanish / r), (double)farthest / 8);
+    std::vector<int> parent(n), members, first(n + 1), edges, edgefirst(n + 1);
+    auto find = [&parent](int v) {
+        while (parent[v] != v) v = parent[v] = parent[parent[v]];
+        return v;
+    };
+    for (int sweep = 0; sweep < 4; sweep++) {
+        for (int i = 0; i < n; i++) parent[i] = i;
+        for (const arc &a : arcs)
+            if (s[a.to] - s[a.from] == a.len) parent[find(a.from)] = find(a.to);
+        // members and arcs with one end in the set, grouped by set
+        std::fill(first.begin(), first.end(), 0);
+        std::fill(edgefirst.begin(), edgefirst.end(), 0);
+        for (int i = 0; i < n; i++) first[find(i) + 1]++;
+        for (const arc &a : arcs)
+            if (find(a.from) != find(a.to))
+                edgefirst[find(a.from) + 1]++, edgefirst[find(a.to) + 1]++;
+        for (int i = 0; i < n; i++) first[i + 1] += first[i], edgefirst[i + 1] += edgefirst[i];
+        members.resize(n);
+        edges.resize(edgefirst[n]);
+        std::vector<int> fill(first.begin(), first.end() - 1),
+            efill(edgefirst.begin(), edgefirst.end() - 1);
+        for (int i = 0; i < n; i++) members[fill[find(i)]++] = i;
+        for (int k = 0; k < (int)arcs.size(); k++) {
+            int a = find(arcs[k].from), b = find(arcs[k].to);
+            if (a != b) edges[efill[a]++] = k, edges[efill[b]++] = k;
+        }
+        bool moved = false;
+        for (int c = 0; c < n; c++) {
+            if (first[c] == first[c + 1]) continue;
+            double most = -std::numeric_limits<double>::infinity(), value = 0;
+            bool pinned = false;
+            for (int k = first[c]; k < first[c + 1]; k++) {
+                int i = members[k];
+                pinned = pinned || es[i] == ls[i];
+                if (cf[i] != 0) most = std::max(most, logterm(i, s[i]));
+            }
+            if (pinned || !std::isfinite(most) || (dropping && most < below)) continue;
+            for (int k = first[c]; k < first[c + 1]; k++) {
+                int i = members[k];
+                if (cf[i] != 0) value += (cf[i] > 0 ? 1 : -1) * std::exp(logterm(i, s[i]) - most);
+            }
+            if (value == 0) continue;
+            int dir = value > 0 ? -1 : 1;
+            int64_t delta = dir > 0 ? drift : farthest;
+            for (int k = first[c]; k < first[c + 1]; k++) {
+                int i = members[k];
+                if (dir < 0)
+                    delta = std::min(delta, s[i] - es[i]);
+                else
+                    delta = std::min(delta, ls[i] != noend ? ls[i] - s[i] : farthest - s[i]);
+            }
+            for (int k = edgefirst[c]; k < edgefirst[c + 1]; k++) {
+                const arc &a = arcs[edges[k]];
+                bool out = find(a.from) == c; // the arc leaves the set
+                if (out == (dir > 0)) delta = std::min(delta, s[a.to] - s[a.from] - a.len);
+            }
+            if (delta <= 0 || (dropping && delta < drift)) continue;
+            for (int k = first[c]; k < first[c + 1]; k++) s[members[k]] += dir * delta;
+            moved = true;
+        }
+        if (!moved) return sweep > 0;
+    }
+    return true;
+}
+
+bool npvmodel::solve(lpresult *res, std::vector<int64_t> &s) {
+    if (r * (double)trust > 300) { // a window of one time unit: exp(2 r) must be a double
+        res->reason = format("the interest rate %g is too large for the model: one time unit "
+                             "discounts by more than exp(-300)",
+                             r);
+        return false;
+    }
+    std::vector<int64_t> R = es;
+    s.assign(n, 0);
+    setwindows(R);
+    scale(R);
+    // A dual feasible start: each column at the bound its weight prefers.
+    for (int i = 0; i < n; i++)
+        glp_set_col_stat(lp, i + 1, lo[i] == hi[i] ? GLP_NS : weight[i] > 0 ? GLP_NU : GLP_NL);
+    double floattime = 0, exacttime = 0;
+    bool done = false, failed = false;
+    int drops = 0;
+    // Once the exact simplex has seen what floating point cannot (gains of
+    // activities whose discounted cash flows lie below GLPK's tolerances),
+    // the rounds stay exact.
+    bool exactonly = false;
+    for (int k = 1; k <= maxrounds && !done && !failed; k++) {
+        auto started = clock_type::now();
+        if (k > 1) {
+            setwindows(R);
+            scale(R);
+        }
+        std::string why;
+        bool ok = !exactonly && solvefloat(&why) && vertex(s, &why) && feasible(s, &why);
+        res->rounds = k;
+        double size;
+        if (ok && !certificate(s, 1e-9, &size)) {
+            R = s;
+            floattime += since(started);
+            continue;
+        }
+        // Certified in floating point: confirmed exactly, with the LP stated
+        // around the vertex itself in the same windows. There the basis
+        // stays the same, every tight arc has coefficient 1 and every bound
+        // that holds a column is 1, which keeps the exact simplex's
+        // fractions short. (A basis that GLPK's tolerances let pass but that
+        // is infeasible in whole time units goes to the exact simplex as it
+        // is, to be repaired.)
+        if (ok) scale(s);
+        floattime += since(started);
+        started = clock_type::now();
+        bool exact =
+            solveexact(&res->reason) && vertex(s, &res->reason) && feasible(s, &res->reason);
+        exacttime += since(started);
+        if (!exact) {
+            failed = true;
+        } else if (!certificate(s, 0, &size)) {
+            R = s;
+            shiftsets(R);
+            exactonly = true;
+        } else {
+            double objective = glp_get_obj_val(lp), atschedule = objectiveat(s);
+            if (std::fabs(objective - atschedule) > 1e-9 * size) {
+                res->reason = format("the LP's optimum %.12g differs from the value %.12g of "
+                                     "its schedule (relative to the scale of round %d)",
+                                     objective, atschedule, k);
+                failed = true;
+            }
+            done = !failed;
+            // Sets that gain by moving later without end, but too little to
+            // matter to the certificate, still go as far as makes their
+            // terms vanish (1e-20 of the objective's size), so that the
+            // schedule shows them as dropped; that takes another round.
+            R = s;
+            if (done && drops++ < 3 && shiftsets(R, true, std::log(size) + top + std::log(1e-20)))
+                done = false;
+        }
+    }
+    res->seconds = floattime;
+    res->exactseconds = exacttime;
+    res->rows = (int)rowarc.size();
+    res->cols = n;
+    if (!done) {
+        if (res->reason.empty())
+            res->reason = format("no certified optimum after %d rounds", maxrounds);
         return false;
     }
     return true;
@@ -501,7 +929,6 @@ const char *lpkindname(lpkind kind) {
     switch (kind) {
     case lpunreadable:
         return "unreadable";
-    case lpinfeasibleload:
     case lpinfeasible:
         return "infeasible";
     case lpunlinked:
@@ -514,68 +941,148 @@ const char *lpkindname(lpkind kind) {
     return "LP failed";
 }
 
-lpresult lpsolve(const std::string &path, int pctneg, int dlextra, double interest) {
+lpresult lpsolve(const std::string &path, const lpoptions &opt) {
     lpresult res;
-    if (!(interest > 0) || !std::isfinite(interest)) {
-        res.reason = format("the interest rate %g is not positive", interest);
+    const double r = opt.interest;
+    if (!(r > 0) || !std::isfinite(r)) {
+        res.reason = format("the interest rate %g is not a positive number", r);
         return res;
     }
+    auto started = clock_type::now();
     instance in;
     if (!readinstance(path, &in, &res.reason)) return res;
-    int n = in.n, end = n - 1;
+    const int n = in.n, end = n - 1;
     res.nract = n;
-    std::vector<int> cf = cashflows(n, pctneg);
-    network net = buildnetwork(in);
+    std::vector<double> cf = opt.cashflows;
+    if (cf.empty()) cf = drawncashflows(n, opt.pctneg);
+    if ((int)cf.size() != n) {
+        res.reason = format("%zu cash flows given for %d activities", cf.size(), n);
+        return res;
+    }
+    for (int i = 0; i < n; i++) {
+        if (std::isfinite(cf[i])) continue;
+        res.reason = format("the cash flow of activity %d is not a finite number", i + 1);
+        return res;
+    }
+    res.readseconds = since(started);
 
-    std::vector<int64_t> es = startvalues(n);
-    if (!longest(n, net.arcs(), es)) {
-        res.kind = lpinfeasibleload;
+    started = clock_type::now();
+    std::vector<arc> arcs = buildarcs(in);
+    std::vector<int64_t> es(n, nopath);
+    es[0] = 0;
+    bool cycle = !longestpaths(digraph(n, arcs, false), es);
+    int unreached = 0;
+    while (unreached < n && es[unreached] != nopath) unreached++;
+    res.kind = cycle ? lpinfeasible : lpunlinked;
+    if (cycle)
         res.reason = "the relations hold a cycle of positive length";
+    else if (es[end] == nopath)
+        res.reason = format("no chain of relations leads from activity 1 to the end dummy %d", n);
+    if (cycle || es[end] == nopath) {
+        res.pathseconds = since(started);
         return res;
     }
-    int64_t deadline = es[end] + (int64_t)dlextra;
-    if (deadline > INT32_MAX) deadline = INT32_MAX;
-    if (deadline < -INT32_MAX) deadline = -INT32_MAX;
+
+    int64_t deadline;
+    if (opt.deadline)
+        deadline = std::clamp<long long>(*opt.deadline, -farthest, farthest);
+    else
+        deadline = std::clamp<int64_t>(
+            es[end] + std::clamp<long long>(opt.slack, -farthest, farthest), -INT32_MAX, INT32_MAX);
     res.deadline = deadline;
-
-    for (int i = 1; i < n; i++)
-        if (net.at(0, i) < 0) net.at(0, i) = 0;
-    for (int i = 0; i < end; i++)
-        if (net.at(i, end) < in.dur[i]) net.at(i, end) = in.dur[i];
-    std::vector<arc> arcs = net.arcs();
-
-    res.kind = lpinfeasible;
-    es = startvalues(n);
-    if (!longest(n, arcs, es)) {
-        res.reason = "the relations, with the lags from the start dummy raised to 0 and those "
-                     "into the end dummy to the durations, hold a cycle of positive length";
-        return res;
-    }
     int64_t closing = -deadline;
-    if (net.has(end, 0) && net.at(end, 0) > closing) closing = net.at(end, 0);
+    std::vector<arc> lparcs;
+    for (const arc &a : arcs) {
+        if (a.from == end && a.to == 0)
+            closing = std::max(closing, a.len);
+        else if (a.from != a.to)
+            lparcs.push_back(a);
+    }
+    lparcs.push_back({end, 0, closing});
     if (es[end] - es[0] > -closing) {
+        res.kind = lpinfeasible;
         res.reason = format("the end dummy starts %lld after activity 1 at the earliest, the "
                             "deadline allows %lld",
                             (long long)(es[end] - es[0]), (long long)-closing);
+        res.pathseconds = since(started);
         return res;
     }
-
-    std::vector<int64_t> from0(n, nopath);
-    from0[0] = 0;
-    longest(n, arcs, from0); // no positive cycle: checked above
-    for (int j = 0; j < n; j++) {
-        if (from0[j] != nopath && es[j] == es[0] + from0[j]) continue;
+    if (unreached < n) {
         res.kind = lpunlinked;
         res.reason =
-            from0[j] == nopath
-                ? format("no chain of relations leads from activity 1 to activity %d", j + 1)
-                : format("activity %d starts at %lld at the earliest, but the longest "
-                         "chain from activity 1 puts it at %lld",
-                         j + 1, (long long)es[j], (long long)(es[0] + from0[j]));
+            format("no chain of relations leads from activity 1 to activity %d", unreached + 1);
+        res.pathseconds = since(started);
         return res;
     }
 
-    lpsolver solver(net, in.dur, cf, es, closing, interest);
-    res.kind = solver.run(&res) ? lpsolved : lpfailed;
+    // Latest starts: activity 0 is fixed at its earliest start 0.
+    std::vector<int64_t> back(n, nopath), ls(n, noend);
+    back[0] = 0;
+    if (!longestpaths(digraph(n, lparcs, true), back)) {
+        res.kind = lpfailed; // ruled out by the checks above
+        res.reason = "the arcs with the deadline arc hold a cycle of positive length";
+        return res;
+    }
+    for (int i = 0; i < n; i++)
+        if (back[i] != nopath) ls[i] = es[0] - back[i];
+    res.pathseconds = since(started);
+
+    // The LP over the activities that can matter; the others start as early
+    // as the schedule of those allows.
+    double outside;
+    std::vector<char> out = settled(lparcs, in.dur, cf, es, ls, r, &outside);
+    std::vector<int> index(n, -1), kept;
+    for (int i = 0; i < n; i++)
+        if (!out[i]) index[i] = (int)kept.size(), kept.push_back(i);
+    std::vector<arc> keptarcs;
+    for (const arc &a : lparcs)
+        if (index[a.from] >= 0 && index[a.to] >= 0)
+            keptarcs.push_back({index[a.from], index[a.to], a.len});
+    auto pick = [&](const auto &v) {
+        std::remove_cv_t<std::remove_reference_t<decltype(v)>> picked;
+        for (int i : kept) picked.push_back(v[i]);
+        return picked;
+    };
+    npvmodel model(kept, std::move(keptarcs), pick(in.dur), pick(cf), pick(es), pick(ls), r,
+                   outside);
+    std::vector<int64_t> keptstarts, s(es);
+    if (!model.solve(&res, keptstarts)) {
+        res.kind = lpfailed;
+        return res;
+    }
+    for (size_t k = 0; k < kept.size(); k++) s[kept[k]] = keptstarts[k];
+    std::vector<arc> notinto0;
+    for (const arc &a : lparcs)
+        if (a.to != 0) notinto0.push_back(a);
+    std::vector<int> all(n);
+    for (int i = 0; i < n; i++) all[i] = i;
+    if (!longestpaths(digraph(n, notinto0, false), s) ||
+        !feasible(lparcs, s, es, ls, all, &res.reason)) {
+        res.kind = lpfailed;
+        if (res.reason.empty()) res.reason = "the activities left out of the LP cannot be placed";
+        return res;
+    }
+    std::vector<char> gone = dropped(lparcs, s, in.dur, cf, es, ls, r);
+    res.schedule.assign(n, lpunbounded);
+    double npv = 0;
+    for (int i = 0; i < n; i++) {
+        if (gone[i]) continue;
+        res.schedule[i] = s[i];
+        if (cf[i] != 0) npv += cf[i] * std::exp(-r * (double)(s[i] + in.dur[i]));
+    }
+    res.kind = lpsolved;
+    res.npv = npv;
+    if (!std::isfinite(npv)) {
+        res.kind = lpfailed;
+        res.reason = "the net present value of the optimal schedule exceeds the range of a double";
+    }
     return res;
+}
+
+lpresult lpsolve(const std::string &path, int pctneg, int dlextra, double interest) {
+    lpoptions opt;
+    opt.pctneg = pctneg;
+    opt.slack = dlextra;
+    opt.interest = interest;
+    return lpsolve(path, opt);
 }

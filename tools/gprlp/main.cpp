@@ -5,11 +5,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <sstream>
+#include <string>
+#include <vector>
 
 #include "lpmodel.h"
 
 static const char helptext[] =
-    "usage: gprlp FILE PCTNEG DLEXTRA INTEREST\n"
+    "usage: gprlp [--cashflows CFFILE] [--deadline D] [--schedule] FILE PCTNEG DLEXTRA INTEREST\n"
     "       gprlp --help\n"
     "\n"
     "Computes the optimal net present value of the instance FILE (.gpr format) as a\n"
@@ -17,68 +20,161 @@ static const char helptext[] =
     "parameters: the cash flows are drawn as maxnpv draws them, PCTNEG percent of\n"
     "them negative; the deadline lies DLEXTRA time units after the critical path;\n"
     "INTEREST is the continuous discount rate per time unit and must be positive.\n"
-    "Instances that maxnpv does not solve are recognised by the same rules and\n"
-    "reported as maxnpv reports them.\n"
+    "Instances that cannot be solved are recognised by the same rules as maxnpv's\n"
+    "and reported in its words.\n"
     "\n"
-    "Output, three lines on standard output:\n"
+    "options:\n"
+    "  --cashflows CFFILE  take the cash flows from CFFILE instead of drawing them\n"
+    "                      (PCTNEG is then ignored): one number per activity, dummies\n"
+    "                      included, in file order, separated by blanks or line ends;\n"
+    "                      '#' starts a comment that runs to the end of its line\n"
+    "  --deadline D        the project deadline is the absolute time D (DLEXTRA is\n"
+    "                      then ignored)\n"
+    "  --schedule          also print the optimal schedule\n"
+    "\n"
+    "Output on standard output:\n"
     "  the optimal net present value (%.5f), or \"infeasible\" or \"not connected\"\n"
-    "  glpk time SECONDS s    time GLPK took to load the LP and solve it (simplex)\n"
-    "  exact check SECONDS s  time GLPK's exact simplex took to confirm the optimum\n"
-    "Both times are 0 when no LP is solved. Every outcome but an optimum also\n"
-    "writes its reason to standard error.\n"
+    "  glpk time SECONDS s    building the LPs and solving them (GLPK's simplex)\n"
+    "  exact check SECONDS s  GLPK's exact simplex confirming the optimum\n"
+    "  read time SECONDS s    reading FILE and the cash flows\n"
+    "  rounds N               trust-region LPs solved (large windows take several)\n"
+    "The times are 0 when no LP is solved. With --schedule, then one line per\n"
+    "activity: its number (from 1) and its start, or \"unbounded\" for an activity\n"
+    "that is best put off without end (it adds nothing to the value). Every\n"
+    "outcome but an optimum also writes its reason to standard error.\n"
     "\n"
     "Exit status:\n"
     "  0  the optimum was printed\n"
-    "  1  wrong arguments, or FILE cannot be read as an instance\n"
-    "  2  GLPK found no optimum\n"
+    "  1  wrong arguments, or FILE or CFFILE cannot be read\n"
+    "  2  GLPK found no certified optimum\n"
     "  3  infeasible: no schedule meets the relations and the deadline\n"
-    "  4  not connected: some activity cannot be tied to the start dummy by binding\n"
-    "     relations, so maxnpv skips the instance\n";
+    "  4  not connected: some activity is reached by no chain of relations from the\n"
+    "     start dummy\n";
 
-static bool parseint(const char *text, int *value) {
+static bool parseint(const char *text, long long lo, long long hi, long long *value) {
     char *rest;
     errno = 0;
-    long v = std::strtol(text, &rest, 10);
-    if (rest == text || *rest != '\0' || errno != 0 || v < -2147483647L - 1 || v > 2147483647L)
-        return false;
-    *value = (int)v;
+    long long v = std::strtoll(text, &rest, 10);
+    if (rest == text || *rest != '\0' || errno != 0 || v < lo || v > hi) return false;
+    *value = v;
     return true;
 }
 
 static int usage(const char *problem) {
-    std::fprintf(stderr, "gprlp: %s\nusage: gprlp [--help] FILE PCTNEG DLEXTRA INTEREST\n",
+    std::fprintf(stderr,
+                 "gprlp: %s\nusage: gprlp [--help] [--cashflows CFFILE] [--deadline D] "
+                 "[--schedule] FILE PCTNEG DLEXTRA INTEREST\n",
                  problem);
     return 1;
 }
 
+// Reads the numbers of a cash flow file; false with *reason on failure.
+static bool readcashflows(const char *path, std::vector<double> *cf, std::string *reason) {
+    std::FILE *file = std::fopen(path, "rb");
+    if (file == nullptr) {
+        *reason = std::string("cannot open ") + path + ": " + std::strerror(errno);
+        return false;
+    }
+    std::string text;
+    char buf[1 << 16];
+    for (size_t got; (got = std::fread(buf, 1, sizeof buf, file)) > 0;) text.append(buf, got);
+    int err = std::ferror(file) ? errno : 0;
+    std::fclose(file);
+    if (err != 0) {
+        *reason = std::string("cannot read ") + path + ": " + std::strerror(err);
+        return false;
+    }
+    std::istringstream lines(text);
+    std::string line;
+    for (int number = 1; std::getline(lines, line); number++) {
+        std::istringstream words(line.substr(0, line.find('#')));
+        std::string word;
+        while (words >> word) {
+            char *rest;
+            double v = std::strtod(word.c_str(), &rest);
+            if (*rest != '\0' || !std::isfinite(v)) {
+                *reason = std::string(path) + ": line " + std::to_string(number) +
+                          ": not a finite number: \"" + word.substr(0, 40) + "\"";
+                return false;
+            }
+            cf->push_back(v);
+        }
+    }
+    return true;
+}
+
 int main(int argc, char **argv) {
+    lpoptions opt;
+    bool schedule = false;
+    const char *cffile = nullptr;
+    std::vector<const char *> args;
     for (int k = 1; k < argc; k++) {
-        if (std::strcmp(argv[k], "--help") == 0 || std::strcmp(argv[k], "-h") == 0) {
+        std::string a = argv[k];
+        if (a == "--help" || a == "-h") {
             std::fputs(helptext, stdout);
             return 0;
         }
+        long long value;
+        if (a == "--schedule") {
+            schedule = true;
+        } else if (a == "--cashflows" || a == "--deadline") {
+            if (k + 1 == argc) return usage((a + " needs a value").c_str());
+            const char *v = argv[++k];
+            if (a == "--cashflows")
+                cffile = v;
+            else if (!parseint(v, -(1LL << 60), 1LL << 60, &value))
+                return usage("D must be a whole number");
+            else
+                opt.deadline = value;
+        } else if (a.size() > 1 && a[0] == '-' && !(a[1] >= '0' && a[1] <= '9')) {
+            return usage(("unknown option " + a).c_str());
+        } else {
+            args.push_back(argv[k]);
+        }
     }
-    if (argc != 5) return usage("expected four arguments");
-    int pctneg, dlextra;
-    if (!parseint(argv[2], &pctneg)) return usage("PCTNEG must be an integer");
-    if (!parseint(argv[3], &dlextra)) return usage("DLEXTRA must be an integer");
+    if (args.size() != 4) return usage("expected four arguments");
+    long long pctneg, dlextra;
+    if (!parseint(args[1], INT32_MIN, INT32_MAX, &pctneg))
+        return usage("PCTNEG must be a whole number");
+    if (!parseint(args[2], INT32_MIN, INT32_MAX, &dlextra))
+        return usage("DLEXTRA must be a whole number");
     char *rest;
-    double interest = std::strtod(argv[4], &rest);
-    if (rest == argv[4] || *rest != '\0' || !std::isfinite(interest) || interest <= 0)
+    opt.pctneg = (int)pctneg;
+    opt.slack = dlextra;
+    opt.interest = std::strtod(args[3], &rest);
+    if (rest == args[3] || *rest != '\0' || !std::isfinite(opt.interest) || opt.interest <= 0)
         return usage("INTEREST must be a positive number");
+    std::string reason;
+    if (cffile && !readcashflows(cffile, &opt.cashflows, &reason)) {
+        std::fprintf(stderr, "gprlp: %s\n", reason.c_str());
+        return 1;
+    }
+    if (cffile && opt.cashflows.empty()) {
+        std::fprintf(stderr, "gprlp: %s holds no cash flows\n", cffile);
+        return 1;
+    }
 
-    lpresult res = lpsolve(argv[1], pctneg, dlextra, interest);
+    lpresult res = lpsolve(args[0], opt);
     if (res.kind == lpunreadable) {
-        std::fprintf(stderr, "gprlp: %s: %s\n", argv[1], res.reason.c_str());
+        std::fprintf(stderr, "gprlp: %s\n", res.reason.c_str());
         return 1;
     }
     if (res.kind == lpsolved)
         std::printf("%.5f\n", res.npv);
     else
         std::printf("%s\n", lpkindname(res.kind));
-    std::printf("glpk time %.6f s\nexact check %.6f s\n", res.seconds, res.exactseconds);
+    std::printf("glpk time %.6f s\nexact check %.6f s\nread time %.6f s\nrounds %d\n", res.seconds,
+                res.exactseconds, res.readseconds, res.rounds);
+    if (schedule && res.kind == lpsolved) {
+        for (size_t i = 0; i < res.schedule.size(); i++) {
+            if (res.schedule[i] == lpunbounded)
+                std::printf("%zu unbounded\n", i + 1);
+            else
+                std::printf("%zu %lld\n", i + 1, res.schedule[i]);
+        }
+    }
     std::fflush(stdout);
-    if (res.kind != lpsolved) std::fprintf(stderr, "gprlp: %s: %s\n", argv[1], res.reason.c_str());
+    if (res.kind != lpsolved) std::fprintf(stderr, "gprlp: %s: %s\n", args[0], res.reason.c_str());
     switch (res.kind) {
     case lpsolved:
         return 0;
