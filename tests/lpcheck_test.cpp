@@ -213,6 +213,28 @@ std::vector<handcase> handcases() {
          lpsolved,
          10 - 20 * std::exp(-0.05) - std::exp(-0.1),
          {0, 0, 5, 10}},
+        // Activity 2 (+239) lists activity 4 (-38) only through a maximal
+        // lag of 0: the arc 4->2, while the pair (2,4) is no arc, so 2 leads
+        // back nowhere; its lag of -537 to activity 3 (-451), which leads
+        // nowhere either, lets 3 be dropped. 2 starts no earlier than 4;
+        // together they are worth 201 at time 0.
+        {"a positive activity held only by a maximal lag",
+         "5 0\n0 1  4 1 4 0\n0 2  3 1 4 -537  4 2 4 0\n0 0\n0 1  5 1 4 0\n0 0\n",
+         given({0, 239, -451, -38, 0}, 84, 0.089),
+         lpsolved,
+         201,
+         {0, 0, U, 0, any}},
+        // Activity 7 (-338) may start at -369, where its term outweighs the
+        // rest by e^66; it leads nowhere and is dropped. Activity 5 (+98)
+        // leads nowhere either and stays at 0; activity 9 (-70) starts at
+        // the deadline 151.
+        {"a term that dwarfs the rest until it is dropped",
+         "10 0\n0 3  4 1 2 0  2 1 4 0  8 1 1 0\n0 1  3 1 2 0\n0 1  5 1 3 0\n10 1  6 1 4 0\n0 "
+         "0\n0 1  7 1 1 -379\n9 0\n0 1  9 1 4 0\n0 1  10 1 1 0\n0 0\n",
+         given({0, 0, 0, 0, 98, 0, -338, 0, -70, 0}, 151, 0.179),
+         lpsolved,
+         98 - 70 * std::exp(-0.179 * 151),
+         {0, 0, 0, any, 0, any, U, any, 151, 151}},
         {"the end dummy reached by nothing",
          "3 0\n0 1 2 1 1 0\n0 1 1 2 1 0\n0 0\n",
          answers(50, 0, 0.01),

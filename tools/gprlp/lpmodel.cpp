@@ -556,7 +556,8 @@ class npvmodel {
     bool feasible(const std::vector<int64_t> &s, std::string *reason) const;
     bool certificate(const std::vector<int64_t> &s, double tolerance, double *size);
     double objectiveat(const std::vector<int64_t> &s) const;
-    bool shiftsets(std::vector<int64_t> &s, bool dropping = false, double below = 0) const;
+    enum class moves { all, unseen, drops };
+    bool shiftsets(std::vector<int64_t> &s, moves which, double threshold) const;
 };
 
 npvmodel::npvmodel(std::vector<int> idsin, std::vector<arc> arcsin, std::vector<int64_t> durin,
@@ -600,10 +601,12 @@ void npvmodel::setwindows(const std::vector<int64_t> &R) {
 // States the LP with y measured against the feasible schedule R, which lies
 // in the windows: bounds, weights, and for each row the arc's coefficient.
 // An arc whose slack at R exceeds what moves within the windows can take up
-// cannot be broken there; its coefficient is capped at that slack, which
-// states the arc with a larger length (rowlen) that the windows imply as
-// well. So every coefficient lies between 1 and exp(r times the width of
-// two windows).
+// (room) cannot be broken there; its coefficient is capped at a slack of
+// room + 1, which states the arc with a larger lag (rowlen) that the windows
+// imply as well, and that they keep from ever being tight: so the row stays
+// basic, its dual 0, and it holds no column in place of a trust bound, which
+// the certificate would not see. Every coefficient lies between 1 and
+// exp(r (room + 1)), room being at most the width of two windows.
 void npvmodel::scale(const std::vector<int64_t> &R) {
     ref = R;
     top = -std::numeric_limits<double>::infinity();
@@ -644,7 +647,7 @@ void npvmodel::scale(const std::vector<int64_t> &R) {
     for (int k = 0; k < (int)rowarc.size(); k++) {
         const arc &a = arcs[rowarc[k]];
         int64_t room = (hi[a.from] - R[a.from]) + (R[a.to] - lo[a.to]);
-        int64_t slack = std::min(R[a.to] - R[a.from] - a.len, room);
+        int64_t slack = std::min(R[a.to] - R[a.from] - a.len, room + 1);
         rowlen[k] = R[a.to] - R[a.from] - slack;
         int ind[3] = {0, a.to + 1, a.from + 1};
         double val[3] = {0.0, 1.0, -std::exp(r * (double)slack)};
@@ -768,10 +771,12 @@ bool npvmodel::certificate(const std::vector<int64_t> &s, double tolerance, doub
 // it, far enough that its value vanishes. This matters most where GLPK's
 // tolerances cannot see: a set far after the start of the project, whose
 // discounted value is tiny, may still gain much by moving far. A few sweeps,
-// one set after the other. With `dropping`, only sets that nothing stops
-// move, and only while their largest term is at least e^below. Returns
-// whether a set moved.
-bool npvmodel::shiftsets(std::vector<int64_t> &s, bool dropping, double below) const {
+// one set after the other. Which sets move: all; unseen: those whose largest
+// term lies below e^threshold (where floating point cannot weigh them) and
+// those that nothing stops from moving later; drops: only the latter, and
+// only while their largest term is at least e^threshold. Returns whether a
+// set moved.
+bool npvmodel::shiftsets(std::vector<int64_t> &s, moves which, double threshold) const {
     const int64_t drift = (int64_t)std::min(std::ceil(vanish / r), (double)farthest / 8);
     std::vector<int> parent(n), members, first(n + 1), edges, edgefirst(n + 1);
     auto find = [&parent](int v) {
@@ -809,7 +814,8 @@ bool npvmodel::shiftsets(std::vector<int64_t> &s, bool dropping, double below) c
                 pinned = pinned || es[i] == ls[i];
                 if (cf[i] != 0) most = std::max(most, logterm(i, s[i]));
             }
-            if (pinned || !std::isfinite(most) || (dropping && most < below)) continue;
+            if (pinned || !std::isfinite(most) || (which == moves::drops && most < threshold))
+                continue;
             for (int k = first[c]; k < first[c + 1]; k++) {
                 int i = members[k];
                 if (cf[i] != 0) value += (cf[i] > 0 ? 1 : -1) * std::exp(logterm(i, s[i]) - most);
@@ -829,7 +835,10 @@ bool npvmodel::shiftsets(std::vector<int64_t> &s, bool dropping, double below) c
                 bool out = find(a.from) == c; // the arc leaves the set
                 if (out == (dir > 0)) delta = std::min(delta, s[a.to] - s[a.from] - a.len);
             }
-            if (delta <= 0 || (dropping && delta < drift)) continue;
+            bool unstopped = dir > 0 && delta >= drift;
+            if (delta <= 0 || (which == moves::drops && !unstopped) ||
+                (which == moves::unseen && !unstopped && most >= threshold))
+                continue;
             for (int k = first[c]; k < first[c + 1]; k++) s[members[k]] += dir * delta;
             moved = true;
         }
@@ -871,6 +880,7 @@ bool npvmodel::solve(lpresult *res, std::vector<int64_t> &s) {
         double size;
         if (ok && !certificate(s, 1e-9, &size)) {
             R = s;
+            shiftsets(R, moves::unseen, std::log(size) + top + std::log(1e-9));
             floattime += since(started);
             continue;
         }
@@ -891,7 +901,7 @@ bool npvmodel::solve(lpresult *res, std::vector<int64_t> &s) {
             failed = true;
         } else if (!certificate(s, 0, &size)) {
             R = s;
-            shiftsets(R);
+            shiftsets(R, moves::all, 0);
             exactonly = true;
         } else {
             double objective = glp_get_obj_val(lp), atschedule = objectiveat(s);
@@ -907,7 +917,8 @@ bool npvmodel::solve(lpresult *res, std::vector<int64_t> &s) {
             // terms vanish (1e-20 of the objective's size), so that the
             // schedule shows them as dropped; that takes another round.
             R = s;
-            if (done && drops++ < 3 && shiftsets(R, true, std::log(size) + top + std::log(1e-20)))
+            if (done && drops++ < 3 &&
+                shiftsets(R, moves::drops, std::log(size) + top + std::log(1e-20)))
                 done = false;
         }
     }
