@@ -42,6 +42,7 @@
 #include "search/recsearch.h"
 
 #include <algorithm>
+#include <cstdint>
 
 #include "search/treelist.h"
 
@@ -61,15 +62,19 @@ struct frame {
 } // namespace
 
 struct searchwork {
-    std::vector<double> value;  // [activity] its subtree's value when its walk last finished
-    std::vector<char> known;    // [activity] 1 while that value still holds
-    std::vector<int> parent;    // [activity] its tree neighbour towards activity 0 (while known)
-    std::vector<int> onstack;   // [activity] its frame's index + 1 while on the stack, else 0
-    std::vector<frame> frames;  // the walk's stack, activity 0 at the bottom; [0, top)
-    int top = 0;                // frames in use
-    std::vector<int> members;   // the set being moved
-    std::vector<unsigned> mark; // [activity] == stamp: a member of the set being moved
-    unsigned stamp = 0;         // the current set's mark
+    std::vector<double> value;    // [activity] its subtree's value when its walk last finished
+    std::vector<char> known;      // [activity] 1 while that value still holds
+    std::vector<int> parent;      // [activity] its tree neighbour towards activity 0 (while known)
+    std::vector<int> onstack;     // [activity] its frame's index + 1 while on the stack, else 0
+    std::vector<frame> frames;    // the walk's stack, activity 0 at the bottom; [0, top)
+    int top = 0;                  // frames in use
+    std::vector<int> members;     // the set being moved
+    std::vector<unsigned> mark;   // [activity] == stamp: a member of the set being moved
+    unsigned stamp = 0;           // the current set's mark
+    uint64_t tree[2] = {0, 0};    // hash of the current tree's arcs (two independent halves)
+    uint64_t saved[2] = {0, 0};   // the tree hash remembered by the cycle check
+    long long power = 1, lam = 0; // the cycle check's window and the shifts into it
+    bool cycling = false;         // the shifts without a move came back to a tree seen before
 };
 
 void searchprepare(solver *s) {
@@ -85,11 +90,45 @@ void searchprepare(solver *s) {
     s->search = w;
 }
 
+namespace {
+
+// Half k (0 or 1) of the hash of tree arc f: a splitmix64 mix of the entry.
+uint64_t archash(int f, int k) {
+    uint64_t z = (uint64_t)f * 2 + (uint64_t)k + 0x9e3779b97f4a7c15ull;
+    z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ull;
+    z = (z ^ (z >> 27)) * 0x94d049bb133111ebull;
+    return z ^ (z >> 31);
+}
+
+void toggle(searchwork &w, int f) {
+    w.tree[0] ^= archash(f, 0);
+    w.tree[1] ^= archash(f, 1);
+}
+
+// Starts the cycle check afresh from the current tree.
+void newwindow(searchwork &w) {
+    w.saved[0] = w.tree[0];
+    w.saved[1] = w.tree[1];
+    w.power = 1;
+    w.lam = 0;
+}
+
+} // namespace
+
 void searchreset(solver *s) {
     searchwork &w = *s->search;
     std::fill(w.known.begin(), w.known.end(), 0);
     for (int f = 0; f < w.top; f++) w.onstack[w.frames[f].node] = 0;
     w.top = 0;
+    w.tree[0] = w.tree[1] = 0;
+    for (int a = 0; a < s->net->nract; a++)
+        for (int x = 0; x < s->tsucclen[a]; x++) toggle(w, s->tsucc[s->tsuccat[a] + x]);
+    newwindow(w);
+    w.cycling = false;
+}
+
+bool searchcycling(const solver *s) {
+    return s->search->cycling;
 }
 
 namespace {
@@ -181,7 +220,7 @@ void shiftset(solver *s, int a, int j) {
     searchwork &w = *s->search;
     const network &net = *s->net;
     const int end = net.end();
-    treeremove(s, a, j);
+    toggle(w, treeremove(s, a, j));
     gather(s, j);
 
     // The leaving arc of smallest slack; ties as described above.
@@ -217,11 +256,23 @@ void shiftset(solver *s, int a, int j) {
         w.known[i] = 0;
     }
     if (!found) {
+        newwindow(w);
         resume(s, -1, -1, -1, -1);
         return;
     }
     const int newarc = net.firstpos[bestentry], bestto = net.succ[bestentry];
     treeadd(s, newarc);
+    toggle(w, newarc);
+    if (shift != 0) {
+        newwindow(w);
+    } else if (w.tree[0] == w.saved[0] && w.tree[1] == w.saved[1]) {
+        w.cycling = true; // the same tree at the same schedule: the shifts repeat forever
+    } else if (++w.lam == w.power) {
+        w.saved[0] = w.tree[0];
+        w.saved[1] = w.tree[1];
+        w.power *= 2;
+        w.lam = 0;
+    }
     // bestto now carries the set: its remembered value and those on its path
     // to activity 0 no longer hold.
     int c = -1, x = bestto;

@@ -20,6 +20,11 @@ void searchreset(solver *s);
 // again), false when it found none to move; s->npv then holds the value.
 bool searchpass(solver *s);
 
+// True once the passes exchange tree arcs without moving anything and have
+// come back to a tree they had before: from then on they would repeat
+// forever.
+bool searchcycling(const solver *s);
+
 // cf discounted continuously from the completion of activity a at its
 // current start: cf * exp(-interest * (st + dur)).
 inline double discount(const solver &s, int a) {

@@ -1,7 +1,9 @@
 // Passes repeat until one finds nothing to move. Between passes only the
 // schedule, the tree and the remembered subtree values carry over. Each pass
 // that moves a set ends at once, so nrits is one more than the number of
-// shifts.
+// shifts. Passes that only exchange tree arcs can come back to a tree they
+// had before and would then repeat forever; from there the solve ends by
+// moving whole sets instead (escape).
 //
 // The checks of prepare come in the order in which the steps find out, so
 // that a network with several faults always gets the same reason: values
@@ -12,6 +14,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "search/escape.h"
 #include "search/inittree.h"
 #include "search/recsearch.h"
 
@@ -104,7 +107,8 @@ void solvecycle(solver *s) {
     do {
         s->nrits++;
         moved = searchpass(s);
-    } while (moved);
+    } while (moved && !searchcycling(s));
+    if (moved) escape(s);
 }
 
 } // namespace gpr

@@ -37,18 +37,20 @@ inline void treeadd(solver *s, int f) {
     list[at] = f;
 }
 
-// Removes the tree arc u -> v.
-inline void treeremove(solver *s, int u, int v) {
+// Removes the tree arc u -> v; returns its entry.
+inline int treeremove(solver *s, int u, int v) {
     const network &net = *s->net;
     int *list = &s->tsucc[s->tsuccat[u]], len = s->tsucclen[u]--;
     int at = 0;
     while (net.succ[list[at]] != v) at++;
+    const int f = list[at];
     std::memmove(list + at, list + at + 1, sizeof(int) * (len - at - 1));
     list = &s->tpred[s->tpredat[v]];
     len = s->tpredlen[v]--;
     at = 0;
     while (net.owner[list[at]] != u) at++;
     std::memmove(list + at, list + at + 1, sizeof(int) * (len - at - 1));
+    return f;
 }
 
 } // namespace gpr
