@@ -151,7 +151,7 @@ struct fileset {
 
 // Each set is generated, loaded and solved under its own run parameters, and
 // scanned; set 1 repeats set 0, set 2 differs from it only in the seed.
-TEST(gprgen, WritesWhatIsAskedAndEveryInstanceSolves) {
+TEST(Gprgen, WritesWhatIsAskedAndEveryInstanceSolves) {
     scratchdir scratch;
     // options, pctneg, dlextra, interest
     const std::tuple<std::string, int, int, double> runs[] = {
@@ -188,7 +188,7 @@ TEST(gprgen, WritesWhatIsAskedAndEveryInstanceSolves) {
 
 // The random shape is the one of the bundled examples: the options of
 // examples/regenerate.sh still give their bytes.
-TEST(gprgen, ReproducesTheBundledExamples) {
+TEST(Gprgen, ReproducesTheBundledExamples) {
     scratchdir scratch;
     const std::pair<int, int> examples[] = {{2, 10}, {3, 100}, {4, 500}, {5, 1000}}; // file, acts
     for (auto [number, acts] : examples) {
@@ -204,7 +204,7 @@ TEST(gprgen, ReproducesTheBundledExamples) {
 // Dense, sparse and window networks of a few hundred activities: their
 // entries per activity, relation types and structure, and a schedule from
 // the start dummy that meets every relation.
-TEST(gprgen, ShapesHaveTheirStructure) {
+TEST(Gprgen, ShapesHaveTheirStructure) {
     scratchdir scratch;
     ASSERT_EQ(gprgen("--shape dense --count 5 --act 400 --out dense"), 0);
     ASSERT_EQ(gprgen("--shape sparse --count 5 --act 400 --out sparse"), 0);
@@ -263,7 +263,7 @@ TEST(gprgen, ShapesHaveTheirStructure) {
 // Adversarial instances keep to the file's rules, stay small, and hold the
 // odd structures they are made for; a run of them meets every outcome of the
 // solver.
-TEST(gprgen, AdversarialInstancesCoverTheOddCases) {
+TEST(Gprgen, AdversarialInstancesCoverTheOddCases) {
     scratchdir scratch;
     ASSERT_EQ(gprgen("--shape adversarial --count 400 --resources 0 --out adv"), 0);
     fileset adv("adv");
@@ -316,7 +316,7 @@ TEST(gprgen, AdversarialInstancesCoverTheOddCases) {
 // Activity counts far beyond the solver's 1000: the header and records are
 // whole, every activity lies between the dummies, and the maximal lags
 // leave a schedule.
-TEST(gprgen, LargeNetworks) {
+TEST(Gprgen, LargeNetworks) {
     scratchdir scratch;
     for (const char *shape : {"random --maxlag 100", "sparse"}) {
         ASSERT_EQ(gprgen(std::string("--act 50000 --count 1 --out big --force --shape ") + shape),
@@ -329,7 +329,7 @@ TEST(gprgen, LargeNetworks) {
     }
 }
 
-TEST(gprgen, HelpAndBadCommandLines) {
+TEST(Gprgen, HelpAndBadCommandLines) {
     scratchdir scratch;
     EXPECT_EQ(gprgen("--help"), 0);
     for (const char *args : {"--bogus 3",
@@ -364,7 +364,7 @@ TEST(gprgen, HelpAndBadCommandLines) {
 }
 
 // --name=value means --name value; existing files stay unless --force.
-TEST(gprgen, OptionFormsAndExistingFiles) {
+TEST(Gprgen, OptionFormsAndExistingFiles) {
     scratchdir scratch;
     ASSERT_EQ(gprgen("--count=3 --act=12 --seed=9 --shape=sparse --out=eq"), 0);
     ASSERT_EQ(gprgen("--count 3 --act 12 --seed 9 --shape sparse --out sp"), 0);

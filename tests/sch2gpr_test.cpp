@@ -31,7 +31,7 @@ static int runtool(const std::string &args) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-TEST(sch2gpr, convertsexamplesthatthesolverloads) {
+TEST(Sch2gpr, ConvertsExamplesThatTheSolverLoads) {
     // example: a maximal lag of 5 from 1 to 3 (written as [-5] on 3 -> 1)
     // pulls activity 1 from 0 to 6 - 5 = 1; tabs, blank lines between the
     // sections, two resources. nores: no resources and no capacity line,
@@ -52,7 +52,7 @@ TEST(sch2gpr, convertsexamplesthatthesolverloads) {
     }
 }
 
-TEST(sch2gpr, convertsinstancesofmorethan1000activities) {
+TEST(Sch2gpr, ConvertsInstancesOfMoreThan1000Activities) {
     // The size of the UBO1000 set: 1000 real activities and two dummies.
     // Activity i (1..1000) has duration i % 10, demand i % 4 and lag i % 7
     // to i+1; activity 1000 also has a maximal lag of 1000000 from 1.
@@ -86,7 +86,7 @@ TEST(sch2gpr, convertsinstancesofmorethan1000activities) {
     for (const auto &[at, text] : records) EXPECT_EQ(lines[at], text) << "line " << at + 1;
 }
 
-TEST(sch2gpr, rejectsmalformedorunreadableinputandwrongusage) {
+TEST(Sch2gpr, RejectsMalformedOrUnreadableInputAndWrongUsage) {
     scratchdir dir;
     // A control character and more than 40 bytes in one token; a header
     // that claims two billion activities and then ends; a capacity line

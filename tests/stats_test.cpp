@@ -34,7 +34,7 @@ std::string statsof(const std::vector<float> &times) {
 
 } // namespace
 
-TEST(Reports, Statistics) {
+TEST(Statistics, OnePassFormulaAndItsUndefinedCorners) {
     // Five solves of 1 ms: the single-precision sum rounds upward, so
     // n*Q - S*S comes out negative.
     float s = 0.0f;
@@ -56,7 +56,7 @@ TEST(Reports, Statistics) {
     for (const auto &c : cases) EXPECT_EQ(statsof(c.first), head + c.second) << c.first.size();
 }
 
-TEST(Reports, SkipRecordsLeaveTheStatisticsAlone) {
+TEST(Statistics, SkipRecordsLeaveTheStatisticsAlone) {
     scratchdir dir;
     recordfile out;
     int err;
