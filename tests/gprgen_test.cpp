@@ -179,10 +179,12 @@ TEST(Gprgen, WritesWhatIsAskedAndEveryInstanceSolves) {
     EXPECT_EQ(set[0].files, set[1].files); // the same seed gives byte-identical files
     for (const auto &[name, text] : set[0].files) EXPECT_NE(text, set[2].files.at(name)) << name;
     const auto &numbered = set[5].files;
-    EXPECT_TRUE(numbered.size() == 10 && numbered.count("D-4.gpr") && numbered.count("D5.gpr"));
+    EXPECT_EQ(numbered.size(), 10u);
+    EXPECT_EQ(numbered.count("D-4.gpr") + numbered.count("D5.gpr"), 2u);
     EXPECT_EQ(set[0].counts, (std::set<int>{5, 6, 7, 8, 9}));
     EXPECT_EQ(set[0].rels, (std::set<int>{ss, sf, fs, ff}));
-    EXPECT_TRUE(set[4].rels == std::set<int>{fs} && set[4].maxlags == 0); // finish-to-start only
+    EXPECT_EQ(set[4].rels, std::set<int>{fs}); // finish-to-start only
+    EXPECT_EQ(set[4].maxlags, 0);
     EXPECT_EQ(set[5].maxlags, 100); // the default 20 percent of 50 real activities: 10 per file
 }
 
@@ -247,7 +249,8 @@ TEST(Gprgen, ShapesHaveTheirStructure) {
                     continue;
                 }
                 if (i == 0) continue;
-                ASSERT_TRUE(i < e[0] && e[2] == ss) << i << "->" << e[0];
+                ASSERT_LT(i, e[0]) << i << "->" << e[0];
+                ASSERT_EQ(e[2], ss) << i << "->" << e[0];
                 if (e[1] == minbound && e[3] == 0)
                     lows[e[0]]++;
                 else if (e[1] == maxbound && e[3] == 1)
@@ -256,7 +259,10 @@ TEST(Gprgen, ShapesHaveTheirStructure) {
                     ADD_FAILURE() << "not a window: " << i << "->" << e[0];
             }
         EXPECT_EQ(endnamed, std::vector<int>{end - 1});
-        for (int j = 2; j < end; j++) EXPECT_TRUE(lows[j] == 4 && highs[j] == 4) << j;
+        for (int j = 2; j < end; j++) {
+            EXPECT_EQ(lows[j], 4) << j;
+            EXPECT_EQ(highs[j], 4) << j;
+        }
     }
 }
 
@@ -270,14 +276,17 @@ TEST(Gprgen, AdversarialInstancesCoverTheOddCases) {
     std::map<std::string, int> seen;
     for (const instance &g : adv.inst) {
         ASSERT_TRUE(g.wellformed);
-        EXPECT_TRUE(g.n >= 5 && g.n <= 40) << g.n;
+        EXPECT_GE(g.n, 5);
+        EXPECT_LE(g.n, 40);
         int end = g.n - 1;
         for (int i = 0; i < g.n; i++) {
             EXPECT_LE(std::abs(g.dur[i]), filemag);
             seen["negative duration"] += g.dur[i] < 0;
             std::set<std::array<int, 4>> distinct;
             for (const auto &e : g.rec[i]) {
-                ASSERT_TRUE(e[0] >= 0 && e[0] < g.n && std::abs(e[3]) <= filemag);
+                ASSERT_GE(e[0], 0);
+                ASSERT_LT(e[0], g.n);
+                ASSERT_LE(std::abs(e[3]), filemag);
                 seen["self-loop"] += e[0] == i;
                 seen["into the start dummy"] += e[0] == 0 && i != end;
                 seen["end dummy names the start dummy"] += e[0] == 0 && i == end;

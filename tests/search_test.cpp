@@ -224,7 +224,7 @@ TEST(Search, ShiftBoundaries) {
     EXPECT_TRUE(gpr::searchpass(&p.sol));
 
     // 0->1, 0->2 (0), 2->3 (3); 1 lists no successor. {1} (cash flow -100)
-    // has no leaving arc: it moves by 999999 without a tree arc, and the
+    // has no leaving arc: it moves by noshift without a tree arc, and the
     // next pass no longer reaches it and counts only 2: 50 e^-0.03.
     ASSERT_EQ(name(setuptext(&p, "4 0\n0 2 2 1 1 0 3 1 1 0\n2 0\n3 1 4 1 3 0\n0 0\n",
                              params(50, 5, 0.01))),
@@ -232,7 +232,7 @@ TEST(Search, ShiftBoundaries) {
     p.sol.cf = {0, -100, 50, 0};
     begin(&p);
     EXPECT_TRUE(gpr::searchpass(&p.sol));
-    EXPECT_EQ(p.sol.st, (startlist{0, 999999, 0, 3}));
+    EXPECT_EQ(p.sol.st, (startlist{0, gpr::noshift, 0, 3}));
     EXPECT_TRUE(p.sol.dropped[1]);
     EXPECT_EQ(treearcs(p.sol), (arclist{{0, 2}, {2, 3}}));
     EXPECT_FALSE(gpr::searchpass(&p.sol));
