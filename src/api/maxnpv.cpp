@@ -77,21 +77,10 @@ bool endswith(const std::string &text, const char *tail) {
 } // namespace
 
 const char *statusname(status s) {
-    switch (s) {
-    case status::solved:
-        return "solved";
-    case status::notfound:
-        return "not found";
-    case status::toomany:
-        return "too many activities";
-    case status::invalid:
-        return "invalid";
-    case status::infeasible:
-        return "infeasible";
-    case status::notconnected:
-        return "not connected";
-    }
-    return "?";
+    static const gpr::outcome kinds[] = {gpr::outcome::solved,     gpr::outcome::notfound,
+                                         gpr::outcome::toomany,    gpr::outcome::invalid,
+                                         gpr::outcome::infeasible, gpr::outcome::unlinked};
+    return gpr::outcomename(kinds[static_cast<int>(s)]);
 }
 
 status parsegpr(const std::string &text, network *net, std::string *reason, int maxactivities) {
