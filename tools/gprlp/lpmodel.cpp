@@ -79,14 +79,15 @@
 //    arc has coefficient 1 and every bound that holds a column is 1, which
 //    keeps the fractions of GLPK's exact simplex short; the exact simplex
 //    then confirms the basis in rational arithmetic (or pivots on) and the
-//    certificate is taken from its reduced costs. What floating point cannot
-//    see (a set of activities far after the start of the project, whose
-//    discounted value lies below GLPK's tolerances, may still gain much by
-//    moving far) the exact simplex does; from then on the rounds stay exact,
-//    and between them whole sets of tight arcs move as far as pays: a shift
-//    of a set changes its value by a factor, so it pays all the way or not
-//    at all. A set that nothing stops from moving later goes so far that its
-//    value vanishes; the schedule shows it as put off without end.
+//    certificate is taken from its reduced costs. Between rounds, whole
+//    sets of tight arcs move as far as pays (a shift of a set changes its
+//    value by a factor, so it pays all the way or not at all): sets that
+//    nothing stops from moving later, which go so far that their value
+//    vanishes (the schedule shows them as put off without end), and sets
+//    whose terms lie below GLPK's tolerances, which floating point cannot
+//    weigh although such a set, far after the start of the project, may
+//    gain much by moving far. What floating point still misses the exact
+//    simplex sees; from then on the rounds stay exact and any set may move.
 // 10. The schedule of the vertex is read off the basis in whole time units
 //    (a column at a bound sits there; a row at its bound is a tight arc) and
 //    checked against every arc and window; the LP's objective must agree
