@@ -226,6 +226,14 @@ TEST(SolveMode, OwnCashFlowsUnsolvableInstancesAndBadUse) {
     EXPECT_NEAR(std::stod(jsonfield(r.out, "npv")),
                 356 * std::exp(-0.02) + 366.25 * std::exp(-0.05) - 239.5 * std::exp(-0.15), 1e-9);
 
+    // A ProGen/max file is read as sch2gpr converts it.
+    const std::string sch = std::string(MAXNPV_TESTDATA) + "/sch/example";
+    run direct = maxnpv("solve '" + sch + ".sch' --pctneg 50 --slack 5 --interest 0.01 --json");
+    run converted = maxnpv("solve '" + sch + ".gpr' --pctneg 50 --slack 5 --interest 0.01 --json");
+    EXPECT_EQ(direct.status, 0) << direct.err;
+    EXPECT_EQ(jsonfield(direct.out, "npv"), jsonfield(converted.out, "npv"));
+    EXPECT_EQ(jsonfield(direct.out, "passes"), jsonfield(converted.out, "passes"));
+
     // Read but not solvable: exit status 1, the status and reason shown.
     writefile("D2.gpr", "3 0\n0 1 2 1 1 0\n0 0\n0 0\n");
     r = maxnpv("solve D2.gpr --pctneg 50 --slack 0 --interest 0.01 --json");
