@@ -5,16 +5,18 @@
 // solver's own functions, so the times hold no process start and no file
 // output. `make bench` runs it on the generated sets of build/bench/.
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <dirent.h>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 #include "driver/problem.h"
+#include "format/numarg.h"
 #include "platform/files.h"
 #include "search/solvecycle.h"
 
@@ -25,16 +27,20 @@ const char usage[] =
     "Loads and solves every instance file D<n>.gpr of each folder in-process, in the\n"
     "order of n, and prints per instance the activity count, the load time, the solve\n"
     "time (in milliseconds, the smallest of the repetitions), the number of search\n"
-    "passes and the net present value; then one summary line per folder.\n"
+    "passes and the net present value; then one summary line per folder. Folders are\n"
+    "taken relative to the working folder; all are checked before the first solve.\n"
     "\n"
     "options:\n"
     "  --repeat K      load and solve every instance K times (1..1000; default 5)\n"
-    "  --pctneg P      percentage of negative cash flows (default 50)\n"
-    "  --dlextra D     deadline slack above the critical path (default 10)\n"
-    "  --interest R    interest rate per time unit (default 0.01)\n"
+    "  --pctneg P      percentage of negative cash flows (0..100; default 50)\n"
+    "  --dlextra D     deadline slack above the critical path (a 32-bit whole number;\n"
+    "                  default 10)\n"
+    "  --interest R    interest rate per time unit (a finite number above 0;\n"
+    "                  default 0.01)\n"
     "  --help          show this text and exit\n"
     "\n"
-    "exit status: 0 done (skipped instances are listed as such), 2 bad command line\n";
+    "exit status: 0 done (skipped instances are listed as such), 1 a folder is\n"
+    "missing or holds no instance files (nothing solved), 2 bad command line\n";
 
 using steadyclock = std::chrono::steady_clock;
 
@@ -42,11 +48,13 @@ double msbetween(steadyclock::time_point a, steadyclock::time_point b) {
     return std::chrono::duration<double, std::milli>(b - a).count();
 }
 
-// The problem numbers of the files D<n>.gpr in dir, ascending.
-std::vector<int> instancenumbers(const std::string &dir) {
-    std::vector<int> numbers;
+// The problem numbers of the files D<n>.gpr in dir, ascending; false (with
+// errno kept) when the folder cannot be opened.
+bool instancenumbers(const std::string &dir, std::vector<int> *out) {
+    std::vector<int> &numbers = *out;
+    numbers.clear();
     DIR *d = opendir(dir.c_str());
-    if (d == nullptr) return numbers;
+    if (d == nullptr) return false;
     while (dirent *e = readdir(d)) {
         int n;
         char tail;
@@ -56,7 +64,7 @@ std::vector<int> instancenumbers(const std::string &dir) {
     }
     closedir(d);
     std::sort(numbers.begin(), numbers.end());
-    return numbers;
+    return true;
 }
 
 [[noreturn]] void badusage(const char *what) {
@@ -81,26 +89,43 @@ int main(int argc, char **argv) {
             dirs.push_back(opt);
             continue;
         }
-        if (k + 1 >= argc) badusage("an option needs a value");
-        char *rest = nullptr;
+        if (k + 1 >= argc) badusage(("option " + opt + " needs a value").c_str());
         const char *val = argv[++k];
+        long long whole = 0;
         if (opt == "--repeat") {
-            repeat = (int)std::strtol(val, &rest, 10);
-            if (*rest != '\0' || repeat < 1 || repeat > 1000) badusage("--repeat needs 1..1000");
+            if (!parsewhole(val, 1, 1000, &whole))
+                badusage("--repeat needs a whole number 1..1000");
+            repeat = (int)whole;
         } else if (opt == "--pctneg") {
-            negative = (int)std::strtol(val, &rest, 10);
-            if (*rest != '\0') badusage("--pctneg needs a whole number");
+            if (!parsewhole(val, 0, 100, &whole)) badusage("--pctneg needs a whole number 0..100");
+            negative = (int)whole;
         } else if (opt == "--dlextra") {
-            slack = (int)std::strtol(val, &rest, 10);
-            if (*rest != '\0') badusage("--dlextra needs a whole number");
+            if (!parsewhole(val, INT_MIN, INT_MAX, &whole))
+                badusage("--dlextra needs a whole number of 32 bits");
+            slack = (int)whole;
         } else if (opt == "--interest") {
-            rate = std::strtod(val, &rest);
-            if (*rest != '\0') badusage("--interest needs a number");
+            if (!parsereal(val, &rate) || !(rate > 0))
+                badusage("--interest needs a finite number above 0");
         } else {
             badusage(("unknown option " + opt).c_str());
         }
     }
     if (dirs.empty()) badusage("no folder given");
+
+    // Every folder as given, relative to the working folder (which never
+    // changes); all are checked before anything is solved.
+    std::vector<std::vector<int>> numbersof(dirs.size());
+    for (size_t i = 0; i < dirs.size(); i++) {
+        if (!instancenumbers(dirs[i], &numbersof[i])) {
+            std::fprintf(stderr, "solvebench: %s: cannot open the folder: %s\n", dirs[i].c_str(),
+                         std::strerror(errno));
+            return 1;
+        }
+        if (numbersof[i].empty()) {
+            std::fprintf(stderr, "solvebench: %s: no instance files D<n>.gpr\n", dirs[i].c_str());
+            return 1;
+        }
+    }
 
     gpr::problemparams params;
     params.pctneg = negative;
@@ -110,8 +135,9 @@ int main(int argc, char **argv) {
     std::printf("%-24s %8s %6s %10s %10s %7s %12s\n", "folder", "file", "nract", "load ms",
                 "solve ms", "passes", "npv");
     gpr::problem p;
-    for (const std::string &dir : dirs) {
-        std::vector<int> numbers = instancenumbers(dir);
+    for (size_t i = 0; i < dirs.size(); i++) {
+        const std::string &dir = dirs[i];
+        const std::vector<int> &numbers = numbersof[i];
         int solved = 0;
         double sumload = 0, sumsolve = 0, maxsolve = 0, sumpasses = 0;
         for (int n : numbers) {
