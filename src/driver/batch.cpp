@@ -114,7 +114,7 @@ void runproblem(const runparams &run, int probnr, problem *p, recordfile *out, r
         const bool counted =
             kind == outcome::solved || kind == outcome::infeasible || kind == outcome::unlinked;
         std::string counts =
-            counted ? std::to_string(p->net.nract) + "," + std::to_string(p->net.entries()) : ",";
+            counted ? std::to_string(p->net.nract) + "," + std::to_string(p->net.nrfile) : ",";
         if (kind == outcome::solved)
             more->table.put("%d,solved,%d,%s,%.6f,%s\n", probnr, p->sol.nrits,
                             shortestnum(p->sol.npv).c_str(), micros / 1e6, counts.c_str());

@@ -373,6 +373,7 @@ outcome buildnetwork(const records &rec, const runlimits &limits, network *net,
     // The rows: the file's entries, then the appended ones.
     net->nract = n;
     net->nrres = rec.nrres;
+    net->nrfile = nfile;
     net->dur = std::move(dur);
     net->rowstart.assign(n + 1, 0);
     for (int i = 0; i < n; i++)

@@ -89,6 +89,7 @@ struct network {
                                               // raised; nolag where no relation gave a lag
     std::vector<int64_t> est; // [activity] earliest start on the normalised lags; nostart
     int endtostart = nolag;   // lag of a listed pair end dummy -> activity 0, or nolag
+    int nrfile = 0;           // successor entries of the file (the rows add reverse arcs)
 
     int end() const { return nract - 1; }
     int entries() const { return rowstart[nract]; }
