@@ -32,7 +32,7 @@ struct problem {
 // records the reading reached (all of them when it is read), analyses the
 // network, fixes the deadline and prepares the solve. Returns
 // outcome::solved when solvecycle(&p->sol) can run; otherwise the outcome
-// with p->reason (empty for too many activities only when no reason applies).
+// with p->reason.
 outcome setupproblem(problem *p, const char *data, size_t size, const problemparams &params);
 
 // The deadline of a network: its critical path length plus slack, taken at

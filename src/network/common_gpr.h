@@ -85,8 +85,10 @@ struct network {
     std::vector<int> predkey;  // [entry] where the owner first stands in the named activity's
                                // predecessor row (0..), lastkey for the deadline arc
     std::vector<int> nrpred;   // [activity] entries naming it, appended arcs included
-    std::vector<std::pair<int, int>> rawlags; // (entry, lag as read) of entries the normalisation
-                                              // raised; nolag where no relation gave a lag
+    std::vector<std::pair<int, int>> rawlags; // (entry, lag before a raise) of entries the
+                                              // normalisation raised, in order; an entry of
+                                              // 0 -> end dummy may come twice, the first holds
+                                              // the lag as read (nolag: no relation)
     std::vector<int64_t> est; // [activity] earliest start on the normalised lags; nostart
     int endtostart = nolag;   // lag of a listed pair end dummy -> activity 0, or nolag
     int nrfile = 0;           // successor entries of the file (the rows add reverse arcs)
