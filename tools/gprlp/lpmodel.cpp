@@ -189,20 +189,8 @@ class tokenizer {
 };
 
 bool readinstance(const std::string &path, instance *in, std::string *reason) {
-    std::FILE *file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) {
-        *reason = "cannot open " + path + ": " + std::strerror(errno);
-        return false;
-    }
     std::string text;
-    char buf[1 << 16];
-    for (size_t got; (got = std::fread(buf, 1, sizeof buf, file)) > 0;) text.append(buf, got);
-    int err = std::ferror(file) ? errno : 0;
-    std::fclose(file);
-    if (err != 0) {
-        *reason = "cannot read " + path + ": " + std::strerror(err);
-        return false;
-    }
+    if (!lpreadfile(path, &text, reason)) return false;
     tokenizer tok(std::move(text));
     int64_t n, nrres, scratch;
     bool ok = tok.next(&n, "the activity count", reason);
@@ -936,6 +924,24 @@ bool npvmodel::solve(lpresult *res, std::vector<int64_t> &s) {
 }
 
 } // namespace
+
+bool lpreadfile(const std::string &path, std::string *text, std::string *reason) {
+    std::FILE *file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr) {
+        *reason = "cannot open " + path + ": " + std::strerror(errno);
+        return false;
+    }
+    text->clear();
+    char buf[1 << 16];
+    for (size_t got; (got = std::fread(buf, 1, sizeof buf, file)) > 0;) text->append(buf, got);
+    int err = std::ferror(file) ? errno : 0;
+    std::fclose(file);
+    if (err != 0) {
+        *reason = "cannot read " + path + ": " + std::strerror(err);
+        return false;
+    }
+    return true;
+}
 
 const char *lpkindname(lpkind kind) {
     switch (kind) {

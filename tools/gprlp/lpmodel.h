@@ -61,6 +61,9 @@ struct lpresult {
 
 constexpr long long lpunbounded = LLONG_MAX;
 
+// Reads a whole file into *text; false with the system's reason otherwise.
+bool lpreadfile(const std::string &path, std::string *text, std::string *reason);
+
 // Short text of a kind, as maxnpv words its outcome where it has one:
 // "solved", "infeasible", "not connected", "unreadable", "LP failed".
 const char *lpkindname(lpkind kind);

@@ -70,20 +70,8 @@ static int usage(const char *problem) {
 
 // Reads the numbers of a cash flow file; false with *reason on failure.
 static bool readcashflows(const char *path, std::vector<double> *cf, std::string *reason) {
-    std::FILE *file = std::fopen(path, "rb");
-    if (file == nullptr) {
-        *reason = std::string("cannot open ") + path + ": " + std::strerror(errno);
-        return false;
-    }
     std::string text;
-    char buf[1 << 16];
-    for (size_t got; (got = std::fread(buf, 1, sizeof buf, file)) > 0;) text.append(buf, got);
-    int err = std::ferror(file) ? errno : 0;
-    std::fclose(file);
-    if (err != 0) {
-        *reason = std::string("cannot read ") + path + ": " + std::strerror(err);
-        return false;
-    }
+    if (!lpreadfile(path, &text, reason)) return false;
     std::istringstream lines(text);
     std::string line;
     for (int number = 1; std::getline(lines, line); number++) {
