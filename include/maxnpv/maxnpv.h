@@ -46,11 +46,29 @@ enum class status {
     invalid,      // malformed, or values that cannot be represented
     infeasible,   // no schedule meets the relations and the deadline
     notconnected, // some activity is not tied to the project by any chain of relations
+    limit,        // a time or move limit ended the solve: the schedule is feasible, the
+                  // best found so far, but not proven optimal
 };
 
 // "solved", "not found", "too many activities", "invalid", "infeasible",
-// "not connected".
+// "not connected", "limit reached"; "unknown" for a value outside the enum.
 const char *statusname(status s);
+
+// How a solve searches. Both are exact and give the same optimum.
+enum class method {
+    fast,    // tree moves in both directions, with set moves by minimum cuts where tree moves
+             // stall; the default of the library and of maxnpv solve
+    classic, // the batch run's search: one subtree moved later per pass, passes counted as
+             // the dialogue reports them
+};
+
+// "fast", "classic"; "unknown" for a value outside the enum.
+const char *methodname(method m);
+
+// The formats an instance file can have. automatic chooses by the file
+// name's extension, in any case: .sch (ProGen/max), .sm (PSPLIB single
+// mode), .rcp (Patterson), anything else .gpr.
+enum class format { automatic, gpr, sch, sm, rcp };
 
 // One successor entry, as in the file: from the owning activity to
 // `successor` (numbered from 1), bound 1 (minimal) or 2 (maximal time lag),
@@ -72,7 +90,7 @@ struct network {
 // Reads a network from a .gpr file, or from a ProGen/max file when the name
 // ends in ".sch". maxactivities limits the activity count (0: no limit).
 status readnetwork(const std::string &path, network *net, std::string *reason,
-                   int maxactivities = 0);
+                   int maxactivities = 0, format fmt = format::automatic);
 
 // Reads a network from the text of a .gpr file.
 status parsegpr(const std::string &text, network *net, std::string *reason, int maxactivities = 0);
@@ -82,19 +100,37 @@ status parsegpr(const std::string &text, network *net, std::string *reason, int 
 // 1..500, negative with probability pctneg percent, 0 for both dummies.
 std::vector<double> randomcashflows(const network &net, int pctneg);
 
+// Cash flows drawn independently per instance: the same distribution as
+// randomcashflows, from a generator seeded by seed and the instance's name
+// (its file name without folder and extension).
+std::vector<double> seededcashflows(const network &net, int pctneg, unsigned long long seed,
+                                    const std::string &name);
+
 struct options {
-    double interest = 0.01; // continuous discount rate per time unit; finite and > 0
-    bool absolute = false;  // true: deadline is absolute; false: critical path plus slack
-    long long deadline = 0; // the absolute deadline, time units (when absolute)
-    long long slack = 0;    // time units above the critical path length (otherwise)
-    int maxactivities = 0;  // most activities accepted; 0: no limit
+    double interest = 0.01;  // continuous discount rate per time unit; finite and >= 0
+    bool absolute = false;   // true: deadline is absolute; false: critical path plus slack
+    long long deadline = 0;  // the absolute deadline, time units (when absolute)
+    long long slack = 0;     // time units above the critical path length (otherwise)
+    int maxactivities = 0;   // most activities accepted; 0: no limit
+    double deadlinefactor = 0; // above 0: the deadline is ceil(factor * critical path),
+                               // in place of slack and absolute
+    bool boundall = false;     // solve as if every activity also had a minimal SS lag of 0
+                               // from the start dummy and a minimal FS lag of 0 to the end
+                               // dummy (the textbook deadline model)
+    maxnpv::method method = maxnpv::method::fast; // how to search
+    double timelimit = 0;    // seconds of solving before the solve stops with status::limit;
+                             // 0: no limit
+    long long maxpasses = 0; // moves (passes of classic) before it stops; 0: no limit
 };
 
 struct result {
     maxnpv::status status = maxnpv::status::invalid;
     std::string reason;             // why, when not solved
     double npv = 0;                 // the optimal net present value
-    long long passes = 0;           // search passes made, the last one included
+    maxnpv::method method = maxnpv::method::fast; // the method that solved it
+    long long passes = 0;           // moves of the method: for classic the search passes,
+                                    // the last one included; for fast every tree move,
+                                    // set move and round of minimum cuts
     bool hasdeadline = false;       // whether deadline is known
     long long deadline = 0;         // the absolute deadline, time units
     long long criticalpath = 0;     // the end dummy's earliest start, when known
@@ -105,6 +141,10 @@ struct result {
     std::vector<std::pair<int, int>> tree; // binding relations of the final spanning tree,
                                            // (from, to) numbered from 1; (last, 1) is the
                                            // deadline arc
+    std::vector<long long> treelag;   // per tree arc, its start-to-start lag (time units)
+    std::vector<double> multiplier;   // per tree arc, the value it carries: the dual
+                                      // multiplier of its relation in present-value money
+                                      // (>= 0); with them the activities balance
 };
 
 class solver {
@@ -117,6 +157,13 @@ class solver {
     // Solves net for one cash flow per activity (dummies included). Never
     // throws for bad input: result.status and result.reason tell.
     result solve(const network &net, const std::vector<double> &cashflows, const options &opt);
+
+    // Solves the network of the last solve again, starting from its final
+    // schedule where that schedule is still feasible: for changes of the
+    // deadline, the interest rate or the cash flows. The result is that of
+    // a fresh solve (opt.method included); only the moves differ. Without
+    // an earlier solve it returns status::invalid.
+    result resolve(const std::vector<double> &cashflows, const options &opt);
 
   private:
     struct state;

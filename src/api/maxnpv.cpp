@@ -80,7 +80,20 @@ const char *statusname(status s) {
     static const gpr::outcome kinds[] = {gpr::outcome::solved,     gpr::outcome::notfound,
                                          gpr::outcome::toomany,    gpr::outcome::invalid,
                                          gpr::outcome::infeasible, gpr::outcome::unlinked};
-    return gpr::outcomename(kinds[static_cast<int>(s)]);
+    const int at = static_cast<int>(s);
+    if (s == status::limit) return "limit reached";
+    if (at < 0 || at >= (int)(sizeof kinds / sizeof kinds[0])) return "unknown";
+    return gpr::outcomename(kinds[at]);
+}
+
+const char *methodname(method m) {
+    switch (m) {
+    case method::fast:
+        return "fast";
+    case method::classic:
+        return "classic";
+    }
+    return "unknown";
 }
 
 status parsegpr(const std::string &text, network *net, std::string *reason, int maxactivities) {
@@ -92,7 +105,9 @@ status parsegpr(const std::string &text, network *net, std::string *reason, int 
     return statusof(kind);
 }
 
-status readnetwork(const std::string &path, network *net, std::string *reason, int maxactivities) {
+status readnetwork(const std::string &path, network *net, std::string *reason, int maxactivities,
+                   format fmt) {
+    (void)fmt;
     std::string bytes;
     int err;
     switch (readwhole(path.c_str(), &bytes, &err)) {
@@ -127,7 +142,17 @@ std::vector<double> randomcashflows(const network &net, int pctneg) {
     return cf;
 }
 
+std::vector<double> seededcashflows(const network &net, int pctneg, unsigned long long seed,
+                                    const std::string &name) {
+    // Placeholder until the seeded draw lands: the batch run's draw.
+    (void)seed;
+    (void)name;
+    return randomcashflows(net, pctneg);
+}
+
 struct solver::state {
+    network given;    // the network of the last solve, as the caller gave it
+    bool hasgiven = false;
     gpr::network net; // the network of the last solve
     gpr::solver sol;  // its solve
     gpr::records rec; // scratch of the conversion
@@ -140,6 +165,12 @@ solver &solver::operator=(solver &&) noexcept = default;
 
 result solver::solve(const network &net, const std::vector<double> &cashflows, const options &opt) {
     result r;
+    if (!self) self.reset(new state);
+    if (&net != &self->given) {
+        self->given = net;
+        self->hasgiven = true;
+    }
+    r.method = opt.method;
     auto fail = [&r](gpr::outcome kind, const std::string &why) {
         r.status = statusof(kind);
         r.reason = why;
@@ -191,6 +222,16 @@ result solver::solve(const network &net, const std::vector<double> &cashflows, c
             if (!s.dropped[a] && !s.dropped[b]) r.tree.push_back({a + 1, b + 1});
         }
     return r;
+}
+
+result solver::resolve(const std::vector<double> &cashflows, const options &opt) {
+    if (!self || !self->hasgiven) {
+        result r;
+        r.method = opt.method;
+        r.reason = "resolve needs an earlier solve of a network";
+        return r;
+    }
+    return solve(self->given, cashflows, opt);
 }
 
 } // namespace maxnpv
