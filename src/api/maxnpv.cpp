@@ -4,6 +4,7 @@
 // instead of an assertion.
 #include "maxnpv/maxnpv.h"
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <cstdio>
@@ -151,7 +152,7 @@ std::vector<double> seededcashflows(const network &net, int pctneg, unsigned lon
 }
 
 struct solver::state {
-    network given;    // the network of the last solve, as the caller gave it
+    network given; // the network of the last solve, as the caller gave it
     bool hasgiven = false;
     gpr::network net; // the network of the last solve
     gpr::solver sol;  // its solve
@@ -176,8 +177,9 @@ result solver::solve(const network &net, const std::vector<double> &cashflows, c
         r.reason = why;
         return r;
     };
-    if (!(opt.interest > 0) || !std::isfinite(opt.interest))
-        return fail(gpr::outcome::invalid, "the interest rate must be a finite number above 0");
+    if (!(opt.interest >= 0) || !std::isfinite(opt.interest))
+        return fail(gpr::outcome::invalid,
+                    "the interest rate must be a finite number of at least 0");
     const gpr::runlimits limits = limitsof(opt.maxactivities);
     torecords(net, &self->rec);
     std::string why;
@@ -195,14 +197,20 @@ result solver::solve(const network &net, const std::vector<double> &cashflows, c
     kind = gpr::analyse(&self->net, &why);
     if (kind != gpr::outcome::solved) return fail(kind, why);
     r.criticalpath = self->net.est[self->net.end()];
-    long long deadline = opt.absolute ? opt.deadline : r.criticalpath + opt.slack;
-    if (deadline < -INT32_MAX || deadline > INT32_MAX)
-        return fail(gpr::outcome::invalid,
-                    "the deadline " + std::to_string(deadline) + " is beyond 32 bits");
+    long long deadline = opt.deadline;
+    if (!opt.absolute && __builtin_add_overflow(r.criticalpath, opt.slack, &deadline))
+        return fail(gpr::outcome::invalid, "the critical path " + std::to_string(r.criticalpath) +
+                                               " plus the slack " + std::to_string(opt.slack) +
+                                               " does not fit 64 bits");
+    // Starts stay within a quarter of the 64-bit range (the reader bounds
+    // lags and durations); a deadline beyond it constrains nothing more.
+    const long long farthest = INT64_MAX / 4;
     r.hasdeadline = true;
     r.deadline = deadline;
-    kind = gpr::prepare(&self->sol, self->net, cashflows, opt.interest, (int)deadline, &why);
+    deadline = std::max(-farthest, std::min(farthest, deadline));
+    kind = gpr::prepare(&self->sol, self->net, cashflows, opt.interest, deadline, &why);
     if (kind != gpr::outcome::solved) return fail(kind, why);
+    self->sol.negtol = gpr::scaledtolerance(cashflows);
     gpr::solvecycle(&self->sol);
 
     const gpr::solver &s = self->sol;

@@ -14,9 +14,12 @@
 
 namespace gpr {
 
-int deadlineof(const network &net, int slack) {
-    int64_t absolute = net.est[net.end()] + (int64_t)slack;
-    return (int)std::max<int64_t>(-INT32_MAX, std::min<int64_t>(INT32_MAX, absolute));
+int64_t deadlineof(const network &net, int64_t slack) {
+    // Starts stay far inside 64 bits (the reader bounds every lag and
+    // duration), so only the slack can take the sum out of range.
+    int64_t absolute;
+    if (!__builtin_add_overflow(net.est[net.end()], slack, &absolute)) return absolute;
+    return slack > 0 ? INT64_MAX / 2 : INT64_MIN / 2;
 }
 
 outcome setupproblem(problem *p, const char *data, size_t size, const problemparams &params) {

@@ -21,11 +21,11 @@ struct problemparams {
 };
 
 struct problem {
-    network net;         // the instance
-    solver sol;          // its solve, once prepared
-    std::vector<int> cf; // the drawn cash flows, as far as the reading got
-    int deadline = 0;    // the absolute deadline, once known
-    std::string reason;  // why the problem is skipped
+    network net;          // the instance
+    solver sol;           // its solve, once prepared
+    std::vector<int> cf;  // the drawn cash flows, as far as the reading got
+    int64_t deadline = 0; // the absolute deadline, once known
+    std::string reason;   // why the problem is skipped
 };
 
 // Reads the instance text, draws the cash flows of the activities whose
@@ -37,7 +37,7 @@ outcome setupproblem(problem *p, const char *data, size_t size, const problempar
 
 // The deadline of a network: its critical path length plus slack, taken at
 // the 32-bit limits when beyond them.
-int deadlineof(const network &net, int slack);
+int64_t deadlineof(const network &net, int64_t slack);
 
 } // namespace gpr
 

@@ -33,6 +33,7 @@ namespace gpr {
 
 constexpr int nolimit = INT_MAX;       // a run limit that never applies
 constexpr double negtol = -1e-05;      // a subtree value below this counts as negative
+constexpr double drawnlargest = 500;   // largest magnitude of a drawn cash flow
 constexpr double maxexponent = 700;    // largest discount exponent whose exp() is a finite double
 constexpr double maxvalue = 1e300;     // largest total of discounted cash flows a solve accepts
 constexpr int exactcycles = gprmaxact; // up to this size a cycle's reason names the activity
@@ -107,8 +108,9 @@ struct solver {
     const network *net = nullptr; // the instance being solved
     std::vector<double> cf;       // [activity] cash flow, money units
     double interest = 0;          // continuous discount rate per time unit (>= 0)
-    int deadline = 0;             // absolute project deadline, time units
-    int closing = 0;              // lag of the deadline arc end dummy -> activity 0
+    double negtol = gpr::negtol;  // a subtree value below this counts as negative (money)
+    int64_t deadline = 0;         // absolute project deadline, time units
+    int64_t closing = 0;          // lag of the deadline arc end dummy -> activity 0
 
     std::vector<int64_t> st;   // [activity] start time, time units; earliest starts at first
     std::vector<double> dcf;   // [activity] cf discounted from the completion at st + dur
@@ -132,7 +134,7 @@ struct solver {
     std::shared_ptr<treework> tree;     // owned by the tree building
     std::shared_ptr<searchwork> search; // owned by the search
 
-    int lagof(int e) const { return e == net->deadlinearc() ? closing : net->lag[e]; }
+    int64_t lagof(int e) const { return e == net->deadlinearc() ? closing : net->lag[e]; }
 };
 
 // ------------------------------------------------------------- assertion ---

@@ -166,7 +166,7 @@ std::vector<int> bestset(const solver &s, bool later) {
 
     // The connected parts of the set and the best of them.
     std::vector<int> part(n, -1), best, members;
-    double bestgain = -negtol;
+    double bestgain = -s.negtol;
     for (int start = 0; start < n; start++) {
         if (!side[start] || part[start] >= 0 || s.dropped[start]) continue;
         members.assign(1, start);

@@ -325,7 +325,8 @@ bool searchpass(solver *s) {
             continue;
         }
         frame &p = w.frames[w.top - 1]; // the activity done hangs below
-        if (p.phase == 0 && v < negtol) {
+        // Without interest no move changes the value: nothing is worth moving.
+        if (p.phase == 0 && v < s->negtol && s->interest > 0) {
             shiftset(s, p.node, done);
             return true;
         }

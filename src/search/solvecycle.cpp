@@ -11,6 +11,7 @@
 // without a start.
 #include "search/solvecycle.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -51,8 +52,19 @@ bool valuesfit(const network &net, const std::vector<double> &cf, double interes
 
 } // namespace
 
+double scaledtolerance(const std::vector<double> &cf) {
+    double largest = 0;
+    bool drawnlike = true; // whole amounts within the drawn range keep the drawn tolerance
+    for (double c : cf) {
+        largest = std::max(largest, std::fabs(c));
+        drawnlike = drawnlike && c == std::floor(c);
+    }
+    if (drawnlike && largest <= drawnlargest) return negtol;
+    return negtol * largest / drawnlargest;
+}
+
 outcome prepare(solver *s, const network &net, const std::vector<double> &cf, double interest,
-                int deadline, std::string *reason) {
+                int64_t deadline, std::string *reason) {
     GPR_ASSERT((int)cf.size() == net.nract && (int)net.est.size() == net.nract);
     GPR_ASSERT(interest >= 0 && std::isfinite(interest));
     const int end = net.end();
@@ -60,9 +72,9 @@ outcome prepare(solver *s, const network &net, const std::vector<double> &cf, do
     if (!valuesfit(net, cf, interest, reason)) return outcome::invalid;
     // The deadline arc: minus the deadline, or the file's own relation from
     // the end dummy to activity 0 when that is tighter.
-    int closing = -deadline;
+    int64_t closing = -deadline;
     if (net.endtostart != nolag && net.endtostart > closing) closing = net.endtostart;
-    if (net.est[end] - net.est[0] > -(int64_t)closing) {
+    if (net.est[end] - net.est[0] > -closing) {
         std::snprintf(text, sizeof text,
                       "no feasible schedule: the end dummy (activity %d) starts at %lld at the "
                       "earliest, but the deadline requires it to start by %lld",
@@ -82,6 +94,7 @@ outcome prepare(solver *s, const network &net, const std::vector<double> &cf, do
     s->net = &net;
     s->cf = cf;
     s->interest = interest;
+    s->negtol = negtol;
     s->deadline = deadline;
     s->closing = closing;
     s->st.assign(net.nract, 0);

@@ -11,6 +11,12 @@
 
 namespace gpr {
 
+// The tolerance below which a subtree counts as negative for cash flows that
+// the caller gave: the drawn cash flows' negtol for whole amounts within the
+// drawn range, else negtol scaled with the largest magnitude, so that the
+// search does the same in any unit of money.
+double scaledtolerance(const std::vector<double> &cf);
+
 // Prepares s to solve net (read and analysed) with the given cash flows (one
 // per activity), interest rate (finite, >= 0) and absolute deadline. Returns
 // outcome::solved when the solve can run, else why not (invalid: the values
@@ -18,7 +24,7 @@ namespace gpr {
 // deadline; unlinked: an activity has no start) with *reason. Allocates
 // everything the solve needs.
 outcome prepare(solver *s, const network &net, const std::vector<double> &cf, double interest,
-                int deadline, std::string *reason);
+                int64_t deadline, std::string *reason);
 
 // Solves a prepared instance: sets s->st, s->nrits, s->npv and the final
 // tree. Can be run again; each run starts from the earliest starts.
