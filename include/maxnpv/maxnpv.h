@@ -31,6 +31,7 @@
 #ifndef MAXNPV_MAXNPV_H
 #define MAXNPV_MAXNPV_H
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
@@ -107,11 +108,11 @@ std::vector<double> seededcashflows(const network &net, int pctneg, unsigned lon
                                     const std::string &name);
 
 struct options {
-    double interest = 0.01;  // continuous discount rate per time unit; finite and >= 0
-    bool absolute = false;   // true: deadline is absolute; false: critical path plus slack
-    long long deadline = 0;  // the absolute deadline, time units (when absolute)
-    long long slack = 0;     // time units above the critical path length (otherwise)
-    int maxactivities = 0;   // most activities accepted; 0: no limit
+    double interest = 0.01;    // continuous discount rate per time unit; finite and >= 0
+    bool absolute = false;     // true: deadline is absolute; false: critical path plus slack
+    long long deadline = 0;    // the absolute deadline, time units (when absolute)
+    long long slack = 0;       // time units above the critical path length (otherwise)
+    int maxactivities = 0;     // most activities accepted; 0: no limit
     double deadlinefactor = 0; // above 0: the deadline is ceil(factor * critical path),
                                // in place of slack and absolute
     bool boundall = false;     // solve as if every activity also had a minimal SS lag of 0
@@ -121,12 +122,15 @@ struct options {
     double timelimit = 0;    // seconds of solving before the solve stops with status::limit;
                              // 0: no limit
     long long maxpasses = 0; // moves (passes of classic) before it stops; 0: no limit
+    // Told now and then (about once a second after the first two seconds)
+    // during a long solve: the moves made and the current npv. Empty: none.
+    std::function<void(long long moves, double npv)> progress;
 };
 
 struct result {
     maxnpv::status status = maxnpv::status::invalid;
-    std::string reason;             // why, when not solved
-    double npv = 0;                 // the optimal net present value
+    std::string reason;                           // why, when not solved
+    double npv = 0;                               // the optimal net present value
     maxnpv::method method = maxnpv::method::fast; // the method that solved it
     long long passes = 0;           // moves of the method: for classic the search passes,
                                     // the last one included; for fast every tree move,
@@ -141,10 +145,10 @@ struct result {
     std::vector<std::pair<int, int>> tree; // binding relations of the final spanning tree,
                                            // (from, to) numbered from 1; (last, 1) is the
                                            // deadline arc
-    std::vector<long long> treelag;   // per tree arc, its start-to-start lag (time units)
-    std::vector<double> multiplier;   // per tree arc, the value it carries: the dual
-                                      // multiplier of its relation in present-value money
-                                      // (>= 0); with them the activities balance
+    std::vector<long long> treelag;        // per tree arc, its start-to-start lag (time units)
+    std::vector<double> multiplier;        // per tree arc, the value it carries: the dual
+                                           // multiplier of its relation in present-value money
+                                           // (>= 0); with them the activities balance
 };
 
 class solver {

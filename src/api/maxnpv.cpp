@@ -154,10 +154,48 @@ std::vector<double> seededcashflows(const network &net, int pctneg, unsigned lon
 struct solver::state {
     network given; // the network of the last solve, as the caller gave it
     bool hasgiven = false;
-    gpr::network net; // the network of the last solve
-    gpr::solver sol;  // its solve
-    gpr::records rec; // scratch of the conversion
+    gpr::network net;          // the network of the last solve
+    gpr::solver sol;           // its solve
+    gpr::records rec;          // scratch of the conversion
+    std::vector<int64_t> warm; // the schedule a resolve starts from, when it has one
+    bool haswarm = false;
 };
+
+namespace {
+
+// The multiplier of every tree arc: the value of the part of the tree it
+// cuts off from activity 0, signed so that it is at least 0 when the tree is
+// optimal (an arc into that part carries its value, an arc out of it minus
+// its value). Indexed by the arc's entry.
+std::vector<double> treemultipliers(const gpr::solver &s) {
+    const gpr::network &net = *s.net;
+    const int n = net.nract;
+    std::vector<std::vector<std::pair<int, int>>> adj(n); // (neighbour, entry)
+    for (int a = 0; a < n; a++)
+        for (int x = 0; x < s.tsucclen[a]; x++) {
+            const int e = s.tsucc[s.tsuccat[a] + x], b = net.succ[e];
+            adj[a].push_back({b, e});
+            adj[b].push_back({a, e});
+        }
+    std::vector<int> parent(n, -1), via(n, -1), order{0};
+    std::vector<char> seen(n, 0);
+    seen[0] = 1;
+    for (size_t k = 0; k < order.size(); k++)
+        for (auto [b, e] : adj[order[k]])
+            if (!seen[b]) seen[b] = 1, parent[b] = order[k], via[b] = e, order.push_back(b);
+    std::vector<long double> sum(n, 0);
+    std::vector<double> flow(net.entries() + 1, 0.0);
+    for (size_t k = order.size(); k-- > 1;) {
+        const int v = order[k];
+        sum[v] += s.dropped[v] ? 0 : (long double)s.dcf[v];
+        sum[parent[v]] += sum[v];
+        const bool into = net.succ[via[v]] == v && net.owner[via[v]] == parent[v];
+        flow[via[v]] = (double)(into ? sum[v] : -sum[v]);
+    }
+    return flow;
+}
+
+} // namespace
 
 solver::solver() : self(new state) {}
 solver::~solver() = default;
@@ -210,11 +248,20 @@ result solver::solve(const network &net, const std::vector<double> &cashflows, c
     deadline = std::max(-farthest, std::min(farthest, deadline));
     kind = gpr::prepare(&self->sol, self->net, cashflows, opt.interest, deadline, &why);
     if (kind != gpr::outcome::solved) return fail(kind, why);
-    self->sol.negtol = gpr::scaledtolerance(cashflows);
-    gpr::solvecycle(&self->sol);
+    gpr::solver &s = self->sol;
+    s.negtol = gpr::scaledtolerance(cashflows);
+    s.limits.maxmoves = opt.maxpasses > 0 ? opt.maxpasses : 0;
+    s.limits.seconds = opt.timelimit > 0 && std::isfinite(opt.timelimit) ? opt.timelimit : 0;
+    s.limits.progress = opt.progress;
+    const bool warm = self->haswarm && (int)self->warm.size() == n;
+    if (warm) s.st = self->warm;
+    self->haswarm = false;
+    const bool finished = gpr::solvewith(
+        &s, opt.method == method::classic ? gpr::searchmethod::classic : gpr::searchmethod::fast,
+        warm);
 
-    const gpr::solver &s = self->sol;
-    r.status = status::solved;
+    r.status = finished ? status::solved : status::limit;
+    if (!finished) r.reason = "a limit on the solve's time or moves was reached";
     r.npv = s.npv;
     r.passes = s.nrits;
     r.start.assign(s.st.begin(), s.st.end());
@@ -229,6 +276,14 @@ result solver::solve(const network &net, const std::vector<double> &cashflows, c
             int b = self->net.succ[s.tsucc[s.tsuccat[a] + x]];
             if (!s.dropped[a] && !s.dropped[b]) r.tree.push_back({a + 1, b + 1});
         }
+    const std::vector<double> flow = treemultipliers(s);
+    for (int a = 0; a < n; a++)
+        for (int x = 0; x < s.tsucclen[a]; x++) {
+            const int e = s.tsucc[s.tsuccat[a] + x], b = self->net.succ[e];
+            if (s.dropped[a] || s.dropped[b]) continue;
+            r.treelag.push_back(s.lagof(e));
+            r.multiplier.push_back(flow[e]);
+        }
     return r;
 }
 
@@ -239,6 +294,10 @@ result solver::resolve(const std::vector<double> &cashflows, const options &opt)
         r.reason = "resolve needs an earlier solve of a network";
         return r;
     }
+    // Starts from the last schedule: the solve checks that it still meets
+    // every relation and the deadline, and takes the earliest starts if not.
+    self->warm = self->sol.st;
+    self->haswarm = !self->sol.st.empty();
     return solve(self->given, cashflows, opt);
 }
 

@@ -7,6 +7,7 @@
 #include "driver/solvemode.h"
 
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -26,6 +27,8 @@ namespace gpr {
 
 namespace {
 
+constexpr long long maxtime = (long long)1 << 62; // largest slack or deadline, time units
+
 const char helptext[] =
     "usage: maxnpv solve FILE [options]\n"
     "\n"
@@ -43,6 +46,12 @@ const char helptext[] =
     "and:\n"
     "  --interest R        continuous interest rate per time unit, above 0\n"
     "  --max-activities K  refuse instances of more than K activities (default: no limit)\n"
+    "search:\n"
+    "  --method M          fast (default): tree moves both ways, with set moves by\n"
+    "                      minimum cuts where they stall; classic: the batch run's\n"
+    "                      search, one subtree moved later per pass. Both are exact.\n"
+    "  --time-limit S      stop after S seconds with the best schedule so far\n"
+    "  --max-passes N      stop after N moves (classic: passes) likewise\n"
     "output:\n"
     "  --json              one JSON document on standard output instead of the summary\n"
     "  --schedule OUT.csv  the schedule as CSV with a header row\n"
@@ -52,6 +61,10 @@ const char helptext[] =
     "Activities that the search postponed without limit (a set of negative value that\n"
     "no relation bounds from above) are marked unbounded: their start means nothing\n"
     "and their cash flows are left out of the npv.\n"
+    "\n"
+    "passes counts the method's moves: for classic its search passes, the last one\n"
+    "included; for fast every tree move, set move and round of minimum cuts.\n"
+    "A solve stopped by a limit has status \"limit reached\" and exit status 1.\n"
     "\n"
     "exit status: 0 solved; 1 the instance was read but cannot be solved (status and\n"
     "reason in the output); 2 bad use: a wrong option or value, a missing or unreadable\n"
@@ -127,7 +140,8 @@ schedreport reportof(const std::string &file, const maxnpv::network &net,
     rep.hasdeadline = r.hasdeadline;
     rep.deadline = r.deadline;
     rep.interest = opt.interest;
-    if (r.status != maxnpv::status::solved) return rep;
+    rep.method = maxnpv::methodname(r.method);
+    if (r.status != maxnpv::status::solved && r.status != maxnpv::status::limit) return rep;
     rep.npv = r.npv;
     rep.passes = r.passes;
     for (size_t i = 0; i < net.durations.size(); i++) {
@@ -149,20 +163,29 @@ schedreport reportof(const std::string &file, const maxnpv::network &net,
 int solvemode(int argc, char **argv) {
     options opts("solve", argc, argv, 2,
                  {"--pctneg", "--cashflows", "--slack", "--deadline", "--interest",
-                  "--max-activities", "--schedule", "--gantt"},
+                  "--max-activities", "--schedule", "--gantt", "--method", "--time-limit",
+                  "--max-passes"},
                  {"--json"}, helptext);
     std::string cffile, schedule, gantt;
     long long pct = 0, slack = 0, deadline = 0, limit = 0;
     double rate = 0;
     opts.whole("--pctneg", false, 0, 100, &pct);
     opts.text("--cashflows", false, &cffile);
-    opts.whole("--slack", false, INT32_MIN, INT32_MAX, &slack);
-    opts.whole("--deadline", false, -INT32_MAX, INT32_MAX, &deadline);
+    opts.whole("--slack", false, -maxtime, maxtime, &slack);
+    opts.whole("--deadline", false, -maxtime, maxtime, &deadline);
     opts.positive("--interest", true, &rate);
     opts.whole("--max-activities", false, 2, INT32_MAX, &limit);
     const bool json = opts.flag("--json");
     opts.text("--schedule", false, &schedule);
     opts.text("--gantt", false, &gantt);
+    std::string methodtext = "fast";
+    opts.text("--method", false, &methodtext);
+    if (methodtext != "fast" && methodtext != "classic")
+        opts.fail("--method: expected fast or classic, found '%s'", methodtext.c_str());
+    double seconds = 0;
+    long long maxpasses = 0;
+    opts.positive("--time-limit", false, &seconds);
+    opts.whole("--max-passes", false, 1, LLONG_MAX, &maxpasses);
     opts.finish();
     if (opts.plain().empty()) opts.fail("FILE is missing");
     if (opts.plain().size() > 1) opts.fail("one FILE only, not also '%s'", opts.plain()[1].c_str());
@@ -198,11 +221,20 @@ int solvemode(int argc, char **argv) {
     opt.deadline = deadline;
     opt.slack = slack;
     opt.maxactivities = (int)limit;
+    opt.method = methodtext == "classic" ? maxnpv::method::classic : maxnpv::method::fast;
+    opt.timelimit = seconds;
+    opt.maxpasses = maxpasses;
+    if (isatty(STDERR_FILENO))
+        opt.progress = [](long long moves, double npv) {
+            std::fprintf(stderr, "\r%lld moves, npv %.10g ", moves, npv);
+            std::fflush(stderr);
+        };
     if (read == maxnpv::status::solved) {
         r = maxnpv::solver().solve(net, cf, opt);
     } else {
         r.status = read;
     }
+    if (opt.progress) std::fputs("\r\033[K", stderr); // clear a progress line, if any
     schedreport rep = reportof(file, net, cf, opt, r);
     std::string out = json ? schedjson(rep) : schedtext(rep), why;
     std::fputs(out.c_str(), stdout);

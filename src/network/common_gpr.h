@@ -18,8 +18,10 @@
 #ifndef MAXNPV_COMMON_GPR_H
 #define MAXNPV_COMMON_GPR_H
 
+#include <chrono>
 #include <climits>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
@@ -103,6 +105,21 @@ struct network {
 
 struct treework;   // scratch of the tree building, private to it
 struct searchwork; // state of the search passes, private to them
+struct fastwork;   // state of the fast method, private to it
+
+// How a solve searches.
+enum class searchmethod {
+    classic, // one subtree moved later per pass, passes counted as the batch run reports them
+    fast,    // tree moves both ways, rounds of minimum cuts where they stall
+};
+
+// When a solve stops before it has proven its schedule optimal.
+struct solvelimits {
+    long long maxmoves = 0; // moves (passes of the classic search); 0: no limit
+    double seconds = 0;     // seconds of solving; 0: no limit
+    std::function<void(long long moves, double npv)> progress; // told now and then during
+                                                               // long solves, or empty
+};
 
 struct solver {
     const network *net = nullptr; // the instance being solved
@@ -133,6 +150,12 @@ struct solver {
 
     std::shared_ptr<treework> tree;     // owned by the tree building
     std::shared_ptr<searchwork> search; // owned by the search
+    std::shared_ptr<fastwork> fast;     // owned by the fast method, sized at its first solve
+
+    solvelimits limits;                            // when to stop early
+    std::chrono::steady_clock::time_point started; // when the running solve began
+    long long checks = 0;                          // limit checks of the running solve
+    double lastprogress = 0;                       // seconds at the last progress report
 
     int64_t lagof(int e) const { return e == net->deadlinearc() ? closing : net->lag[e]; }
 };

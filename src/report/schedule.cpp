@@ -15,9 +15,10 @@
 #include <cstring>
 
 const char schedsolved[] = "solved";
+const char schedlimit[] = "limit reached";
 
 bool issolved(const schedreport &r) {
-    return r.status == schedsolved;
+    return r.status == schedsolved || r.status == schedlimit;
 }
 
 // ------------------------------------------------------------- numbers ---
@@ -208,13 +209,18 @@ std::string schedjson(const schedreport &r) {
     jsonstring(text, r.status);
     jsonfield(out, "status", text, false);
     text.clear();
-    if (solved)
+    if (solved && r.reason.empty())
         text = "null";
     else
         jsonstring(text, r.reason);
     jsonfield(out, "reason", text, false);
     jsonfield(out, "npv", solved ? jsonnum(r.npv) : "null", false);
     jsonfield(out, "passes", solved ? intnum(r.passes) : "null", false);
+    if (!r.method.empty()) {
+        text.clear();
+        jsonstring(text, r.method);
+        jsonfield(out, "method", text, false);
+    }
     jsonfield(out, "deadline", r.hasdeadline ? intnum(r.deadline) : "null", false);
     jsonfield(out, "interest", jsonnum(r.interest), false);
 
@@ -283,9 +289,10 @@ std::string schedtext(const schedreport &r) {
     };
     line("instance", terminaltext(r.instance));
     line("status", terminaltext(r.status));
-    if (!solved) line("reason", terminaltext(r.reason));
+    if (!r.reason.empty()) line("reason", terminaltext(r.reason));
     if (solved) line("npv", std::isfinite(r.npv) ? shortestnum(r.npv) : summarynum(r.npv, false));
     if (solved) line("passes", intnum(r.passes));
+    if (solved && !r.method.empty()) line("method", r.method);
     line("deadline", r.hasdeadline ? intnum(r.deadline) : "unknown");
     line("interest",
          std::isfinite(r.interest) ? shortestnum(r.interest) : summarynum(r.interest, false));

@@ -40,12 +40,15 @@ struct schedreport {
     long long deadline = 0;                // absolute project deadline, when hasdeadline
     double interest = 0.0;                 // continuous discount rate per time unit
     double npv = 0.0;                      // when solved
-    long long passes = 0;                  // search passes, when solved
+    long long passes = 0;                  // the method's moves, when solved
+    std::string method;                    // "fast", "classic"; empty: not shown
     std::vector<schedactivity> activities; // when solved, in file order
     std::vector<schedarc> arcs;            // when solved
 };
 
 extern const char schedsolved[]; // the status of a solved instance
+extern const char schedlimit[];  // the status of a solve that a limit stopped: it has a
+                                 // feasible schedule, not proven optimal
 
 bool issolved(const schedreport &r);
 

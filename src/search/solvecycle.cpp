@@ -16,6 +16,7 @@
 #include <cstdio>
 
 #include "search/escape.h"
+#include "search/fastsearch.h"
 #include "search/inittree.h"
 #include "search/recsearch.h"
 
@@ -102,10 +103,11 @@ outcome prepare(solver *s, const network &net, const std::vector<double> &cf, do
     s->dropped.assign(net.nract, 0);
     treeprepare(s);
     searchprepare(s);
+    s->fast.reset(); // sized for this network at its first fast solve
     return outcome::solved;
 }
 
-void solvecycle(solver *s) {
+bool solvecycle(solver *s) {
     const network &net = *s->net;
     for (int i = 0; i < net.nract; i++) {
         s->st[i] = net.est[i];
@@ -114,14 +116,77 @@ void solvecycle(solver *s) {
     }
     s->nrits = 0;
     s->npv = 0.0;
+    s->started = std::chrono::steady_clock::now();
+    s->checks = 0;
+    s->lastprogress = 0;
     buildtree(s);
     searchreset(s);
     bool moved;
     do {
         s->nrits++;
         moved = searchpass(s);
+        if (moved && overlimit(s)) {
+            s->npv = schedulevalue(*s);
+            return false;
+        }
     } while (moved && !searchcycling(s));
     if (moved) escape(s);
+    return true;
+}
+
+namespace {
+
+// Whether st meets every arc and the deadline.
+bool feasible(const solver &s) {
+    const network &net = *s.net;
+    for (int i = 0; i < net.nract; i++)
+        for (int e = net.rowstart[i]; e < net.rowstart[i + 1]; e++) {
+            const int k = net.succ[e];
+            if (net.lag[e] == nolag || (i == net.end() && k == 0)) continue;
+            if (s.st[k] < s.st[i] + net.lag[e]) return false;
+        }
+    return s.st[0] == 0 && s.st[0] >= s.st[net.end()] + s.closing;
+}
+
+} // namespace
+
+bool solvewith(solver *s, searchmethod method, bool warm) {
+    if (method == searchmethod::classic) return solvecycle(s);
+    const network &net = *s->net;
+    if (!warm || (int)s->st.size() != net.nract || !feasible(*s)) s->st = net.est;
+    for (int i = 0; i < net.nract; i++) {
+        s->dropped[i] = 0;
+        s->dcf[i] = discount(*s, i);
+    }
+    s->started = std::chrono::steady_clock::now();
+    s->checks = 0;
+    s->lastprogress = 0;
+    if (!s->fast) fastprepare(s);
+    return fastsolve(s);
+}
+
+double schedulevalue(const solver &s) {
+    double npv = 0;
+    for (int i = 0; i < s.net->nract; i++)
+        if (!s.dropped[i]) npv += discount(s, i);
+    return npv;
+}
+
+bool overlimit(solver *s) {
+    constexpr long long clockevery = 64; // moves between readings of the clock
+    constexpr double quiet = 2;          // seconds before the first progress report
+    constexpr double every = 1;          // seconds between progress reports
+    const solvelimits &l = s->limits;
+    if (l.maxmoves > 0 && s->nrits >= l.maxmoves) return true;
+    if ((++s->checks % clockevery) != 0 || (l.seconds <= 0 && !l.progress)) return false;
+    const double t =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - s->started).count();
+    if (l.seconds > 0 && t >= l.seconds) return true;
+    if (l.progress && t >= quiet && t - s->lastprogress >= every) {
+        s->lastprogress = t;
+        l.progress(s->nrits, schedulevalue(*s));
+    }
+    return false;
 }
 
 } // namespace gpr

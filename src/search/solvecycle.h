@@ -27,8 +27,23 @@ outcome prepare(solver *s, const network &net, const std::vector<double> &cf, do
                 int64_t deadline, std::string *reason);
 
 // Solves a prepared instance: sets s->st, s->nrits, s->npv and the final
-// tree. Can be run again; each run starts from the earliest starts.
-void solvecycle(solver *s);
+// tree. Can be run again; each run starts from the earliest starts. Returns
+// false when a limit of s->limits stopped it: the schedule is then feasible
+// and s->npv its value, but it is not proven optimal.
+bool solvecycle(solver *s);
+
+// Solves a prepared instance with the given method, from the earliest
+// starts, or (warm) from the schedule s->st holds when that one meets every
+// arc and the deadline. Returns false when a limit stopped it.
+bool solvewith(solver *s, searchmethod method, bool warm = false);
+
+// True when the running solve has reached a limit of s->limits; tells the
+// progress callback now and then. Called after every move.
+bool overlimit(solver *s);
+
+// The value of the current schedule: the discounted cash flows of every
+// activity not dropped.
+double schedulevalue(const solver &s);
 
 } // namespace gpr
 

@@ -1,0 +1,710 @@
+// With x = exp(-interest * start) the max-npv problem is a linear program
+// whose bases are spanning trees of binding arcs, and the value of the
+// subtree below a tree arc is the multiplier that arc carries. A tree is
+// optimal when every subtree hanging below an arc into it (a down arc) has a
+// value of at least zero and every subtree hanging from an arc out of it (an
+// up arc) a value of at most zero: the first could not gain by moving later,
+// the second not by moving earlier. So a tree move takes a subtree of the
+// wrong sign, moves it later (or earlier) until the first arc that leaves
+// (or enters) it binds, and swaps that arc for the cut one: the primal
+// simplex method, with moves in both directions. The classic search moves
+// only later; that is not enough for an exact optimum under every pricing.
+//
+// Subtree values are kept relative to their root's start, sum c_k e^{-r d_k}
+// e^{-r (S_k - S_root)}, in long double: a subtree that moves as a whole
+// keeps its value, and a move updates only the two paths to activity 0 and
+// the path inside the set that the re-rooting reverses. A subtree counts as
+// of the wrong sign only when moving it could gain more than tolerance =
+// gapshare * sum_k |c_k| e^{-r (est_k + d_k)} / n, so the schedule at the end
+// is within gapshare of that sum of the optimum; before it ends, every value
+// is computed again from scratch and checked once more, so rounding in the
+// updates cannot end a solve early.
+//
+// Where many arcs bind at once (window networks, dense networks at an
+// all-negative start), most tree moves are degenerate: they swap arcs at a
+// step of zero. There a round of steepest ascent wins: the best set that can
+// move later is a maximum-weight closure of the binding arcs, found by a
+// minimum cut, and every improving connected part of it moves by its own
+// smallest slack (the same for moving earlier). Rounds run first while more
+// than bindingshare arcs per activity bind, and during the tree phase after
+// a window of moves that were mostly degenerate. After a round the tree is
+// built again from the binding arcs; a part that no binding arc joins to
+// activity 0 moves the way its value favours until one binds.
+//
+// Termination. Every move of positive step and every round that moves
+// something raises the npv by more than the tolerance's share, and the
+// schedules of integer starts with at least the starting value are finitely
+// many, so such steps are finitely many (rounds are also capped at
+// maxrounds). A run of degenerate moves ends at the next window's round, or,
+// when that round finds nothing (the schedule is then optimal and only the
+// tree may still be of the wrong sign), under Bland's rule: the wrong-signed
+// tree arc of the smallest arc number moves, and of equal steps the arc of
+// the smallest number enters, which never repeats a tree. No bound on the
+// number of moves better than the number of trees is known for this rule;
+// in practice they are a few per activity.
+//
+// A set that would move later with no arc leaving it is postponed without
+// limit and dropped, but only once no subtree inside it has the wrong sign
+// (else a part of it that belongs early would be dropped with it): the
+// deepest such subtree moves first.
+#include "search/fastsearch.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "search/recsearch.h"
+#include "search/solvecycle.h"
+#include "search/treelist.h"
+
+namespace gpr {
+
+namespace {
+
+constexpr long double gapshare = 1e-12L; // share of the cash flows' size an ignored move may gain
+constexpr double bindingshare = 1.5;     // binding arcs per activity above which rounds run first
+constexpr double degenerateshare = 0.7;  // share of degenerate moves in a window that calls a round
+constexpr long long minwindow = 30;      // fewest moves in a window
+constexpr long long windowdivisor = 50;  // a window is at least n / this moves
+constexpr long long maxrounds = 100000;  // rounds of minimum cuts in one solve, at most
+constexpr int noarc = -1;                // no arc / no activity
+constexpr long double infinitecap = std::numeric_limits<long double>::infinity();
+
+enum class direction { later, earlier };
+
+} // namespace
+
+struct fastwork {
+    // The arcs: every listed pair once (its first entry), and the deadline arc.
+    int nrarcs = 0;            // arcs, the deadline arc last
+    std::vector<int> from, to; // [arc] ends
+    std::vector<int64_t> lag;  // [arc] start-to-start lag, time units
+    std::vector<int> entry;    // [arc] the entry that stands for it in the tree lists
+    std::vector<int> outstart; // [activity 0..n] first slot of its arcs out in outarc
+    std::vector<int> outarc;   // [slot] arc
+    std::vector<int> instart;  // [activity 0..n] first slot of its arcs in in inarc
+    std::vector<int> inarc;    // [slot] arc
+
+    // The tree, rooted at activity 0.
+    std::vector<int> parent;      // [activity] tree neighbour towards 0; noarc for 0 and dropped
+    std::vector<int> parc;        // [activity] arc to its parent; noarc for 0 and dropped
+    std::vector<int> child;       // [activity] first child, noarc if none
+    std::vector<int> next, prev;  // [activity] siblings among the parent's children
+    std::vector<long double> rv;  // [activity] subtree value relative to its own start (money)
+    std::vector<long double> own; // [activity] c * e^{-r d}: value at start 0 (money)
+
+    // Scratch.
+    std::vector<int> members;   // the set being moved; also a walk's stack
+    std::vector<int> order;     // a post-order of the tree
+    std::vector<unsigned> mark; // [activity] == stamp: in the set being moved
+    unsigned stamp = 0;
+    std::vector<int> queue;   // activities whose tree arc may have the wrong sign (ring)
+    std::vector<char> queued; // [activity] 1 while in the queue
+    int qhead = 0, qsize = 0;
+    std::vector<int> path;    // a tree path; the flow's augmenting path
+    std::vector<int> patharc; // the tree arcs along path
+
+    // Minimum cuts: a flow graph over the activities, a source and a sink.
+    std::vector<int> ghead, gnext, gto, glevel, giter, gqueue;
+    std::vector<long double> gcap;
+    int gedges = 0;
+    std::vector<int> part;       // [activity] connected part of the cut's set, or noarc
+    std::vector<long long> heap; // tree building: Dijkstra's heap of cost * n + activity
+    std::vector<long long> cost; // [activity] tree building: cost of its path, -1 unknown
+    std::vector<char> done;      // [activity] tree building: joined the tree
+
+    long double tolerance = 0; // the least gain a move must promise (money)
+    bool bland = false;        // Bland's rule in force
+    long long rounds = 0;      // rounds of minimum cuts so far
+};
+
+namespace {
+
+inline bool binds(const solver &s, const fastwork &w, int a) {
+    return s.st[w.to[a]] == s.st[w.from[a]] + w.lag[a];
+}
+
+inline int64_t slackof(const solver &s, const fastwork &w, int a) {
+    return s.st[w.to[a]] - w.lag[a] - s.st[w.from[a]];
+}
+
+inline long double grow(const solver &s, int64_t dt) { // e^{-r dt}
+    return std::exp(-(long double)s.interest * (long double)dt);
+}
+
+// The value of the subtree of v now, in present-value money.
+inline long double valueof(const solver &s, const fastwork &w, int v) {
+    return w.rv[v] * grow(s, s.st[v]);
+}
+
+// ------------------------------------------------------------ the tree ---
+
+void unlink(fastwork &w, int v) {
+    const int p = w.parent[v];
+    if (w.prev[v] != noarc)
+        w.next[w.prev[v]] = w.next[v];
+    else if (p != noarc)
+        w.child[p] = w.next[v];
+    if (w.next[v] != noarc) w.prev[w.next[v]] = w.prev[v];
+    w.next[v] = w.prev[v] = noarc;
+    w.parent[v] = noarc;
+    w.parc[v] = noarc;
+}
+
+void link(fastwork &w, int v, int p, int a) {
+    w.parent[v] = p;
+    w.parc[v] = a;
+    w.prev[v] = noarc;
+    w.next[v] = w.child[p];
+    if (w.child[p] != noarc) w.prev[w.child[p]] = v;
+    w.child[p] = v;
+}
+
+// Fills w.order with a post-order of the subtree of v (children first).
+void postorder(fastwork &w, int v) {
+    w.order.clear();
+    w.members.clear();
+    w.members.push_back(v);
+    while (!w.members.empty()) { // pre-order with children reversed, then flipped
+        const int u = w.members.back();
+        w.members.pop_back();
+        w.order.push_back(u);
+        for (int c = w.child[u]; c != noarc; c = w.next[c]) w.members.push_back(c);
+    }
+    std::reverse(w.order.begin(), w.order.end());
+}
+
+// Recomputes every relative subtree value from scratch.
+void recompute(const solver &s, fastwork &w) {
+    postorder(w, 0);
+    for (int u : w.order) {
+        long double v = w.own[u];
+        for (int c = w.child[u]; c != noarc; c = w.next[c])
+            v += w.rv[c] * grow(s, s.st[c] - s.st[u]);
+        w.rv[u] = v;
+    }
+}
+
+// The direction in which the subtree of v gains by moving, if any.
+bool wrongsign(const solver &s, const fastwork &w, int v, direction *dir) {
+    if (v == 0 || w.parc[v] == noarc || s.interest <= 0) return false;
+    const long double value = valueof(s, w, v);
+    if (w.to[w.parc[v]] == v) { // a down arc: the subtree may move later
+        if (value >= -w.tolerance) return false;
+        *dir = direction::later;
+        return true;
+    }
+    // An up arc: the subtree may move earlier, at most to its earliest
+    // starts, and gains at most its value there.
+    const long double reach = value / grow(s, s.st[v] - s.net->est[v]);
+    if (value <= 0 || reach <= w.tolerance) return false;
+    *dir = direction::earlier;
+    return true;
+}
+
+void enqueue(fastwork &w, int v) {
+    if (w.queued[v]) return;
+    w.queued[v] = 1;
+    const int n = (int)w.queued.size();
+    w.queue[(w.qhead + w.qsize++) % n] = v;
+}
+
+int dequeue(fastwork &w) {
+    const int n = (int)w.queued.size();
+    const int v = w.queue[w.qhead];
+    w.qhead = (w.qhead + 1) % n;
+    w.qsize--;
+    w.queued[v] = 0;
+    return v;
+}
+
+// Adds dv (relative to v's start) to the values of v's ancestors, from p up.
+void addtopath(const solver &s, fastwork &w, int p, int64_t at, long double dv) {
+    for (int u = p; u != noarc; u = w.parent[u]) {
+        w.rv[u] += dv * grow(s, at - s.st[u]);
+        enqueue(w, u);
+    }
+}
+
+// Marks the subtree of v as the set being moved.
+void gather(solver *s, fastwork &w, int v) {
+    if (++w.stamp == 0) {
+        std::fill(w.mark.begin(), w.mark.end(), 0);
+        w.stamp = 1;
+    }
+    (void)s;
+    w.members.clear();
+    w.members.push_back(v);
+    w.mark[v] = w.stamp;
+    for (size_t k = 0; k < w.members.size(); k++)
+        for (int c = w.child[w.members[k]]; c != noarc; c = w.next[c]) {
+            w.mark[c] = w.stamp;
+            w.members.push_back(c);
+        }
+}
+
+// The arc that blocks the set first when it moves dir, and its slack; noarc
+// when nothing blocks it. Ties go to the smallest arc number.
+int blocking(const solver &s, const fastwork &w, direction dir, int64_t *step) {
+    int best = noarc;
+    int64_t least = 0;
+    for (int i : w.members) {
+        const bool later = dir == direction::later;
+        const int first = later ? w.outstart[i] : w.instart[i];
+        const int last = later ? w.outstart[i + 1] : w.instart[i + 1];
+        for (int x = first; x < last; x++) {
+            const int a = later ? w.outarc[x] : w.inarc[x];
+            const int other = later ? w.to[a] : w.from[a];
+            if (w.mark[other] == w.stamp || s.dropped[other]) continue;
+            const int64_t sl = slackof(s, w, a);
+            if (best == noarc || sl < least || (sl == least && a < best)) best = a, least = sl;
+        }
+    }
+    *step = least;
+    return best;
+}
+
+// The deepest subtree inside the subtree of v (v itself excluded) whose
+// tree arc has the wrong sign, or noarc.
+int deepestwrong(const solver &s, fastwork &w, int v, direction *dir) {
+    postorder(w, v);
+    for (int u : w.order)
+        if (u != v && wrongsign(s, w, u, dir)) return u;
+    return noarc;
+}
+
+// Drops the subtree of v: postponed without limit.
+void dropsubtree(solver *s, fastwork &w, int v) {
+    const int p = w.parent[v];
+    addtopath(*s, w, p, s->st[v], -w.rv[v]);
+    unlink(w, v);
+    gather(s, w, v);
+    for (int i : w.members) {
+        s->st[i] += noshift;
+        s->dropped[i] = 1;
+        w.parent[i] = w.parc[i] = noarc;
+    }
+}
+
+// Moves the subtree of v (marked, in w.members) dir by step, the slack of
+// its blocking arc a, and hangs it from a.
+void treemove(solver *s, fastwork &w, int v, direction dir, int a, int64_t step) {
+    const int p = w.parent[v];
+    addtopath(*s, w, p, s->st[v], -w.rv[v]); // its old ancestors lose its value
+    unlink(w, v);
+    const int64_t shift = dir == direction::later ? step : -step;
+    for (int i : w.members) s->st[i] += shift;
+    // Re-root the set at the end q of a inside it: the path q = u0, u1, ...,
+    // uk = v turns round, each ui+1 hanging from ui by ui's old arc. Each
+    // value loses the part below that becomes its parent and gains its old
+    // parent's new value; computed from v down, old values still at hand.
+    const int q = w.mark[w.from[a]] == w.stamp ? w.from[a] : w.to[a];
+    const int outside = q == w.from[a] ? w.to[a] : w.from[a];
+    w.path.clear();
+    w.patharc.clear();
+    for (int u = q; u != v; u = w.parent[u]) w.path.push_back(u), w.patharc.push_back(w.parc[u]);
+    w.path.push_back(v);
+    const int k = (int)w.path.size() - 1;
+    for (int i = k; i >= 0; i--) {
+        const int u = w.path[i];
+        long double value = w.rv[u];
+        if (i > 0) value -= w.rv[w.path[i - 1]] * grow(*s, s->st[w.path[i - 1]] - s->st[u]);
+        if (i < k) value += w.rv[w.path[i + 1]] * grow(*s, s->st[w.path[i + 1]] - s->st[u]);
+        w.rv[u] = value;
+    }
+    for (int i = 0; i < k; i++) unlink(w, w.path[i]);
+    for (int i = 0; i < k; i++) link(w, w.path[i + 1], w.path[i], w.patharc[i]);
+    link(w, q, outside, a);
+    for (int u : w.path) enqueue(w, u);
+    addtopath(*s, w, outside, s->st[q], w.rv[q]); // its new ancestors gain it
+}
+
+// ------------------------------------------------------ minimum cuts ---
+
+void gclear(fastwork &w, int nodes) {
+    std::fill(w.ghead.begin(), w.ghead.begin() + nodes, -1);
+    w.gedges = 0;
+}
+
+void gedge(fastwork &w, int a, int b, long double cap) {
+    w.gto[w.gedges] = b, w.gcap[w.gedges] = cap, w.gnext[w.gedges] = w.ghead[a];
+    w.ghead[a] = w.gedges++;
+    w.gto[w.gedges] = a, w.gcap[w.gedges] = 0, w.gnext[w.gedges] = w.ghead[b];
+    w.ghead[b] = w.gedges++;
+}
+
+bool glevels(fastwork &w, int nodes, int src, int snk) {
+    std::fill(w.glevel.begin(), w.glevel.begin() + nodes, -1);
+    int head = 0, tail = 0;
+    w.gqueue[tail++] = src;
+    w.glevel[src] = 0;
+    while (head < tail) {
+        const int u = w.gqueue[head++];
+        for (int e = w.ghead[u]; e >= 0; e = w.gnext[e])
+            if (w.gcap[e] > 0 && w.glevel[w.gto[e]] < 0) {
+                w.glevel[w.gto[e]] = w.glevel[u] + 1;
+                w.gqueue[tail++] = w.gto[e];
+            }
+    }
+    return snk >= 0 && w.glevel[snk] >= 0;
+}
+
+// Dinic's blocking flows, with the augmenting path on an explicit stack.
+void gmaxflow(fastwork &w, int nodes, int src, int snk) {
+    while (glevels(w, nodes, src, snk)) {
+        std::copy(w.ghead.begin(), w.ghead.begin() + nodes, w.giter.begin());
+        w.path.clear(); // edges from src
+        int u = src;
+        for (;;) {
+            if (u == snk) {
+                long double f = infinitecap;
+                for (int e : w.path) f = std::min(f, w.gcap[e]);
+                for (int e : w.path) w.gcap[e] -= f, w.gcap[e ^ 1] += f;
+                w.path.clear();
+                u = src;
+                continue;
+            }
+            int &e = w.giter[u];
+            while (e >= 0 && !(w.gcap[e] > 0 && w.glevel[w.gto[e]] == w.glevel[u] + 1))
+                e = w.gnext[e];
+            if (e >= 0) {
+                w.path.push_back(e);
+                u = w.gto[e];
+                continue;
+            }
+            if (u == src) break;
+            w.glevel[u] = -1;
+            w.path.pop_back();
+            u = w.path.empty() ? src : w.gto[w.path.back()];
+        }
+    }
+}
+
+// One round of steepest ascent in direction dir: the best closed set of the
+// binding arcs by a minimum cut, and every improving connected part of it
+// moved by its own smallest slack. Returns true when something moved.
+bool round(solver *s, fastwork &w, direction dir) {
+    const int n = s->net->nract, src = n, snk = n + 1;
+    const bool later = dir == direction::later;
+    gclear(w, n + 2);
+    for (int a = 0; a < w.nrarcs; a++) {
+        const int i = w.from[a], k = w.to[a];
+        if (s->dropped[i] || s->dropped[k] || !binds(*s, w, a)) continue;
+        // Moving later, i's set takes k along; moving earlier, k's takes i.
+        if (later)
+            gedge(w, i, k, infinitecap);
+        else
+            gedge(w, k, i, infinitecap);
+    }
+    for (int i = 1; i < n; i++) {
+        if (s->dropped[i]) continue;
+        const long double d = (long double)s->dcf[i];
+        const long double gain = later ? -d : d;
+        if (gain > 0) gedge(w, src, i, gain);
+        if (gain < 0) gedge(w, i, snk, -gain);
+    }
+    gedge(w, 0, snk, infinitecap); // activity 0 never moves
+    gmaxflow(w, n + 2, src, snk);
+    glevels(w, n + 2, src, -1); // the source side of the cut: level >= 0
+
+    bool moved = false;
+    std::fill(w.part.begin(), w.part.end(), noarc);
+    for (int root = 1; root < n; root++) {
+        if (w.glevel[root] < 0 || w.part[root] != noarc || s->dropped[root]) continue;
+        // The connected part of root over binding arcs inside the set.
+        if (++w.stamp == 0) std::fill(w.mark.begin(), w.mark.end(), 0), w.stamp = 1;
+        w.members.clear();
+        w.members.push_back(root);
+        w.part[root] = root;
+        long double gain = 0;
+        for (size_t x = 0; x < w.members.size(); x++) {
+            const int u = w.members[x];
+            w.mark[u] = w.stamp;
+            gain += later ? -(long double)s->dcf[u] : (long double)s->dcf[u];
+            for (int y = w.outstart[u]; y < w.outstart[u + 1]; y++) {
+                const int a = w.outarc[y], b = w.to[a];
+                if (w.glevel[b] >= 0 && w.part[b] == noarc && !s->dropped[b] && binds(*s, w, a))
+                    w.part[b] = root, w.members.push_back(b);
+            }
+            for (int y = w.instart[u]; y < w.instart[u + 1]; y++) {
+                const int a = w.inarc[y], b = w.from[a];
+                if (w.glevel[b] >= 0 && w.part[b] == noarc && !s->dropped[b] && binds(*s, w, a))
+                    w.part[b] = root, w.members.push_back(b);
+            }
+        }
+        if (gain <= w.tolerance) continue;
+        int64_t step;
+        const int a = blocking(*s, w, dir, &step);
+        if (a == noarc) { // later, and nothing bounds it: postponed without limit
+            for (int i : w.members) s->st[i] += noshift, s->dropped[i] = 1;
+        } else {
+            if (step <= 0) continue; // cannot happen for a closed set; stay safe
+            for (int i : w.members) s->st[i] += later ? step : -step;
+        }
+        for (int i : w.members) s->dcf[i] = discount(*s, i);
+        moved = true;
+    }
+    return moved;
+}
+
+// ------------------------------------------------------ tree building ---
+
+// A spanning tree of binding arcs from activity 0 over the activities not
+// dropped: shortest paths where an arc along its direction costs forward and
+// one against it backward, which keeps large subtrees off maximal lags.
+// Returns the first activity it cannot reach, or noarc.
+int buildfast(solver *s, fastwork &w) {
+    constexpr long long forward = 1, backward = 8;
+    const int n = s->net->nract;
+    for (int i = 0; i < n; i++) {
+        w.parent[i] = w.parc[i] = w.child[i] = w.next[i] = w.prev[i] = noarc;
+        w.cost[i] = -1;
+    }
+    // The heap holds cost * n + activity; costs stay below n * backward.
+    std::vector<long long> &h = w.heap;
+    h.clear();
+    w.cost[0] = 0;
+    h.push_back(0);
+    std::vector<char> &done = w.done;
+    std::fill(done.begin(), done.end(), 0);
+    while (!h.empty()) {
+        std::pop_heap(h.begin(), h.end(), std::greater<long long>());
+        const long long code = h.back();
+        h.pop_back();
+        const int u = (int)(code % n);
+        if (done[u]) continue;
+        done[u] = 1;
+        if (u != 0) link(w, u, w.parent[u] == noarc ? 0 : w.parent[u], w.parc[u]);
+        auto relax = [&](int b, int a, long long c) {
+            if (s->dropped[b] || done[b] || !binds(*s, w, a)) return;
+            const long long nc = w.cost[u] + c;
+            if (w.cost[b] >= 0 && w.cost[b] <= nc) return;
+            w.cost[b] = nc;
+            w.parent[b] = u;
+            w.parc[b] = a;
+            h.push_back(nc * n + b);
+            std::push_heap(h.begin(), h.end(), std::greater<long long>());
+        };
+        for (int y = w.outstart[u]; y < w.outstart[u + 1]; y++)
+            relax(w.to[w.outarc[y]], w.outarc[y], forward);
+        for (int y = w.instart[u]; y < w.instart[u + 1]; y++)
+            relax(w.from[w.inarc[y]], w.inarc[y], backward);
+    }
+    for (int i = 0; i < n; i++)
+        if (!s->dropped[i] && !done[i]) return i;
+    return noarc;
+}
+
+// Builds the tree; where a part of the schedule is joined to activity 0 by
+// no binding arc, moves that part the way its value favours (earlier when
+// nothing bounds it later) until an arc binds, and builds again.
+void connect(solver *s, fastwork &w) {
+    for (int x; (x = buildfast(s, w)) != noarc;) {
+        if (++w.stamp == 0) std::fill(w.mark.begin(), w.mark.end(), 0), w.stamp = 1;
+        w.members.assign(1, x);
+        w.mark[x] = w.stamp;
+        long double value = 0;
+        for (size_t k = 0; k < w.members.size(); k++) {
+            const int u = w.members[k];
+            value += (long double)discount(*s, u);
+            auto take = [&](int b, int a) {
+                if (w.mark[b] == w.stamp || s->dropped[b] || !binds(*s, w, a)) return;
+                w.mark[b] = w.stamp;
+                w.members.push_back(b);
+            };
+            for (int y = w.outstart[u]; y < w.outstart[u + 1]; y++)
+                take(w.to[w.outarc[y]], w.outarc[y]);
+            for (int y = w.instart[u]; y < w.instart[u + 1]; y++)
+                take(w.from[w.inarc[y]], w.inarc[y]);
+        }
+        direction dir = value < 0 ? direction::later : direction::earlier;
+        int64_t step = 0;
+        int a = blocking(*s, w, dir, &step);
+        if (a == noarc) dir = direction::earlier, a = blocking(*s, w, dir, &step);
+        GPR_ASSERT(a != noarc); // every activity was reached by some arc from activity 0
+        for (int i : w.members) s->st[i] += dir == direction::later ? step : -step;
+        s->nrits++;
+    }
+}
+
+// Every activity whose tree arc may have the wrong sign, deepest first.
+void queueall(fastwork &w) {
+    postorder(w, 0);
+    for (int u : w.order) enqueue(w, u);
+}
+
+} // namespace
+
+void fastprepare(solver *s) {
+    const network &net = *s->net;
+    const int n = net.nract, end = net.end();
+    auto w = std::make_shared<fastwork>();
+    for (int e = 0; e < net.entries(); e++) {
+        const int i = net.owner[e], k = net.succ[e];
+        if (net.lag[e] == nolag || net.firstpos[e] != e || i == k || (i == end && k == 0)) continue;
+        w->from.push_back(i);
+        w->to.push_back(k);
+        w->lag.push_back(net.lag[e]);
+        w->entry.push_back(e);
+    }
+    w->from.push_back(end); // the deadline arc; its lag is set for each solve
+    w->to.push_back(0);
+    w->lag.push_back(0);
+    w->entry.push_back(net.deadlinearc());
+    w->nrarcs = (int)w->from.size();
+    const int m = w->nrarcs;
+    w->outstart.assign(n + 1, 0);
+    w->instart.assign(n + 1, 0);
+    for (int a = 0; a < m; a++) w->outstart[w->from[a] + 1]++, w->instart[w->to[a] + 1]++;
+    for (int i = 0; i < n; i++)
+        w->outstart[i + 1] += w->outstart[i], w->instart[i + 1] += w->instart[i];
+    w->outarc.resize(m);
+    w->inarc.resize(m);
+    {
+        std::vector<int> o(w->outstart.begin(), w->outstart.end() - 1);
+        std::vector<int> in(w->instart.begin(), w->instart.end() - 1);
+        for (int a = 0; a < m; a++) w->outarc[o[w->from[a]]++] = a, w->inarc[in[w->to[a]]++] = a;
+    }
+    for (auto *v : {&w->parent, &w->parc, &w->child, &w->next, &w->prev, &w->queue, &w->part})
+        v->assign(n, noarc);
+    w->rv.assign(n, 0);
+    w->own.assign(n, 0);
+    w->members.reserve(n);
+    w->order.reserve(n);
+    w->mark.assign(n, 0);
+    w->queued.assign(n, 0);
+    w->path.reserve(n + 2);
+    w->patharc.reserve(n);
+    const int nodes = n + 2, edges = 2 * (m + n + 1);
+    w->ghead.assign(nodes, -1);
+    w->glevel.assign(nodes, -1);
+    w->giter.assign(nodes, -1);
+    w->gqueue.assign(nodes, 0);
+    w->gnext.assign(edges, -1);
+    w->gto.assign(edges, 0);
+    w->gcap.assign(edges, 0);
+    w->heap.reserve(2 * (size_t)m + n);
+    w->cost.assign(n, -1);
+    w->done.assign(n, 0);
+    s->fast = w;
+}
+
+bool fastsolve(solver *s) {
+    fastwork &w = *s->fast;
+    const network &net = *s->net;
+    const int n = net.nract;
+    w.lag[w.nrarcs - 1] = s->closing;
+    long double size = 0;
+    for (int i = 0; i < n; i++) {
+        w.own[i] = (long double)s->cf[i] * grow(*s, net.dur[i]);
+        size += std::fabs(w.own[i]) * grow(*s, net.est[i]);
+    }
+    w.tolerance = gapshare * size / n;
+    w.bland = false;
+    w.rounds = 0;
+    w.qhead = w.qsize = 0;
+    std::fill(w.queued.begin(), w.queued.end(), 0);
+    s->nrits = 0;
+    bool limited = false;
+
+    if (s->interest > 0) {
+        // Rounds first while many arcs bind.
+        long long binding = 0;
+        for (int a = 0; a < w.nrarcs; a++) binding += binds(*s, w, a);
+        if ((double)binding > bindingshare * n) {
+            for (; w.rounds < maxrounds && !limited; w.rounds++) {
+                s->nrits++;
+                if (!round(s, w, direction::later) && !round(s, w, direction::earlier)) break;
+                limited = overlimit(s);
+            }
+        }
+    }
+    const long long window = std::max(minwindow, (long long)n / windowdivisor);
+    while (!limited && s->interest > 0) {
+        connect(s, w);
+        recompute(*s, w);
+        queueall(w);
+        long long moves = 0, degenerate = 0;
+        bool rebuild = false;
+        for (;;) {
+            int v = noarc;
+            direction dir = direction::later;
+            if (w.bland) {
+                int bestarc = noarc;
+                for (int u = 1; u < n; u++) {
+                    direction d;
+                    if (!s->dropped[u] && wrongsign(*s, w, u, &d) &&
+                        (bestarc == noarc || w.parc[u] < bestarc))
+                        bestarc = w.parc[u], v = u, dir = d;
+                }
+            } else {
+                while (w.qsize > 0 && v == noarc) {
+                    const int u = dequeue(w);
+                    if (!s->dropped[u] && wrongsign(*s, w, u, &dir)) v = u;
+                }
+            }
+            if (v == noarc) {
+                // Nothing left to move: check every value afresh.
+                recompute(*s, w);
+                for (int u = 1; u < n; u++) {
+                    direction d;
+                    if (!s->dropped[u] && wrongsign(*s, w, u, &d)) enqueue(w, u);
+                }
+                if (w.qsize == 0) break;
+                if (w.bland) w.qhead = w.qsize = 0, std::fill(w.queued.begin(), w.queued.end(), 0);
+                continue;
+            }
+            gather(s, w, v);
+            int64_t step = 0;
+            int a = blocking(*s, w, dir, &step);
+            while (a == noarc) {
+                // Nothing bounds the set later: move a wrong part inside it
+                // first, or drop it.
+                direction d;
+                const int u = deepestwrong(*s, w, v, &d);
+                if (u == noarc) break;
+                v = u, dir = d;
+                gather(s, w, v);
+                a = blocking(*s, w, dir, &step);
+            }
+            s->nrits++;
+            if (a == noarc) {
+                dropsubtree(s, w, v);
+            } else {
+                treemove(s, w, v, dir, a, step);
+                moves++;
+                degenerate += step == 0;
+            }
+            if ((limited = overlimit(s))) break;
+            if (moves < window) continue;
+            const bool stalled = (double)degenerate > degenerateshare * (double)moves;
+            moves = degenerate = 0;
+            if (!stalled || w.bland) continue;
+            if (w.rounds < maxrounds) {
+                w.rounds++;
+                s->nrits++;
+                for (int i = 0; i < n; i++) s->dcf[i] = s->dropped[i] ? 0 : discount(*s, i);
+                if (round(s, w, direction::later) || round(s, w, direction::earlier)) {
+                    rebuild = true;
+                    break;
+                }
+            }
+            w.bland = true;
+        }
+        if (!rebuild) break;
+    }
+    if (limited || s->interest <= 0) connect(s, w);
+
+    // The tree lists and the values that the results show.
+    treeclear(s);
+    double npv = 0;
+    for (int i = 0; i < n; i++) {
+        s->dcf[i] = s->dropped[i] ? 0 : discount(*s, i);
+        if (!s->dropped[i]) npv += s->dcf[i];
+        if (i != 0 && !s->dropped[i] && w.parc[i] != noarc) treeadd(s, w.entry[w.parc[i]]);
+    }
+    s->npv = npv;
+    return !limited;
+}
+
+} // namespace gpr

@@ -1,0 +1,23 @@
+// The fast method: tree moves in both directions over a spanning tree of
+// binding arcs, with rounds of set moves by minimum cuts where the tree moves
+// go degenerate.
+#ifndef MAXNPV_FASTSEARCH_H
+#define MAXNPV_FASTSEARCH_H
+
+#include "network/common_gpr.h"
+
+namespace gpr {
+
+// Sizes the fast method's state for s's prepared network. Allocates.
+void fastprepare(solver *s);
+
+// Solves a prepared instance from the schedule in s->st (the earliest
+// starts, or any schedule that meets every arc and the deadline): sets s->st,
+// s->dropped, s->dcf, s->npv, s->nrits (the moves made) and the final tree
+// lists. Returns false when a limit of s->limits ended it first; the
+// schedule then is feasible and s->npv its value.
+bool fastsolve(solver *s);
+
+} // namespace gpr
+
+#endif
