@@ -527,6 +527,16 @@ void connect(solver *s, fastwork &w) {
     }
 }
 
+// The tolerance for the current schedule: gapshare of its cash flows' size
+// per activity. Taken at the schedule, not at the earliest starts, where an
+// activity that may start long before the project has a value out of scale.
+void settolerance(const solver &s, fastwork &w) {
+    long double size = 0;
+    for (int i = 0; i < s.net->nract; i++)
+        if (!s.dropped[i]) size += std::fabs(w.own[i]) * grow(s, s.st[i]);
+    w.tolerance = gapshare * size / s.net->nract;
+}
+
 // Every activity whose tree arc may have the wrong sign, deepest first.
 void queueall(fastwork &w) {
     postorder(w, 0);
@@ -594,12 +604,8 @@ bool fastsolve(solver *s) {
     const network &net = *s->net;
     const int n = net.nract;
     w.lag[w.nrarcs - 1] = s->closing;
-    long double size = 0;
-    for (int i = 0; i < n; i++) {
-        w.own[i] = (long double)s->cf[i] * grow(*s, net.dur[i]);
-        size += std::fabs(w.own[i]) * grow(*s, net.est[i]);
-    }
-    w.tolerance = gapshare * size / n;
+    for (int i = 0; i < n; i++) w.own[i] = (long double)s->cf[i] * grow(*s, net.dur[i]);
+    settolerance(*s, w);
     w.bland = false;
     w.rounds = 0;
     w.qhead = w.qsize = 0;
@@ -644,8 +650,10 @@ bool fastsolve(solver *s) {
                 }
             }
             if (v == noarc) {
-                // Nothing left to move: check every value afresh.
+                // Nothing left to move: check every value afresh, with the
+                // tolerance of the schedule reached.
                 recompute(*s, w);
+                settolerance(*s, w);
                 for (int u = 1; u < n; u++) {
                     direction d;
                     if (!s->dropped[u] && wrongsign(*s, w, u, &d)) enqueue(w, u);

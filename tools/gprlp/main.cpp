@@ -33,7 +33,7 @@ static const char helptext[] =
     "  --schedule          also print the optimal schedule\n"
     "\n"
     "Output on standard output:\n"
-    "  the optimal net present value (%.5f), or \"infeasible\" or \"not connected\"\n"
+    "  the optimal net present value (full precision, %.17g), or \"infeasible\" or \"not connected\"\n"
     "  glpk time SECONDS s    building the LPs and solving them (GLPK's simplex)\n"
     "  exact check SECONDS s  GLPK's exact simplex confirming the optimum\n"
     "  read time SECONDS s    reading FILE and the cash flows\n"
@@ -148,7 +148,7 @@ int main(int argc, char **argv) {
         return 1;
     }
     if (res.kind == lpsolved)
-        std::printf("%.5f\n", res.npv);
+        std::printf("%.17g\n", res.npv);
     else
         std::printf("%s\n", lpkindname(res.kind));
     std::printf("glpk time %.6f s\nexact check %.6f s\nread time %.6f s\nrounds %d\n", res.seconds,
