@@ -19,11 +19,12 @@ int deadlineof(const network &net, int slack) {
     return (int)std::max<int64_t>(-INT32_MAX, std::min<int64_t>(INT32_MAX, absolute));
 }
 
-outcome setupproblem(problem *p, const char *data, size_t size, const problemparams &params) {
+outcome setupproblem(problem *p, const char *data, size_t size, const problemparams &params,
+                     instformat fmt) {
     p->reason.clear();
     p->cf.clear();
     int reached;
-    outcome kind = readnetwork(data, size, params.limits, &p->net, &p->reason, &reached);
+    outcome kind = readinstance(data, size, fmt, params.limits, &p->net, &p->reason, &reached);
     if (kind == outcome::toomany) return kind;
     // The cash flows depend on the activity count of the header only, so
     // they are drawn whatever the records hold; a rejected file gets those
