@@ -116,11 +116,11 @@ std::vector<double> seededcashflows(const network &net, int pctneg, unsigned lon
                                     const std::string &name);
 
 struct options {
-    double interest = 0.01;    // continuous discount rate per time unit; finite and >= 0
-    bool absolute = false;     // true: deadline is absolute; false: critical path plus slack
-    long long deadline = 0;    // the absolute deadline, time units (when absolute)
-    long long slack = 0;       // time units above the critical path length (otherwise)
-    int maxactivities = 0;     // most activities accepted; 0: no limit
+    double interest = 0.01;  // continuous discount rate per time unit; finite and >= 0
+    bool absolute = false;   // true: deadline is absolute; false: critical path plus slack
+    long long deadline = 0;  // the absolute deadline, time units (when absolute)
+    long long slack = 0;     // time units above the critical path length (otherwise)
+    int maxactivities = 0;   // most activities accepted; 0: no limit
     double deadlinefactor = 0; // above 0: the deadline is ceil(factor * critical path),
                                // in place of slack and absolute
     bool boundall = false;     // solve as if every activity also had a minimal SS lag of 0
@@ -134,8 +134,8 @@ struct options {
 
 struct result {
     maxnpv::status status = maxnpv::status::invalid;
-    std::string reason;                           // why, when not solved
-    double npv = 0;                               // the optimal net present value
+    std::string reason;             // why, when not solved
+    double npv = 0;                 // the optimal net present value
     maxnpv::method method = maxnpv::method::fast; // the method that solved it
     long long passes = 0;           // moves of the method: for classic the search passes,
                                     // the last one included; for fast every tree move,
@@ -150,10 +150,10 @@ struct result {
     std::vector<std::pair<int, int>> tree; // binding relations of the final spanning tree,
                                            // (from, to) numbered from 1; (last, 1) is the
                                            // deadline arc
-    std::vector<long long> treelag;        // per tree arc, its start-to-start lag (time units)
-    std::vector<double> multiplier;        // per tree arc, the value it carries: the dual
-                                           // multiplier of its relation in present-value money
-                                           // (>= 0); with them the activities balance
+    std::vector<long long> treelag;   // per tree arc, its start-to-start lag (time units)
+    std::vector<double> multiplier;   // per tree arc, the value it carries: the dual
+                                      // multiplier of its relation in present-value money
+                                      // (>= 0); with them the activities balance
 };
 
 class solver {
