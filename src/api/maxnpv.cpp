@@ -170,7 +170,7 @@ std::vector<double> seededcashflows(const network &net, int pctneg, unsigned lon
 }
 
 struct solver::state {
-    network given; // the network of the last solve, as the caller gave it
+    network given;    // the network of the last solve, as the caller gave it
     bool hasgiven = false;
     gpr::network net; // the network of the last solve
     gpr::solver sol;  // its solve
