@@ -21,7 +21,7 @@ struct runparams {
     // problems 1, 2, ... in place of D<first>.gpr .. D<last>.gpr, each named
     // by its file name without the folder and the extension.
     std::vector<std::string> files;
-    std::string outdir;   // the folder of output.txt and info.out; empty: the working folder
+    std::string outdir;     // the folder of output.txt and info.out; empty: the working folder
     bool hasformat = false; // read every instance in `format`, not by its extension
     instformat format = instformat::gpr;
 };

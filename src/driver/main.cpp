@@ -136,8 +136,8 @@ int batchmode(int argc, char **argv) {
     run.problem.pctneg = (int)pct;
     run.problem.slack = (int)slack;
     run.problem.interest = rate;
-    run.problem.limits = limit == 0 ? gpr::runlimits::none()
-                                    : gpr::runlimits{(int)limit, (int)limit, (int)limit};
+    run.problem.limits =
+        limit == 0 ? gpr::runlimits::none() : gpr::runlimits{(int)limit, (int)limit, (int)limit};
     std::printf("\n\n filename  solution     npv     CPU time (sec)     error\n");
     gpr::runsummary summary = gpr::runbatch(run);
     std::printf("\n");
