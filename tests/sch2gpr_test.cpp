@@ -5,6 +5,7 @@
 // rejected with its reason without writing anything.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include <sstream>
@@ -101,11 +102,14 @@ TEST(Sch2gpr, RejectsMalformedOrUnreadableInputAndWrongUsage) {
     // Arguments, exit status, part of standard error: for a malformed file,
     // the line of the defect and the start of the reason.
     const std::tuple<std::string, int, std::string> cases[] = {
-        {"--help >&2", 0, "usage: sch2gpr IN.sch OUT.gpr"},
-        {"", 2, "usage: sch2gpr IN.sch OUT.gpr"},
+        {"--help >&2", 0, "usage: sch2gpr [--format F] IN OUT.gpr"},
+        {"", 2, "usage: sch2gpr [--format F] IN OUT.gpr"},
+        {"--format gpr x.sch out.gpr", 2, "sch2gpr: --format needs sch, sm or rcp, not 'gpr'"},
+        {"--colour x.sch out.gpr", 2, "sch2gpr: unknown option --colour"},
         {"missing.sch out.gpr", 1, "cannot open missing.sch"},
         {"'" + schdir + "example.sch' nofolder/out.gpr", 1, "cannot open nofolder/out.gpr"},
-        {"sub out.gpr", 1, "sch2gpr: sub is a folder, not a file"},
+        {"sub out.gpr", 1, "sch2gpr: the folder sub holds no .sch, .sm or .rcp files"},
+        {"sub -", 2, "sch2gpr: a folder converts into a folder"},
         {"- out.gpr <sub", 1, "sch2gpr: the standard input is a folder, not a file"},
         {"pipe out.gpr", 1, "sch2gpr: pipe is not a regular file"},
         {"/dev/null out.gpr", 1, "sch2gpr: /dev/null is not a regular file"},
@@ -139,4 +143,67 @@ TEST(Sch2gpr, RejectsMalformedOrUnreadableInputAndWrongUsage) {
         EXPECT_FALSE(std::filesystem::exists("out.gpr"));
         EXPECT_NE(readfile("err.txt").find(part), std::string::npos) << readfile("err.txt");
     }
+}
+
+TEST(Sch2gpr, ConvertsTheOtherFormatsByExtensionOrFormat) {
+    scratchdir dir;
+    std::filesystem::copy(std::string(MAXNPV_TESTDATA) + "/sm/example.sm", "J1.SM");
+    std::filesystem::copy(std::string(MAXNPV_TESTDATA) + "/rcp/example.rcp", "pat.dat");
+    const std::string smgpr = readfile(std::string(MAXNPV_TESTDATA) + "/sm/example.gpr"),
+                      rcpgpr = readfile(std::string(MAXNPV_TESTDATA) + "/rcp/example.gpr");
+    EXPECT_EQ(runtool("J1.SM a.gpr") + runtool("--format rcp pat.dat b.gpr") +
+                  runtool("--format=sm - c.gpr < J1.SM"),
+              0)
+        << readfile("err.txt");
+    EXPECT_EQ(readfile("a.gpr") + readfile("b.gpr") + readfile("c.gpr"), smgpr + rcpgpr + smgpr);
+    // A .rcp file read as .sch is rejected with the hint and nothing written.
+    EXPECT_EQ(runtool("pat.dat d.gpr"), 1);
+    EXPECT_FALSE(std::filesystem::exists("d.gpr"));
+    EXPECT_NE(readfile("err.txt").find(
+                  "pat.dat: line 1: the header has 2 values, expected 4 (\"n K 0 0\"); this looks "
+                  "like a Patterson .rcp file: name it .rcp or give --format rcp"),
+              std::string::npos)
+        << readfile("err.txt");
+}
+
+TEST(Sch2gpr, ConvertsAWholeSetToNumberedFiles) {
+    namespace fs = std::filesystem;
+    scratchdir dir;
+    fs::create_directory("ubo");
+    fs::copy(schdir + "example.sch", "ubo/PSP1.SCH");
+    fs::copy(schdir + "nores.sch", "ubo/psp2.sch");
+    fs::copy(schdir + "example.sch", "ubo/PSP010.sch");
+    fs::copy(std::string(MAXNPV_TESTDATA) + "/sm/example.sm", "ubo/x7.Sm");
+    writefile("ubo/params.txt", "n = 4\n");
+    writefile("ubo/protocol.txt", "by hand\n");
+    writefile("ubo/stat.txt", "1 2 3\n");
+    ASSERT_EQ(runtool("ubo gpr"), 0) << readfile("err.txt");
+    std::vector<std::string> made;
+    for (const auto &e : fs::directory_iterator("gpr")) made.push_back(e.path().filename());
+    std::sort(made.begin(), made.end());
+    EXPECT_EQ(made, (std::vector<std::string>{"D1.gpr", "D10.gpr", "D2.gpr", "D7.gpr"}));
+    const std::string example = readfile(schdir + "example.gpr");
+    EXPECT_EQ(readfile("gpr/D1.gpr") + readfile("gpr/D10.gpr") + readfile("gpr/D2.gpr") +
+                  readfile("gpr/D7.gpr"),
+              example + example + readfile(schdir + "nores.gpr") +
+                  readfile(std::string(MAXNPV_TESTDATA) + "/sm/example.gpr"));
+
+    // Names that give no D<n>, or one D<n> twice, stop it before anything is
+    // written; a malformed file is reported and the others converted.
+    const std::tuple<const char *, const char *, int, const char *> sets[] = {
+        {"PSP2.SCH", "", 1, "ubo/PSP2.SCH and ubo/psp2.sch would both be D2.gpr"},
+        {"psp.sch", "", 1, "ubo/psp.sch: its name holds no number for D<n>.gpr"},
+        {"j30_4.sm", "", 1, "ubo/j30_4.sm: its name holds 2 numbers (30, 4); D<n>.gpr needs one"},
+        {"psp3.sch", "0 0 0\n", 1, "ubo/psp3.sch: line 1: the header has 3 values"},
+    };
+    for (const auto &[name, text, status, says] : sets) {
+        SCOPED_TRACE(name);
+        fs::remove_all("out");
+        writefile(std::string("ubo/") + name, *text ? text : readfile(schdir + "example.sch"));
+        EXPECT_EQ(runtool("ubo out"), status);
+        EXPECT_NE(readfile("err.txt").find(says), std::string::npos) << readfile("err.txt");
+        EXPECT_EQ(fs::exists("out/D1.gpr"), *text != '\0');
+        fs::remove(std::string("ubo/") + name);
+    }
+    EXPECT_NE(readfile("err.txt").find("sch2gpr: 1 of 5 files not converted"), std::string::npos);
 }

@@ -88,10 +88,19 @@ struct network {
     std::vector<std::vector<entry>> entries; // per activity, its successor entries in order
 };
 
-// Reads a network from a .gpr file, or from a ProGen/max file when the name
-// ends in ".sch". maxactivities limits the activity count (0: no limit).
+// Reads a network from a file in format fmt; automatic chooses by the
+// extension (see format). A file that is invalid in its format but reads in
+// another gets a reason that says so ("...; this looks like a ProGen/max .sch
+// file: name it .sch or give --format sch"). Every precedence of .sm and .rcp
+// files is a finish-to-start minimal lag of 0. maxactivities limits the
+// activity count (0: no limit).
 status readnetwork(const std::string &path, network *net, std::string *reason,
                    int maxactivities = 0, format fmt = format::automatic);
+
+// The same from the text of a file (the standard input, say); automatic is
+// .gpr here.
+status parsenetwork(const std::string &text, network *net, std::string *reason,
+                    int maxactivities = 0, format fmt = format::automatic);
 
 // Reads a network from the text of a .gpr file.
 status parsegpr(const std::string &text, network *net, std::string *reason, int maxactivities = 0);

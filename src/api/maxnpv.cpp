@@ -11,7 +11,7 @@
 #include <cstring>
 
 #include "driver/problem.h"
-#include "format/schread.h"
+#include "format/instformat.h"
 #include "input/cashflow.h"
 #include "input/loadinstance.h"
 #include "network/earlystarts.h"
@@ -70,9 +70,31 @@ void fromrecords(const gpr::records &rec, network *net) {
         }
 }
 
-bool endswith(const std::string &text, const char *tail) {
-    const std::string t(tail);
-    return text.size() >= t.size() && text.compare(text.size() - t.size(), t.size(), t) == 0;
+// The reader's format of a caller's choice; automatic chooses by the name.
+instformat formatof(format fmt, const std::string &path) {
+    switch (fmt) {
+    case format::gpr:
+        return instformat::gpr;
+    case format::sch:
+        return instformat::sch;
+    case format::sm:
+        return instformat::sm;
+    case format::rcp:
+        return instformat::rcp;
+    case format::automatic:
+        break;
+    }
+    return formatofname(path);
+}
+
+status parsein(const std::string &text, instformat fmt, network *net, std::string *reason,
+               int maxactivities) {
+    gpr::records rec;
+    int reached;
+    gpr::outcome kind = gpr::scaninstance(text.data(), text.size(), fmt, limitsof(maxactivities),
+                                          &rec, reason, &reached);
+    if (kind == gpr::outcome::solved) fromrecords(rec, net);
+    return statusof(kind);
 }
 
 } // namespace
@@ -106,9 +128,13 @@ status parsegpr(const std::string &text, network *net, std::string *reason, int 
     return statusof(kind);
 }
 
+status parsenetwork(const std::string &text, network *net, std::string *reason, int maxactivities,
+                    format fmt) {
+    return parsein(text, formatof(fmt, ""), net, reason, maxactivities);
+}
+
 status readnetwork(const std::string &path, network *net, std::string *reason, int maxactivities,
                    format fmt) {
-    (void)fmt;
     std::string bytes;
     int err;
     switch (readwhole(path.c_str(), &bytes, &err)) {
@@ -125,14 +151,7 @@ status readnetwork(const std::string &path, network *net, std::string *reason, i
         *reason = std::string("cannot read the file: ") + std::strerror(err);
         return status::notfound;
     }
-    if (!endswith(path, ".sch")) return parsegpr(bytes, net, reason, maxactivities);
-    gprinstance inst;
-    scherror why;
-    if (!readsch(bytes, &inst, &why)) {
-        *reason = "line " + std::to_string(why.line) + ": " + why.reason;
-        return status::invalid;
-    }
-    return parsegpr(formatgpr(inst), net, reason, maxactivities);
+    return parsein(bytes, formatof(fmt, path), net, reason, maxactivities);
 }
 
 std::vector<double> randomcashflows(const network &net, int pctneg) {

@@ -5,6 +5,7 @@
 #define MAXNPV_BATCH_H
 
 #include <string>
+#include <vector>
 
 #include "driver/problem.h"
 
@@ -16,12 +17,42 @@ struct runparams {
     std::string dir;         // folder of the instance files; empty: the working folder
     std::string csv;         // a CSV file of one row per problem; empty: none
     std::string schedules;   // a folder for each solved problem's schedule; empty: none
+    // The instance files of the run, in order; when not empty they are the
+    // problems 1, 2, ... in place of D<first>.gpr .. D<last>.gpr, each named
+    // by its file name without the folder and the extension.
+    std::vector<std::string> files;
+    std::string outdir;     // the folder of output.txt and info.out; empty: the working folder
+    bool hasformat = false; // read every instance in `format`, not by its extension
+    instformat format = instformat::gpr;
 };
+
+// What a run could not run: problems whose file was not found, could not be
+// read as an instance, or had more activities than the limit.
+struct runsummary {
+    int problems = 0, notfound = 0, unreadable = 0, toomany = 0;
+    int notrun() const { return notfound + unreadable + toomany; }
+};
+
+// "2 of 2 problems not run: 2 not found" (the kinds that occur, in this
+// order: not found, unreadable, over the limit); "" when every problem ran.
+std::string notrunline(const runsummary &s);
+
+// The instance files of a folder: those with a known extension in any case
+// (.gpr, .sch, .sm, .rcp), in natural order of their names (psp2 before
+// psp10, PSP30.sch before psp31.sch); other files are passed over.
+std::vector<std::string> folderinstances(const std::string &dir);
+
+// Whether a comes before b in natural order: runs of digits compare as
+// numbers, letters without regard to case; equal names by their bytes.
+bool naturalless(const std::string &a, const std::string &b);
+
+// The name of an instance file: without folder and extension.
+std::string instancename(const std::string &path);
 
 // Runs the problems first..last, writing output.txt and info.out in the
 // working folder. A result file that cannot be opened or written stops the
 // process with exit status 1 (each file then holds whole records only).
-void runbatch(const runparams &run);
+runsummary runbatch(const runparams &run);
 
 } // namespace gpr
 

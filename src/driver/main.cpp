@@ -4,22 +4,30 @@
 // "maxnpv solve" solves one instance and shows its schedule. Command-line
 // values are checked before any file is touched: a value that does not fit
 // gets one line on standard error naming the option, and exit status 2.
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <map>
 #include <string>
+#include <sys/stat.h>
+#include <vector>
 
 #include "driver/batch.h"
 #include "driver/cmdline.h"
 #include "driver/dialogue.h"
 #include "driver/solvemode.h"
+#include "format/instformat.h"
 #include "platform/files.h"
 #include "platform/platform.h"
 
 namespace {
 
+constexpr int batchnotrun = 4; // exit status of a batch run that did not run every problem
+
 const char helptext[] =
     "usage: maxnpv                 the console dialogue (five questions, then the run)\n"
     "       maxnpv batch OPTIONS   the dialogue's run without the questions\n"
+    "       maxnpv batch OPTIONS PATH...  the same run over instance files and folders\n"
     "       maxnpv solve FILE ...  one instance, its optimal schedule (maxnpv solve --help)\n"
     "       maxnpv --help          this text\n"
     "\n"
@@ -31,51 +39,112 @@ const char helptext[] =
     "\n"
     "batch options (each also as --name=value):\n"
     "  --first N           number of the first problem\n"
-    "  --last M            number of the last problem (M >= N)\n"
+    "  --last M            number of the last problem (M >= N); both only without PATH\n"
     "  --pctneg P          percentage of negative cash flows, 0..100\n"
     "  --slack S           deadline: critical path length plus S time units\n"
     "  --interest R        continuous interest rate per time unit, positive\n"
     "  --dir DIR           folder of the instance files (default: the working folder)\n"
     "  --max-activities K  most activities, entries per activity and entries naming\n"
-    "                      one activity (default 1000, as in the dialogue)\n"
+    "                      one activity (default 1000, as in the dialogue; 0: no limit)\n"
+    "  --format F          read every instance as gpr, sch, sm or rcp (default: by the\n"
+    "                      extension in any case; other names are .gpr files)\n"
+    "  --out DIR           write output.txt and info.out in DIR (default: the working\n"
+    "                      folder)\n"
     "  --csv FILE          also a table of one row per problem: problem, status,\n"
     "                      passes, npv (full precision), solve time in seconds,\n"
     "                      activities, relations (successor entries)\n"
     "  --schedules DIR     also each solved problem's schedule as DIR/D<n>.csv\n"
+    "                      (DIR/<name>.csv with PATH)\n"
+    "\n"
+    "PATH... in place of --first/--last: instance files (.gpr, .sch, .sm, .rcp) and\n"
+    "folders; a folder stands for its files of those extensions, in any case, in\n"
+    "natural order of their names (psp2 before psp10); other files (params.txt,\n"
+    "protocol.txt, stat.txt) are passed over. The instances are the problems 1, 2, ...\n"
+    "of the run in that order: output.txt and info.out number them so, and the\n"
+    "console row names each by its file name without the extension (psp1).\n"
     "\n"
     "batch mode writes byte for byte what the dialogue writes for the same answers\n"
-    "and never waits for a key. Exit status: 0 done; 1 a result file could not be\n"
-    "written; 2 bad command line (nothing written).\n";
+    "and never waits for a key. When some problems are not run it ends with one line\n"
+    "on standard error counting them (\"2 of 2 problems not run: 2 not found\"; also\n"
+    "unreadable, over the limit). Exit status: 0 every problem ran (solved or not);\n"
+    "1 a result file could not be written; 2 bad command line (nothing written); 4\n"
+    "some problem was not run: its file was not found, could not be read as an\n"
+    "instance, or has more activities than the limit.\n";
 
 int batchmode(int argc, char **argv) {
     gpr::options opts("batch", argc, argv, 2,
                       {"--first", "--last", "--pctneg", "--slack", "--interest", "--dir",
-                       "--max-activities", "--csv", "--schedules"},
+                       "--max-activities", "--csv", "--schedules", "--format", "--out"},
                       {}, helptext);
     gpr::runparams run;
     long long first = 0, last = 0, pct = 0, slack = 0, limit = gprmaxact;
     double rate = 0;
-    opts.whole("--first", true, INT32_MIN, INT32_MAX, &first);
-    opts.whole("--last", true, INT32_MIN, INT32_MAX, &last);
+    // Instance files and folders in place of the range of problem numbers.
+    const bool paths = !opts.plain().empty();
+    opts.whole("--first", !paths, INT32_MIN, INT32_MAX, &first);
+    opts.whole("--last", !paths, INT32_MIN, INT32_MAX, &last);
     opts.whole("--pctneg", true, 0, 100, &pct);
     opts.whole("--slack", true, INT32_MIN, INT32_MAX, &slack);
     opts.positive("--interest", true, &rate);
     opts.folder("--dir", false, &run.dir);
-    opts.whole("--max-activities", false, 2, INT32_MAX, &limit);
+    opts.whole("--max-activities", false, 0, INT32_MAX, &limit);
     opts.text("--csv", false, &run.csv);
     opts.folder("--schedules", false, &run.schedules);
+    opts.folder("--out", false, &run.outdir);
+    std::string formatname;
+    opts.text("--format", false, &formatname);
     opts.finish();
-    if (first > last) opts.fail("--first %lld is above --last %lld", first, last);
+    if (limit == 1) opts.fail("--max-activities needs 0 (no limit) or 2 and more, not 1");
+    run.hasformat = opts.given("--format");
+    if (run.hasformat && !formatofkey(formatname, &run.format))
+        opts.fail("--format needs gpr, sch, sm or rcp, not '%s'", formatname.c_str());
+    if (paths) {
+        for (const char *range : {"--first", "--last", "--dir"})
+            if (opts.given(range))
+                opts.fail("%s goes with the D<n>.gpr files of a folder, not with PATH "
+                          "arguments ('%s')",
+                          range, opts.plain()[0].c_str());
+        for (const std::string &path : opts.plain()) {
+            struct stat info;
+            if (stat(path.c_str(), &info) != 0)
+                opts.fail("no file or folder '%s': %s", path.c_str(), std::strerror(errno));
+            if (!S_ISDIR(info.st_mode)) {
+                run.files.push_back(path);
+                continue;
+            }
+            std::vector<std::string> inside = gpr::folderinstances(path);
+            if (inside.empty())
+                opts.fail("the folder '%s' holds no instance files (.gpr, .sch, .sm, .rcp)",
+                          path.c_str());
+            run.files.insert(run.files.end(), inside.begin(), inside.end());
+        }
+        if (!run.schedules.empty()) {
+            // Two instances of one name would write one schedule file.
+            std::map<std::string, std::string> seen;
+            for (const std::string &f : run.files) {
+                auto [at, fresh] = seen.emplace(gpr::instancename(f), f);
+                if (!fresh)
+                    opts.fail("--schedules: %s and %s would both be written as %s.csv",
+                              at->second.c_str(), f.c_str(), at->first.c_str());
+            }
+        }
+    } else if (first > last) {
+        opts.fail("--first %lld is above --last %lld", first, last);
+    }
     run.first = (int)first;
     run.last = (int)last;
     run.problem.pctneg = (int)pct;
     run.problem.slack = (int)slack;
     run.problem.interest = rate;
-    run.problem.limits = {(int)limit, (int)limit, (int)limit};
+    run.problem.limits =
+        limit == 0 ? gpr::runlimits::none() : gpr::runlimits{(int)limit, (int)limit, (int)limit};
     std::printf("\n\n filename  solution     npv     CPU time (sec)     error\n");
-    gpr::runbatch(run);
+    gpr::runsummary summary = gpr::runbatch(run);
     std::printf("\n");
-    return 0;
+    std::fflush(stdout);
+    if (summary.notrun() == 0) return 0;
+    std::fprintf(stderr, "maxnpv batch: %s\n", gpr::notrunline(summary).c_str());
+    return batchnotrun;
 }
 
 int dialogue() {

@@ -22,11 +22,12 @@ int64_t deadlineof(const network &net, int64_t slack) {
     return slack > 0 ? INT64_MAX / 2 : INT64_MIN / 2;
 }
 
-outcome setupproblem(problem *p, const char *data, size_t size, const problemparams &params) {
+outcome setupproblem(problem *p, const char *data, size_t size, const problemparams &params,
+                     instformat fmt) {
     p->reason.clear();
     p->cf.clear();
     int reached;
-    outcome kind = readnetwork(data, size, params.limits, &p->net, &p->reason, &reached);
+    outcome kind = readinstance(data, size, fmt, params.limits, &p->net, &p->reason, &reached);
     if (kind == outcome::toomany) return kind;
     // The cash flows depend on the activity count of the header only, so
     // they are drawn whatever the records hold; a rejected file gets those

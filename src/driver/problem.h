@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "format/instformat.h"
 #include "network/common_gpr.h"
 
 namespace gpr {
@@ -33,7 +34,9 @@ struct problem {
 // network, fixes the deadline and prepares the solve. Returns
 // outcome::solved when solvecycle(&p->sol) can run; otherwise the outcome
 // with p->reason.
-outcome setupproblem(problem *p, const char *data, size_t size, const problemparams &params);
+// The text is read in format fmt (see readinstance).
+outcome setupproblem(problem *p, const char *data, size_t size, const problemparams &params,
+                     instformat fmt = instformat::gpr);
 
 // The deadline of a network: its critical path length plus slack, taken at
 // the 32-bit limits when beyond them.

@@ -17,6 +17,7 @@
 
 #include "driver/cmdline.h"
 #include "format/gprformat.h"
+#include "format/instformat.h"
 #include "format/numarg.h"
 #include "maxnpv/maxnpv.h"
 #include "platform/files.h"
@@ -28,13 +29,16 @@ namespace gpr {
 namespace {
 
 constexpr long long maxtime = (long long)1 << 62; // largest slack or deadline, time units
+constexpr size_t stdinchunk = 1 << 16;            // bytes asked for per read of the standard input
 
 const char helptext[] =
     "usage: maxnpv solve FILE [options]\n"
     "\n"
-    "Solves one instance and shows its optimal schedule. FILE is a .gpr instance, or a\n"
-    "ProGen/max .sch file (read with the conversion of sch2gpr). Nothing is written to\n"
-    "output.txt or info.out.\n"
+    "Solves one instance and shows its optimal schedule. FILE is a .gpr instance, a\n"
+    "ProGen/max .sch file, a PSPLIB single-mode .sm file or a Patterson .rcp file,\n"
+    "chosen by the extension in any case (PSP1.SCH is a .sch file; other names are\n"
+    ".gpr files), or \"-\" for the standard input. Nothing is written to output.txt\n"
+    "or info.out.\n"
     "\n"
     "cash flows (one of):\n"
     "  --pctneg P          drawn as the batch run draws them, P percent negative (0..100)\n"
@@ -44,8 +48,10 @@ const char helptext[] =
     "  --slack S           the critical path length plus S time units\n"
     "  --deadline D        an absolute deadline\n"
     "and:\n"
+    "  --format F          read FILE as gpr, sch, sm or rcp, whatever its name\n"
     "  --interest R        continuous interest rate per time unit, above 0\n"
-    "  --max-activities K  refuse instances of more than K activities (default: no limit)\n"
+    "  --max-activities K  refuse instances of more than K activities (default and 0:\n"
+    "                      no limit)\n"
     "search:\n"
     "  --method M          fast (default): tree moves both ways, with set moves by\n"
     "                      minimum cuts where they stall; classic: the batch run's\n"
@@ -130,6 +136,41 @@ bool writetext(const std::string &path, const std::string &text, std::string *wh
     return ok;
 }
 
+// The standard input read to its end; false with the system's error.
+bool readinput(std::string *text, int *err) {
+    struct stat info;
+    if (fstat(0, &info) == 0 && S_ISDIR(info.st_mode)) {
+        *err = EISDIR;
+        return false;
+    }
+    char buf[stdinchunk];
+    for (;;) {
+        ssize_t got = ::read(0, buf, sizeof buf);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) {
+            *err = errno;
+            return false;
+        }
+        if (got == 0) return true;
+        text->append(buf, (size_t)got);
+    }
+}
+
+// The library's name of a reader's format.
+maxnpv::format libraryformat(instformat fmt) {
+    switch (fmt) {
+    case instformat::sch:
+        return maxnpv::format::sch;
+    case instformat::sm:
+        return maxnpv::format::sm;
+    case instformat::rcp:
+        return maxnpv::format::rcp;
+    case instformat::gpr:
+        break;
+    }
+    return maxnpv::format::gpr;
+}
+
 schedreport reportof(const std::string &file, const maxnpv::network &net,
                      const std::vector<double> &cf, const maxnpv::options &opt,
                      const maxnpv::result &r) {
@@ -164,7 +205,7 @@ int solvemode(int argc, char **argv) {
     options opts("solve", argc, argv, 2,
                  {"--pctneg", "--cashflows", "--slack", "--deadline", "--interest",
                   "--max-activities", "--schedule", "--gantt", "--method", "--time-limit",
-                  "--max-passes"},
+                  "--max-passes", "--format"},
                  {"--json"}, helptext);
     std::string cffile, schedule, gantt;
     long long pct = 0, slack = 0, deadline = 0, limit = 0;
@@ -174,7 +215,13 @@ int solvemode(int argc, char **argv) {
     opts.whole("--slack", false, -maxtime, maxtime, &slack);
     opts.whole("--deadline", false, -maxtime, maxtime, &deadline);
     opts.positive("--interest", true, &rate);
-    opts.whole("--max-activities", false, 2, INT32_MAX, &limit);
+    opts.whole("--max-activities", false, 0, INT32_MAX, &limit);
+    if (limit == 1) opts.fail("--max-activities needs 0 (no limit) or 2 and more, not 1");
+    std::string formatname;
+    opts.text("--format", false, &formatname);
+    instformat fmt = instformat::gpr;
+    if (opts.given("--format") && !formatofkey(formatname, &fmt))
+        opts.fail("--format needs gpr, sch, sm or rcp, not '%s'", formatname.c_str());
     const bool json = opts.flag("--json");
     opts.text("--schedule", false, &schedule);
     opts.text("--gantt", false, &gantt);
@@ -197,7 +244,17 @@ int solvemode(int argc, char **argv) {
 
     maxnpv::network net;
     maxnpv::result r;
-    maxnpv::status read = maxnpv::readnetwork(file, &net, &r.reason, (int)limit);
+    if (!opts.given("--format")) fmt = file == "-" ? instformat::gpr : formatofname(file);
+    maxnpv::status read;
+    if (file == "-") {
+        std::string text;
+        int err = 0;
+        if (!readinput(&text, &err))
+            opts.fail("cannot read the standard input: %s", std::strerror(err));
+        read = maxnpv::parsenetwork(text, &net, &r.reason, (int)limit, libraryformat(fmt));
+    } else {
+        read = maxnpv::readnetwork(file, &net, &r.reason, (int)limit, libraryformat(fmt));
+    }
     if (read == maxnpv::status::notfound)
         opts.fail("cannot read %s: %s", file.c_str(), r.reason.c_str());
     std::vector<double> cf;

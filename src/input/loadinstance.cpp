@@ -301,6 +301,78 @@ outcome checkrecords(const records &rec, const runlimits &limits, std::string *r
     return outcome::solved;
 }
 
+std::string formathint(const std::string &text, instformat tried) {
+    for (int k = 0; k < instformats; k++) {
+        const instformat other = static_cast<instformat>(k);
+        if (other == tried) continue;
+        bool reads;
+        if (other == instformat::gpr) {
+            records rec;
+            std::string why;
+            int reached;
+            reads = scanrecords(text.data(), text.size(), runlimits::none(), &rec, &why,
+                                &reached) == outcome::solved;
+        } else {
+            gprinstance g;
+            formaterror err;
+            reads = readforeign(other, text, &g, &err);
+        }
+        if (reads)
+            return std::string("this looks like a ") + formatlabel(other) + ": name it ." +
+                   formatkey(other) + " or give --format " + formatkey(other);
+    }
+    return "";
+}
+
+outcome scaninstance(const char *data, size_t size, instformat fmt, const runlimits &limits,
+                     records *rec, std::string *reason, int *reached) {
+    outcome kind;
+    bool textdefect = false; // rejected for its text, not for the limits
+    if (fmt == instformat::gpr) {
+        kind = scanrecords(data, size, limits, rec, reason, reached);
+        textdefect = kind == outcome::invalid;
+    } else {
+        *reached = -1;
+        gprinstance g;
+        formaterror err;
+        const std::string text(data, size);
+        if (!readforeign(fmt, text, &g, &err)) {
+            rec->nract = 0;
+            *reason = "line " + std::to_string(err.line) + ": " + err.reason;
+            kind = outcome::invalid;
+            textdefect = true;
+        } else {
+            // The converted records, in the form the .gpr scan gives them.
+            rec->nract = g.nract;
+            rec->nrres = (int)g.capacity.size();
+            rec->dur = g.dur;
+            rec->entries.clear();
+            rec->rowstart.assign(1, 0);
+            for (int i = 0; i < g.nract; i++) {
+                for (const gprentry &e : g.rec[i])
+                    rec->entries.push_back({i, e.succ - 1, e.bound, e.rel, e.value});
+                rec->rowstart.push_back((int)rec->entries.size());
+            }
+            kind = checkrecords(*rec, limits, reason);
+            if (kind != outcome::toomany) *reached = g.nract - 1;
+        }
+    }
+    if (textdefect) {
+        std::string hint = formathint(std::string(data, size), fmt);
+        if (!hint.empty()) *reason += "; " + hint;
+    }
+    return kind;
+}
+
+outcome readinstance(const char *data, size_t size, instformat fmt, const runlimits &limits,
+                     network *net, std::string *reason, int *reached) {
+    records rec;
+    outcome kind = scaninstance(data, size, fmt, limits, &rec, reason, reached);
+    net->nract = rec.nract;
+    if (kind != outcome::solved) return kind;
+    return buildnetwork(rec, limits, net, reason);
+}
+
 outcome readnetwork(const char *data, size_t size, const runlimits &limits, network *net,
                     std::string *reason, int *reached) {
     records rec;

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "format/instformat.h"
 #include "network/common_gpr.h"
 
 namespace gpr {
@@ -50,6 +51,24 @@ outcome buildnetwork(const records &rec, const runlimits &limits, network *net,
 // alone holds (the header's count) once the header was read.
 outcome readnetwork(const char *data, size_t size, const runlimits &limits, network *net,
                     std::string *reason, int *reached);
+
+// An instance file of any format, read into checked records. A .gpr text is
+// scanned as scanrecords does; a text of another format is converted first
+// (a defect then reads "line L: ...", and *reached stays -1) and its records
+// are checked against the limits as checkrecords does (*reached is then the
+// last activity). A text that is invalid in fmt but reads in another format
+// gets formathint's sentence after its reason.
+outcome scaninstance(const char *data, size_t size, instformat fmt, const runlimits &limits,
+                     records *rec, std::string *reason, int *reached);
+
+// scaninstance and buildnetwork; net->nract as for readnetwork.
+outcome readinstance(const char *data, size_t size, instformat fmt, const runlimits &limits,
+                     network *net, std::string *reason, int *reached);
+
+// When the text, rejected in format tried, reads whole in another format:
+// "this looks like a ProGen/max .sch file: name it .sch or give --format
+// sch" (the first such format in the order gpr, sch, sm, rcp); otherwise "".
+std::string formathint(const std::string &text, instformat tried);
 
 } // namespace gpr
 

@@ -1,5 +1,8 @@
 // gprlp: the optimal net present value of one instance, computed as a linear
-// program by GLPK, to check a result of maxnpv.
+// program by GLPK, to check a result of maxnpv. Files of the standard
+// formats (.sch, .sm, .rcp) are converted to .gpr text by the format readers
+// that sch2gpr uses, into a temporary file that the model then reads as it
+// reads any .gpr file; the model itself shares no code with the solver.
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -7,15 +10,18 @@
 #include <cstring>
 #include <sstream>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
+#include "format/instformat.h"
 #include "lpmodel.h"
 
 static const char helptext[] =
-    "usage: gprlp [--cashflows CFFILE] [--deadline D] [--schedule] FILE PCTNEG DLEXTRA INTEREST\n"
+    "usage: gprlp [--cashflows CFFILE] [--deadline D] [--schedule] [--format F]\n"
+    "             FILE PCTNEG DLEXTRA INTEREST\n"
     "       gprlp --help\n"
     "\n"
-    "Computes the optimal net present value of the instance FILE (.gpr format) as a\n"
+    "Computes the optimal net present value of the instance FILE as a\n"
     "linear program solved by GLPK, independently of maxnpv, with maxnpv's run\n"
     "parameters: the cash flows are drawn as maxnpv draws them, PCTNEG percent of\n"
     "them negative; the deadline lies DLEXTRA time units after the critical path;\n"
@@ -31,6 +37,9 @@ static const char helptext[] =
     "  --deadline D        the project deadline is the absolute time D (DLEXTRA is\n"
     "                      then ignored)\n"
     "  --schedule          also print the optimal schedule\n"
+    "  --format F          read FILE as gpr, sch (ProGen/max), sm (PSPLIB single mode)\n"
+    "                      or rcp (Patterson); default: by the extension in any case,\n"
+    "                      other names are .gpr files\n"
     "\n"
     "Output on standard output:\n"
     "  the optimal net present value (full precision, %.17g), or \"infeasible\" or \"not "
@@ -64,7 +73,7 @@ static bool parseint(const char *text, long long lo, long long hi, long long *va
 static int usage(const char *problem) {
     std::fprintf(stderr,
                  "gprlp: %s\nusage: gprlp [--help] [--cashflows CFFILE] [--deadline D] "
-                 "[--schedule] FILE PCTNEG DLEXTRA INTEREST\n",
+                 "[--schedule] [--format F] FILE PCTNEG DLEXTRA INTEREST\n",
                  problem);
     return 1;
 }
@@ -92,8 +101,37 @@ static bool readcashflows(const char *path, std::vector<double> *cf, std::string
     return true;
 }
 
+// A .gpr copy of the instance in a foreign format, in a temporary file that
+// *gprpath names; false with the reason.
+static bool togpr(const char *path, instformat fmt, std::string *gprpath, std::string *reason) {
+    std::string text;
+    if (!lpreadfile(path, &text, reason)) return false;
+    gprinstance inst;
+    formaterror err;
+    if (!readforeign(fmt, text, &inst, &err)) {
+        *reason = std::string(path) + ": line " + std::to_string(err.line) + ": " + err.reason;
+        return false;
+    }
+    const char *tmp = std::getenv("TMPDIR");
+    std::string name = std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") +
+                       "/gprlp-XXXXXX";
+    int fd = mkstemp(&name[0]);
+    const std::string gpr = formatgpr(inst);
+    bool ok = fd >= 0 && write(fd, gpr.data(), gpr.size()) == (ssize_t)gpr.size();
+    if (fd >= 0 && close(fd) != 0) ok = false;
+    if (!ok) {
+        *reason = std::string("cannot write a temporary file: ") + std::strerror(errno);
+        if (fd >= 0) unlink(name.c_str());
+        return false;
+    }
+    *gprpath = name;
+    return true;
+}
+
 int main(int argc, char **argv) {
     lpoptions opt;
+    bool hasformat = false;
+    instformat fmt = instformat::gpr;
     bool schedule = false;
     const char *cffile = nullptr;
     std::vector<const char *> args;
@@ -106,10 +144,15 @@ int main(int argc, char **argv) {
         long long value;
         if (a == "--schedule") {
             schedule = true;
-        } else if (a == "--cashflows" || a == "--deadline") {
+        } else if (a == "--cashflows" || a == "--deadline" || a == "--format") {
             if (k + 1 == argc) return usage((a + " needs a value").c_str());
             const char *v = argv[++k];
-            if (a == "--cashflows")
+            if (a == "--format") {
+                if (!formatofkey(v, &fmt))
+                    return usage(("--format needs gpr, sch, sm or rcp, not " + std::string(v))
+                                     .c_str());
+                hasformat = true;
+            } else if (a == "--cashflows")
                 cffile = v;
             else if (!parseint(v, -(1LL << 60), 1LL << 60, &value))
                 return usage("D must be a whole number");
@@ -143,7 +186,14 @@ int main(int argc, char **argv) {
         return 1;
     }
 
-    lpresult res = lpsolve(args[0], opt);
+    if (!hasformat) fmt = formatofname(args[0]);
+    std::string converted;
+    if (fmt != instformat::gpr && !togpr(args[0], fmt, &converted, &reason)) {
+        std::fprintf(stderr, "gprlp: %s\n", reason.c_str());
+        return 1;
+    }
+    lpresult res = lpsolve(converted.empty() ? args[0] : converted, opt);
+    if (!converted.empty()) unlink(converted.c_str());
     if (res.kind == lpunreadable) {
         std::fprintf(stderr, "gprlp: %s\n", res.reason.c_str());
         return 1;

@@ -1,28 +1,50 @@
-// sch2gpr: converts one ProGen/max instance (.sch, the format of the public
-// RCPSP/max benchmark sets) into the .gpr format that maxnpv reads. The
-// input is read whole before anything else happens, and the output file is
-// written only when the whole input is valid.
+// sch2gpr: converts instances of the standard formats (ProGen/max .sch,
+// PSPLIB single-mode .sm, Patterson .rcp) into the .gpr format that maxnpv
+// reads, one file or a whole set. The input is read whole before anything
+// else happens, and an output file is written only when its whole input is
+// valid. A set is a folder; its files become D<n>.gpr, n the number in each
+// file name, so that the dialogue's run over problem numbers can read them.
+// The names are all checked before the first file is written: a name
+// without a number, or with several, or a number that two files share,
+// would leave a run that silently misses instances.
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <map>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 #include "format/gprformat.h"
-#include "format/schread.h"
+#include "format/instformat.h"
+#include "input/loadinstance.h"
 #include "platform/files.h"
 
 constexpr size_t stdinchunk = 1 << 16; // bytes asked for per read of the standard input
 
 static const char usage[] =
-    "usage: sch2gpr IN.sch OUT.gpr   (\"-\" for standard input or output)\n";
+    "usage: sch2gpr [--format F] IN OUT.gpr   (\"-\" for standard input or output)\n"
+    "       sch2gpr [--format F] IN_FOLDER OUT_FOLDER\n";
 
 static void help() {
     std::printf("%s\n"
-                "Converts an instance of the ProGen/max format (the RCPSP/max benchmark sets)\n"
-                "into the .gpr instance format of maxnpv.\n\n"
-                "Input, line by line (blank lines are skipped):\n"
+                "Converts an instance of a standard format into the .gpr instance format of\n"
+                "maxnpv. The format is chosen by IN's extension in any case: .sm (PSPLIB\n"
+                "single mode, J30..J120), .rcp (Patterson), anything else (and the standard\n"
+                "input) .sch, the ProGen/max format of the RCPSP/max sets; --format sch|sm|rcp\n"
+                "overrides it. In .sm and .rcp files every precedence becomes a minimal\n"
+                "finish-to-start entry of lag 0 (see the README for these formats).\n\n"
+                "A folder IN_FOLDER is a whole set: each of its files named .sch, .sm or .rcp\n"
+                "(any case; other files such as params.txt are passed over) becomes\n"
+                "OUT_FOLDER/D<n>.gpr, n the number in its name (PSP12.SCH -> D12.gpr), for\n"
+                "maxnpv's dialogue. A name without a number or with several, and a number\n"
+                "that two files share, stop the conversion before anything is written; a\n"
+                "malformed file is reported and the others are converted. OUT_FOLDER is\n"
+                "made when missing; files in it are overwritten.\n\n"
+                "ProGen/max input, line by line (blank lines are skipped):\n"
                 "  n K 0 0                             n real activities, K renewable resources\n"
                 "  i 1 m s_1 .. s_m [l_1] .. [l_m]     for i = 0..n+1: m successors, their\n"
                 "                                      start-to-start lags in brackets\n"
@@ -111,24 +133,172 @@ static bool writeoutput(const char *name, const std::string &text) {
     return written;
 }
 
-int main(int argc, char **argv) {
-    if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
-        help();
-        return 0;
+// Converts the text of one instance; false with the reason on stderr.
+static bool convert(const char *inname, instformat fmt, const std::string &text, std::string *gpr) {
+    gprinstance inst;
+    formaterror err;
+    if (!readforeign(fmt, text, &inst, &err)) {
+        std::string hint = gpr::formathint(text, fmt);
+        std::fprintf(stderr, "sch2gpr: %s: line %ld: %s%s%s\n", inname, err.line,
+                     err.reason.c_str(), hint.empty() ? "" : "; ", hint.c_str());
+        return false;
     }
-    if (argc != 3) {
+    *gpr = formatgpr(inst);
+    return true;
+}
+
+// The format of an input file: --format's, else its extension's, else .sch.
+static instformat formatof(const std::string &name, bool given, instformat chosen) {
+    if (given) return chosen;
+    instformat fmt;
+    if (formatofextension(name, &fmt) && fmt != instformat::gpr) return fmt;
+    return instformat::sch;
+}
+
+// The number in a file name (without the extension): false with the reason
+// when it holds none or several, or one beyond 32 bits.
+static bool numberin(const std::string &file, long long *n, std::string *why) {
+    const std::string stem = file.substr(0, file.rfind('.'));
+    std::vector<std::string> numbers;
+    for (size_t k = 0; k < stem.size();) {
+        if (stem[k] < '0' || stem[k] > '9') {
+            k++;
+            continue;
+        }
+        size_t from = k;
+        while (k < stem.size() && stem[k] >= '0' && stem[k] <= '9') k++;
+        numbers.push_back(stem.substr(from, k - from));
+    }
+    if (numbers.empty()) {
+        *why = "its name holds no number for D<n>.gpr";
+        return false;
+    }
+    if (numbers.size() > 1) {
+        *why = "its name holds " + std::to_string(numbers.size()) + " numbers (" + numbers[0] +
+               ", " + numbers[1] + (numbers.size() > 2 ? ", ..." : "") +
+               "); D<n>.gpr needs one";
+        return false;
+    }
+    std::string digits = numbers[0];
+    digits.erase(0, std::min(digits.find_first_not_of('0'), digits.size() - 1));
+    if (digits.size() > 10 || std::stoll(digits) > INT32_MAX) {
+        *why = "its number " + numbers[0] + " is beyond 2147483647";
+        return false;
+    }
+    *n = std::stoll(digits);
+    return true;
+}
+
+// Converts every instance file of the folder in into out/D<n>.gpr.
+static int convertset(const std::string &in, const std::string &out, bool given,
+                      instformat chosen) {
+    namespace fs = std::filesystem;
+    std::map<long long, std::string> byn; // n -> file name
+    std::error_code ec;
+    bool ok = true;
+    for (const auto &entry : fs::directory_iterator(in, ec)) {
+        const std::string name = entry.path().filename().string();
+        instformat fmt;
+        if (!formatofextension(name, &fmt) || fmt == instformat::gpr) continue;
+        long long n;
+        std::string why;
+        if (!numberin(name, &n, &why)) {
+            std::fprintf(stderr, "sch2gpr: %s/%s: %s\n", in.c_str(), name.c_str(), why.c_str());
+            ok = false;
+            continue;
+        }
+        auto [at, fresh] = byn.emplace(n, name);
+        if (!fresh) {
+            const std::string &a = std::min(at->second, name), &b = std::max(at->second, name);
+            std::fprintf(stderr, "sch2gpr: %s/%s and %s/%s would both be D%lld.gpr\n",
+                         in.c_str(), a.c_str(), in.c_str(), b.c_str(), n);
+            ok = false;
+        }
+    }
+    if (ec) {
+        std::fprintf(stderr, "sch2gpr: cannot read the folder %s: %s\n", in.c_str(),
+                     ec.message().c_str());
+        return 1;
+    }
+    if (!ok) return 1;
+    if (byn.empty()) {
+        std::fprintf(stderr, "sch2gpr: the folder %s holds no .sch, .sm or .rcp files\n",
+                     in.c_str());
+        return 1;
+    }
+    if (!fs::is_directory(out) && !fs::create_directory(out, ec)) {
+        std::fprintf(stderr, "sch2gpr: cannot make the folder %s: %s\n", out.c_str(),
+                     ec ? ec.message().c_str() : "it exists and is not a folder");
+        return 1;
+    }
+    int failed = 0;
+    for (const auto &[n, name] : byn) {
+        const std::string from = in + "/" + name, to = out + "/D" + std::to_string(n) + ".gpr";
+        std::string text, gpr;
+        if (!readinput(from.c_str(), &text) ||
+            !convert(from.c_str(), formatof(name, given, chosen), text, &gpr) ||
+            !writeoutput(to.c_str(), gpr))
+            failed++;
+    }
+    if (failed > 0)
+        std::fprintf(stderr, "sch2gpr: %d of %zu files not converted\n", failed, byn.size());
+    return failed > 0 ? 1 : 0;
+}
+
+int main(int argc, char **argv) {
+    std::vector<const char *> args;
+    bool given = false;
+    instformat chosen = instformat::sch;
+    for (int k = 1; k < argc; k++) {
+        const std::string a = argv[k];
+        if (a == "--help" || a == "-h") {
+            help();
+            return 0;
+        }
+        if (a == "--format" || a.compare(0, 9, "--format=") == 0) {
+            std::string key;
+            if (a == "--format") {
+                if (k + 1 >= argc) {
+                    std::fprintf(stderr, "sch2gpr: --format needs a value\n%s", usage);
+                    return 2;
+                }
+                key = argv[++k];
+            } else {
+                key = a.substr(9);
+            }
+            if (!formatofkey(key, &chosen) || chosen == instformat::gpr) {
+                std::fprintf(stderr, "sch2gpr: --format needs sch, sm or rcp, not '%s'\n",
+                             key.c_str());
+                return 2;
+            }
+            given = true;
+            continue;
+        }
+        if (a.size() > 2 && a.compare(0, 2, "--") == 0) {
+            std::fprintf(stderr, "sch2gpr: unknown option %s\n%s", a.c_str(), usage);
+            return 2;
+        }
+        args.push_back(argv[k]);
+    }
+    if (args.size() != 2) {
         std::fputs(usage, stderr);
         return 2;
     }
-    const char *inname = argv[1], *outname = argv[2];
-
-    std::string text;
-    if (std::strcmp(inname, "-") == 0 ? !readstdin(&text) : !readinput(inname, &text)) return 1;
-    gprinstance inst;
-    scherror err;
-    if (!readsch(text, &inst, &err)) {
-        std::fprintf(stderr, "sch2gpr: %s: line %ld: %s\n", inname, err.line, err.reason.c_str());
-        return 1;
+    const char *inname = args[0], *outname = args[1];
+    struct stat info;
+    if (std::strcmp(inname, "-") != 0 && stat(inname, &info) == 0 && S_ISDIR(info.st_mode)) {
+        if (std::strcmp(outname, "-") == 0) {
+            std::fputs("sch2gpr: a folder converts into a folder, not to the standard output\n",
+                       stderr);
+            return 2;
+        }
+        return convertset(inname, outname, given, chosen);
     }
-    return writeoutput(outname, formatgpr(inst)) ? 0 : 1;
+
+    std::string text, gpr;
+    if (std::strcmp(inname, "-") == 0 ? !readstdin(&text) : !readinput(inname, &text)) return 1;
+    const instformat fmt = std::strcmp(inname, "-") == 0 ? (given ? chosen : instformat::sch)
+                                                         : formatof(inname, given, chosen);
+    if (!convert(inname, fmt, text, &gpr)) return 1;
+    return writeoutput(outname, gpr) ? 0 : 1;
 }
