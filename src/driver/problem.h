@@ -5,6 +5,7 @@
 #define MAXNPV_PROBLEM_H
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,13 @@ struct problemparams {
     int slack = 0;       // deadline: critical path length plus this, time units
     double interest = 0; // continuous discount rate per time unit (finite, >= 0)
     runlimits limits;    // what an instance may hold
+    bool seeded = false; // draw each instance's cash flows from seed and its name
+    uint64_t seed = 0;
+    bool absolute = false;     // the deadline is deadline, not critical path plus slack
+    int deadline = 0;          // the absolute deadline (when absolute)
+    double deadlinefactor = 0; // above 0: the deadline is ceil(factor * critical path)
+    bool boundall = false;     // every activity between the start and the end dummy
+    bool countbounds = false;  // count the activities the deadline does not bound
 };
 
 struct problem {
@@ -26,6 +34,13 @@ struct problem {
     std::vector<int> cf; // the drawn cash flows, as far as the reading got
     int deadline = 0;    // the absolute deadline, once known
     std::string reason;  // why the problem is skipped
+    std::string name;    // the instance's name, for seeded draws
+    bool own = false;    // own cash flows: owncf, or ownwhy when they cannot be used
+    std::vector<double> owncf;
+    std::string ownwhy;
+    bool hasdeadline = false; // whether deadline (and criticalpath) are known
+    int64_t criticalpath = 0; // the end dummy's earliest start, once known
+    int notbounded = 0;       // real activities the deadline does not bound (see boundall.h)
 };
 
 // Reads the instance text, draws the cash flows of the activities whose
@@ -38,6 +53,12 @@ outcome setupproblem(problem *p, const char *data, size_t size, const problempar
 // The deadline of a network: its critical path length plus slack, taken at
 // the 32-bit limits when beyond them.
 int deadlineof(const network &net, int slack);
+
+// ceil(factor * criticalpath), computed in long double and with a tolerance
+// of 1e-9 of the product (at least 1e-9), so that a factor written in
+// decimal, which a double holds only nearly, gives the deadline of its
+// decimal value (1.1 * 10 is 11, not 12); taken at the 32-bit limits.
+int factordeadline(int64_t criticalpath, double factor);
 
 } // namespace gpr
 
