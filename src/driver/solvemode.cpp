@@ -97,6 +97,9 @@ const char helptext[] =
     "  --json              one JSON document on standard output instead of the summary\n"
     "  --schedule OUT.csv  the schedule as CSV with a header row\n"
     "  --gantt OUT.svg     the schedule as a Gantt chart (SVG)\n"
+    "  --gantt-order O     its rows: 'file' (default) or 'start' (by start time)\n"
+    "  --gantt-arcs A      its binding relations: 'all', 'none', or by default all up to\n"
+    "                      300 activities and none above\n"
     "Each option also as --name=value.\n"
     "\n"
     "Activities that the search postponed without limit (a set of negative value that\n"
@@ -187,7 +190,8 @@ schedreport reportof(const std::string &file, const maxnpv::network &net,
 int solvemode(int argc, char **argv) {
     options opts("solve", argc, argv, 2,
                  {"--pctneg", "--cashflows", "--slack", "--deadline", "--interest",
-                  "--max-activities", "--schedule", "--gantt", "--seed", "--deadline-factor"},
+                  "--max-activities", "--schedule", "--gantt", "--seed", "--deadline-factor",
+                  "--gantt-order", "--gantt-arcs"},
                  {"--json", "--bound-all"}, helptext);
     std::string cffile, schedule, gantt;
     long long pct = 0, slack = 0, deadline = 0, limit = 0;
@@ -205,6 +209,16 @@ int solvemode(int argc, char **argv) {
     const bool json = opts.flag("--json");
     opts.text("--schedule", false, &schedule);
     opts.text("--gantt", false, &gantt);
+    ganttoptions chart;
+    std::string order, arcs;
+    opts.text("--gantt-order", false, &order);
+    opts.text("--gantt-arcs", false, &arcs);
+    if (!order.empty() && order != "file" && order != "start")
+        opts.fail("--gantt-order is 'file' or 'start', not '%s'", order.c_str());
+    if (!arcs.empty() && arcs != "all" && arcs != "none")
+        opts.fail("--gantt-arcs is 'all' or 'none', not '%s'", arcs.c_str());
+    if (order == "start") chart.order = ganttorder::start;
+    if (!arcs.empty()) chart.arcs = arcs == "all" ? ganttarcs::all : ganttarcs::none;
     opts.finish();
     if (opts.plain().empty()) opts.fail("FILE is missing");
     if (opts.plain().size() > 1) opts.fail("one FILE only, not also '%s'", opts.plain()[1].c_str());
@@ -265,7 +279,7 @@ int solvemode(int argc, char **argv) {
     std::fflush(stdout);
     if (!schedule.empty() && !writetext(schedule, schedcsv(rep), &why))
         opts.fail("--schedule: cannot write %s: %s", schedule.c_str(), why.c_str());
-    if (!gantt.empty() && !writetext(gantt, schedsvg(rep), &why))
+    if (!gantt.empty() && !writetext(gantt, schedsvg(rep, chart), &why))
         opts.fail("--gantt: cannot write %s: %s", gantt.c_str(), why.c_str());
     return r.status == maxnpv::status::solved ? 0 : 1;
 }
