@@ -148,19 +148,12 @@ TEST(Driver, WorkedExampleAndSkipsOverARange) {
 }
 
 TEST(Driver, DialogueReadsLikeScanf) {
-    // A failed "%d" leaves its value 0 and its text for the next read;
-    // numbers beyond 32 bits clamp to the nearest 32-bit value.
+    // Numbers are read as "%d" and "%f" read them: signs as entered, white
+    // space of any kind between the answers, whole numbers beyond 32 bits
+    // clamped to the nearest 32-bit value.
     const std::string none = infoheader(0, 0, "0.000000");
     const std::pair<const char *, std::string> cases[] = {
-        // ".5e1" stops the slack and is then read whole as the rate.
-        {"3 2 50 .5e1 0.01\n", infoheader(50, 0, "5.000000")},
-        // The slack takes the digits of "10x"; the rate then meets the "x".
-        {"3 2 50 10x 0.01\n", infoheader(50, 10, "0.000000")},
-        // Signs as entered; white space of any kind separates the answers.
         {"  +4\n\t-4 \v+50\f-3\r\n+0.25", infoheader(50, -3, "0.250000")},
-        // No number at all: everything 0, so problem 0 alone is processed.
-        {"abc\n", none + "\n   0 : "},
-        {"", none + "\n   0 : "},
         {"99999999999 -99999999999 3000000000 -3000000000 2\n",
          infoheader(2147483647, -2147483647 - 1, "2.000000")},
         {"-2147483649 -2147483647 0 0 0", none + "\n-2147483648 : \n-2147483647 : "},
@@ -169,6 +162,29 @@ TEST(Driver, DialogueReadsLikeScanf) {
     for (const auto &c : cases) {
         run(c.first);
         EXPECT_EQ(readfile("info.out"), c.second) << "answers \"" << c.first << "\"";
+    }
+    // An answer that is not a number, or none at all, would leave a zero
+    // and meet every later question: it stops the run before either file
+    // is touched, with one line and exit status 2.
+    const std::pair<const char *, const char *> wrong[] = {
+        {"3 2 50 .5e1 0.01\n", "the deadline slack must be a number, not '.5e1'"},
+        {"3 2 50 10x 0.01\n", "the interest rate must be a number, not 'x'"},
+        {"1\n2\nfifty\n10\n0.01\n",
+         "percentage of negative cash flows must be a number, not 'fifty'"},
+        {"abc\n", "the number of the first problem must be a number, not 'abc'"},
+        {"", "no answer to the number of the first problem: the input ended"},
+    };
+    for (const auto &[answers, says] : wrong) {
+        SCOPED_TRACE(answers);
+        std::remove("info.out"), std::remove("output.txt");
+        if (FILE *input = start(answers)) pclose(input);
+        EXPECT_EQ(readfile("status.txt"), "2\n");
+        const std::string err = readfile("errors.txt");
+        EXPECT_NE(err.find(says), std::string::npos) << err;
+        EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+        struct stat info;
+        EXPECT_NE(stat("info.out", &info), 0);
+        EXPECT_NE(stat("output.txt", &info), 0);
     }
 }
 

@@ -12,6 +12,7 @@
 
 #include "driver/problem.h"
 #include "format/instformat.h"
+#include "input/boundall.h"
 #include "input/cashflow.h"
 #include "input/loadinstance.h"
 #include "network/earlystarts.h"
@@ -164,10 +165,8 @@ std::vector<double> randomcashflows(const network &net, int pctneg) {
 
 std::vector<double> seededcashflows(const network &net, int pctneg, unsigned long long seed,
                                     const std::string &name) {
-    // Placeholder until the seeded draw lands: the batch run's draw.
-    (void)seed;
-    (void)name;
-    return randomcashflows(net, pctneg);
+    const std::vector<int> cf = gpr::seededcf((int)net.durations.size(), pctneg, seed, name);
+    return std::vector<double>(cf.begin(), cf.end());
 }
 
 struct solver::state {
@@ -237,12 +236,17 @@ result solver::solve(const network &net, const std::vector<double> &cashflows, c
     if (!(opt.interest >= 0) || !std::isfinite(opt.interest))
         return fail(gpr::outcome::invalid,
                     "the interest rate must be a finite number of at least 0");
+    if (!(opt.deadlinefactor >= 0) || !std::isfinite(opt.deadlinefactor))
+        return fail(gpr::outcome::invalid, "the deadline factor must be a finite number above 0");
     const gpr::runlimits limits = limitsof(opt.maxactivities);
     torecords(net, &self->rec);
     std::string why;
     gpr::outcome kind = gpr::checkrecords(self->rec, limits, &why);
+    const int listed = (int)self->rec.entries.size();
+    if (kind == gpr::outcome::solved && opt.boundall) gpr::addbounds(&self->rec);
     if (kind == gpr::outcome::solved) kind = gpr::buildnetwork(self->rec, limits, &self->net, &why);
     if (kind != gpr::outcome::solved) return fail(kind, why);
+    self->net.nrfile = listed;
     const int n = self->net.nract;
     if ((int)cashflows.size() != n)
         return fail(gpr::outcome::invalid, std::to_string(cashflows.size()) + " cash flows for " +
@@ -255,7 +259,9 @@ result solver::solve(const network &net, const std::vector<double> &cashflows, c
     if (kind != gpr::outcome::solved) return fail(kind, why);
     r.criticalpath = self->net.est[self->net.end()];
     long long deadline = opt.deadline;
-    if (!opt.absolute && __builtin_add_overflow(r.criticalpath, opt.slack, &deadline))
+    if (opt.deadlinefactor > 0)
+        deadline = gpr::factordeadline(r.criticalpath, opt.deadlinefactor);
+    else if (!opt.absolute && __builtin_add_overflow(r.criticalpath, opt.slack, &deadline))
         return fail(gpr::outcome::invalid, "the critical path " + std::to_string(r.criticalpath) +
                                                " plus the slack " + std::to_string(opt.slack) +
                                                " does not fit 64 bits");
@@ -293,7 +299,9 @@ result solver::solve(const network &net, const std::vector<double> &cashflows, c
     for (int a = 0; a < n; a++)
         for (int x = 0; x < s.tsucclen[a]; x++) {
             int b = self->net.succ[s.tsucc[s.tsuccat[a] + x]];
-            if (!s.dropped[a] && !s.dropped[b]) r.tree.push_back({a + 1, b + 1});
+            if (s.dropped[a] || s.dropped[b]) continue;
+            r.tree.push_back({a + 1, b + 1});
+            r.treelag.push_back(s.lagof(s.tsucc[s.tsuccat[a] + x]));
         }
     const std::vector<double> flow = treemultipliers(s);
     for (int a = 0; a < n; a++)

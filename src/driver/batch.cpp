@@ -16,6 +16,8 @@
 #include <utility>
 
 #include "driver/reports.h"
+#include "driver/solvemode.h"
+#include "maxnpv/maxnpv.h"
 #include "platform/files.h"
 #include "platform/platform.h"
 #include "report/schedule.h"
@@ -37,6 +39,8 @@ schedreport scheduleof(const problem &p, const char *name, double interest) {
     rep.status = schedsolved;
     rep.hasdeadline = true;
     rep.deadline = s.deadline;
+    rep.hascriticalpath = p.hasdeadline;
+    rep.criticalpath = p.criticalpath;
     rep.interest = interest;
     rep.npv = s.npv;
     rep.passes = s.nrits;
@@ -50,8 +54,9 @@ schedreport scheduleof(const problem &p, const char *name, double interest) {
         a.discounted = a.unbounded ? 0.0 : s.dcf[i];
         rep.activities.push_back(a);
         for (int x = 0; x < s.tsucclen[i]; x++) {
-            const int j = net.succ[s.tsucc[s.tsuccat[i] + x]];
-            if (!s.dropped[i] && !s.dropped[j]) rep.arcs.push_back({i + 1, j + 1});
+            const int e = s.tsucc[s.tsuccat[i] + x], j = net.succ[e];
+            if (!s.dropped[i] && !s.dropped[j])
+                rep.arcs.push_back({i + 1, j + 1, true, s.lagof(e)});
         }
     }
     return rep;
@@ -59,9 +64,36 @@ schedreport scheduleof(const problem &p, const char *name, double interest) {
 
 // The extra files of a batch run: the CSV table and the schedule folder.
 struct extras {
-    recordfile table; // the CSV table, when asked for
-    std::string dir;  // the schedule folder, when asked for
+    recordfile table;              // the CSV table, when asked for
+    std::string dir;               // the schedule folder, when asked for
+    int loose = 0;                 // problems with activities the deadline does not bound
+    long long looseactivities = 0; // those activities, over all such problems
 };
+
+// A CSV field: quoted (with doubled quotes) when it holds a comma, a quote
+// or a line break.
+std::string csvfield(const std::string &text) {
+    if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
+    std::string out = "\"";
+    for (char c : text) out += c == '"' ? std::string("\"\"") : std::string(1, c);
+    return out + '"';
+}
+
+// The columns of a table row after the classic ones: file, deadline,
+// critical_path, interest, pctneg, seed, method, reason.
+std::string morecolumns(const runparams &run, const problem &p, const std::string &file,
+                        const std::string &reason) {
+    std::string row = "," + csvfield(file) + ",";
+    if (p.hasdeadline) row += std::to_string(p.deadline);
+    row += ",";
+    if (p.hasdeadline) row += std::to_string(p.criticalpath);
+    row += "," + shortestnum(run.problem.interest) + ",";
+    if (run.cashflows.empty()) row += std::to_string(run.problem.pctneg);
+    row += ",";
+    if (run.problem.seeded && run.cashflows.empty()) row += std::to_string(run.problem.seed);
+    row += std::string(",") + maxnpv::methodname(maxnpv::method::classic) + ",";
+    return row + csvfield(reason);
+}
 
 // Reads, solves and reports problem number probnr: the file D<probnr>.gpr
 // of run.dir, or the probnr-th file of run.files.
@@ -81,6 +113,12 @@ void runproblem(const runparams &run, int probnr, problem *p, recordfile *out, r
     const instformat fmt = run.hasformat ? run.format : formatofname(file);
     std::printf("\n %8s", name.c_str());
     std::fflush(stdout);
+    p->name = name;
+    p->own = !run.cashflows.empty();
+    p->ownwhy.clear();
+    p->hasdeadline = false;
+    if (p->own && !readcashflowfile(run.cashflows + "/" + name + ".txt", &p->owncf, &p->ownwhy))
+        p->ownwhy = "cash flows: " + p->ownwhy;
 
     std::string bytes;
     int err;
@@ -107,6 +145,10 @@ void runproblem(const runparams &run, int probnr, problem *p, recordfile *out, r
     if (kind == outcome::solved) {
         kind = setupproblem(p, bytes.data(), bytes.size(), run.problem, fmt);
         for (size_t i = 0; i < p->cf.size(); i++) info->put("(%d/%d) ", (int)i, p->cf[i]);
+        if (p->own && p->ownwhy.empty() && (int)p->owncf.size() == p->net.nract)
+            for (size_t i = 0; i < p->owncf.size(); i++)
+                info->put("(%d/%s) ", (int)i, shortestnum(p->owncf[i]).c_str());
+        if (p->notbounded > 0) more->loose++, more->looseactivities += p->notbounded;
     }
     long long micros = 0;
     if (kind == outcome::solved) {
@@ -124,6 +166,8 @@ void runproblem(const runparams &run, int probnr, problem *p, recordfile *out, r
     if (kind == outcome::notfound) summary->notfound++;
     if (kind == outcome::toomany) summary->toomany++;
     if (kind == outcome::invalid) summary->unreadable++;
+    std::string reason = p->reason;
+    if (reason.empty() && kind == outcome::notfound) reason = "cannot open the file";
     p->reason.clear();
     if (more->table.isopen()) {
         // Counts are known once the file was read as far as its records.
@@ -132,10 +176,11 @@ void runproblem(const runparams &run, int probnr, problem *p, recordfile *out, r
         std::string counts =
             counted ? std::to_string(p->net.nract) + "," + std::to_string(p->net.nrfile) : ",";
         if (kind == outcome::solved)
-            more->table.put("%d,solved,%d,%s,%.6f,%s\n", probnr, p->sol.nrits,
+            more->table.put("%d,solved,%d,%s,%.6f,%s", probnr, p->sol.nrits,
                             shortestnum(p->sol.npv).c_str(), micros / 1e6, counts.c_str());
         else
-            more->table.put("%d,%s,,,,%s\n", probnr, outcomename(kind), counts.c_str());
+            more->table.put("%d,%s,,,,%s", probnr, outcomename(kind), counts.c_str());
+        more->table.put("%s\n", morecolumns(run, *p, file, reason).c_str());
     }
     if (kind == outcome::solved && !more->dir.empty()) {
         std::string path = more->dir + "/" + name + ".csv", why;
@@ -204,13 +249,6 @@ std::vector<std::string> folderinstances(const std::string &dir) {
     return names;
 }
 
-std::string instancename(const std::string &path) {
-    size_t slash = path.rfind('/');
-    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-    size_t dot = name.rfind('.');
-    return dot == std::string::npos || dot == 0 ? name : name.substr(0, dot);
-}
-
 std::string notrunline(const runsummary &s) {
     if (s.notrun() == 0) return "";
     std::string line = std::to_string(s.notrun()) + " of " + std::to_string(s.problems) +
@@ -241,12 +279,26 @@ runsummary runbatch(const runparams &run) {
     if (!info.empty(&err)) outputfailed(info.name(), "empty", err);
     if (!run.csv.empty()) {
         if (!more.table.empty(&err)) outputfailed(run.csv.c_str(), "empty", err);
-        more.table.put("problem,status,passes,npv,seconds,activities,relations\n");
+        more.table.put("problem,status,passes,npv,seconds,activities,relations,file,deadline,"
+                       "critical_path,interest,pctneg,seed,method,reason\n");
     }
     more.dir = run.schedules;
-    info.put("\nPercentage negative cash flows : %d \nDeadline (number of time units above "
-             "critical path) : %d\ninterest : %lf \n",
-             run.problem.pctneg, run.problem.slack, run.problem.interest);
+    const problemparams &pp = run.problem;
+    if (run.cashflows.empty())
+        info.put("\nPercentage negative cash flows : %d ", pp.pctneg);
+    else
+        info.put("\nCash flows read from : %s/<name>.txt ", run.cashflows.c_str());
+    if (pp.absolute)
+        info.put("\nDeadline (absolute) : %d", pp.deadline);
+    else if (pp.deadlinefactor > 0)
+        info.put("\nDeadline (critical path times, rounded up) : %s",
+                 shortestnum(pp.deadlinefactor).c_str());
+    else
+        info.put("\nDeadline (number of time units above critical path) : %d", pp.slack);
+    info.put("\ninterest : %lf \n", pp.interest);
+    if (pp.seeded && run.cashflows.empty())
+        info.put("Cash flows drawn with seed : %llu\n", (unsigned long long)pp.seed);
+    if (pp.boundall) info.put("Every activity bounded by the start and end dummies\n");
     info.put("\ninformation about the generated cash flows");
     info.put("\nproblem number :   (number of activity / cash flow)");
 
@@ -264,6 +316,15 @@ runsummary runbatch(const runparams &run) {
         }
     }
     reportstats(&out, stats);
+    if (more.loose > 0) {
+        std::fflush(stdout);
+        std::fprintf(stderr,
+                     "maxnpv batch: warning: %d %s %lld %s not bounded by the deadline (no chain "
+                     "of relations to the end dummy covers the activity's duration); "
+                     "--bound-all bounds every activity\n",
+                     more.loose, more.loose == 1 ? "problem has" : "problems have",
+                     more.looseactivities, more.looseactivities == 1 ? "activity" : "activities");
+    }
     int outerr, infoerr, tableerr = 0;
     bool outok = out.close(&outerr), infook = info.close(&infoerr);
     bool tableok = !more.table.isopen() || more.table.close(&tableerr);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "driver/problem.h"
+#include "input/cashflow.h"
 
 namespace gpr {
 
@@ -24,6 +25,7 @@ struct runparams {
     std::string outdir;     // the folder of output.txt and info.out; empty: the working folder
     bool hasformat = false; // read every instance in `format`, not by its extension
     instformat format = instformat::gpr;
+    std::string cashflows; // a folder of own cash flows <name>.txt; empty: drawn ones
 };
 
 // What a run could not run: problems whose file was not found, could not be
@@ -46,12 +48,11 @@ std::vector<std::string> folderinstances(const std::string &dir);
 // numbers, letters without regard to case; equal names by their bytes.
 bool naturalless(const std::string &a, const std::string &b);
 
-// The name of an instance file: without folder and extension.
-std::string instancename(const std::string &path);
-
 // Runs the problems first..last, writing output.txt and info.out in the
 // working folder. A result file that cannot be opened or written stops the
 // process with exit status 1 (each file then holds whole records only).
+// When run.problem.countbounds is set, one line on standard error at the end
+// counts the problems with activities that the deadline does not bound.
 runsummary runbatch(const runparams &run);
 
 } // namespace gpr

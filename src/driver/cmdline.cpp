@@ -81,10 +81,26 @@ void options::whole(const char *name, bool required, long long lo, long long hi,
         fail("%s needs a whole number from %lld to %lld, not '%s'", name, lo, hi, o->value.c_str());
 }
 
+void options::unsignedwhole(const char *name, bool required, unsigned long long *value) {
+    given_t *o = find(name, required);
+    uint64_t v = 0;
+    if (o == nullptr) return;
+    if (!parseunsigned(o->value.c_str(), &v))
+        fail("%s needs a whole number from 0 to 18446744073709551615, not '%s'", name,
+             o->value.c_str());
+    *value = v;
+}
+
 void options::positive(const char *name, bool required, double *value) {
     given_t *o = find(name, required);
     if (o != nullptr && (!parsereal(o->value.c_str(), value) || !(*value > 0)))
         fail("%s needs a finite number above 0, not '%s'", name, o->value.c_str());
+}
+
+void options::nonnegative(const char *name, bool required, double *value) {
+    given_t *o = find(name, required);
+    if (o != nullptr && (!parsereal(o->value.c_str(), value) || !(*value >= 0)))
+        fail("%s needs a finite number of at least 0, not '%s'", name, o->value.c_str());
 }
 
 void options::text(const char *name, bool required, std::string *value) {

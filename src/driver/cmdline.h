@@ -21,8 +21,12 @@ class options {
 
     // A whole number in lo..hi.
     void whole(const char *name, bool required, long long lo, long long hi, long long *value);
+    // A whole number 0..2^64-1 (a seed).
+    void unsignedwhole(const char *name, bool required, unsigned long long *value);
     // A finite number above 0.
     void positive(const char *name, bool required, double *value);
+    // A finite number of 0 or more.
+    void nonnegative(const char *name, bool required, double *value);
     // Any text (a file name).
     void text(const char *name, bool required, std::string *value);
     // An existing folder.

@@ -42,7 +42,15 @@ const char helptext[] =
     "  --last M            number of the last problem (M >= N); both only without PATH\n"
     "  --pctneg P          percentage of negative cash flows, 0..100\n"
     "  --slack S           deadline: critical path length plus S time units\n"
-    "  --interest R        continuous interest rate per time unit, positive\n"
+    "  --deadline D        or an absolute deadline D\n"
+    "  --deadline-factor F or the critical path length times F (above 0), rounded up\n"
+    "  --interest R        continuous interest rate per time unit, 0 or more\n"
+    "  --seed S            draw each instance's cash flows from seed S (0..2^64-1) and\n"
+    "                      its name (D<n>) instead of the one fixed sequence\n"
+    "  --cashflows DIR     own cash flows DIR/<name>.txt per instance (solve's format)\n"
+    "                      instead of --pctneg; a missing or wrong file skips the problem\n"
+    "  --bound-all         every activity starts no earlier than the start dummy and\n"
+    "                      finishes no later than the end dummy starts, listed or not\n"
     "  --dir DIR           folder of the instance files (default: the working folder)\n"
     "  --max-activities K  most activities, entries per activity and entries naming\n"
     "                      one activity (default 1000, as in the dialogue; 0: no limit)\n"
@@ -52,7 +60,8 @@ const char helptext[] =
     "                      folder)\n"
     "  --csv FILE          also a table of one row per problem: problem, status,\n"
     "                      passes, npv (full precision), solve time in seconds,\n"
-    "                      activities, relations (successor entries)\n"
+    "                      activities, relations (successor entries), file, deadline,\n"
+    "                      critical_path, interest, pctneg, seed, method, reason\n"
     "  --schedules DIR     also each solved problem's schedule as DIR/D<n>.csv\n"
     "                      (DIR/<name>.csv with PATH)\n"
     "\n"
@@ -74,18 +83,26 @@ const char helptext[] =
 int batchmode(int argc, char **argv) {
     gpr::options opts("batch", argc, argv, 2,
                       {"--first", "--last", "--pctneg", "--slack", "--interest", "--dir",
-                       "--max-activities", "--csv", "--schedules", "--format", "--out"},
-                      {}, helptext);
+                       "--max-activities", "--csv", "--schedules", "--format", "--out",
+                       "--deadline", "--deadline-factor", "--seed", "--cashflows"},
+                      {"--bound-all"}, helptext);
     gpr::runparams run;
     long long first = 0, last = 0, pct = 0, slack = 0, limit = gprmaxact;
-    double rate = 0;
+    long long deadline = 0;
+    double rate = 0, factor = 0;
+    unsigned long long seed = 0;
     // Instance files and folders in place of the range of problem numbers.
     const bool paths = !opts.plain().empty();
     opts.whole("--first", !paths, INT32_MIN, INT32_MAX, &first);
     opts.whole("--last", !paths, INT32_MIN, INT32_MAX, &last);
-    opts.whole("--pctneg", true, 0, 100, &pct);
-    opts.whole("--slack", true, INT32_MIN, INT32_MAX, &slack);
-    opts.positive("--interest", true, &rate);
+    opts.folder("--cashflows", false, &run.cashflows);
+    opts.whole("--pctneg", run.cashflows.empty(), 0, 100, &pct);
+    opts.whole("--slack", false, INT32_MIN, INT32_MAX, &slack);
+    opts.whole("--deadline", false, -gpr::maxtime, gpr::maxtime, &deadline);
+    opts.positive("--deadline-factor", false, &factor);
+    opts.nonnegative("--interest", true, &rate);
+    opts.unsignedwhole("--seed", false, &seed);
+    run.problem.boundall = opts.flag("--bound-all");
     opts.folder("--dir", false, &run.dir);
     opts.whole("--max-activities", false, 0, INT32_MAX, &limit);
     opts.text("--csv", false, &run.csv);
@@ -131,6 +148,16 @@ int batchmode(int argc, char **argv) {
     } else if (first > last) {
         opts.fail("--first %lld is above --last %lld", first, last);
     }
+    if (opts.given("--cashflows") && (opts.given("--pctneg") || opts.given("--seed")))
+        opts.fail("--cashflows takes the place of --pctneg and --seed; give one or the other");
+    if (opts.given("--slack") + opts.given("--deadline") + opts.given("--deadline-factor") != 1)
+        opts.fail("give one of --slack S, --deadline D or --deadline-factor F");
+    run.problem.seeded = opts.given("--seed");
+    run.problem.seed = seed;
+    run.problem.absolute = opts.given("--deadline");
+    run.problem.deadline = deadline;
+    run.problem.deadlinefactor = factor;
+    run.problem.countbounds = true;
     run.first = (int)first;
     run.last = (int)last;
     run.problem.pctneg = (int)pct;

@@ -5,6 +5,7 @@
 #define MAXNPV_PROBLEM_H
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -13,12 +14,21 @@
 
 namespace gpr {
 
+constexpr long long maxtime = (long long)1 << 62; // largest slack or deadline accepted, time units
+
 // What a batch run asks of every problem.
 struct problemparams {
     int pctneg = 0;      // percentage of negative cash flows
     int slack = 0;       // deadline: critical path length plus this, time units
     double interest = 0; // continuous discount rate per time unit (finite, >= 0)
     runlimits limits;    // what an instance may hold
+    bool seeded = false; // draw each instance's cash flows from seed and its name
+    uint64_t seed = 0;
+    bool absolute = false;     // the deadline is deadline, not critical path plus slack
+    int64_t deadline = 0;      // the absolute deadline (when absolute)
+    double deadlinefactor = 0; // above 0: the deadline is ceil(factor * critical path)
+    bool boundall = false;     // every activity between the start and the end dummy
+    bool countbounds = false;  // count the activities the deadline does not bound
 };
 
 struct problem {
@@ -27,6 +37,13 @@ struct problem {
     std::vector<int> cf;  // the drawn cash flows, as far as the reading got
     int64_t deadline = 0; // the absolute deadline, once known
     std::string reason;   // why the problem is skipped
+    std::string name;     // the instance's name, for seeded draws
+    bool own = false;     // own cash flows: owncf, or ownwhy when they cannot be used
+    std::vector<double> owncf;
+    std::string ownwhy;
+    bool hasdeadline = false; // whether deadline (and criticalpath) are known
+    int64_t criticalpath = 0; // the end dummy's earliest start, once known
+    int notbounded = 0;       // real activities the deadline does not bound (see boundall.h)
 };
 
 // Reads the instance text, draws the cash flows of the activities whose
@@ -38,9 +55,15 @@ struct problem {
 outcome setupproblem(problem *p, const char *data, size_t size, const problemparams &params,
                      instformat fmt = instformat::gpr);
 
-// The deadline of a network: its critical path length plus slack, taken at
-// the 32-bit limits when beyond them.
+// The deadline of a network: its critical path length plus slack, held at
+// half the 64-bit range when beyond it.
 int64_t deadlineof(const network &net, int64_t slack);
+
+// ceil(factor * criticalpath), computed in long double and with a tolerance
+// of 1e-15 of the product (below half a unit), so that a factor written in
+// decimal, which a double holds only nearly, gives the deadline of its
+// decimal value (1.1 * 10 is 11, not 12); held at half the 64-bit range.
+int64_t factordeadline(int64_t criticalpath, double factor);
 
 } // namespace gpr
 

@@ -6,6 +6,7 @@
 // mistake: its status and reason are the output, with exit status 1.
 #include "driver/solvemode.h"
 
+#include <cctype>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -16,9 +17,12 @@
 #include <vector>
 
 #include "driver/cmdline.h"
+#include "driver/problem.h"
 #include "format/gprformat.h"
 #include "format/instformat.h"
 #include "format/numarg.h"
+#include "input/boundall.h"
+#include "input/cashflow.h"
 #include "maxnpv/maxnpv.h"
 #include "platform/files.h"
 #include "report/gantt.h"
@@ -26,67 +30,19 @@
 
 namespace gpr {
 
-namespace {
-
-constexpr long long maxtime = (long long)1 << 62; // largest slack or deadline, time units
-constexpr size_t stdinchunk = 1 << 16;            // bytes asked for per read of the standard input
-
-const char helptext[] =
-    "usage: maxnpv solve FILE [options]\n"
-    "\n"
-    "Solves one instance and shows its optimal schedule. FILE is a .gpr instance, a\n"
-    "ProGen/max .sch file, a PSPLIB single-mode .sm file or a Patterson .rcp file,\n"
-    "chosen by the extension in any case (PSP1.SCH is a .sch file; other names are\n"
-    ".gpr files), or \"-\" for the standard input. Nothing is written to output.txt\n"
-    "or info.out.\n"
-    "\n"
-    "cash flows (one of):\n"
-    "  --pctneg P          drawn as the batch run draws them, P percent negative (0..100)\n"
-    "  --cashflows FILE    one number per activity in file order, dummies included;\n"
-    "                      decimals allowed, separated by blanks, '#' starts a comment\n"
-    "deadline (one of):\n"
-    "  --slack S           the critical path length plus S time units\n"
-    "  --deadline D        an absolute deadline\n"
-    "and:\n"
-    "  --format F          read FILE as gpr, sch, sm or rcp, whatever its name\n"
-    "  --interest R        continuous interest rate per time unit, above 0\n"
-    "  --max-activities K  refuse instances of more than K activities (default and 0:\n"
-    "                      no limit)\n"
-    "search:\n"
-    "  --method M          fast (default): tree moves both ways, with set moves by\n"
-    "                      minimum cuts where they stall; classic: the batch run's\n"
-    "                      search, one subtree moved later per pass. Both are exact.\n"
-    "  --time-limit S      stop after S seconds with the best schedule so far\n"
-    "  --max-passes N      stop after N moves (classic: passes) likewise\n"
-    "output:\n"
-    "  --json              one JSON document on standard output instead of the summary\n"
-    "  --schedule OUT.csv  the schedule as CSV with a header row\n"
-    "  --gantt OUT.svg     the schedule as a Gantt chart (SVG)\n"
-    "Each option also as --name=value.\n"
-    "\n"
-    "Activities that the search postponed without limit (a set of negative value that\n"
-    "no relation bounds from above) are marked unbounded: their start means nothing\n"
-    "and their cash flows are left out of the npv.\n"
-    "\n"
-    "passes counts the method's moves: for classic its search passes, the last one\n"
-    "included; for fast every tree move, set move and round of minimum cuts.\n"
-    "A solve stopped by a limit has status \"limit reached\" and exit status 1.\n"
-    "\n"
-    "exit status: 0 solved; 1 the instance was read but cannot be solved (status and\n"
-    "reason in the output); 2 bad use: a wrong option or value, a missing or unreadable\n"
-    "file, cash flows that do not fit.\n";
-
-// Reads the cash-flow file: finite numbers separated by white space, '#' to
-// the end of a line is a comment.
-std::vector<double> readcashflows(options &opts, const std::string &name) {
+bool readcashflowfile(const std::string &name, std::vector<double> *cf, std::string *why) {
     std::string bytes;
     int err;
     readstatus got = readwhole(name.c_str(), &bytes, &err);
-    if (got == readstatus::notregular)
-        opts.fail("--cashflows: %s is not a regular file", name.c_str());
-    if (got != readstatus::ok)
-        opts.fail("--cashflows: cannot read %s: %s", name.c_str(), std::strerror(err));
-    std::vector<double> cf;
+    if (got == readstatus::notregular) {
+        *why = name + " is not a regular file";
+        return false;
+    }
+    if (got != readstatus::ok) {
+        *why = "cannot read " + name + ": " + std::strerror(err);
+        return false;
+    }
+    cf->clear();
     int line = 1;
     for (size_t at = 0; at < bytes.size();) {
         char c = bytes[at];
@@ -107,11 +63,79 @@ std::vector<double> readcashflows(options &opts, const std::string &name) {
             std::string shown = token.substr(0, 40);
             for (char &ch : shown)
                 if ((unsigned char)ch < ' ' || (unsigned char)ch >= 0x7f) ch = '?';
-            opts.fail("--cashflows: %s, line %d: '%s' is not a finite number", name.c_str(), line,
-                      shown.c_str());
+            *why = name + ", line " + std::to_string(line) + ": '" + shown +
+                   "' is not a finite number";
+            return false;
         }
-        cf.push_back(v);
+        cf->push_back(v);
     }
+    return true;
+}
+
+namespace {
+
+constexpr size_t stdinchunk = 1 << 16; // bytes asked for per read of the standard input
+
+const char helptext[] =
+    "usage: maxnpv solve FILE [options]\n"
+    "\n"
+    "Solves one instance and shows its optimal schedule. FILE is a .gpr instance, a\n"
+    "ProGen/max .sch file, a PSPLIB single-mode .sm file or a Patterson .rcp file,\n"
+    "chosen by the extension in any case (PSP1.SCH is a .sch file; other names are\n"
+    ".gpr files), or \"-\" for the standard input. Nothing is written to output.txt\n"
+    "or info.out.\n"
+    "\n"
+    "cash flows (one of):\n"
+    "  --pctneg P          drawn as the batch run draws them, P percent negative (0..100)\n"
+    "    --seed S          with --pctneg: drawn from seed S (0..2^64-1) and the file's name\n"
+    "                      instead, as the README describes; the same in batch runs\n"
+    "  --cashflows FILE    one number per activity in file order, dummies included;\n"
+    "                      decimals allowed, separated by blanks, '#' starts a comment\n"
+    "deadline (one of):\n"
+    "  --slack S           the critical path length plus S time units\n"
+    "  --deadline D        an absolute deadline\n"
+    "  --deadline-factor F the critical path length times F (above 0), rounded up\n"
+    "and:\n"
+    "  --format F          read FILE as gpr, sch, sm or rcp, whatever its name\n"
+    "  --interest R        continuous interest rate per time unit, 0 or more\n"
+    "  --bound-all         every activity starts no earlier than the start dummy and\n"
+    "                      finishes no later than the end dummy starts, listed or not\n"
+    "  --max-activities K  refuse instances of more than K activities (default and 0:\n"
+    "                      no limit)\n"
+    "search:\n"
+    "  --method M          fast (default): tree moves both ways, with set moves by\n"
+    "                      minimum cuts where they stall; classic: the batch run's\n"
+    "                      search, one subtree moved later per pass. Both are exact.\n"
+    "  --time-limit S      stop after S seconds with the best schedule so far\n"
+    "  --max-passes N      stop after N moves (classic: passes) likewise\n"
+    "output:\n"
+    "  --json              one JSON document on standard output instead of the summary\n"
+    "  --schedule OUT.csv  the schedule as CSV with a header row\n"
+    "  --gantt OUT.svg     the schedule as a Gantt chart (SVG)\n"
+    "  --gantt-order O     its rows: 'file' (default) or 'start' (by start time)\n"
+    "  --gantt-arcs A      its binding relations: 'all', 'none', or by default all up to\n"
+    "                      300 activities and none above\n"
+    "Each option also as --name=value.\n"
+    "\n"
+    "Activities that the search postponed without limit (a set of negative value that\n"
+    "no relation bounds from above) are marked unbounded: their start means nothing\n"
+    "and their cash flows are left out of the npv. Without --bound-all a warning on\n"
+    "standard error counts the activities that no chain of relations bounds by the\n"
+    "deadline. Activities of a .sch file are numbered from 0, as the file numbers them.\n"
+    "\n"
+    "passes counts the method's moves: for classic its search passes, the last one\n"
+    "included; for fast every tree move, set move and round of minimum cuts.\n"
+    "A solve stopped by a limit has status \"limit reached\" and exit status 1.\n"
+    "\n"
+    "exit status: 0 solved; 1 the instance was read but cannot be solved (status and\n"
+    "reason in the output); 2 bad use: a wrong option or value, a missing or unreadable\n"
+    "file, cash flows that do not fit.\n";
+
+// Reads the cash-flow file of solve, or fails naming the option.
+std::vector<double> readcashflows(options &opts, const std::string &name) {
+    std::vector<double> cf;
+    std::string why;
+    if (!readcashflowfile(name, &cf, &why)) opts.fail("--cashflows: %s", why.c_str());
     return cf;
 }
 
@@ -173,21 +197,24 @@ maxnpv::format libraryformat(instformat fmt) {
 
 schedreport reportof(const std::string &file, const maxnpv::network &net,
                      const std::vector<double> &cf, const maxnpv::options &opt,
-                     const maxnpv::result &r) {
+                     const maxnpv::result &r, int base) {
     schedreport rep;
     rep.instance = file;
     rep.status = maxnpv::statusname(r.status);
     rep.reason = r.reason;
     rep.hasdeadline = r.hasdeadline;
     rep.deadline = r.deadline;
+    rep.hascriticalpath = r.hasdeadline;
+    rep.criticalpath = r.criticalpath;
     rep.interest = opt.interest;
     rep.method = maxnpv::methodname(r.method);
+    rep.firstnumber = base;
     if (r.status != maxnpv::status::solved && r.status != maxnpv::status::limit) return rep;
     rep.npv = r.npv;
     rep.passes = r.passes;
     for (size_t i = 0; i < net.durations.size(); i++) {
         schedactivity a;
-        a.number = (int)i + 1;
+        a.number = (int)i + base;
         a.duration = net.durations[i];
         a.cashflow = cf[i];
         a.unbounded = r.unbounded[i];
@@ -195,7 +222,14 @@ schedreport reportof(const std::string &file, const maxnpv::network &net,
         a.discounted = r.discounted[i];
         rep.activities.push_back(a);
     }
-    for (auto [from, to] : r.tree) rep.arcs.push_back({from, to});
+    for (size_t k = 0; k < r.tree.size(); k++) {
+        schedarc arc;
+        arc.from = r.tree[k].first - 1 + base;
+        arc.to = r.tree[k].second - 1 + base;
+        arc.haslag = k < r.treelag.size();
+        arc.lag = arc.haslag ? r.treelag[k] : 0;
+        rep.arcs.push_back(arc);
+    }
     return rep;
 }
 
@@ -205,16 +239,21 @@ int solvemode(int argc, char **argv) {
     options opts("solve", argc, argv, 2,
                  {"--pctneg", "--cashflows", "--slack", "--deadline", "--interest",
                   "--max-activities", "--schedule", "--gantt", "--method", "--time-limit",
-                  "--max-passes", "--format"},
-                 {"--json"}, helptext);
+                  "--max-passes", "--format", "--seed", "--deadline-factor", "--gantt-order",
+                  "--gantt-arcs"},
+                 {"--json", "--bound-all"}, helptext);
     std::string cffile, schedule, gantt;
     long long pct = 0, slack = 0, deadline = 0, limit = 0;
-    double rate = 0;
+    double rate = 0, factor = 0;
+    unsigned long long seed = 0;
     opts.whole("--pctneg", false, 0, 100, &pct);
+    opts.unsignedwhole("--seed", false, &seed);
+    opts.positive("--deadline-factor", false, &factor);
+    const bool boundall = opts.flag("--bound-all");
     opts.text("--cashflows", false, &cffile);
     opts.whole("--slack", false, -maxtime, maxtime, &slack);
     opts.whole("--deadline", false, -maxtime, maxtime, &deadline);
-    opts.positive("--interest", true, &rate);
+    opts.nonnegative("--interest", true, &rate);
     opts.whole("--max-activities", false, 0, INT32_MAX, &limit);
     if (limit == 1) opts.fail("--max-activities needs 0 (no limit) or 2 and more, not 1");
     std::string formatname;
@@ -233,13 +272,25 @@ int solvemode(int argc, char **argv) {
     long long maxpasses = 0;
     opts.positive("--time-limit", false, &seconds);
     opts.whole("--max-passes", false, 1, LLONG_MAX, &maxpasses);
+    ganttoptions chart;
+    std::string order, arcs;
+    opts.text("--gantt-order", false, &order);
+    opts.text("--gantt-arcs", false, &arcs);
+    if (!order.empty() && order != "file" && order != "start")
+        opts.fail("--gantt-order is 'file' or 'start', not '%s'", order.c_str());
+    if (!arcs.empty() && arcs != "all" && arcs != "none")
+        opts.fail("--gantt-arcs is 'all' or 'none', not '%s'", arcs.c_str());
+    if (order == "start") chart.order = ganttorder::start;
+    if (!arcs.empty()) chart.arcs = arcs == "all" ? ganttarcs::all : ganttarcs::none;
     opts.finish();
     if (opts.plain().empty()) opts.fail("FILE is missing");
     if (opts.plain().size() > 1) opts.fail("one FILE only, not also '%s'", opts.plain()[1].c_str());
     if (opts.given("--pctneg") == opts.given("--cashflows"))
         opts.fail("give either --pctneg P or --cashflows FILE");
-    if (opts.given("--slack") == opts.given("--deadline"))
-        opts.fail("give either --slack S or --deadline D");
+    if (opts.given("--seed") && !opts.given("--pctneg"))
+        opts.fail("--seed draws the cash flows of --pctneg P; give --pctneg too");
+    if (opts.given("--slack") + opts.given("--deadline") + opts.given("--deadline-factor") != 1)
+        opts.fail("give one of --slack S, --deadline D or --deadline-factor F");
     const std::string file = opts.plain()[0];
 
     maxnpv::network net;
@@ -265,6 +316,8 @@ int solvemode(int argc, char **argv) {
                 opts.fail("--cashflows: %s holds %zu cash flows, %s has %zu activities (one per "
                           "activity, dummies included)",
                           cffile.c_str(), cf.size(), file.c_str(), net.durations.size());
+        } else if (opts.given("--seed")) {
+            cf = maxnpv::seededcashflows(net, (int)pct, seed, instancename(file));
         } else {
             cf = maxnpv::randomcashflows(net, (int)pct);
         }
@@ -286,19 +339,29 @@ int solvemode(int argc, char **argv) {
             std::fprintf(stderr, "\r%lld moves, npv %.10g ", moves, npv);
             std::fflush(stderr);
         };
+    opt.deadlinefactor = factor;
+    opt.boundall = boundall;
     if (read == maxnpv::status::solved) {
         r = maxnpv::solver().solve(net, cf, opt);
+        const int loose = boundall ? 0 : notbounded(net);
+        if (loose > 0)
+            std::fprintf(stderr,
+                         "maxnpv solve: warning: %s: %d %s not bounded by the deadline (no chain "
+                         "of relations to the end dummy covers %s duration); --bound-all bounds "
+                         "every activity\n",
+                         file.c_str(), loose, loose == 1 ? "activity is" : "activities are",
+                         loose == 1 ? "its" : "their");
     } else {
         r.status = read;
     }
     if (opt.progress) std::fputs("\r\033[K", stderr); // clear a progress line, if any
-    schedreport rep = reportof(file, net, cf, opt, r);
+    schedreport rep = reportof(file, net, cf, opt, r, fmt == instformat::sch ? 0 : 1);
     std::string out = json ? schedjson(rep) : schedtext(rep), why;
     std::fputs(out.c_str(), stdout);
     std::fflush(stdout);
     if (!schedule.empty() && !writetext(schedule, schedcsv(rep), &why))
         opts.fail("--schedule: cannot write %s: %s", schedule.c_str(), why.c_str());
-    if (!gantt.empty() && !writetext(gantt, schedsvg(rep), &why))
+    if (!gantt.empty() && !writetext(gantt, schedsvg(rep, chart), &why))
         opts.fail("--gantt: cannot write %s: %s", gantt.c_str(), why.c_str());
     return r.status == maxnpv::status::solved ? 0 : 1;
 }

@@ -5,6 +5,13 @@
 // bits 16..30 of the new state. Every instance starts from the seed 0, so
 // activity k always gets the k-th pair of draws and the same cash flow in
 // every instance of a run, whatever the file holds.
+//
+// Experiments want independent draws per instance instead, reproducible from
+// a seed whatever the order of the run: the state of a splitmix64 generator
+// starts at seed XOR the FNV-1a hash of the instance's name, so each
+// instance's cash flows depend on the seed and its name alone. Both are
+// standard 64-bit algorithms with published constants, so a few lines of any
+// language give the same cash flows.
 #include "input/cashflow.h"
 
 namespace gpr {
@@ -26,6 +33,47 @@ int drawcf(lcg *g, int i, int nract, int pctneg) {
     // Both draws are made for the dummies too, so the sequence of every
     // other activity does not depend on where the end dummy stands.
     return i == 0 || i == nract - 1 ? 0 : cf;
+}
+
+} // namespace gpr
+
+namespace gpr {
+
+constexpr uint64_t fnvoffset = 14695981039346656037ull; // FNV-1a 64-bit offset basis
+constexpr uint64_t fnvprime = 1099511628211ull;         // FNV-1a 64-bit prime
+constexpr uint64_t golden = 0x9e3779b97f4a7c15ull;      // splitmix64 increment
+constexpr uint64_t mix1 = 0xbf58476d1ce4e5b9ull;        // splitmix64 multipliers
+constexpr uint64_t mix2 = 0x94d049bb133111ebull;
+
+uint64_t fnv1a(const std::string &text) {
+    uint64_t h = fnvoffset;
+    for (unsigned char c : text) h = (h ^ c) * fnvprime;
+    return h;
+}
+
+uint64_t splitmix64::next() {
+    uint64_t z = state += golden;
+    z = (z ^ (z >> 30)) * mix1;
+    z = (z ^ (z >> 27)) * mix2;
+    return z ^ (z >> 31);
+}
+
+std::vector<int> seededcf(int nract, int pctneg, uint64_t seed, const std::string &name) {
+    splitmix64 g(seed ^ fnv1a(name));
+    std::vector<int> cf(nract > 0 ? nract : 0);
+    for (int i = 0; i < nract; i++) {
+        int v = (int)(g.next() % cfmax) + 1;
+        if ((int)(g.next() % pctbase) < pctneg) v = -v;
+        cf[i] = i == 0 || i == nract - 1 ? 0 : v;
+    }
+    return cf;
+}
+
+std::string instancename(const std::string &path) {
+    std::string base = path.substr(path.find_last_of('/') + 1);
+    const size_t dot = base.rfind('.');
+    if (dot != std::string::npos && dot > 0) base.resize(dot);
+    return base;
 }
 
 } // namespace gpr

@@ -1,9 +1,17 @@
 // Layout of the Gantt chart. The chart has a fixed width; from left to right
 // it holds the activity labels, the plot area with the time axis above it and
 // a zone for the activities postponed without limit. The time axis covers 0,
-// every start and finish and the deadline, rounded out to whole tick steps
-// of 1, 2 or 5 times a power of ten. Row heights follow the number of
-// activities between a floor and a ceiling.
+// every start and finish and the deadline; it starts at a whole tick step of
+// 1, 2 or 5 times a power of ten and ends a small margin after the later of
+// the deadline and the last finish, so the deadline stands near the right
+// edge. Row heights follow the number of activities between a floor and a
+// ceiling.
+//
+// Each binding relation is a path of its own, with a title that names it:
+// a curve that leaves the start of its source's bar to the left and comes
+// into the start of its target's bar from the left. Its course depends on
+// both ends, so relations of different sources share no trunk and each reads
+// as what it is even where many bars start at the same time.
 //
 // Each bar is one element with class "bar" (also on the postponed stubs)
 // and a tooltip; bars of one colour share a group, which keeps a chart of a
@@ -55,6 +63,7 @@ constexpr double exactlimit = 1e15;    // tick values below this are printed in 
 constexpr int maxshown = 120;          // characters of a name shown in the title
 constexpr int reasonline = 110;        // characters per line of a reason
 constexpr int reasonlines = 6;         // lines of a reason shown at most
+constexpr double axismargin = 0.02;    // the axis runs this share of its range past its end
 
 // ---------------------------------------------------------------- colours ---
 
@@ -278,7 +287,7 @@ chartlayout layoutof(const schedreport &r) {
     double maxticks = std::max(1.0, std::floor(plotw / std::max(tickspace, 2 * c.halflabel + 20)));
     c.step = nicestep((c.tmax - c.tmin) / maxticks);
     c.tmin = std::floor(c.tmin / c.step) * c.step;
-    c.tmax = std::ceil(c.tmax / c.step) * c.step;
+    c.tmax += std::max(1.0, axismargin * (c.tmax - c.tmin));
     if (c.tmax <= c.tmin) c.tmax = c.tmin + c.step;
 
     c.rowh = std::min(maxrow, std::max(minrow, rowbudget / std::max<std::size_t>(c.n, 1)));
@@ -298,7 +307,7 @@ std::string attr(const char *name, const std::string &value) {
 }
 
 // Title, the run data and the legend.
-std::string heading(const schedreport &r, const chartlayout &c) {
+std::string heading(const schedreport &r, const chartlayout &c, bool arcs) {
     const std::string dot = " \xc2\xb7 ";
     std::string facts = "npv " + money(r.npv) + dot + std::to_string(r.passes) + " search passes" +
                         dot + "deadline " +
@@ -320,9 +329,10 @@ std::string heading(const schedreport &r, const chartlayout &c) {
     legend.item(swatch(zerocolour), "cash flow 0");
     legend.item("<path d=\"" + diamond(6, 0, 5) + "\" " + attr("fill", zerocolour) + "/>",
                 "zero duration");
-    legend.item("<path d=\"M0,4H3V-3H12\" fill=\"none\" " + attr("stroke", relationcolour) +
-                    " marker-end=\"url(#arrow)\"/>",
-                "binding relation (start to start)");
+    if (arcs)
+        legend.item("<path d=\"M0,4H3V-3H12\" fill=\"none\" " + attr("stroke", relationcolour) +
+                        " marker-end=\"url(#arrow)\"/>",
+                    "binding relation (start to start)");
     if (r.hasdeadline)
         legend.item("<path d=\"M6,-6V6\" " + attr("stroke", deadlinecolour) +
                         " stroke-width=\"2\" stroke-dasharray=\"3,2\"/>",
@@ -361,7 +371,7 @@ std::string rowsandaxis(const schedreport &r, const chartlayout &c) {
     if (!shading.empty()) out += "<g " + attr("fill", stripecolour) + ">" + shading + "</g>\n";
 
     std::string grid, ticklabels;
-    long long nticks = std::llround((c.tmax - c.tmin) / c.step);
+    long long nticks = (long long)std::floor((c.tmax - c.tmin) / c.step + 1e-9);
     for (int side = 0; side < (c.bottomaxis ? 2 : 1); side++) {
         double y = side == 0 ? plottop - ticklabelgap : c.plotbottom + ticklabelgap + 8;
         for (long long k = 0; k <= nticks; k++)
@@ -385,12 +395,13 @@ std::string rowsandaxis(const schedreport &r, const chartlayout &c) {
            "</g>\n";
 }
 
-// The binding relations, start to start: from the start of one bar a short
-// way left of both starts, along to the other row and into the start of the
-// other bar, so a connector never crosses the bars it joins. The deadline arc
+// The binding relations, start to start: a curve from the start of one bar,
+// leaving it to the left, into the start of the other bar from its left, so
+// a connector never crosses the bars it joins; each a path of
+// its own with a title naming the relation and its lag. The deadline arc
 // (end dummy to start dummy) is drawn in the colour of the deadline. Arcs
 // that touch a postponed activity have no start to draw from and are left out.
-std::string relations(const schedreport &r, const chartlayout &c) {
+std::string relations(const schedreport &r, const chartlayout &c, int startdummy, int enddummy) {
     const std::vector<schedactivity> &acts = r.activities;
     std::unordered_map<int, std::size_t> rowof;
     for (std::size_t row = 0; row < c.n; row++) rowof.emplace(acts[row].number, row);
@@ -404,10 +415,15 @@ std::string relations(const schedreport &r, const chartlayout &c) {
         if (from.unbounded || to.unbounded) continue;
         double xf = c.x((double)from.start), xt = c.x((double)to.start);
         double xend = to.duration == 0 ? xt - half : xt;
-        std::string d = "<path d=\"M" + px(xf) + ',' + px(c.mid(f->second)) + 'H' +
-                        px(std::min(xf, xend) - hook) + 'V' + px(c.mid(t->second)) + 'H' +
-                        px(xend) + "\"/>\n";
-        bool deadlinearc = f->second + 1 == c.n && t->second == 0 && c.n > 1;
+        double yf = c.mid(f->second), yt = c.mid(t->second);
+        double bend = hook * 2; // how far each end leaves its bar to the left
+        std::string title =
+            "relation " + std::to_string(arc.from) + " \xe2\x86\x92 " + std::to_string(arc.to);
+        if (arc.haslag) title += ", start-to-start lag " + std::to_string(arc.lag);
+        std::string d = "<path d=\"M" + px(xf) + ',' + px(yf) + 'C' + px(xf - bend) + ',' + px(yf) +
+                        ' ' + px(xend - bend) + ',' + px(yt) + ' ' + px(xend) + ',' + px(yt) +
+                        "\"><title>" + xmltext(title) + "</title></path>\n";
+        bool deadlinearc = arc.from == enddummy && arc.to == startdummy && c.n > 1;
         (deadlinearc ? deadlinelinks : links) += d;
     }
     std::string out;
@@ -508,18 +524,35 @@ std::string deadlinemark(const schedreport &r, const chartlayout &c) {
                       " stroke=\"white\" stroke-width=\"3\" paint-order=\"stroke\"");
 }
 
+// The report with its activities in the rows' order.
+schedreport ordered(const schedreport &given, ganttorder order) {
+    schedreport r = given;
+    if (order == ganttorder::start)
+        std::stable_sort(r.activities.begin(), r.activities.end(),
+                         [](const schedactivity &a, const schedactivity &b) {
+                             if (a.unbounded != b.unbounded) return b.unbounded;
+                             return !a.unbounded && a.start < b.start;
+                         });
+    return r;
+}
+
 } // namespace
 
-std::string schedsvg(const schedreport &r) {
-    if (!issolved(r)) return unsolvedcard(r);
+std::string schedsvg(const schedreport &given, const ganttoptions &opt) {
+    if (!issolved(given)) return unsolvedcard(given);
+    const int startdummy = given.activities.empty() ? 0 : given.activities.front().number;
+    const int enddummy = given.activities.empty() ? 0 : given.activities.back().number;
+    const schedreport r = ordered(given, opt.order);
+    const bool arcs = opt.arcs == ganttarcs::all ||
+                      (opt.arcs == ganttarcs::automatic && r.activities.size() <= autoarcslimit);
     chartlayout c = layoutof(r);
     std::string out = svghead(c.plotbottom + (c.bottomaxis ? bottomaxisband : 10) + margin);
     out += "<title>Schedule of " + xmltext(r.instance, maxshown) + "</title>\n";
     out += "<defs>" + marker("arrow", relationcolour) + marker("deadarrow", deadlinecolour) +
            marker("postarrow", postponedcolour) + "</defs>\n";
-    out += heading(r, c);
+    out += heading(r, c, arcs);
     out += rowsandaxis(r, c);
-    out += relations(r, c); // under the bars
+    if (arcs) out += relations(r, c, startdummy, enddummy); // under the bars
     out += bars(r, c);
     if (c.postponed > 0) out += postponedzone(r, c);
     if (r.hasdeadline) out += deadlinemark(r, c);

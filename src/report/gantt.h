@@ -1,9 +1,10 @@
 // The optimal schedule as a Gantt chart: a standalone SVG document with one
-// row per activity in file order, the bars at their start times, the binding
-// relations of the final tree as start-to-start connectors, the deadline and
-// a time axis. Activities postponed without limit get a stub and an arrow to
-// the right edge instead of a bar. An instance that was not solved gives a
-// small card with its status and reason.
+// row per activity in file order (or by start time), the bars at their start
+// times, the binding relations of the final tree as start-to-start
+// connectors, each its own element with a title, the deadline and a time
+// axis that ends a little after the deadline or the last finish. Activities postponed without limit
+// get a stub and an arrow to the right edge instead of a bar. An instance that was not solved gives
+// a small card with its status and reason.
 //
 // The rows shrink with the number of activities (to a floor), and labels and
 // ticks thin out, so the chart stays readable and compact from a handful to
@@ -11,10 +12,26 @@
 #ifndef MAXNPV_GANTT_H
 #define MAXNPV_GANTT_H
 
+#include <cstddef>
 #include <string>
 
 #include "report/schedule.h"
 
-std::string schedsvg(const schedreport &r);
+// The order of the rows: as the file lists the activities, or by start time
+// (ties in file order, activities postponed without limit last).
+enum class ganttorder { file, start };
+
+// Which binding relations are drawn: all, none, or all up to autoarcslimit
+// activities and none above (where they only form a thicket).
+enum class ganttarcs { automatic, all, none };
+
+constexpr std::size_t autoarcslimit = 300;
+
+struct ganttoptions {
+    ganttorder order = ganttorder::file;
+    ganttarcs arcs = ganttarcs::automatic;
+};
+
+std::string schedsvg(const schedreport &r, const ganttoptions &opt = ganttoptions());
 
 #endif

@@ -222,7 +222,9 @@ std::string schedjson(const schedreport &r) {
         jsonfield(out, "method", text, false);
     }
     jsonfield(out, "deadline", r.hasdeadline ? intnum(r.deadline) : "null", false);
+    jsonfield(out, "critical_path", r.hascriticalpath ? intnum(r.criticalpath) : "null", false);
     jsonfield(out, "interest", jsonnum(r.interest), false);
+    jsonfield(out, "numbering", r.firstnumber == 0 ? "\"from 0\"" : "\"from 1\"", false);
 
     std::string list;
     if (solved) {
@@ -246,7 +248,8 @@ std::string schedjson(const schedreport &r) {
     if (solved) {
         for (const schedarc &arc : r.arcs) {
             list += list.empty() ? "\n" : ",\n";
-            list += "    {\"from\": " + intnum(arc.from) + ", \"to\": " + intnum(arc.to) + "}";
+            list += "    {\"from\": " + intnum(arc.from) + ", \"to\": " + intnum(arc.to);
+            list += ", \"lag\": " + (arc.haslag ? intnum(arc.lag) : "null") + "}";
         }
     }
     jsonfield(out, "arcs", list.empty() ? "[]" : "[" + list + "\n  ]", true);
@@ -275,7 +278,7 @@ std::string schedcsv(const schedreport &r) {
 
 // -------------------------------------------------------------- summary ---
 
-constexpr std::size_t keywidth = 11; // the run data's names, padded: "activities "
+constexpr std::size_t keywidth = 14; // the run data's names, padded: "critical path "
 constexpr int ncols = 7; // activity, duration, cash flow, start, finish, discounted, note
 constexpr int colgap = 2;
 
@@ -294,6 +297,7 @@ std::string schedtext(const schedreport &r) {
     if (solved) line("passes", intnum(r.passes));
     if (solved && !r.method.empty()) line("method", r.method);
     line("deadline", r.hasdeadline ? intnum(r.deadline) : "unknown");
+    if (r.hascriticalpath) line("critical path", intnum(r.criticalpath));
     line("interest",
          std::isfinite(r.interest) ? shortestnum(r.interest) : summarynum(r.interest, false));
     if (!solved) return out;

@@ -3,7 +3,8 @@
 // and an aligned summary for the terminal. The solver fills a schedreport;
 // the functions here only format it, and never print.
 //
-// Activities keep their file numbers (1 = start dummy, the last = end dummy).
+// Activities keep their file numbers: from 1 in a .gpr file (1 = start
+// dummy, the last = end dummy), from 0 in a ProGen/max .sch file.
 // Times are in the instance's time units, money in its money units.
 #ifndef MAXNPV_SCHEDULE_H
 #define MAXNPV_SCHEDULE_H
@@ -13,7 +14,7 @@
 #include <vector>
 
 struct schedactivity {
-    int number = 0;         // activity number as in the file, from 1
+    int number = 0;         // activity number as in the file (from firstnumber)
     long long duration = 0; // time units
     double cashflow = 0.0;  // money units; fractional when the user supplies cash flows
     // The search postponed the activity without limit: it lies in a set of
@@ -28,6 +29,8 @@ struct schedactivity {
 // deadline arc runs from the end dummy to activity 1.
 struct schedarc {
     int from = 0, to = 0;
+    bool haslag = false; // whether lag is known
+    long long lag = 0;   // its start-to-start lag: start(to) >= start(from) + lag
 };
 
 struct schedreport {
@@ -37,7 +40,10 @@ struct schedreport {
     std::string status;
     std::string reason; // the details when not solved; any bytes
     bool hasdeadline = false;
-    long long deadline = 0;                // absolute project deadline, when hasdeadline
+    long long deadline = 0; // absolute project deadline, when hasdeadline
+    bool hascriticalpath = false;
+    long long criticalpath = 0;            // the end dummy's earliest start, when known
+    int firstnumber = 1;                   // the number of the start dummy: 1 (.gpr) or 0 (.sch)
     double interest = 0.0;                 // continuous discount rate per time unit
     double npv = 0.0;                      // when solved
     long long passes = 0;                  // the method's moves, when solved

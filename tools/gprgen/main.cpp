@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "format/numarg.h"
 #include "generate.h"
@@ -64,6 +65,11 @@ const char usage[] =
     "  --out DIR        folder for the files, created if missing (default: current folder)\n"
     "  --force          overwrite files D<n>.gpr that exist; without it gprgen stops\n"
     "                   before writing anything\n"
+    "  --bound-all      also list, for every real activity whose pair the network does\n"
+    "                   not list already, a minimal start-to-start lag of 0 from the\n"
+    "                   start dummy and a minimal finish-to-start lag of 0 to the end\n"
+    "                   dummy (after its other entries), so every activity lies within\n"
+    "                   the deadline; the networks are otherwise the same as without it\n"
     "  --help           show this text and exit\n"
     "\n"
     "Every activity of the random, dense, sparse and window shapes follows the start dummy\n"
@@ -105,6 +111,26 @@ bool shapenamed(const std::string &name, genshape *shape) {
     return true;
 }
 
+// The entries of --bound-all: start dummy -> i (SS 0) and i -> end dummy
+// (FS 0) for every real activity i that the network does not list with that
+// dummy already. No random draw is made, so the rest of the file stays as
+// the seed gives it without the option.
+void boundall(gprinstance *g) {
+    const int n = g->nract, end = n - 1;
+    if (n < 3) return;
+    std::vector<char> fromstart(n, 0);
+    for (const gprentry &e : g->rec[0])
+        if (e.succ >= 1 && e.succ <= n) fromstart[e.succ - 1] = 1;
+    const int minimal = gprcode(gprbound::minimal);
+    for (int i = 1; i < end; i++)
+        if (!fromstart[i]) g->rec[0].push_back({i + 1, minimal, gprcode(gprrel::ss), 0});
+    for (int i = 1; i < end; i++) {
+        bool listed = false;
+        for (const gprentry &e : g->rec[i]) listed = listed || e.succ == n;
+        if (!listed) g->rec[i].push_back({n, minimal, gprcode(gprrel::fs), 0});
+    }
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
@@ -112,7 +138,7 @@ int main(int argc, char **argv) {
                                          "--max-act",   "--seed",  "--maxlag", "--relations",
                                          "--resources", "--out",   "--shape"};
     std::map<std::string, std::string> given; // option -> its value as written
-    bool force = false;
+    bool force = false, bounds = false;
     for (int k = 1; k < argc; k++) {
         std::string arg = argv[k];
         if (arg == "--help" || arg == "-h") {
@@ -122,6 +148,12 @@ int main(int argc, char **argv) {
         if (arg.compare(0, 2, "--") != 0) badusage("unexpected argument '" + arg + "'");
         size_t eq = arg.find('=');
         std::string name = arg.substr(0, eq);
+        if (name == "--bound-all") {
+            if (eq != std::string::npos) badusage("--bound-all takes no value");
+            if (bounds) badusage("--bound-all is given twice");
+            bounds = true;
+            continue;
+        }
         if (name == "--force") {
             if (eq != std::string::npos) badusage("--force takes no value");
             if (force) badusage("--force is given twice");
@@ -218,7 +250,9 @@ int main(int argc, char **argv) {
     for (long long number = first; number <= last; number++) {
         std::string text;
         try {
-            text = formatgpr(generate(p, seed, (int)number));
+            gprinstance g = generate(p, seed, (int)number);
+            if (bounds) boundall(&g);
+            text = formatgpr(g);
         } catch (const std::exception &e) {
             std::fprintf(stderr, "gprgen: internal error in D%lld.gpr: %s\n", number, e.what());
             return 1;

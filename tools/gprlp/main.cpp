@@ -113,8 +113,7 @@ static bool togpr(const char *path, instformat fmt, std::string *gprpath, std::s
         return false;
     }
     const char *tmp = std::getenv("TMPDIR");
-    std::string name = std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") +
-                       "/gprlp-XXXXXX";
+    std::string name = std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/gprlp-XXXXXX";
     int fd = mkstemp(&name[0]);
     const std::string gpr = formatgpr(inst);
     bool ok = fd >= 0 && write(fd, gpr.data(), gpr.size()) == (ssize_t)gpr.size();
@@ -149,8 +148,8 @@ int main(int argc, char **argv) {
             const char *v = argv[++k];
             if (a == "--format") {
                 if (!formatofkey(v, &fmt))
-                    return usage(("--format needs gpr, sch, sm or rcp, not " + std::string(v))
-                                     .c_str());
+                    return usage(
+                        ("--format needs gpr, sch, sm or rcp, not " + std::string(v)).c_str());
                 hasformat = true;
             } else if (a == "--cashflows")
                 cffile = v;

@@ -175,8 +175,7 @@ static bool numberin(const std::string &file, long long *n, std::string *why) {
     }
     if (numbers.size() > 1) {
         *why = "its name holds " + std::to_string(numbers.size()) + " numbers (" + numbers[0] +
-               ", " + numbers[1] + (numbers.size() > 2 ? ", ..." : "") +
-               "); D<n>.gpr needs one";
+               ", " + numbers[1] + (numbers.size() > 2 ? ", ..." : "") + "); D<n>.gpr needs one";
         return false;
     }
     std::string digits = numbers[0];
@@ -210,8 +209,8 @@ static int convertset(const std::string &in, const std::string &out, bool given,
         auto [at, fresh] = byn.emplace(n, name);
         if (!fresh) {
             const std::string &a = std::min(at->second, name), &b = std::max(at->second, name);
-            std::fprintf(stderr, "sch2gpr: %s/%s and %s/%s would both be D%lld.gpr\n",
-                         in.c_str(), a.c_str(), in.c_str(), b.c_str(), n);
+            std::fprintf(stderr, "sch2gpr: %s/%s and %s/%s would both be D%lld.gpr\n", in.c_str(),
+                         a.c_str(), in.c_str(), b.c_str(), n);
             ok = false;
         }
     }
