@@ -91,7 +91,10 @@ std::string morecolumns(const runparams &run, const problem &p, const std::strin
     if (run.cashflows.empty()) row += std::to_string(run.problem.pctneg);
     row += ",";
     if (run.problem.seeded && run.cashflows.empty()) row += std::to_string(run.problem.seed);
-    row += std::string(",") + maxnpv::methodname(maxnpv::method::classic) + ",";
+    row += std::string(",") +
+           maxnpv::methodname(run.method == searchmethod::fast ? maxnpv::method::fast
+                                                               : maxnpv::method::classic) +
+           ",";
     return row + csvfield(reason);
 }
 
@@ -154,7 +157,7 @@ void runproblem(const runparams &run, int probnr, problem *p, recordfile *out, r
     if (kind == outcome::solved) {
         int start = mstime();
         long long ustart = ustime();
-        solvecycle(&p->sol);
+        solvewith(&p->sol, run.method);
         micros = ustime() - ustart;
         float elapsed = (float)((mstime() - start) / 1000.0);
         reportresult(out, stats, probnr, p->sol.nrits, p->sol.npv, elapsed);
@@ -289,7 +292,7 @@ runsummary runbatch(const runparams &run) {
     else
         info.put("\nCash flows read from : %s/<name>.txt ", run.cashflows.c_str());
     if (pp.absolute)
-        info.put("\nDeadline (absolute) : %d", pp.deadline);
+        info.put("\nDeadline (absolute) : %lld", (long long)pp.deadline);
     else if (pp.deadlinefactor > 0)
         info.put("\nDeadline (critical path times, rounded up) : %s",
                  shortestnum(pp.deadlinefactor).c_str());

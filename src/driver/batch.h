@@ -26,6 +26,7 @@ struct runparams {
     bool hasformat = false; // read every instance in `format`, not by its extension
     instformat format = instformat::gpr;
     std::string cashflows; // a folder of own cash flows <name>.txt; empty: drawn ones
+    searchmethod method = searchmethod::classic; // how every problem is solved
 };
 
 // What a run could not run: problems whose file was not found, could not be

@@ -54,6 +54,10 @@ const char helptext[] =
     "  --dir DIR           folder of the instance files (default: the working folder)\n"
     "  --max-activities K  most activities, entries per activity and entries naming\n"
     "                      one activity (default 1000, as in the dialogue; 0: no limit)\n"
+    "  --method M          classic (default): the dialogue's search, whose passes the\n"
+    "                      records count; fast: the exact method of maxnpv solve, its\n"
+    "                      moves counted as passes (tree moves, set moves, rounds of\n"
+    "                      minimum cuts)\n"
     "  --format F          read every instance as gpr, sch, sm or rcp (default: by the\n"
     "                      extension in any case; other names are .gpr files)\n"
     "  --out DIR           write output.txt and info.out in DIR (default: the working\n"
@@ -84,7 +88,7 @@ int batchmode(int argc, char **argv) {
     gpr::options opts("batch", argc, argv, 2,
                       {"--first", "--last", "--pctneg", "--slack", "--interest", "--dir",
                        "--max-activities", "--csv", "--schedules", "--format", "--out",
-                       "--deadline", "--deadline-factor", "--seed", "--cashflows"},
+                       "--deadline", "--deadline-factor", "--seed", "--cashflows", "--method"},
                       {"--bound-all"}, helptext);
     gpr::runparams run;
     long long first = 0, last = 0, pct = 0, slack = 0, limit = gprmaxact;
@@ -103,6 +107,11 @@ int batchmode(int argc, char **argv) {
     opts.nonnegative("--interest", true, &rate);
     opts.unsignedwhole("--seed", false, &seed);
     run.problem.boundall = opts.flag("--bound-all");
+    std::string methodtext = "classic";
+    opts.text("--method", false, &methodtext);
+    if (methodtext != "fast" && methodtext != "classic")
+        opts.fail("--method: expected fast or classic, found '%s'", methodtext.c_str());
+    run.method = methodtext == "fast" ? gpr::searchmethod::fast : gpr::searchmethod::classic;
     opts.folder("--dir", false, &run.dir);
     opts.whole("--max-activities", false, 0, INT32_MAX, &limit);
     opts.text("--csv", false, &run.csv);

@@ -113,6 +113,15 @@ struct fastwork {
     std::vector<long long> cost; // [activity] tree building: cost of its path, -1 unknown
     std::vector<char> done;      // [activity] tree building: joined the tree
 
+    // The tree of an optimal schedule, from a flow of its cash flows.
+    std::vector<int> arcedge;      // [arc] its edge in the flow graph, or noarc
+    std::vector<long double> flow; // [arc] the flow it carries (money)
+    std::vector<int> fpar, fparc;  // [activity] the flow forest: parent and arc, noarc at roots
+    std::vector<int> dsu;          // [activity] union-find over the tree's parts
+    std::vector<int> adjstart,
+        adj; // the tree's arcs by activity: [activity 0..n] first slot, [slot] arc
+    std::vector<int> treearcs; // the tree's arcs, in the order found
+
     long double tolerance = 0; // the least gain a move must promise (money)
     bool bland = false;        // Bland's rule in force
     long long rounds = 0;      // rounds of minimum cuts so far
@@ -447,6 +456,151 @@ bool round(solver *s, fastwork &w, direction dir) {
     return moved;
 }
 
+// ------------------------------------------------- the optimal tree ---
+
+// When a round finds no closed set of binding arcs that gains by moving
+// either way, the schedule is optimal: every feasible direction of change
+// is a sum of such set moves. What is left is a tree whose subtree values
+// have the right signs, and tree moves get there only through many
+// degenerate swaps. It is found directly instead. Optimality means, by the
+// max-flow min-cut theorem, that the discounted cash flows can be carried
+// along the binding arcs (in their direction, any amount) so that every
+// activity but 0 balances: inflow minus outflow equals its discounted cash
+// flow. One maximum flow finds such a flow; cancelling it round each cycle
+// of its arcs leaves a forest, and binding arcs without flow complete it to
+// a spanning tree. Below every arc of that tree the subtree's value is the
+// flow the arc carries, so it has the right sign.
+
+int findpart(fastwork &w, int v) {
+    while (w.dsu[v] != v) v = w.dsu[v] = w.dsu[w.dsu[v]];
+    return v;
+}
+
+int forestroot(const fastwork &w, int v) {
+    while (w.fpar[v] != noarc) v = w.fpar[v];
+    return v;
+}
+
+// Makes v the root of its forest tree, turning round the path above it.
+void evert(fastwork &w, int v) {
+    int prev = noarc, prevarc = noarc;
+    while (v != noarc) {
+        const int up = w.fpar[v], uparc = w.fparc[v];
+        w.fpar[v] = prev, w.fparc[v] = prevarc;
+        prev = v, prevarc = uparc, v = up;
+    }
+}
+
+// Adds arc a, of positive flow, to the forest; where it closes a cycle, the
+// flow round the cycle is cancelled until an arc of it runs dry, which
+// leaves the forest.
+void addflowarc(fastwork &w, int a) {
+    const int u = w.from[a], v = w.to[a];
+    if (forestroot(w, u) != forestroot(w, v)) {
+        evert(w, u);
+        w.fpar[u] = v, w.fparc[u] = a;
+        return;
+    }
+    // The cycle: a from u to v, then the path from v up to the common
+    // ancestor and down to u. Flow pushed against that sense lowers a and
+    // every tree arc that the walk takes along its direction.
+    if (++w.stamp == 0) std::fill(w.mark.begin(), w.mark.end(), 0), w.stamp = 1;
+    for (int x = u; x != noarc; x = w.fpar[x]) w.mark[x] = w.stamp;
+    int top = v;
+    while (w.mark[top] != w.stamp) top = w.fpar[top];
+    long double least = w.flow[a];
+    int dry = noarc; // the child end of the tree arc that runs dry; noarc: a itself
+    for (int x = v; x != top; x = w.fpar[x]) // walked upwards
+        if (w.from[w.fparc[x]] == x && w.flow[w.fparc[x]] < least)
+            least = w.flow[w.fparc[x]], dry = x;
+    for (int x = u; x != top; x = w.fpar[x]) // walked downwards
+        if (w.to[w.fparc[x]] == x && w.flow[w.fparc[x]] < least)
+            least = w.flow[w.fparc[x]], dry = x;
+    w.flow[a] -= least;
+    for (int x = v; x != top; x = w.fpar[x])
+        w.flow[w.fparc[x]] += w.from[w.fparc[x]] == x ? -least : least;
+    for (int x = u; x != top; x = w.fpar[x])
+        w.flow[w.fparc[x]] += w.to[w.fparc[x]] == x ? -least : least;
+    if (dry == noarc) return; // a ran dry and stays out
+    w.flow[w.fparc[dry]] = 0;
+    w.fpar[dry] = w.fparc[dry] = noarc; // u and v now lie in different trees
+    evert(w, u);
+    w.fpar[u] = v, w.fparc[u] = a;
+}
+
+// Builds the tree of an optimal schedule as described above. Returns false
+// when the cash flows cannot be carried within the tolerance (the schedule
+// is then not optimal after all); the tree is left as it was.
+bool dualtree(solver *s, fastwork &w) {
+    const int n = s->net->nract, src = n, snk = n + 1;
+    gclear(w, n + 2);
+    long double rest = 0, supply = 0;
+    for (int i = 1; i < n; i++) rest += s->dropped[i] ? 0 : (long double)discount(*s, i);
+    for (int i = 0; i < n; i++) {
+        if (s->dropped[i]) continue;
+        // What i must take in, net: its discounted cash flow; activity 0
+        // takes what the others leave.
+        const long double need = i == 0 ? -rest : (long double)discount(*s, i);
+        if (need > 0) gedge(w, i, snk, need);
+        if (need < 0) gedge(w, src, i, -need), supply -= need;
+    }
+    for (int a = 0; a < w.nrarcs; a++) {
+        w.arcedge[a] = noarc;
+        w.flow[a] = 0;
+        if (s->dropped[w.from[a]] || s->dropped[w.to[a]] || !binds(*s, w, a)) continue;
+        w.arcedge[a] = w.gedges;
+        gedge(w, w.from[a], w.to[a], infinitecap);
+    }
+    gmaxflow(w, n + 2, src, snk);
+    long double short_ = 0;
+    for (int e = w.ghead[src]; e >= 0; e = w.gnext[e])
+        if (!(e & 1)) short_ += w.gcap[e];
+    if (!(short_ <= w.tolerance * n)) return false;
+
+    for (int i = 0; i < n; i++) w.fpar[i] = w.fparc[i] = noarc, w.dsu[i] = i;
+    for (int a = 0; a < w.nrarcs; a++) {
+        if (w.arcedge[a] == noarc) continue;
+        w.flow[a] = w.gcap[w.arcedge[a] ^ 1];
+        if (w.flow[a] > 0) addflowarc(w, a);
+    }
+    // The forest's arcs, then binding arcs without flow that join its trees.
+    w.treearcs.clear();
+    for (int i = 0; i < n; i++)
+        if (w.fparc[i] != noarc) {
+            w.treearcs.push_back(w.fparc[i]);
+            w.dsu[findpart(w, i)] = findpart(w, w.fpar[i]);
+        }
+    for (int a = 0; a < w.nrarcs; a++) {
+        if (w.arcedge[a] == noarc) continue;
+        const int pu = findpart(w, w.from[a]), pv = findpart(w, w.to[a]);
+        if (pu != pv) w.dsu[pu] = pv, w.treearcs.push_back(a);
+    }
+    int active = 0;
+    for (int i = 0; i < n; i++) active += !s->dropped[i];
+    if ((int)w.treearcs.size() != active - 1)
+        return false; // not spanning: cannot happen after connect
+
+    // Hang the tree from activity 0.
+    std::fill(w.adjstart.begin(), w.adjstart.end(), 0);
+    for (int a : w.treearcs) w.adjstart[w.from[a] + 2]++, w.adjstart[w.to[a] + 2]++;
+    for (int i = 0; i < n; i++) w.adjstart[i + 2] += w.adjstart[i + 1];
+    for (int a : w.treearcs)
+        w.adj[w.adjstart[w.from[a] + 1]++] = a, w.adj[w.adjstart[w.to[a] + 1]++] = a;
+    for (int i = 0; i < n; i++)
+        w.parent[i] = w.parc[i] = w.child[i] = w.next[i] = w.prev[i] = noarc;
+    w.members.assign(1, 0);
+    for (size_t k = 0; k < w.members.size(); k++) {
+        const int u = w.members[k];
+        for (int y = w.adjstart[u]; y < w.adjstart[u + 1]; y++) {
+            const int a = w.adj[y], b = w.from[a] == u ? w.to[a] : w.from[a];
+            if (b == 0 || w.parc[b] != noarc) continue;
+            link(w, b, u, a);
+            w.members.push_back(b);
+        }
+    }
+    return true;
+}
+
 // ------------------------------------------------------ tree building ---
 
 // A spanning tree of binding arcs from activity 0 over the activities not
@@ -596,6 +750,14 @@ void fastprepare(solver *s) {
     w->heap.reserve(2 * (size_t)m + n);
     w->cost.assign(n, -1);
     w->done.assign(n, 0);
+    w->arcedge.assign(m, noarc);
+    w->flow.assign(m, 0);
+    w->fpar.assign(n, noarc);
+    w->fparc.assign(n, noarc);
+    w->dsu.assign(n, 0);
+    w->adjstart.assign(n + 2, 0);
+    w->adj.assign(2 * (size_t)n, 0);
+    w->treearcs.reserve(n);
     s->fast = w;
 }
 
@@ -612,6 +774,8 @@ bool fastsolve(solver *s) {
     std::fill(w.queued.begin(), w.queued.end(), 0);
     s->nrits = 0;
     bool limited = false;
+    bool optimal = false;   // a round found nothing to move: the schedule is optimal
+    bool dualtried = false; // the tree of the optimal schedule was built from a flow
 
     if (s->interest > 0) {
         // Rounds first while many arcs bind.
@@ -620,7 +784,10 @@ bool fastsolve(solver *s) {
         if ((double)binding > bindingshare * n) {
             for (; w.rounds < maxrounds && !limited; w.rounds++) {
                 s->nrits++;
-                if (!round(s, w, direction::later) && !round(s, w, direction::earlier)) break;
+                if (!round(s, w, direction::later) && !round(s, w, direction::earlier)) {
+                    optimal = true;
+                    break;
+                }
                 limited = overlimit(s);
             }
         }
@@ -628,6 +795,13 @@ bool fastsolve(solver *s) {
     const long long window = std::max(minwindow, (long long)n / windowdivisor);
     while (!limited && s->interest > 0) {
         connect(s, w);
+        // Once only: a second stall after it falls back on Bland's rule.
+        if (optimal && !dualtried) {
+            dualtried = true;
+            for (int i = 0; i < n; i++) s->dcf[i] = s->dropped[i] ? 0 : discount(*s, i);
+            if (!dualtree(s, w)) connect(s, w);
+        }
+        optimal = false;
         recompute(*s, w);
         queueall(w);
         long long moves = 0, degenerate = 0;
@@ -658,7 +832,20 @@ bool fastsolve(solver *s) {
                     direction d;
                     if (!s->dropped[u] && wrongsign(*s, w, u, &d)) enqueue(w, u);
                 }
-                if (w.qsize == 0) break;
+                if (w.qsize == 0) {
+                    // The tree says optimal. A round of minimum cuts says so
+                    // independently of the values kept along the way, or
+                    // finds what they missed.
+                    if (w.rounds >= maxrounds) break;
+                    w.rounds++;
+                    s->nrits++;
+                    for (int i = 0; i < n; i++) s->dcf[i] = s->dropped[i] ? 0 : discount(*s, i);
+                    const bool later = round(s, w, direction::later);
+                    if (later || round(s, w, direction::earlier)) {
+                        rebuild = true;
+                    }
+                    break;
+                }
                 if (w.bland) w.qhead = w.qsize = 0, std::fill(w.queued.begin(), w.queued.end(), 0);
                 continue;
             }
@@ -694,6 +881,10 @@ bool fastsolve(solver *s) {
                 for (int i = 0; i < n; i++) s->dcf[i] = s->dropped[i] ? 0 : discount(*s, i);
                 if (round(s, w, direction::later) || round(s, w, direction::earlier)) {
                     rebuild = true;
+                    break;
+                }
+                if (!dualtried) { // optimal: build its tree from a flow
+                    optimal = rebuild = true;
                     break;
                 }
             }
