@@ -25,18 +25,24 @@
 // step of zero. There a round of steepest ascent wins: the best set that can
 // move later is a maximum-weight closure of the binding arcs, found by a
 // minimum cut, and every improving connected part of it moves by its own
-// smallest slack (the same for moving earlier). Rounds run first while more
+// smallest slack (the same for moving earlier). A part that moves earlier is
+// judged by its value at its earliest starts, not where it stands: at the
+// end of a long project a part worth 1e-12 now may be worth a thousandth
+// there, and the tree's values alone, each within the tolerance, can hide
+// it (a subtree of slightly wrong sign below it masks its own). The round
+// before a solve ends thus sees every gain the tolerance promises to see.
+// Rounds run first while more
 // than bindingshare arcs per activity bind, and during the tree phase after
 // a window of moves that were mostly degenerate. After a round the tree is
 // built again from the binding arcs; a part that no binding arc joins to
 // activity 0 moves the way its value favours until one binds.
 //
-// Termination. Every move of positive step and every round that moves
-// something raises the npv by more than the tolerance's share, and the
-// schedules of integer starts with at least the starting value are finitely
-// many, so such steps are finitely many (rounds are also capped at
-// maxrounds). A run of degenerate moves ends at the next window's round, or,
-// when that round finds nothing (the schedule is then optimal and only the
+// Termination. Every move of positive step raises the npv by more than the
+// tolerance's share and every round that moves something raises it by more
+// than the rounding of the values it moves, and the schedules of integer
+// starts with at least the starting value are finitely many, so such steps
+// are finitely many (rounds are also capped at maxrounds). A run of degenerate moves ends at the
+// next window's round, or, when that round finds nothing (the schedule is then optimal and only the
 // tree may still be of the wrong sign), under Bland's rule: the wrong-signed
 // tree arc of the smallest arc number moves, and of equal steps the arc of
 // the smallest number enters, which never repeats a tree. No bound on the
@@ -67,7 +73,9 @@ constexpr double degenerateshare = 0.7;  // share of degenerate moves in a windo
 constexpr long long minwindow = 30;      // fewest moves in a window
 constexpr long long windowdivisor = 50;  // a window is at least n / this moves
 constexpr long long maxrounds = 100000;  // rounds of minimum cuts in one solve, at most
-constexpr int noarc = -1;                // no arc / no activity
+constexpr long double noiseshare = 1e-15L; // share of a part's cash flows that is rounding
+constexpr long double maxgrowth = 700;     // largest exponent of e a part's value is grown by
+constexpr int noarc = -1;                  // no arc / no activity
 constexpr long double infinitecap = std::numeric_limits<long double>::infinity();
 
 enum class direction { later, earlier };
@@ -389,6 +397,21 @@ void gmaxflow(fastwork &w, int nodes, int src, int snk) {
     }
 }
 
+// Whether a connected part of a round's set, of value gain now (money, the
+// gain per unit of e^{-r dt}), is worth moving. Moving later it gains at
+// most gain. Moving earlier its value grows with e^{r dt}, up to dt = room
+// (time units) where its first activity reaches its earliest start: a part
+// worth a trifle now may be worth much there, so it is judged by that value,
+// which bounds what this move and the moves it opens can gain. Gains within
+// the rounding of the part's own values never count.
+bool worthmoving(const solver &s, const fastwork &w, bool later, long double gain, long double size,
+                 int64_t room) {
+    if (!(gain > noiseshare * size)) return false;
+    if (later || room <= 0) return gain > w.tolerance;
+    const long double exponent = std::min((long double)s.interest * (long double)room, maxgrowth);
+    return gain * std::exp(exponent) > w.tolerance;
+}
+
 // One round of steepest ascent in direction dir: the best closed set of the
 // binding arcs by a minimum cut, and every improving connected part of it
 // moved by its own smallest slack. Returns true when something moved.
@@ -425,11 +448,14 @@ bool round(solver *s, fastwork &w, direction dir) {
         w.members.clear();
         w.members.push_back(root);
         w.part[root] = root;
-        long double gain = 0;
+        long double gain = 0, size = 0;
+        int64_t room = std::numeric_limits<int64_t>::max(); // how far the part may move earlier
         for (size_t x = 0; x < w.members.size(); x++) {
             const int u = w.members[x];
             w.mark[u] = w.stamp;
             gain += later ? -(long double)s->dcf[u] : (long double)s->dcf[u];
+            size += std::fabs((long double)s->dcf[u]);
+            if (s->net->est[u] != nostart) room = std::min(room, s->st[u] - s->net->est[u]);
             for (int y = w.outstart[u]; y < w.outstart[u + 1]; y++) {
                 const int a = w.outarc[y], b = w.to[a];
                 if (w.glevel[b] >= 0 && w.part[b] == noarc && !s->dropped[b] && binds(*s, w, a))
@@ -441,7 +467,7 @@ bool round(solver *s, fastwork &w, direction dir) {
                     w.part[b] = root, w.members.push_back(b);
             }
         }
-        if (gain <= w.tolerance) continue;
+        if (!worthmoving(*s, w, later, gain, size, room)) continue;
         int64_t step;
         const int a = blocking(*s, w, dir, &step);
         if (a == noarc) { // later, and nothing bounds it: postponed without limit
