@@ -206,14 +206,16 @@ void recompute(const solver &s, fastwork &w) {
 bool wrongsign(const solver &s, const fastwork &w, int v, direction *dir) {
     if (v == 0 || w.parc[v] == noarc || s.interest <= 0) return false;
     const long double value = valueof(s, w, v);
+    // What the arc's wrong sign may cost: its value grown to the subtree's
+    // earliest starts, which bounds the gain of the moves it holds back.
+    const long double reach = value / grow(s, s.st[v] - s.net->est[v]);
     if (w.to[w.parc[v]] == v) { // a down arc: the subtree may move later
-        if (value >= -w.tolerance) return false;
+        if (value >= 0 || reach >= -w.tolerance) return false;
         *dir = direction::later;
         return true;
     }
     // An up arc: the subtree may move earlier, at most to its earliest
     // starts, and gains at most its value there.
-    const long double reach = value / grow(s, s.st[v] - s.net->est[v]);
     if (value <= 0 || reach <= w.tolerance) return false;
     *dir = direction::earlier;
     return true;
