@@ -48,6 +48,8 @@ def cli():
     if not binary or not os.access(binary, os.X_OK):
         pytest.skip("MAXNPV_BINARY does not name the built maxnpv program")
 
+    binary = os.path.abspath(binary)
+
     def run(path, *args):
         done = subprocess.run([binary, "solve", str(path), *args, "--json"],
                               capture_output=True, text=True, check=False)
