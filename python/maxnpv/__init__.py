@@ -391,7 +391,8 @@ class Result:
     """The outcome of a solve.
 
     status         a Status (compares equal to "solved", "infeasible", ...)
-    reason         why not solved (or why a limit stopped it); None when solved
+    reason         why not solved (or why a limit stopped it); None when solved.
+                   Reasons number activities as a .gpr file does, from 1
     npv            the optimal net present value; None without a schedule
     passes         the method's moves (classic: search passes, the last one
                    included; fast: tree moves, set moves and rounds of minimum
