@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "maxnpv/maxnpv.h"
 #include "search/escape.h"
 #include "search/inittree.h"
 #include "search/recsearch.h"
@@ -64,6 +65,34 @@ TEST(Solve, WorkedExample) {
     EXPECT_NEAR(p.sol.npv, 491.39149, 5e-6);
     EXPECT_EQ(p.sol.st, (startlist{0, 12, 0, 1, 15}));
     EXPECT_EQ(treearcs(p.sol), (arclist{{0, 2}, {1, 4}, {2, 3}, {4, 0}}));
+}
+
+// The library's result of the same solve: one lag and one multiplier per
+// tree arc, in the order of the arcs. Lags as start-to-start: 1->3 FS 0 after
+// the start dummy 0, 2->5 FS 0 after a duration of 3, 3->4 SS 1, the deadline
+// arc -15. Multipliers: the value each arc cuts off from activity 1, plus
+// when the arc leads into that part, minus when out of it: {3,4} below 1->3,
+// {2} above 2->5, {4} below 3->4, {2,5} above the deadline arc 5->1.
+TEST(Solve, LibraryResultHasOneLagAndMultiplierPerTreeArc) {
+    maxnpv::network net;
+    std::string why;
+    ASSERT_EQ(maxnpv::readnetwork(std::string(MAXNPV_EXAMPLES) + "/D1.gpr", &net, &why),
+              maxnpv::status::solved)
+        << why;
+    maxnpv::options opt;
+    opt.interest = 0.01;
+    opt.slack = 10;
+    const maxnpv::result r = maxnpv::solver().solve(net, {0, -239, 356, 366, 0}, opt);
+    ASSERT_EQ(r.status, maxnpv::status::solved) << r.reason;
+    const std::vector<std::pair<int, int>> tree{{1, 3}, {2, 5}, {3, 4}, {5, 1}};
+    ASSERT_EQ(r.tree, tree);
+    EXPECT_EQ(r.treelag, (std::vector<long long>{0, 3, 1, -15}));
+    ASSERT_EQ(r.multiplier.size(), tree.size());
+    const double late = 239 * std::exp(-0.15), three = 366 * std::exp(-0.05);
+    EXPECT_NEAR(r.multiplier[0], 356 * std::exp(-0.02) + three, 1e-9);
+    EXPECT_NEAR(r.multiplier[1], late, 1e-9);
+    EXPECT_NEAR(r.multiplier[2], three, 1e-9);
+    EXPECT_NEAR(r.multiplier[3], late, 1e-9);
 }
 
 TEST(Tree, JoinOrder) {

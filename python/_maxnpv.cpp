@@ -1,0 +1,190 @@
+// The extension module behind the maxnpv Python package: a thin layer over
+// the C++ library of include/maxnpv. It converts Python values to the
+// library's types and back and releases the GIL while a solve runs; every
+// check of a caller's values that needs Python types is done in the
+// package's __init__.py, every other one by the library, which answers with
+// a status and its reason. Nothing here solves anything itself.
+//
+// Numbering: the library numbers activities from 1 in successor entries and
+// tree arcs; this module hands out 0-based indices throughout.
+#include <pybind11/numpy.h>
+#include <pybind11/pybind11.h>
+#include <pybind11/stl.h>
+
+#include <cstdint>
+#include <string>
+#include <tuple>
+#include <utility>
+#include <vector>
+
+#include "input/cashflow.h"
+#include "maxnpv/maxnpv.h"
+
+namespace py = pybind11;
+
+namespace {
+
+// One successor entry with 0-based activity indices: (from, to, bound code,
+// type code, lag), the codes as in a .gpr file.
+using flatentry = std::tuple<int, int, int, int, int>;
+
+// A network as the library holds it, immutable once built, so that solves
+// on several threads may share it.
+struct netholder {
+    maxnpv::network net; // durations and successor entries (successors numbered from 1)
+};
+
+netholder makenetwork(const std::vector<int> &durations, const std::vector<flatentry> &entries) {
+    netholder h;
+    h.net.durations = durations;
+    h.net.entries.assign(durations.size(), {});
+    for (const flatentry &e : entries) {
+        const int from = std::get<0>(e);
+        // The package checked the indices; an entry outside the network is
+        // dropped here rather than written outside the lists.
+        if (from < 0 || from >= (int)durations.size()) continue;
+        maxnpv::entry x;
+        x.successor = std::get<1>(e) + 1;
+        x.bound = std::get<2>(e);
+        x.type = std::get<3>(e);
+        x.lag = std::get<4>(e);
+        h.net.entries[from].push_back(x);
+    }
+    return h;
+}
+
+std::vector<flatentry> entriesof(const netholder &h) {
+    std::vector<flatentry> out;
+    for (size_t i = 0; i < h.net.entries.size(); i++)
+        for (const maxnpv::entry &e : h.net.entries[i])
+            out.emplace_back((int)i, e.successor - 1, e.bound, e.type, e.lag);
+    return out;
+}
+
+// The library's format of a name: "automatic", "gpr", "sch", "sm", "rcp".
+maxnpv::format formatnamed(const std::string &name) {
+    if (name == "gpr") return maxnpv::format::gpr;
+    if (name == "sch") return maxnpv::format::sch;
+    if (name == "sm") return maxnpv::format::sm;
+    if (name == "rcp") return maxnpv::format::rcp;
+    return maxnpv::format::automatic;
+}
+
+// (status name, reason, network or None).
+py::tuple readresult(maxnpv::status s, const std::string &reason, netholder &&h) {
+    if (s != maxnpv::status::solved)
+        return py::make_tuple(maxnpv::statusname(s), reason, py::none());
+    return py::make_tuple(maxnpv::statusname(s), reason, py::cast(std::move(h)));
+}
+
+py::tuple readfile(const std::string &path, const std::string &fmt, int maxactivities) {
+    netholder h;
+    std::string reason;
+    maxnpv::status s;
+    {
+        py::gil_scoped_release unlocked;
+        s = maxnpv::readnetwork(path, &h.net, &reason, maxactivities, formatnamed(fmt));
+    }
+    return readresult(s, reason, std::move(h));
+}
+
+py::tuple parsetext(const std::string &text, const std::string &fmt, int maxactivities) {
+    netholder h;
+    std::string reason;
+    maxnpv::status s;
+    {
+        py::gil_scoped_release unlocked;
+        s = maxnpv::parsenetwork(text, &h.net, &reason, maxactivities, formatnamed(fmt));
+    }
+    return readresult(s, reason, std::move(h));
+}
+
+py::array_t<double> asarray(const std::vector<double> &v) {
+    py::array_t<double> a((py::ssize_t)v.size());
+    double *out = a.mutable_data();
+    for (size_t i = 0; i < v.size(); i++) out[i] = v[i];
+    return a;
+}
+
+py::array_t<double> drawn(const netholder &h, int pctneg) {
+    return asarray(maxnpv::randomcashflows(h.net, pctneg));
+}
+
+py::array_t<double> seeded(const netholder &h, int pctneg, unsigned long long seed,
+                           const std::string &name) {
+    return asarray(maxnpv::seededcashflows(h.net, pctneg, seed, name));
+}
+
+// Solves h for cashflows under the options given as a dict of the
+// library's option names; returns the result as a dict of Python values.
+py::dict solve(const netholder &h, const std::vector<double> &cashflows, const py::dict &given) {
+    maxnpv::options opt;
+    opt.interest = given["interest"].cast<double>();
+    opt.absolute = given["absolute"].cast<bool>();
+    opt.deadline = given["deadline"].cast<long long>();
+    opt.slack = given["slack"].cast<long long>();
+    opt.deadlinefactor = given["deadlinefactor"].cast<double>();
+    opt.boundall = given["boundall"].cast<bool>();
+    opt.method = given["method"].cast<std::string>() == "classic" ? maxnpv::method::classic
+                                                                  : maxnpv::method::fast;
+    opt.timelimit = given["timelimit"].cast<double>();
+    opt.maxpasses = given["maxpasses"].cast<long long>();
+    opt.maxactivities = given["maxactivities"].cast<int>();
+    maxnpv::result r;
+    {
+        py::gil_scoped_release unlocked;
+        r = maxnpv::solver().solve(h.net, cashflows, opt);
+    }
+    const bool scheduled = r.status == maxnpv::status::solved || r.status == maxnpv::status::limit;
+    const size_t n = scheduled ? r.start.size() : 0;
+    py::array_t<int64_t> start((py::ssize_t)n);
+    py::array_t<bool> unbounded((py::ssize_t)n);
+    py::array_t<double> discounted((py::ssize_t)n);
+    for (size_t i = 0; i < n; i++) {
+        start.mutable_data()[i] = r.start[i];
+        unbounded.mutable_data()[i] = r.unbounded[i];
+        discounted.mutable_data()[i] = r.discounted[i];
+    }
+    py::list tree, treelag, multiplier;
+    if (scheduled)
+        for (size_t k = 0; k < r.tree.size(); k++) {
+            tree.append(py::make_tuple(r.tree[k].first - 1, r.tree[k].second - 1));
+            treelag.append(k < r.treelag.size() ? py::cast(r.treelag[k]) : py::none());
+            multiplier.append(k < r.multiplier.size() ? py::cast(r.multiplier[k]) : py::none());
+        }
+    py::dict out;
+    out["status"] = maxnpv::statusname(r.status);
+    out["reason"] = r.reason;
+    out["npv"] = r.npv;
+    out["method"] = maxnpv::methodname(r.method);
+    out["passes"] = r.passes;
+    out["hasdeadline"] = r.hasdeadline;
+    out["deadline"] = r.deadline;
+    out["criticalpath"] = r.criticalpath;
+    out["scheduled"] = scheduled;
+    out["start"] = start;
+    out["unbounded"] = unbounded;
+    out["discounted"] = discounted;
+    out["tree"] = tree;
+    out["treelag"] = treelag;
+    out["multiplier"] = multiplier;
+    return out;
+}
+
+} // namespace
+
+PYBIND11_MODULE(_maxnpv, m) {
+    m.doc() = "The C++ library of maxnpv; use the maxnpv package instead.";
+    py::class_<netholder>(m, "Net")
+        .def(py::init(&makenetwork), py::arg("durations"), py::arg("entries"))
+        .def("durations", [](const netholder &h) { return h.net.durations; })
+        .def("entries", &entriesof)
+        .def("__len__", [](const netholder &h) { return h.net.durations.size(); });
+    m.def("read", &readfile, py::arg("path"), py::arg("format"), py::arg("maxactivities"));
+    m.def("parse", &parsetext, py::arg("text"), py::arg("format"), py::arg("maxactivities"));
+    m.def("random_cashflows", &drawn, py::arg("net"), py::arg("pctneg"));
+    m.def("seeded_cashflows", &seeded, py::arg("net"), py::arg("pctneg"), py::arg("seed"),
+          py::arg("name"));
+    m.def("solve", &solve, py::arg("net"), py::arg("cashflows"), py::arg("options"));
+    m.def("instance_name", &gpr::instancename, py::arg("path"));
+}

@@ -1,0 +1,588 @@
+"""Schedules of maximal net present value for project networks.
+
+maxnpv solves the max-npv project scheduling problem with generalized
+precedence relations (minimal and maximal start-to-start, start-to-finish,
+finish-to-start and finish-to-finish time lags) and a project deadline,
+exactly. This package is the C++ library of the ``maxnpv`` command line,
+one import away::
+
+    import maxnpv
+    net = maxnpv.read("psp1.sch")                 # .gpr, .sch, .sm, .rcp
+    net = maxnpv.Network(durations=[0, 3, 2, 0],
+                         relations=[(0, 1, "FS", 0), (1, 2, "SS", 1),
+                                    (2, 1, "SS", 4, "max"), (2, 3, "FS", 0)])
+    net.durations, net.relations, len(net)
+    cf = maxnpv.random_cashflows(net, pctneg=50)  # the batch's draw
+    r = maxnpv.solve(net, cashflows=cf, slack=10, interest=0.01)
+    r.status, r.reason, r.npv, r.passes, r.method, r.deadline, r.critical_path
+    r.start, r.unbounded, r.discounted            # numpy arrays (int64, bool, float64)
+    r.tree                                        # list of (i, j) binding relations
+    r.to_dict()                                   # the fields of `maxnpv solve --json`
+
+Activities are numbered from 0 throughout: index 0 is the start dummy
+(activity 1 of a .gpr file, activity 0 of a .sch file), the last index the
+end dummy.
+
+Cash flows are discounted continuously from each activity's completion:
+``cashflow * exp(-interest * (start + duration))``.
+
+Bad use (a missing file, a value of the wrong type or out of range, cash
+flows that do not fit the network, options that exclude each other) raises
+``FileNotFoundError``, ``TypeError`` or ``ValueError`` with the reason the
+command line gives. An instance that cannot be solved is no exception: its
+``Result`` tells the status and the reason.
+
+Solves release the GIL: several may run at once from a thread pool.
+"""
+
+from __future__ import annotations
+
+import enum
+import math
+import numbers
+import os
+from typing import Any, Dict, List, Optional, Sequence, Tuple, Union
+
+import numpy as np
+
+from . import _maxnpv as _lib
+
+__all__ = [
+    "Network",
+    "Result",
+    "Status",
+    "read",
+    "parse",
+    "random_cashflows",
+    "solve",
+    "FORMATS",
+    "METHODS",
+    "RELATION_TYPES",
+]
+
+__version__ = "1.0.0"
+
+# The instance formats by name: ProGen/max .gpr and .sch, PSPLIB single-mode
+# .sm, Patterson .rcp.
+FORMATS = ("gpr", "sch", "sm", "rcp")
+
+# The search methods; both are exact and give the same optimum.
+METHODS = ("fast", "classic")
+
+# Relation types by name and their codes in a .gpr file: start-to-start,
+# start-to-finish, finish-to-start, finish-to-finish.
+RELATION_TYPES = {"SS": 1, "SF": 2, "FS": 3, "FF": 4}
+_TYPE_NAMES = {code: name for name, code in RELATION_TYPES.items()}
+
+# Bound codes of a .gpr file: a minimal or a maximal time lag.
+_BOUNDS = {"min": 1, "max": 2}
+_BOUND_NAMES = {code: name for name, code in _BOUNDS.items()}
+
+_MAX_MAGNITUDE = 1_000_000  # largest magnitude of a duration or lag, time units
+_MAX_TIME = 1 << 62  # largest magnitude of a slack or deadline, time units
+_MAX_SEED = (1 << 64) - 1  # seeds are 64-bit unsigned
+_MAX_COUNT = (1 << 31) - 1  # activity limits and counts are 32-bit
+_MAX_PASSES = (1 << 63) - 1  # move limits are 64-bit
+_MAX_PERCENT = 100  # pctneg is a percentage
+
+Relation = Tuple[Any, ...]
+
+
+class Status(str, enum.Enum):
+    """What became of an instance; compares equal to its name."""
+
+    SOLVED = "solved"  # an optimal schedule was found
+    NOT_FOUND = "not found"  # the file cannot be opened
+    TOO_MANY = "too many activities"  # more activities than the limit in force
+    INVALID = "invalid"  # malformed, or values that cannot be represented
+    INFEASIBLE = "infeasible"  # no schedule meets the relations and the deadline
+    NOT_CONNECTED = "not connected"  # an activity is tied to the project by no relation
+    LIMIT = "limit reached"  # a time or move limit stopped the solve: a feasible
+    # schedule, the best found, not proven optimal
+
+    def __str__(self) -> str:
+        return self.value
+
+
+# ------------------------------------------------------------ value checks ---
+
+
+def _typename(value: Any) -> str:
+    return type(value).__name__
+
+
+def _whole(name: str, value: Any, lo: int, hi: int) -> int:
+    """A whole number in lo..hi, or TypeError / ValueError naming the option."""
+    if isinstance(value, bool) or not isinstance(value, numbers.Integral):
+        raise TypeError(f"{name} needs a whole number, not {_typename(value)}")
+    value = int(value)
+    if not lo <= value <= hi:
+        raise ValueError(f"{name} needs a whole number from {lo} to {hi}, not '{value}'")
+    return value
+
+
+def _real(name: str, value: Any) -> float:
+    if isinstance(value, bool) or not isinstance(value, numbers.Real):
+        raise TypeError(f"{name} needs a number, not {_typename(value)}")
+    return float(value)
+
+
+def _positive(name: str, value: Any) -> float:
+    v = _real(name, value)
+    if not (math.isfinite(v) and v > 0):
+        raise ValueError(f"{name} needs a finite number above 0, not '{value}'")
+    return v
+
+
+def _nonnegative(name: str, value: Any) -> float:
+    v = _real(name, value)
+    if not (math.isfinite(v) and v >= 0):
+        raise ValueError(f"{name} needs a finite number of at least 0, not '{value}'")
+    return v
+
+
+def _maxactivities(value: Optional[int]) -> int:
+    if value is None:
+        return 0
+    limit = _whole("max_activities", value, 0, _MAX_COUNT)
+    if limit == 1:
+        raise ValueError("max_activities needs 0 (no limit) or 2 and more, not 1")
+    return limit
+
+
+def _formatname(fmt: Optional[str]) -> str:
+    if fmt is None:
+        return "automatic"
+    if not isinstance(fmt, str):
+        raise TypeError(f"format needs a name, not {_typename(fmt)}")
+    if fmt.lower() not in FORMATS:
+        raise ValueError(f"format needs gpr, sch, sm or rcp, not '{fmt}'")
+    return fmt.lower()
+
+
+# ----------------------------------------------------------------- network ---
+
+
+class Network:
+    """A project network: one duration per activity and the relations.
+
+    ``durations`` holds one whole number per activity, index 0 the start
+    dummy and the last the end dummy (at least both dummies).
+
+    ``relations`` holds tuples ``(i, j, type, lag)`` or ``(i, j, type, lag,
+    bound)``: from activity i to activity j (0-based), type ``"SS"``,
+    ``"SF"``, ``"FS"`` or ``"FF"`` (start-to-start ... finish-to-finish),
+    the lag in time units (negative allowed) and bound ``"min"`` (the
+    default: a minimal time lag, e.g. FS: start(j) >= finish(i) + lag) or
+    ``"max"`` (a maximal time lag, e.g. SS: start(j) <= start(i) + lag).
+    Durations and lags lie within -1000000..1000000. A relation of a file
+    with a type or bound code the format does not define keeps its codes as
+    numbers; it implies no time lag.
+
+    ``name`` is the instance's name for seeded cash flows (see
+    ``random_cashflows``); a network read from a file takes the file name
+    without folder and extension.
+
+    A network does not change once built, so threads may share it.
+    """
+
+    __slots__ = ("_net", "_name", "_path")
+
+    def __init__(
+        self,
+        durations: Sequence[int],
+        relations: Sequence[Relation] = (),
+        name: str = "",
+    ) -> None:
+        if isinstance(durations, (str, bytes)) or not isinstance(durations, (Sequence, np.ndarray)):
+            raise TypeError(f"durations needs a sequence of whole numbers, not {_typename(durations)}")
+        n = len(durations)
+        if n < 2:
+            raise ValueError(
+                f"durations holds {n} activities; a network needs both dummies (2 or more)"
+            )
+        durs = [
+            _whole(f"durations[{i}]", d, -_MAX_MAGNITUDE, _MAX_MAGNITUDE)
+            for i, d in enumerate(durations)
+        ]
+        if isinstance(relations, (str, bytes)) or not isinstance(relations, (Sequence, np.ndarray)):
+            raise TypeError(f"relations needs a sequence of tuples, not {_typename(relations)}")
+        entries = [_entry(k, rel, n) for k, rel in enumerate(relations)]
+        # The library keeps each activity's entries in order of its owner.
+        entries.sort(key=lambda e: e[0])
+        if not isinstance(name, str):
+            raise TypeError(f"name needs a text, not {_typename(name)}")
+        self._net = _lib.Net(durs, entries)
+        self._name = name
+        self._path: Optional[str] = None
+
+    @classmethod
+    def _wrap(cls, net: Any, path: Optional[str]) -> "Network":
+        self = cls.__new__(cls)
+        self._net = net
+        self._path = path
+        self._name = _lib.instance_name(path) if path is not None else ""
+        return self
+
+    @property
+    def durations(self) -> List[int]:
+        """The durations, one per activity (a fresh list)."""
+        return list(self._net.durations())
+
+    @property
+    def relations(self) -> List[Relation]:
+        """The relations as (i, j, type, lag) or (i, j, type, lag, "max") tuples."""
+        out: List[Relation] = []
+        for i, j, bound, kind, lag in self._net.entries():
+            name = _TYPE_NAMES.get(kind, kind)
+            if bound == _BOUNDS["min"]:
+                out.append((i, j, name, lag))
+            else:
+                out.append((i, j, name, lag, _BOUND_NAMES.get(bound, bound)))
+        return out
+
+    @property
+    def name(self) -> str:
+        """The instance's name, as seeded cash flows use it."""
+        return self._name
+
+    @property
+    def path(self) -> Optional[str]:
+        """The file the network was read from, or None."""
+        return self._path
+
+    def __len__(self) -> int:
+        return len(self._net)
+
+    def __repr__(self) -> str:
+        where = f", path={self._path!r}" if self._path is not None else ""
+        return f"<maxnpv.Network of {len(self)} activities, {len(self._net.entries())} relations{where}>"
+
+
+def _entry(k: int, rel: Any, n: int) -> Tuple[int, int, int, int, int]:
+    """Relation k as the library's entry (from, to, bound, type, lag)."""
+    what = f"relations[{k}]"
+    if isinstance(rel, (str, bytes)) or not isinstance(rel, (Sequence, np.ndarray)):
+        raise TypeError(f"{what} needs a tuple (i, j, type, lag[, bound]), not {_typename(rel)}")
+    if len(rel) not in (4, 5):
+        raise ValueError(
+            f"{what} needs 4 or 5 values (i, j, type, lag[, bound]), not {len(rel)}"
+        )
+    i = _whole(f"{what}: i", rel[0], 0, n - 1)
+    j = _whole(f"{what}: j", rel[1], 0, n - 1)
+    kind = _code(f"{what}: the type", rel[2], RELATION_TYPES)
+    lag = _whole(f"{what}: the lag", rel[3], -_MAX_MAGNITUDE, _MAX_MAGNITUDE)
+    bound = _code(f"{what}: the bound", rel[4], _BOUNDS) if len(rel) == 5 else _BOUNDS["min"]
+    return (i, j, bound, kind, lag)
+
+
+def _code(what: str, value: Any, names: Dict[str, int]) -> int:
+    """A name of names, or a file's whole-number code as it stands."""
+    if isinstance(value, str):
+        key = value.upper() if names is RELATION_TYPES else value.lower()
+        if key not in names:
+            raise ValueError(f"{what} is one of {', '.join(names)}, not '{value}'")
+        return names[key]
+    return _whole(what, value, -_MAX_COUNT, _MAX_COUNT)
+
+
+# ----------------------------------------------------------------- reading ---
+
+
+def read(
+    path: Union[str, "os.PathLike[str]"],
+    format: Optional[str] = None,
+    max_activities: Optional[int] = None,
+) -> Network:
+    """Reads a network from an instance file.
+
+    The format is chosen by the extension in any case (.sch ProGen/max,
+    .sm PSPLIB single mode, .rcp Patterson, anything else .gpr) unless
+    ``format`` names one of ``FORMATS``. Every precedence of .sm and .rcp
+    files is a finish-to-start minimal lag of 0. ``max_activities`` refuses
+    larger instances (None or 0: no limit).
+
+    Raises FileNotFoundError for a missing file (OSError for another that
+    cannot be read) and ValueError with the reader's reason (file, line,
+    what was expected) for a malformed one.
+    """
+    if not isinstance(path, (str, os.PathLike)):
+        raise TypeError(f"path needs a file name, not {_typename(path)}")
+    name = os.fspath(path)
+    if not isinstance(name, str):
+        raise TypeError("path needs a text file name, not bytes")
+    fmt = _formatname(format)
+    limit = _maxactivities(max_activities)
+    status, reason, net = _lib.read(name, fmt, limit)
+    if status == Status.NOT_FOUND:
+        message = f"cannot read {name}: {reason}"
+        if not os.path.lexists(name):
+            raise FileNotFoundError(message)
+        if os.path.isdir(name):
+            raise IsADirectoryError(message)
+        raise OSError(message)
+    if net is None:
+        raise ValueError(f"{name}: {status}: {reason}")
+    return Network._wrap(net, name)
+
+
+def parse(text: str, format: str = "gpr", max_activities: Optional[int] = None) -> Network:
+    """Reads a network from the text of an instance file (``format`` as in read)."""
+    if not isinstance(text, str):
+        raise TypeError(f"text needs a str, not {_typename(text)}")
+    fmt = _formatname(format)
+    status, reason, net = _lib.parse(text, "gpr" if fmt == "automatic" else fmt,
+                                     _maxactivities(max_activities))
+    if net is None:
+        raise ValueError(f"{status}: {reason}")
+    return Network._wrap(net, None)
+
+
+# -------------------------------------------------------------- cash flows ---
+
+
+def _checknetwork(net: Any) -> Network:
+    if not isinstance(net, Network):
+        raise TypeError(f"net needs a maxnpv.Network, not {_typename(net)}")
+    return net
+
+
+def random_cashflows(net: Network, pctneg: int = 50, seed: Optional[int] = None) -> np.ndarray:
+    """The cash flows of maxnpv's batch run, one per activity (float64 array).
+
+    Without a seed: the batch run's fixed random sequence, restarted for
+    every instance, so the same network always gets the same cash flows.
+    With a seed (0..2**64-1): drawn from the seed and the network's ``name``,
+    as ``maxnpv batch --seed`` and ``maxnpv solve --seed`` draw them.
+    Magnitudes 1..500, negative with probability ``pctneg`` percent, 0 for
+    both dummies.
+    """
+    _checknetwork(net)
+    pct = _whole("pctneg", pctneg, 0, _MAX_PERCENT)
+    if seed is None:
+        return _lib.random_cashflows(net._net, pct)
+    return _lib.seeded_cashflows(net._net, pct, _whole("seed", seed, 0, _MAX_SEED), net.name)
+
+
+def _cashflows(net: Network, cashflows: Any) -> np.ndarray:
+    try:
+        cf = np.asarray(cashflows, dtype=np.float64)
+    except (TypeError, ValueError):
+        raise TypeError(
+            f"cashflows needs a sequence of numbers, not {_typename(cashflows)}"
+        ) from None
+    if cf.ndim != 1:
+        raise ValueError(f"cashflows needs one number per activity, not an array of {cf.ndim} dimensions")
+    if len(cf) != len(net):
+        raise ValueError(
+            f"cashflows holds {len(cf)} cash flows, the network has {len(net)} activities "
+            "(one per activity, dummies included)"
+        )
+    bad = np.flatnonzero(~np.isfinite(cf))
+    if len(bad):
+        raise ValueError(f"cashflows[{bad[0]}]: '{cf[bad[0]]}' is not a finite number")
+    return cf
+
+
+# ----------------------------------------------------------------- solving ---
+
+
+class Result:
+    """The outcome of a solve.
+
+    status         a Status (compares equal to "solved", "infeasible", ...)
+    reason         why not solved (or why a limit stopped it); None when solved.
+                   Reasons number activities as a .gpr file does, from 1
+    npv            the optimal net present value; None without a schedule
+    passes         the method's moves (classic: search passes, the last one
+                   included; fast: tree moves, set moves and rounds of minimum
+                   cuts); None without a schedule
+    method         "fast" or "classic"
+    deadline       the absolute project deadline; None when not known
+    critical_path  the end dummy's earliest start; None when not known
+    interest       the rate of the solve
+    cashflows      the cash flows solved for (float64 array)
+    start          per activity its start (int64 array); meaningless where
+                   unbounded; empty without a schedule
+    unbounded      per activity: postponed without limit (bool array); its cash
+                   flow is left out of the npv
+    discounted     per activity its share of the npv (float64 array)
+    tree           the binding relations of the final spanning tree as (i, j);
+                   (last, 0) is the deadline
+    tree_lags      per tree arc its start-to-start lag: start(j) >= start(i) + lag
+    multipliers    per tree arc the value it carries (its dual multiplier, >= 0
+                   when optimal)
+
+    ``solved`` is True for status "solved"; a schedule exists also for "limit
+    reached".
+    """
+
+    __slots__ = (
+        "status", "reason", "npv", "passes", "method", "deadline", "critical_path",
+        "interest", "cashflows", "start", "unbounded", "discounted", "tree",
+        "tree_lags", "multipliers", "_durations", "_instance",
+    )
+
+    def __init__(self, net: Network, cf: np.ndarray, interest: float, got: Dict[str, Any]) -> None:
+        scheduled = bool(got["scheduled"])
+        self.status = Status(got["status"])
+        self.reason: Optional[str] = got["reason"] or None
+        self.npv: Optional[float] = float(got["npv"]) if scheduled else None
+        self.passes: Optional[int] = int(got["passes"]) if scheduled else None
+        self.method: str = got["method"]
+        self.deadline: Optional[int] = int(got["deadline"]) if got["hasdeadline"] else None
+        self.critical_path: Optional[int] = (
+            int(got["criticalpath"]) if got["hasdeadline"] else None
+        )
+        self.interest = interest
+        self.cashflows = cf
+        self.start: np.ndarray = got["start"]
+        self.unbounded: np.ndarray = got["unbounded"]
+        self.discounted: np.ndarray = got["discounted"]
+        self.tree: List[Tuple[int, int]] = list(got["tree"])
+        self.tree_lags: List[int] = list(got["treelag"])
+        self.multipliers: List[float] = list(got["multiplier"])
+        self._durations = net.durations
+        self._instance = net.path
+
+    @property
+    def solved(self) -> bool:
+        """True when an optimal schedule was found."""
+        return self.status == Status.SOLVED
+
+    def to_dict(self) -> Dict[str, Any]:
+        """The fields of ``maxnpv solve --json``, numbered from 0, as plain Python values.
+
+        instance, status, reason, npv, passes, method, deadline, critical_path,
+        interest, numbering ("from 0"), activities (activity, duration,
+        cashflow, start, finish, discounted, unbounded) and arcs (from, to,
+        lag); unknown values are None, activities and arcs empty without a
+        schedule. json.dumps takes it as it is.
+        """
+        scheduled = len(self.start) > 0
+        activities = []
+        if scheduled:
+            for i, d in enumerate(self._durations):
+                free = bool(self.unbounded[i])
+                begin = None if free else int(self.start[i])
+                activities.append({
+                    "activity": i,
+                    "duration": d,
+                    "cashflow": float(self.cashflows[i]),
+                    "start": begin,
+                    "finish": None if begin is None else begin + d,
+                    "discounted": 0.0 if free else float(self.discounted[i]),
+                    "unbounded": free,
+                })
+        arcs = [
+            {"from": i, "to": j, "lag": lag}
+            for (i, j), lag in zip(self.tree, self.tree_lags)
+        ] if scheduled else []
+        return {
+            "instance": self._instance,
+            "status": str(self.status),
+            "reason": self.reason,
+            "npv": self.npv,
+            "passes": self.passes,
+            "method": self.method,
+            "deadline": self.deadline,
+            "critical_path": self.critical_path,
+            "interest": self.interest,
+            "numbering": "from 0",
+            "activities": activities,
+            "arcs": arcs,
+        }
+
+    def __repr__(self) -> str:
+        if self.npv is None:
+            return f"<maxnpv.Result {self.status}: {self.reason}>"
+        return (f"<maxnpv.Result {self.status}: npv {self.npv:.10g}, deadline {self.deadline}, "
+                f"{self.passes} passes ({self.method})>")
+
+
+def solve(
+    net: Network,
+    cashflows: Optional[Sequence[float]] = None,
+    slack: Optional[int] = None,
+    deadline: Optional[int] = None,
+    deadline_factor: Optional[float] = None,
+    interest: float = 0.01,
+    pctneg: Optional[int] = None,
+    seed: Optional[int] = None,
+    method: str = "fast",
+    time_limit: Optional[float] = None,
+    max_passes: Optional[int] = None,
+    bound_all: bool = False,
+    max_activities: Optional[int] = None,
+) -> Result:
+    """Solves net for an optimal schedule, as ``maxnpv solve`` does.
+
+    Cash flows (one of): ``cashflows``, one finite number per activity in
+    index order, dummies included; or ``pctneg`` (0..100), drawn as
+    ``random_cashflows(net, pctneg, seed)`` draws them.
+
+    Deadline (one of): ``slack``, time units above the critical path length;
+    ``deadline``, absolute; ``deadline_factor`` (above 0), the critical path
+    length times the factor, rounded up.
+
+    ``interest`` is the continuous rate per time unit (0 or more);
+    ``method`` "fast" (default) or "classic", both exact; ``time_limit``
+    (seconds) and ``max_passes`` stop a long solve with status "limit
+    reached" and the best schedule so far; ``bound_all`` solves as if every
+    activity started no earlier than the start dummy and finished no later
+    than the end dummy starts; ``max_activities`` refuses larger networks.
+
+    Returns a Result, also when the instance cannot be solved (status and
+    reason tell why). Raises TypeError or ValueError for bad use.
+    """
+    _checknetwork(net)
+    if pctneg is not None:
+        pctneg = _whole("pctneg", pctneg, 0, _MAX_PERCENT)
+    if seed is not None:
+        seed = _whole("seed", seed, 0, _MAX_SEED)
+    if deadline_factor is not None:
+        deadline_factor = _positive("deadline_factor", deadline_factor)
+    if slack is not None:
+        slack = _whole("slack", slack, -_MAX_TIME, _MAX_TIME)
+    if deadline is not None:
+        deadline = _whole("deadline", deadline, -_MAX_TIME, _MAX_TIME)
+    rate = _nonnegative("interest", interest)
+    limit = _maxactivities(max_activities)
+    if not isinstance(method, str):
+        raise TypeError(f"method needs a name, not {_typename(method)}")
+    if method not in METHODS:
+        raise ValueError(f"method: expected fast or classic, found '{method}'")
+    seconds = 0.0 if time_limit is None else _positive("time_limit", time_limit)
+    moves = 0 if max_passes is None else _whole("max_passes", max_passes, 1, _MAX_PASSES)
+    if not isinstance(bound_all, (bool, np.bool_)):
+        raise TypeError(f"bound_all needs True or False, not {_typename(bound_all)}")
+    if (pctneg is None) == (cashflows is None):
+        raise ValueError("give either pctneg or cashflows")
+    if seed is not None and pctneg is None:
+        raise ValueError("seed draws the cash flows of pctneg; give pctneg too")
+    if (slack is not None) + (deadline is not None) + (deadline_factor is not None) != 1:
+        raise ValueError("give one of slack, deadline or deadline_factor")
+
+    if cashflows is not None:
+        cf = _cashflows(net, cashflows)
+    else:
+        cf = random_cashflows(net, pctneg, seed)  # type: ignore[arg-type]
+    options = {
+        "interest": rate,
+        "absolute": deadline is not None,
+        "deadline": deadline or 0,
+        "slack": slack or 0,
+        "deadlinefactor": deadline_factor or 0.0,
+        "boundall": bool(bound_all),
+        "method": method,
+        "timelimit": seconds,
+        "maxpasses": moves,
+        "maxactivities": limit,
+    }
+    got = _lib.solve(net._net, cf, options)
+    return Result(net, cf.copy(), rate, got)
+
+
+# Further functions over networks and results (a check of a result against
+# its network, sweeps over deadlines and interest rates) join the ones above
+# as the library gains them, each a thin call into it.
