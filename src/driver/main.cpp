@@ -18,6 +18,7 @@
 #include "driver/cmdline.h"
 #include "driver/dialogue.h"
 #include "driver/solvemode.h"
+#include "driver/sweepmode.h"
 #include "format/instformat.h"
 #include "platform/files.h"
 #include "platform/platform.h"
@@ -32,6 +33,8 @@ const char helptext[] =
     "       maxnpv batch OPTIONS   the dialogue's run without the questions\n"
     "       maxnpv batch OPTIONS PATH...  the same run over instance files and folders\n"
     "       maxnpv solve FILE ...  one instance, its optimal schedule (maxnpv solve --help)\n"
+    "       maxnpv sweep FILE ...  one instance over ranges of deadlines and interest rates,\n"
+    "                              as a CSV table and a chart (maxnpv sweep --help)\n"
     "       maxnpv --help          this text\n"
     "\n"
     "maxnpv finds schedules of maximal net present value for project networks with\n"
@@ -220,6 +223,7 @@ int main(int argc, char **argv) {
     }
     if (std::strcmp(argv[1], "batch") == 0) return batchmode(argc, argv);
     if (std::strcmp(argv[1], "solve") == 0) return gpr::solvemode(argc, argv);
+    if (std::strcmp(argv[1], "sweep") == 0) return gpr::sweepmode(argc, argv);
     std::fprintf(stderr, "maxnpv: unknown mode '%s'; try 'maxnpv --help'\n", argv[1]);
     return 2;
 }
