@@ -55,8 +55,9 @@ const char helptext[] =
     "  --slack A[:B[:STEP]]     deadlines of the critical path length plus A, A+STEP,\n"
     "                           ... up to B (whole numbers, STEP 1 when left out)\n"
     "  --deadline A[:B[:STEP]]  or absolute deadlines A, A+STEP, ... up to B\n"
-    "  --interest R1,R2,...     interest rates (0 or more), or A:B:STEP: A + k*STEP\n"
-    "                           up to B, B included within a billionth of a step\n"
+    "  --interest R1,R2,...     interest rates (0 or more); each item may also be a\n"
+    "                           range A:B:STEP: A + k*STEP up to B, B included within\n"
+    "                           a billionth of a step\n"
     "  (at most 100000 points in all)\n"
     "cash flows (one of), as for solve:\n"
     "  --pctneg P [--seed S]    drawn as the batch run draws them\n"
@@ -141,28 +142,28 @@ bool wholerange(const std::string &text, long long lo, long long hi,
 
 bool raterange(const std::string &text, std::vector<double> *values) {
     std::vector<double> got;
-    if (text.find(':') == std::string::npos) {
-        for (const std::string &part : splitat(text, ',')) {
+    for (const std::string &part : splitat(text, ',')) {
+        if (part.find(':') == std::string::npos) {
             double v;
             if (!parsereal(part.c_str(), &v) || !(v >= 0)) return false;
             got.push_back(v);
+            continue;
         }
+        const std::vector<std::string> ends = splitat(part, ':');
+        double a, b, step;
+        if (ends.size() != 3 || !parsereal(ends[0].c_str(), &a) ||
+            !parsereal(ends[1].c_str(), &b) || !parsereal(ends[2].c_str(), &step))
+            return false;
+        if (!(a >= 0) || !(b >= a) || !(step > 0)) return false;
+        // Each point is computed from its index, so no error accumulates.
+        const double steps = (b - a) / step;
+        if (!(steps < (double)mostsweeppoints)) return false;
+        const long long last = (long long)std::floor(steps + steptolerance);
+        for (long long k = 0; k <= last; k++) got.push_back(a + (double)k * step);
+        if (std::fabs(got.back() - b) <= steptolerance * step) got.back() = b;
         if ((long long)got.size() > mostsweeppoints) return false;
-        *values = got;
-        return true;
     }
-    const std::vector<std::string> parts = splitat(text, ':');
-    double a, b, step;
-    if (parts.size() != 3 || !parsereal(parts[0].c_str(), &a) || !parsereal(parts[1].c_str(), &b) ||
-        !parsereal(parts[2].c_str(), &step))
-        return false;
-    if (!(a >= 0) || !(b >= a) || !(step > 0)) return false;
-    // Each point is computed from its index, so no error accumulates.
-    const double steps = (b - a) / step;
-    if (!(steps < (double)mostsweeppoints)) return false;
-    const long long last = (long long)std::floor(steps + steptolerance);
-    for (long long k = 0; k <= last; k++) got.push_back(a + (double)k * step);
-    if (std::fabs(got.back() - b) <= steptolerance * step) got.back() = b;
+    if ((long long)got.size() > mostsweeppoints) return false;
     *values = got;
     return true;
 }
@@ -211,7 +212,8 @@ int sweepmode(int argc, char **argv) {
                   "1 or more, at most %lld points; not '%s'",
                   which, -maxtime, maxtime, mostsweeppoints, range.c_str());
     if (!raterange(rates, &grid.interests))
-        opts.fail("--interest needs R1,R2,... or A:B:STEP: finite numbers of at least 0, A <= "
+        opts.fail("--interest needs R1,R2,... (each a rate or A:B:STEP): finite numbers of at "
+                  "least 0, A <= "
                   "B, STEP above 0, at most %lld points; not '%s'",
                   mostsweeppoints, rates.c_str());
     if ((long long)grid.deadlines.size() * (long long)grid.interests.size() > mostsweeppoints)

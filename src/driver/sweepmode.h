@@ -16,11 +16,12 @@ constexpr long long mostsweeppoints = 100000; // largest number of points of one
 bool wholerange(const std::string &text, long long lo, long long hi,
                 std::vector<long long> *values);
 
-// Numbers of 0 or more as a list "R1,R2,..." (one value is a list of one) or
-// a range "A:B:STEP" with STEP above 0: the points A + k*STEP for k = 0, 1,
-// ... as far as B, which is included when the last point is within a
-// billionth of a step of it (and then is B itself). At most mostsweeppoints
-// values. False (leaving *values as it was) when the text is neither.
+// Numbers of 0 or more as a list "R1,R2,..." (one value is a list of one),
+// each item a number or a range "A:B:STEP" with STEP above 0: the points
+// A + k*STEP for k = 0, 1, ... as far as B, which is included when the last
+// point is within a billionth of a step of it (and then is B itself). At
+// most mostsweeppoints values. False (leaving *values as it was) when the
+// text is no such list.
 bool raterange(const std::string &text, std::vector<double> *values);
 
 // Runs "maxnpv sweep FILE [options]" (argv[1] is "sweep"); returns the exit
