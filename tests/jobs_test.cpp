@@ -204,6 +204,37 @@ TEST(Jobs, InstanceFilesAndFoldersOnSeveralThreads) {
     EXPECT_EQ(readfile("many/info.out"), readfile("one/info.out"));
     // 1 file and the 15 instance files of the folder.
     EXPECT_EQ(splitlines(readfile("one/t.csv")).size(), 17u);
+
+    // Own cash flows read on the threads: D3's file is missing and D5's has
+    // one value too few; the others give every activity 10.
+    fs::create_directories("cf");
+    for (int k = 1; k <= 16; k++) {
+        maxnpv::network net;
+        std::string why;
+        const std::string name = "D" + std::to_string(k);
+        if (k == 3 ||
+            maxnpv::readnetwork("set/" + name + ".gpr", &net, &why, 70) != maxnpv::status::solved)
+            continue;
+        std::string text;
+        for (size_t i = 0; i + (k == 5 ? 1 : 0) < net.durations.size(); i++) text += "10 ";
+        writefile("cf/" + name + ".txt", text);
+    }
+    const std::string own = " --cashflows cf --deadline-factor 1.5 --interest 0.01 "
+                            "--max-activities 70 --method fast set";
+    run ownone = cli("batch --out one --csv one/t.csv" + own);
+    run owntwo = cli("batch --out many --csv many/t.csv --jobs 2" + own);
+    EXPECT_EQ(ownone.status, 4) << ownone.err;
+    EXPECT_NE(ownone.err.find("D3.gpr: cash flows: cannot read cf/D3.txt"), std::string::npos)
+        << ownone.err;
+    EXPECT_EQ(owntwo.err, ownone.err);
+    EXPECT_EQ(withouttimes(owntwo.out), withouttimes(ownone.out));
+    EXPECT_EQ(readfile("many/info.out"), readfile("one/info.out"));
+    EXPECT_EQ(withoutseconds(readfile("many/t.csv")), withoutseconds(readfile("one/t.csv")));
+    // D1: every activity 10, its npv no more than the undiscounted sum.
+    std::vector<std::string> d1 = fields(splitlines(readfile("many/t.csv"))[1]);
+    ASSERT_EQ(d1[1], "solved");
+    EXPECT_GT(std::stod(d1[3]), 0);
+    EXPECT_LT(std::stod(d1[3]), 10.0 * std::stoi(d1[5]));
 }
 
 TEST(Jobs, ValuesThatAreNoThreadCountAreRefused) {

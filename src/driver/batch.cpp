@@ -24,6 +24,7 @@
 #include <filesystem>
 #include <memory>
 #include <mutex>
+#include <system_error>
 #include <thread>
 #include <utility>
 
@@ -351,9 +352,14 @@ bool runparallel(const problemlist &list, int threads, recordfile *out, recordfi
             done.notify_one();
         }
     };
-    const int started = (int)std::min<long long>(threads, list.count);
+    const int wanted = (int)std::min<long long>(threads, list.count);
     std::vector<std::thread> pool;
-    for (int t = 0; t < started; t++) pool.emplace_back(work);
+    // A system that refuses more threads gets the run on those it gave.
+    try {
+        for (int t = 0; t < wanted; t++) pool.emplace_back(work);
+    } catch (const std::system_error &) {
+        if (pool.empty()) return runinorder(list, out, info, stats, more, summary, why);
+    }
     bool ok = true;
     for (long long k = 0; k < list.count && ok; k++) {
         std::unique_ptr<finished> f;
