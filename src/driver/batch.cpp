@@ -76,7 +76,8 @@ schedreport scheduleof(const problem &p, const char *name, double interest) {
     return rep;
 }
 
-// The extra files of a batch run: the CSV table and the schedule folder.
+// The extras of a batch run: the CSV table and the count of activities that
+// the deadline does not bound.
 struct extras {
     recordfile table;              // the CSV table, when asked for
     int loose = 0;                 // problems with activities the deadline does not bound
