@@ -183,6 +183,43 @@ class solver {
     std::unique_ptr<state> self;
 };
 
+// The points of a sweep: every deadline with every interest rate.
+struct sweepgrid {
+    std::vector<long long> deadlines; // slacks above the critical path, time units, or
+                                      // absolute deadlines when absolute; at least one
+    bool absolute = false;            // whether deadlines are absolute
+    std::vector<double> interests;    // interest rates, each finite and >= 0; at least one
+};
+
+// One solved point of a sweep.
+struct sweeppoint {
+    long long deadline = 0; // the deadline as given in the grid (a slack unless absolute);
+                            // the absolute one is outcome.deadline
+    double interest = 0;    // the interest rate
+    double seconds = 0;     // wall time of this point's solve, seconds
+    result outcome;         // the solve's result, as solver::solve gives it
+};
+
+// Solves net with the same cash flows at every point of the grid, each
+// point warm-started by solver::resolve from a neighbouring one: the
+// deadlines are walked up for the first rate, down for the next, and so on,
+// so every solve starts from the point one deadline or one rate away. Each
+// result equals that of a fresh solve of its point. opt gives the method,
+// limits, boundall and maxactivities; its deadline, slack, absolute,
+// deadlinefactor and interest are replaced by the point's. The points come
+// back rate by rate in the grid's order, and within a rate deadline by
+// deadline in the grid's order. An empty grid gives no points; a point that
+// cannot be solved carries its status and reason.
+//
+// It is the same as this loop, written with a serpentine order:
+//     maxnpv::solver s;
+//     for each rate r, for each deadline d:
+//         opt.interest = r; opt.absolute = grid.absolute;
+//         (opt.absolute ? opt.deadline : opt.slack) = d;
+//         result x = first ? s.solve(net, cashflows, opt) : s.resolve(cashflows, opt);
+std::vector<sweeppoint> sweep(const network &net, const std::vector<double> &cashflows,
+                              const options &opt, const sweepgrid &grid);
+
 } // namespace maxnpv
 
 #endif

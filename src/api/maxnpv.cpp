@@ -5,6 +5,7 @@
 #include "maxnpv/maxnpv.h"
 
 #include <algorithm>
+#include <chrono>
 #include <climits>
 #include <cmath>
 #include <cstdio>
@@ -325,6 +326,34 @@ result solver::resolve(const std::vector<double> &cashflows, const options &opt)
     self->warm = self->sol.st;
     self->haswarm = !self->sol.st.empty();
     return solve(self->given, cashflows, opt);
+}
+
+std::vector<sweeppoint> sweep(const network &net, const std::vector<double> &cashflows,
+                              const options &opt, const sweepgrid &grid) {
+    const size_t nd = grid.deadlines.size(), nr = grid.interests.size();
+    std::vector<sweeppoint> points(nd * nr);
+    solver s;
+    options at = opt;
+    at.deadlinefactor = 0;
+    at.absolute = grid.absolute;
+    bool first = true;
+    for (size_t r = 0; r < nr; r++)
+        for (size_t k = 0; k < nd; k++) {
+            // Up the deadlines for even rates, down for odd ones: the next
+            // point is always a neighbour of the last.
+            const size_t d = r % 2 == 0 ? k : nd - 1 - k;
+            sweeppoint &p = points[r * nd + d];
+            p.deadline = grid.deadlines[d];
+            p.interest = grid.interests[r];
+            at.interest = p.interest;
+            (grid.absolute ? at.deadline : at.slack) = p.deadline;
+            const auto began = std::chrono::steady_clock::now();
+            p.outcome = first ? s.solve(net, cashflows, at) : s.resolve(cashflows, at);
+            p.seconds =
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
+            first = false;
+        }
+    return points;
 }
 
 } // namespace maxnpv

@@ -4,15 +4,28 @@
 // each is complete on disk before the next problem starts and the file that
 // can still be written keeps every record of the problem.
 //
+// With several jobs the problems are solved on that many threads, each
+// problem's outputs are kept in memory until it and every problem before it
+// are done, and the run then writes them exactly as one thread would have:
+// the files and streams get the same bytes in the same order, and only the
+// solve times differ. A problem's time is measured on the thread that
+// solves it.
+//
 // The timed window of a problem covers the building of its tree and its
 // search passes, not the reading of the file and not the preparation.
 #include "driver/batch.h"
 
 #include <algorithm>
 #include <cerrno>
+#include <condition_variable>
+#include <cstdarg>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <memory>
+#include <mutex>
+#include <system_error>
+#include <thread>
 #include <utility>
 
 #include "driver/reports.h"
@@ -29,6 +42,7 @@ namespace {
 
 const char outname[] = "output.txt";
 const char infoname[] = "info.out";
+constexpr long long pendingperthread = 4; // problems taken ahead of the next written, per thread
 
 // The schedule of a solved problem, as the schedule files show it.
 schedreport scheduleof(const problem &p, const char *name, double interest) {
@@ -62,10 +76,10 @@ schedreport scheduleof(const problem &p, const char *name, double interest) {
     return rep;
 }
 
-// The extra files of a batch run: the CSV table and the schedule folder.
+// The extras of a batch run: the CSV table and the count of activities that
+// the deadline does not bound.
 struct extras {
     recordfile table;              // the CSV table, when asked for
-    std::string dir;               // the schedule folder, when asked for
     int loose = 0;                 // problems with activities the deadline does not bound
     long long looseactivities = 0; // those activities, over all such problems
 };
@@ -98,11 +112,54 @@ std::string morecolumns(const runparams &run, const problem &p, const std::strin
     return row + csvfield(reason);
 }
 
-// Reads, solves and reports problem number probnr: the file D<probnr>.gpr
-// of run.dir, or the probnr-th file of run.files.
-void runproblem(const runparams &run, int probnr, problem *p, recordfile *out, recordfile *info,
-                timestats *stats, extras *more, runsummary *summary) {
-    info->put("\n%4d : ", probnr);
+// A problem's outputs, made by the thread that solved it and written by the
+// run in problem order, so that every file and stream gets the bytes of a run
+// on one thread.
+struct finished {
+    std::string head;      // the console row's opening: the instance name
+    std::string console;   // the rest of the console row
+    std::string file;      // the instance file, for the reason line
+    std::string errreason; // the reason on standard error; empty: none
+    std::string record;    // its output.txt record
+    std::string info;      // its info.out record
+    std::string row;       // its CSV row; empty when no table is asked for
+    std::string schedpath; // its schedule file; empty: none
+    std::string schedtext; // that file's text
+    outcome kind = outcome::solved;
+    float elapsed = 0;  // solve time, seconds (when solved)
+    int notbounded = 0; // activities the deadline does not bound (when read)
+};
+
+// A result file that could not be opened or written: what outputfailed
+// reports once the run has stopped.
+struct fault {
+    std::string file;   // the file
+    const char *action; // "open", "write"
+    int err;            // the system's error number
+};
+
+// Appends printf output to text.
+void appendf(std::string *text, const char *fmt, ...) __attribute__((format(printf, 2, 3)));
+void appendf(std::string *text, const char *fmt, ...) {
+    va_list args;
+    va_start(args, fmt);
+    const int n = std::vsnprintf(nullptr, 0, fmt, args);
+    va_end(args);
+    if (n <= 0) return;
+    const size_t at = text->size();
+    text->resize(at + (size_t)n + 1);
+    va_start(args, fmt);
+    std::vsnprintf(&(*text)[at], (size_t)n + 1, fmt, args);
+    va_end(args);
+    text->resize(at + (size_t)n);
+}
+
+// Reads and solves problem number probnr, the file D<probnr>.gpr of run.dir
+// or the probnr-th file of run.files, and makes its outputs. Touches nothing
+// but *p and *f, so problems may be solved on several threads at once, each
+// with its own problem.
+void solveproblem(const runparams &run, int probnr, bool table, problem *p, finished *f) {
+    appendf(&f->info, "\n%4d : ", probnr);
     std::string name, file, shown; // console name, file to read, name of the schedule's instance
     if (run.files.empty()) {
         name = "D" + std::to_string(probnr);
@@ -113,13 +170,14 @@ void runproblem(const runparams &run, int probnr, problem *p, recordfile *out, r
         name = instancename(file);
         shown = file.substr(file.rfind('/') == std::string::npos ? 0 : file.rfind('/') + 1);
     }
+    f->file = file;
     const instformat fmt = run.hasformat ? run.format : formatofname(file);
-    std::printf("\n %8s", name.c_str());
-    std::fflush(stdout);
+    appendf(&f->head, "\n %8s", name.c_str());
     p->name = name;
     p->own = !run.cashflows.empty();
     p->ownwhy.clear();
     p->hasdeadline = false;
+    p->reason.clear();
     if (p->own && !readcashflowfile(run.cashflows + "/" + name + ".txt", &p->owncf, &p->ownwhy))
         p->ownwhy = "cash flows: " + p->ownwhy;
 
@@ -147,11 +205,11 @@ void runproblem(const runparams &run, int probnr, problem *p, recordfile *out, r
     }
     if (kind == outcome::solved) {
         kind = setupproblem(p, bytes.data(), bytes.size(), run.problem, fmt);
-        for (size_t i = 0; i < p->cf.size(); i++) info->put("(%d/%d) ", (int)i, p->cf[i]);
+        for (size_t i = 0; i < p->cf.size(); i++) appendf(&f->info, "(%d/%d) ", (int)i, p->cf[i]);
         if (p->own && p->ownwhy.empty() && (int)p->owncf.size() == p->net.nract)
             for (size_t i = 0; i < p->owncf.size(); i++)
-                info->put("(%d/%s) ", (int)i, shortestnum(p->owncf[i]).c_str());
-        if (p->notbounded > 0) more->loose++, more->looseactivities += p->notbounded;
+                appendf(&f->info, "(%d/%s) ", (int)i, shortestnum(p->owncf[i]).c_str());
+        f->notbounded = p->notbounded;
     }
     long long micros = 0;
     if (kind == outcome::solved) {
@@ -159,47 +217,170 @@ void runproblem(const runparams &run, int probnr, problem *p, recordfile *out, r
         long long ustart = ustime();
         solvewith(&p->sol, run.method);
         micros = ustime() - ustart;
-        float elapsed = (float)((mstime() - start) / 1000.0);
-        reportresult(out, stats, probnr, p->sol.nrits, p->sol.npv, elapsed);
+        f->elapsed = (float)((mstime() - start) / 1000.0);
+        resulttexts(probnr, p->sol.nrits, p->sol.npv, f->elapsed, &f->console, &f->record);
     } else {
-        reportskip(out, probnr, kind);
-        if (!p->reason.empty()) reportreason(file, p->reason);
+        skiptexts(probnr, kind, &f->console, &f->record);
+        f->errreason = p->reason;
     }
-    summary->problems++;
-    if (kind == outcome::notfound) summary->notfound++;
-    if (kind == outcome::toomany) summary->toomany++;
-    if (kind == outcome::invalid) summary->unreadable++;
+    f->kind = kind;
     std::string reason = p->reason;
     if (reason.empty() && kind == outcome::notfound) reason = "cannot open the file";
     p->reason.clear();
-    if (more->table.isopen()) {
+    if (table) {
         // Counts are known once the file was read as far as its records.
         const bool counted =
             kind == outcome::solved || kind == outcome::infeasible || kind == outcome::unlinked;
         std::string counts =
             counted ? std::to_string(p->net.nract) + "," + std::to_string(p->net.nrfile) : ",";
         if (kind == outcome::solved)
-            more->table.put("%d,solved,%d,%s,%.6f,%s", probnr, p->sol.nrits,
-                            shortestnum(p->sol.npv).c_str(), micros / 1e6, counts.c_str());
+            appendf(&f->row, "%d,solved,%d,%s,%.6f,%s", probnr, p->sol.nrits,
+                    shortestnum(p->sol.npv).c_str(), micros / 1e6, counts.c_str());
         else
-            more->table.put("%d,%s,,,,%s", probnr, outcomename(kind), counts.c_str());
-        more->table.put("%s\n", morecolumns(run, *p, file, reason).c_str());
+            appendf(&f->row, "%d,%s,,,,%s", probnr, outcomename(kind), counts.c_str());
+        f->row += morecolumns(run, *p, file, reason) + "\n";
     }
-    if (kind == outcome::solved && !more->dir.empty()) {
-        std::string path = more->dir + "/" + name + ".csv", why;
-        std::string text = schedcsv(scheduleof(*p, shown.c_str(), run.problem.interest));
+    if (kind == outcome::solved && !run.schedules.empty()) {
+        f->schedpath = run.schedules + "/" + name + ".csv";
+        f->schedtext = schedcsv(scheduleof(*p, shown.c_str(), run.problem.interest));
+    }
+}
+
+// Writes a finished problem: the console row (without its head when that
+// was shown before the solve), the reason line, the schedule file, and the
+// records of output.txt, info.out and the table, each flushed. False with
+// *why at the first result file that failed; output.txt and info.out are
+// then both flushed as far as they can be.
+bool writefinished(const finished &f, bool headshown, recordfile *out, recordfile *info,
+                   timestats *stats, extras *more, runsummary *summary, fault *why) {
+    info->put("%s", f.info.c_str());
+    if (f.notbounded > 0) more->loose++, more->looseactivities += f.notbounded;
+    if (!headshown) std::fputs(f.head.c_str(), stdout);
+    std::fputs(f.console.c_str(), stdout);
+    std::fflush(stdout);
+    out->put("%s", f.record.c_str());
+    if (f.kind == outcome::solved)
+        addtime(stats, f.elapsed);
+    else if (!f.errreason.empty())
+        reportreason(f.file, f.errreason);
+    summary->problems++;
+    if (f.kind == outcome::notfound) summary->notfound++;
+    if (f.kind == outcome::toomany) summary->toomany++;
+    if (f.kind == outcome::invalid) summary->unreadable++;
+    if (more->table.isopen()) more->table.put("%s", f.row.c_str());
+    int err;
+    if (!f.schedpath.empty()) {
         recordfile sched;
-        if (!sched.open(path.c_str(), &err) || !sched.empty(&err))
-            outputfailed(path.c_str(), "open", err);
-        sched.put("%s", text.c_str());
-        if (!sched.close(&err)) outputfailed(path.c_str(), "write", err);
+        if (!sched.open(f.schedpath.c_str(), &err) || !sched.empty(&err)) {
+            *why = {f.schedpath, "open", err};
+            return false;
+        }
+        sched.put("%s", f.schedtext.c_str());
+        if (!sched.close(&err)) {
+            *why = {f.schedpath, "write", err};
+            return false;
+        }
     }
     int outerr, infoerr, tableerr = 0;
     bool outok = out->flush(&outerr), infook = info->flush(&infoerr);
     bool tableok = !more->table.isopen() || more->table.flush(&tableerr);
-    if (!outok) outputfailed(out->name(), "write", outerr);
-    if (!infook) outputfailed(info->name(), "write", infoerr);
-    if (!tableok) outputfailed(more->table.name(), "write", tableerr);
+    if (!outok)
+        *why = {out->name(), "write", outerr};
+    else if (!infook)
+        *why = {info->name(), "write", infoerr};
+    else if (!tableok)
+        *why = {more->table.name(), "write", tableerr};
+    return outok && infook && tableok;
+}
+
+// The problems of a run, by their position 0, 1, ... in it.
+struct problemlist {
+    const runparams *run;
+    long long count; // how many
+    int number(long long k) const {
+        return run->files.empty() ? (int)(run->first + k) : (int)(k + 1);
+    }
+};
+
+// Solves the problems one after the other on this thread; each console row
+// shows its instance name while the problem is solved.
+bool runinorder(const problemlist &list, recordfile *out, recordfile *info, timestats *stats,
+                extras *more, runsummary *summary, fault *why) {
+    problem p;
+    for (long long k = 0; k < list.count; k++) {
+        finished f;
+        const int probnr = list.number(k);
+        // The name is known before the file is read: show it at once.
+        std::string name = list.run->files.empty() ? "D" + std::to_string(probnr)
+                                                   : instancename(list.run->files[probnr - 1]);
+        std::printf("\n %8s", name.c_str());
+        std::fflush(stdout);
+        solveproblem(*list.run, probnr, more->table.isopen(), &p, &f);
+        if (!writefinished(f, true, out, info, stats, more, summary, why)) return false;
+    }
+    return true;
+}
+
+// Solves the problems on `threads` threads, each with its own problem, and
+// writes each as soon as it and every problem before it are done. At most
+// pendingperthread * threads problems are taken ahead of the one written
+// next, which bounds the memory of finished problems still waiting.
+bool runparallel(const problemlist &list, int threads, recordfile *out, recordfile *info,
+                 timestats *stats, extras *more, runsummary *summary, fault *why) {
+    const long long window = (long long)threads * pendingperthread;
+    std::mutex lock;
+    std::condition_variable done, room; // a problem was finished; a slot was freed
+    std::vector<std::unique_ptr<finished>> slots((size_t)window); // problem k in slot k % window
+    long long taken = 0;                                          // problems handed to a thread
+    long long written = 0;                                        // problems written
+    bool stop = false; // a result file failed: take no more problems
+    const bool table = more->table.isopen();
+    auto work = [&]() {
+        problem p;
+        for (;;) {
+            long long k;
+            {
+                std::unique_lock<std::mutex> hold(lock);
+                room.wait(hold,
+                          [&] { return stop || taken >= list.count || taken < written + window; });
+                if (stop || taken >= list.count) return;
+                k = taken++;
+            }
+            auto f = std::make_unique<finished>();
+            solveproblem(*list.run, list.number(k), table, &p, f.get());
+            std::lock_guard<std::mutex> hold(lock);
+            slots[(size_t)(k % window)] = std::move(f);
+            done.notify_one();
+        }
+    };
+    const int wanted = (int)std::min<long long>(threads, list.count);
+    std::vector<std::thread> pool;
+    // A system that refuses more threads gets the run on those it gave.
+    try {
+        for (int t = 0; t < wanted; t++) pool.emplace_back(work);
+    } catch (const std::system_error &) {
+        if (pool.empty()) return runinorder(list, out, info, stats, more, summary, why);
+    }
+    bool ok = true;
+    for (long long k = 0; k < list.count && ok; k++) {
+        std::unique_ptr<finished> f;
+        {
+            std::unique_lock<std::mutex> hold(lock);
+            std::unique_ptr<finished> &slot = slots[(size_t)(k % window)];
+            done.wait(hold, [&] { return slot != nullptr; });
+            f = std::move(slot);
+            written++;
+        }
+        room.notify_all();
+        ok = writefinished(*f, false, out, info, stats, more, summary, why);
+    }
+    {
+        std::lock_guard<std::mutex> hold(lock);
+        stop = true;
+    }
+    room.notify_all();
+    for (std::thread &t : pool) t.join();
+    return ok;
 }
 
 // The bytes that natural order compares as numbers and without case.
@@ -285,7 +466,6 @@ runsummary runbatch(const runparams &run) {
         more.table.put("problem,status,passes,npv,seconds,activities,relations,file,deadline,"
                        "critical_path,interest,pctneg,seed,method,reason\n");
     }
-    more.dir = run.schedules;
     const problemparams &pp = run.problem;
     if (run.cashflows.empty())
         info.put("\nPercentage negative cash flows : %d ", pp.pctneg);
@@ -306,18 +486,18 @@ runsummary runbatch(const runparams &run) {
     info.put("\nproblem number :   (number of activity / cash flow)");
 
     timestats stats;
-    problem p;
-    // The last number ends the loop by comparison, so a range that ends at
-    // the largest 32-bit number does not overflow.
-    if (!run.files.empty()) {
-        for (int probnr = 1; probnr <= (int)run.files.size(); probnr++)
-            runproblem(run, probnr, &p, &out, &info, &stats, &more, &summary);
-    } else if (run.first <= run.last) {
-        for (int probnr = run.first;; probnr++) {
-            runproblem(run, probnr, &p, &out, &info, &stats, &more, &summary);
-            if (probnr == run.last) break;
-        }
-    }
+    // The last number of a range ends it by comparison, so a range that ends
+    // at the largest 32-bit number does not overflow.
+    problemlist list{&run, 0};
+    if (!run.files.empty())
+        list.count = (long long)run.files.size();
+    else if (run.first <= run.last)
+        list.count = (long long)run.last - run.first + 1;
+    fault why{"", "write", 0};
+    const bool ok = run.jobs <= 1
+                        ? runinorder(list, &out, &info, &stats, &more, &summary, &why)
+                        : runparallel(list, run.jobs, &out, &info, &stats, &more, &summary, &why);
+    if (!ok) outputfailed(why.file.c_str(), why.action, why.err);
     reportstats(&out, stats);
     if (more.loose > 0) {
         std::fflush(stdout);

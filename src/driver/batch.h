@@ -27,6 +27,7 @@ struct runparams {
     instformat format = instformat::gpr;
     std::string cashflows; // a folder of own cash flows <name>.txt; empty: drawn ones
     searchmethod method = searchmethod::classic; // how every problem is solved
+    int jobs = 1; // threads that solve problems, 1 and more; outputs are the same for any count
 };
 
 // What a run could not run: problems whose file was not found, could not be

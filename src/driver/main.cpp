@@ -4,18 +4,21 @@
 // "maxnpv solve" solves one instance and shows its schedule. Command-line
 // values are checked before any file is touched: a value that does not fit
 // gets one line on standard error naming the option, and exit status 2.
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <map>
 #include <string>
 #include <sys/stat.h>
+#include <thread>
 #include <vector>
 
 #include "driver/batch.h"
 #include "driver/cmdline.h"
 #include "driver/dialogue.h"
 #include "driver/solvemode.h"
+#include "driver/sweepmode.h"
 #include "format/instformat.h"
 #include "platform/files.h"
 #include "platform/platform.h"
@@ -23,12 +26,15 @@
 namespace {
 
 constexpr int batchnotrun = 4; // exit status of a batch run that did not run every problem
+constexpr int mostjobs = 1024; // largest --jobs accepted
 
 const char helptext[] =
     "usage: maxnpv                 the console dialogue (five questions, then the run)\n"
     "       maxnpv batch OPTIONS   the dialogue's run without the questions\n"
     "       maxnpv batch OPTIONS PATH...  the same run over instance files and folders\n"
     "       maxnpv solve FILE ...  one instance, its optimal schedule (maxnpv solve --help)\n"
+    "       maxnpv sweep FILE ...  one instance over ranges of deadlines and interest rates,\n"
+    "                              as a CSV table and a chart (maxnpv sweep --help)\n"
     "       maxnpv --help          this text\n"
     "\n"
     "maxnpv finds schedules of maximal net present value for project networks with\n"
@@ -68,6 +74,9 @@ const char helptext[] =
     "                      critical_path, interest, pctneg, seed, method, reason\n"
     "  --schedules DIR     also each solved problem's schedule as DIR/D<n>.csv\n"
     "                      (DIR/<name>.csv with PATH)\n"
+    "  --jobs N            solve on N threads (default 1; 0: one per core); every\n"
+    "                      file and console row is the same as with one thread, in\n"
+    "                      problem order; each problem's time is that of its solve\n"
     "\n"
     "PATH... in place of --first/--last: instance files (.gpr, .sch, .sm, .rcp) and\n"
     "folders; a folder stands for its files of those extensions, in any case, in\n"
@@ -88,7 +97,8 @@ int batchmode(int argc, char **argv) {
     gpr::options opts("batch", argc, argv, 2,
                       {"--first", "--last", "--pctneg", "--slack", "--interest", "--dir",
                        "--max-activities", "--csv", "--schedules", "--format", "--out",
-                       "--deadline", "--deadline-factor", "--seed", "--cashflows", "--method"},
+                       "--deadline", "--deadline-factor", "--seed", "--cashflows", "--method",
+                       "--jobs"},
                       {"--bound-all"}, helptext);
     gpr::runparams run;
     long long first = 0, last = 0, pct = 0, slack = 0, limit = gprmaxact;
@@ -117,6 +127,10 @@ int batchmode(int argc, char **argv) {
     opts.text("--csv", false, &run.csv);
     opts.folder("--schedules", false, &run.schedules);
     opts.folder("--out", false, &run.outdir);
+    long long jobs = 1;
+    opts.whole("--jobs", false, 0, mostjobs, &jobs);
+    if (jobs == 0) jobs = std::max(1u, std::thread::hardware_concurrency());
+    run.jobs = (int)jobs;
     std::string formatname;
     opts.text("--format", false, &formatname);
     opts.finish();
@@ -209,6 +223,7 @@ int main(int argc, char **argv) {
     }
     if (std::strcmp(argv[1], "batch") == 0) return batchmode(argc, argv);
     if (std::strcmp(argv[1], "solve") == 0) return gpr::solvemode(argc, argv);
+    if (std::strcmp(argv[1], "sweep") == 0) return gpr::sweepmode(argc, argv);
     std::fprintf(stderr, "maxnpv: unknown mode '%s'; try 'maxnpv --help'\n", argv[1]);
     return 2;
 }

@@ -14,6 +14,7 @@
 
 #include <cerrno>
 #include <cmath>
+#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -23,39 +24,81 @@
 
 namespace gpr {
 
-void reportresult(recordfile *out, timestats *t, int probnr, int nrits, double npv, float elapsed) {
+namespace {
+
+// printf into a string.
+std::string formatted(const char *fmt, ...) __attribute__((format(printf, 1, 2)));
+std::string formatted(const char *fmt, ...) {
+    va_list args;
+    va_start(args, fmt);
+    const int n = std::vsnprintf(nullptr, 0, fmt, args);
+    va_end(args);
+    if (n <= 0) return "";
+    std::string text((size_t)n + 1, '\0');
+    va_start(args, fmt);
+    std::vsnprintf(&text[0], text.size(), fmt, args);
+    va_end(args);
+    text.resize((size_t)n);
+    return text;
+}
+
+} // namespace
+
+void addtime(timestats *t, float elapsed) {
     t->sumtime = t->sumtime + elapsed;
     t->sumsq = t->sumsq + (double)elapsed * (double)elapsed;
     t->nrsolved = t->nrsolved + 1;
-    std::printf("   optimal  %8.2lf %10.3f", npv, elapsed);
-    std::fflush(stdout);
-    out->put("\n%5d %5d %8.2lf %11.4f", probnr, nrits, npv, elapsed);
 }
 
-void reportskip(recordfile *out, int probnr, outcome kind) {
-    const char *console = "", *record = "";
+void resulttexts(int probnr, int nrits, double npv, float elapsed, std::string *console,
+                 std::string *record) {
+    *console = formatted("   optimal  %8.2lf %10.3f", npv, elapsed);
+    *record = formatted("\n%5d %5d %8.2lf %11.4f", probnr, nrits, npv, elapsed);
+}
+
+void reportresult(recordfile *out, timestats *t, int probnr, int nrits, double npv, float elapsed) {
+    addtime(t, elapsed);
+    std::string console, record;
+    resulttexts(probnr, nrits, npv, elapsed, &console, &record);
+    std::fputs(console.c_str(), stdout);
+    std::fflush(stdout);
+    out->put("%s", record.c_str());
+}
+
+void skiptexts(int probnr, outcome kind, std::string *console, std::string *record) {
+    const char *shown = "", *kept = "";
+    console->clear();
+    record->clear();
     switch (kind) {
     case outcome::solved: // not a skip
         return;
     case outcome::notfound:
-        console = "not found", record = "problem not found";
+        shown = "not found", kept = "problem not found";
         break;
     case outcome::toomany:
-        console = "maxact too low", record = "too many activities";
+        shown = "maxact too low", kept = "too many activities";
         break;
     case outcome::invalid:
-        console = "invalid file", record = "invalid instance file";
+        shown = "invalid file", kept = "invalid instance file";
         break;
     case outcome::infeasible:
-        console = "infeasible", record = "no feasible schedule";
+        shown = "infeasible", kept = "no feasible schedule";
         break;
     case outcome::unlinked:
-        console = "not connected", record = "activities not connected";
+        shown = "not connected", kept = "activities not connected";
         break;
     }
-    std::printf("\t\t\t\t\t %s", console);
+    *console = formatted("\t\t\t\t\t %s", shown);
+    *record = formatted("\n%5d    %s", probnr, kept);
+}
+
+void reportskip(recordfile *out, int probnr, outcome kind) {
+    if (kind == outcome::solved) return;
+    std::string console, record;
+    skiptexts(probnr, kind, &console, &record);
+    std::fputs(console.c_str(), stdout);
     std::fflush(stdout);
-    out->put("\n%5d    %s", probnr, record);
+    out->put("%s", record.c_str());
 }
 
 void reportreason(const std::string &file, const std::string &reason) {

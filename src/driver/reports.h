@@ -28,6 +28,16 @@ void computestats(const timestats &t, float *average, double *deviation);
 void reportresult(recordfile *out, timestats *t, int probnr, int nrits, double npv, float elapsed);
 // The skip line of a problem that was not solved.
 void reportskip(recordfile *out, int probnr, outcome kind);
+
+// The texts of reportresult and reportskip without writing them: the
+// console text and the output.txt record. A run that solves problems on
+// several threads makes them where the problem is solved and writes them in
+// problem order.
+void resulttexts(int probnr, int nrits, double npv, float elapsed, std::string *console,
+                 std::string *record);
+void skiptexts(int probnr, outcome kind, std::string *console, std::string *record);
+// Adds one solved problem's time to t.
+void addtime(timestats *t, float elapsed);
 // The statistics text and record.
 void reportstats(recordfile *out, const timestats &t);
 

@@ -131,6 +131,8 @@ const char helptext[] =
     "reason in the output); 2 bad use: a wrong option or value, a missing or unreadable\n"
     "file, cash flows that do not fit.\n";
 
+} // namespace
+
 // Reads the cash-flow file of solve, or fails naming the option.
 std::vector<double> readcashflows(options &opts, const std::string &name) {
     std::vector<double> cf;
@@ -194,6 +196,8 @@ maxnpv::format libraryformat(instformat fmt) {
     }
     return maxnpv::format::gpr;
 }
+
+namespace {
 
 schedreport reportof(const std::string &file, const maxnpv::network &net,
                      const std::vector<double> &cf, const maxnpv::options &opt,

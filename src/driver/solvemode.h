@@ -5,12 +5,29 @@
 #include <string>
 #include <vector>
 
+#include "driver/cmdline.h"
+#include "format/instformat.h"
+#include "maxnpv/maxnpv.h"
+
 namespace gpr {
 
 // Reads a cash-flow file: finite numbers separated by white space, '#' to
 // the end of a line a comment. False with *why ("FILE, line L: 'x' is not a
 // finite number", "cannot read FILE: ...") when it cannot be used.
 bool readcashflowfile(const std::string &name, std::vector<double> *cf, std::string *why);
+
+// The helpers that solve shares with the other modes of one instance.
+// readcashflows reads a cash-flow file or fails naming --cashflows;
+// checkoutput fails unless path can be written as the output of option (not
+// a folder, in a folder that may be written); writetext writes a whole file,
+// false with the system's reason; readinput reads the standard input to its
+// end, false with the system's error; libraryformat is the library's name of
+// a reader's format.
+std::vector<double> readcashflows(options &opts, const std::string &name);
+void checkoutput(options &opts, const char *option, const std::string &path);
+bool writetext(const std::string &path, const std::string &text, std::string *why);
+bool readinput(std::string *text, int *err);
+maxnpv::format libraryformat(instformat fmt);
 
 // Runs "maxnpv solve FILE [options]" (argv[1] is "solve"); returns the exit
 // status.

@@ -538,6 +538,10 @@ schedreport ordered(const schedreport &given, ganttorder order) {
 
 } // namespace
 
+std::string svgtext(const std::string &s) {
+    return xmltext(s);
+}
+
 std::string schedsvg(const schedreport &given, const ganttoptions &opt) {
     if (!issolved(given)) return unsolvedcard(given);
     const int startdummy = given.activities.empty() ? 0 : given.activities.front().number;

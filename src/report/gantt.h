@@ -34,4 +34,9 @@ struct ganttoptions {
 
 std::string schedsvg(const schedreport &r, const ganttoptions &opt = ganttoptions());
 
+// Text as SVG character data or an attribute value: the five markup
+// characters as entities, what XML 1.0 cannot hold as U+FFFD, line breaks and
+// tabs as blanks.
+std::string svgtext(const std::string &s);
+
 #endif
