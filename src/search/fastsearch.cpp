@@ -14,11 +14,15 @@
 // e^{-r (S_k - S_root)}, in long double: a subtree that moves as a whole
 // keeps its value, and a move updates only the two paths to activity 0 and
 // the path inside the set that the re-rooting reverses. A subtree counts as
-// of the wrong sign only when moving it could gain more than tolerance =
-// gapshare * sum_k |c_k| e^{-r (est_k + d_k)} / n, so the schedule at the end
-// is within gapshare of that sum of the optimum; before it ends, every value
-// is computed again from scratch and checked once more, so rounding in the
-// updates cannot end a solve early.
+// of the wrong sign only when its multiplier's wrong sign could cost more
+// than tolerance = gapshare * sum_k |c_k| e^{-r (S_k + d_k)} / n: the
+// multiplier times the largest slack its arc can have in x, which is the
+// subtree's value grown to the earliest start of the arc's earlier end. By
+// LP duality the schedule at the end is then within gapshare of that sum of
+// the optimum. Before it ends, every value is computed again from scratch
+// and checked once more, so rounding in the updates cannot end a solve
+// early. Judged where it stands instead, a subtree at the end of a long
+// project worth 1e-12 may hide a gain of a thousandth.
 //
 // Where many arcs bind at once (window networks, dense networks at an
 // all-negative start), most tree moves are degenerate: they swap arcs at a
@@ -26,25 +30,21 @@
 // move later is a maximum-weight closure of the binding arcs, found by a
 // minimum cut, and every improving connected part of it moves by its own
 // smallest slack (the same for moving earlier). A part that moves earlier is
-// judged by its value at its earliest starts, not where it stands: at the
-// end of a long project a part worth 1e-12 now may be worth a thousandth
-// there, and the tree's values alone, each within the tolerance, can hide
-// it (a subtree of slightly wrong sign below it masks its own). The round
-// before a solve ends thus sees every gain the tolerance promises to see.
-// Rounds run first while more
-// than bindingshare arcs per activity bind, and during the tree phase after
-// a window of moves that were mostly degenerate. After a round the tree is
-// built again from the binding arcs; a part that no binding arc joins to
-// activity 0 moves the way its value favours until one binds.
+// judged, like a subtree, by its value grown to its earliest starts. Rounds
+// run first while more than bindingshare arcs per activity bind, and during
+// the tree phase after a window of moves that were mostly degenerate. After
+// a round the tree is built again from the binding arcs; a part that no
+// binding arc joins to activity 0 moves the way its value favours until one
+// binds.
 //
-// Termination. Every move of positive step raises the npv by more than the
-// tolerance's share and every round that moves something raises it by more
-// than the rounding of the values it moves, and the schedules of integer
-// starts with at least the starting value are finitely many, so such steps
-// are finitely many (rounds are also capped at maxrounds). A run of degenerate moves ends at the
-// next window's round, or, when that round finds nothing (the schedule is then optimal and only the
-// tree may still be of the wrong sign), under Bland's rule: the wrong-signed
-// tree arc of the smallest arc number moves, and of equal steps the arc of
+// Termination. Every move of positive step and every round that moves
+// something raises the npv by more than the rounding of the values it
+// moves, and the schedules of integer starts with at least the starting
+// value are finitely many, so such steps are finitely many (rounds are also
+// capped at maxrounds). A run of degenerate moves ends at the next window's
+// round, or, when that round finds nothing (the schedule is then optimal and
+// only the tree may still be of the wrong sign), under Bland's rule: the
+// wrong-signed tree arc of the smallest arc number moves, and of equal steps the arc of
 // the smallest number enters, which never repeats a tree. No bound on the
 // number of moves better than the number of trees is known for this rule;
 // in practice they are a few per activity.
@@ -202,20 +202,37 @@ void recompute(const solver &s, fastwork &w) {
     }
 }
 
+// How far activity i may move earlier: to its earliest start (time units).
+inline int64_t roomof(const solver &s, int i) {
+    const int64_t est = s.net->est[i];
+    return est == nostart || est >= s.st[i] ? 0 : s.st[i] - est;
+}
+
+// A value (money) as it would be room time units earlier; the growth is
+// capped where starts lie so far apart that it says nothing more.
+inline long double grown(const solver &s, long double value, int64_t room) {
+    return value * std::exp(std::min((long double)s.interest * (long double)room, maxgrowth));
+}
+
 // The direction in which the subtree of v gains by moving, if any.
 bool wrongsign(const solver &s, const fastwork &w, int v, direction *dir) {
     if (v == 0 || w.parc[v] == noarc || s.interest <= 0) return false;
     const long double value = valueof(s, w, v);
-    // What the arc's wrong sign may cost: its value grown to the subtree's
-    // earliest starts, which bounds the gain of the moves it holds back.
-    const long double reach = value / grow(s, s.st[v] - s.net->est[v]);
-    if (w.to[w.parc[v]] == v) { // a down arc: the subtree may move later
+    // With x = e^{-r S}, the subtree's value is the multiplier of its tree
+    // arc times x; a multiplier of the wrong sign may cost it times the
+    // arc's slack in x, which is at most x of the arc's earlier end at its
+    // earliest start. So the value is judged grown to there: below a down
+    // arc a trifle whose cut would free its parent's subtree to move far
+    // earlier, above an up arc the subtree's own move.
+    const bool down = w.to[w.parc[v]] == v;
+    const int early = down ? w.parent[v] : v; // the arc's earlier end
+    const long double reach = grown(s, value, roomof(s, early));
+    if (down) { // the subtree may move later
         if (value >= 0 || reach >= -w.tolerance) return false;
         *dir = direction::later;
         return true;
     }
-    // An up arc: the subtree may move earlier, at most to its earliest
-    // starts, and gains at most its value there.
+    // An up arc: the subtree may move earlier.
     if (value <= 0 || reach <= w.tolerance) return false;
     *dir = direction::earlier;
     return true;
@@ -409,9 +426,7 @@ void gmaxflow(fastwork &w, int nodes, int src, int snk) {
 bool worthmoving(const solver &s, const fastwork &w, bool later, long double gain, long double size,
                  int64_t room) {
     if (!(gain > noiseshare * size)) return false;
-    if (later || room <= 0) return gain > w.tolerance;
-    const long double exponent = std::min((long double)s.interest * (long double)room, maxgrowth);
-    return gain * std::exp(exponent) > w.tolerance;
+    return (later ? gain : grown(s, gain, room)) > w.tolerance;
 }
 
 // One round of steepest ascent in direction dir: the best closed set of the
@@ -457,7 +472,7 @@ bool round(solver *s, fastwork &w, direction dir) {
             w.mark[u] = w.stamp;
             gain += later ? -(long double)s->dcf[u] : (long double)s->dcf[u];
             size += std::fabs((long double)s->dcf[u]);
-            if (s->net->est[u] != nostart) room = std::min(room, s->st[u] - s->net->est[u]);
+            room = std::min(room, roomof(*s, u));
             for (int y = w.outstart[u]; y < w.outstart[u + 1]; y++) {
                 const int a = w.outarc[y], b = w.to[a];
                 if (w.glevel[b] >= 0 && w.part[b] == noarc && !s->dropped[b] && binds(*s, w, a))
@@ -860,20 +875,8 @@ bool fastsolve(solver *s) {
                     direction d;
                     if (!s->dropped[u] && wrongsign(*s, w, u, &d)) enqueue(w, u);
                 }
-                if (w.qsize == 0) {
-                    // The tree says optimal. A round of minimum cuts says so
-                    // independently of the values kept along the way, or
-                    // finds what they missed.
-                    if (w.rounds >= maxrounds) break;
-                    w.rounds++;
-                    s->nrits++;
-                    for (int i = 0; i < n; i++) s->dcf[i] = s->dropped[i] ? 0 : discount(*s, i);
-                    const bool later = round(s, w, direction::later);
-                    if (later || round(s, w, direction::earlier)) {
-                        rebuild = true;
-                    }
-                    break;
-                }
+                // Every multiplier, computed afresh, has its sign: optimal.
+                if (w.qsize == 0) break;
                 if (w.bland) w.qhead = w.qsize = 0, std::fill(w.queued.begin(), w.queued.end(), 0);
                 continue;
             }
