@@ -20,6 +20,7 @@
 #include "driver/problem.h"
 #include "input/boundall.h"
 #include "maxnpv/maxnpv.h"
+#include "support/randominstance.h"
 #include "support/testsupport.h"
 
 namespace {
@@ -290,6 +291,32 @@ TEST(Experiments, DialogueStopsAtAnAnswerThatIsNoNumber) {
                             "number, not 'fifty'"),
               std::string::npos);
     EXPECT_EQ(cli("", "1 1 50 10 0.01").status, 0);
+}
+
+// The count of activities the deadline does not bound, by Dijkstra's method
+// over the earliest starts, against the plain label-correcting count it
+// falls back on without them, on random networks (maximal lags, negative
+// lags, planted oddities) and long projects.
+TEST(Experiments, UnboundedCountAgreesWithLabelCorrecting) {
+    testrng rng{20261210};
+    int instances = 0, loosefound = 0;
+    for (int k = 0; k < 600; k++) {
+        const std::string text =
+            k % 50 == 0 ? randomproject(rng.next(), rng.range(200, 2000))
+                        : randominstance(rng.next(), k % 3 ? plantnone : plantdropped,
+                                         rng.chance(30) ? 12 : 80, rng.chance(50) ? 60 : 20);
+        gpr::problem p;
+        gpr::problemparams pp = params(50, 0, 0.01);
+        pp.countbounds = true;
+        if (setuptext(&p, text, pp) != gpr::outcome::solved) continue;
+        gpr::network plain = p.net;
+        plain.est.clear();
+        EXPECT_EQ(p.notbounded, gpr::notbounded(plain)) << text;
+        instances++;
+        loosefound += p.notbounded > 0;
+    }
+    EXPECT_GE(instances, 300);
+    EXPECT_GE(loosefound, 30); // the instances must show both kinds
 }
 
 TEST(Experiments, BoundAllAndTheWarningWithoutIt) {

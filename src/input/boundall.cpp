@@ -5,7 +5,9 @@
 // by label correcting over the reversed arcs from the end dummy (a queue of
 // the activities whose distance grew); without a cycle of positive length
 // every distance settles after at most nract raises of one activity, so a
-// raise beyond that stops the count instead of looping.
+// raise beyond that stops the count instead of looping. Where the earliest
+// starts are known they turn it into Dijkstra's method, which stays fast on
+// networks of many thousands of activities.
 //
 // addbounds adds its entries to the records before the network is built,
 // so every later step (the normalisation, the critical path, the deadline,
@@ -13,6 +15,8 @@
 #include "input/boundall.h"
 
 #include <deque>
+#include <queue>
+#include <utility>
 
 #include "format/gprformat.h"
 #include "network/earlystarts.h"
@@ -43,6 +47,50 @@ void addbounds(records *rec) {
     rec->rowstart = std::move(rowstart);
 }
 
+namespace {
+
+constexpr int64_t farchain = INT64_MAX / 4; // a reduced chain length beyond every bound
+
+// The count by Dijkstra's method, when the earliest starts are a potential of
+// every arc: with the reduced length w = est(j) - est(i) - lag >= 0 of an arc
+// i -> j, a chain's lag is est(end) - est(i) minus its reduced length, so the
+// longest chains to the end dummy are the shortest in reduced lengths. Returns
+// -1 when some earliest start or arc does not fit that view.
+int boundedbypotential(const network &net, const std::vector<int> &at,
+                       const std::vector<int> &into) {
+    const int n = net.nract, end = n - 1;
+    for (int i = 0; i < n; i++)
+        if (net.est[i] == nostart) return -1;
+    for (int e : into)
+        if ((int64_t)net.est[net.succ[e]] - net.est[net.owner[e]] - net.lag[e] < 0) return -1;
+    std::vector<int64_t> reduced(n, farchain);
+    std::priority_queue<std::pair<int64_t, int>, std::vector<std::pair<int64_t, int>>,
+                        std::greater<std::pair<int64_t, int>>>
+        heap;
+    reduced[end] = 0;
+    heap.push({0, end});
+    while (!heap.empty()) {
+        const auto [d, j] = heap.top();
+        heap.pop();
+        if (d != reduced[j]) continue;
+        for (int x = at[j]; x < at[j + 1]; x++) {
+            const int e = into[x], i = net.owner[e];
+            const int64_t w = net.est[j] - net.est[i] - net.lag[e];
+            const int64_t nd = w >= farchain - d ? farchain : d + w;
+            if (nd < reduced[i]) reduced[i] = nd, heap.push({nd, i});
+        }
+    }
+    int count = 0;
+    for (int i = 1; i < end; i++) {
+        // longest chain = est(end) - est(i) - reduced(i) < dur(i), without overflow
+        const bool chain = reduced[i] < farchain;
+        count += !chain || net.est[end] - net.est[i] - net.dur[i] < reduced[i];
+    }
+    return count;
+}
+
+} // namespace
+
 int notbounded(const network &net) {
     const int n = net.nract, end = n - 1, m = net.entries();
     // The reversed arcs: for each activity the entries that name it.
@@ -53,6 +101,11 @@ int notbounded(const network &net) {
     std::vector<int> fill(at.begin(), at.end() - 1);
     for (int e = 0; e < m; e++)
         if (net.lag[e] != nolag) into[fill[net.succ[e]]++] = e;
+    into.resize(at[n]);
+    if ((int)net.est.size() == n) {
+        const int fast = boundedbypotential(net, at, into);
+        if (fast >= 0) return fast;
+    }
 
     std::vector<int64_t> dist(n, nostart); // longest chain to the end dummy
     std::vector<int> raises(n, 0);
