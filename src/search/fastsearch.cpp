@@ -396,8 +396,11 @@ void gmaxflow(fastwork &w, int nodes, int src, int snk) {
                 long double f = infinitecap;
                 for (int e : w.path) f = std::min(f, w.gcap[e]);
                 for (int e : w.path) w.gcap[e] -= f, w.gcap[e ^ 1] += f;
-                w.path.clear();
-                u = src;
+                // Go back only to the tail of the first edge that ran dry.
+                size_t keep = 0;
+                while (keep < w.path.size() && w.gcap[w.path[keep]] > 0) keep++;
+                w.path.resize(keep);
+                u = keep == 0 ? src : w.gto[w.path[keep - 1]];
                 continue;
             }
             int &e = w.giter[u];
