@@ -11,15 +11,20 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <unistd.h>
 #include <utility>
 
 #include "driver/reports.h"
 #include "driver/solvemode.h"
+#include "format/numarg.h"
 #include "maxnpv/maxnpv.h"
 #include "platform/files.h"
+#include "platform/outputs.h"
 #include "platform/platform.h"
+#include "platform/shown.h"
 #include "report/schedule.h"
 #include "search/solvecycle.h"
 
@@ -188,11 +193,11 @@ void runproblem(const runparams &run, int probnr, problem *p, recordfile *out, r
     if (kind == outcome::solved && !more->dir.empty()) {
         std::string path = more->dir + "/" + name + ".csv", why;
         std::string text = schedcsv(scheduleof(*p, shown.c_str(), run.problem.interest));
-        recordfile sched;
-        if (!sched.open(path.c_str(), &err) || !sched.empty(&err))
-            outputfailed(path.c_str(), "open", err);
-        sched.put("%s", text.c_str());
-        if (!sched.close(&err)) outputfailed(path.c_str(), "write", err);
+        if (!writeoutputfile(path, text, &why)) {
+            std::fflush(stdout);
+            std::fprintf(stderr, "maxnpv: %s\n", why.c_str());
+            std::exit(1);
+        }
     }
     int outerr, infoerr, tableerr = 0;
     bool outok = out->flush(&outerr), infook = info->flush(&infoerr);
@@ -252,6 +257,95 @@ std::vector<std::string> folderinstances(const std::string &dir) {
     return names;
 }
 
+namespace {
+
+// The absolute name of path with its folders (and the file, when it exists)
+// resolved through links.
+std::string canonicalname(const std::string &path) {
+    std::error_code ec;
+    std::filesystem::path full = std::filesystem::absolute(path.empty() ? "." : path, ec);
+    if (ec) return path;
+    std::filesystem::path resolved = std::filesystem::weakly_canonical(full, ec);
+    return (ec ? full : resolved).lexically_normal().string();
+}
+
+// Whether path names the file D<n><ext> of the folder dir for an n of
+// first..last: one of the run's instances or own cash-flow files.
+bool rangefile(const std::string &path, const std::string &dir, const char *ext, int first,
+               int last) {
+    const std::string name = canonicalname(path);
+    const size_t slash = name.rfind('/');
+    std::string folder = name.substr(0, slash), base = name.substr(slash + 1);
+    if (folder.empty()) folder = "/";
+    if (folder != canonicalname(dir)) return false;
+    const size_t extlen = std::strlen(ext);
+    if (base.size() <= extlen + 1 || base[0] != 'D' ||
+        base.compare(base.size() - extlen, extlen, ext) != 0)
+        return false;
+    const std::string number = base.substr(1, base.size() - 1 - extlen);
+    long long n;
+    return parsewhole(number.c_str(), first, last, &n) && std::to_string(n) == number;
+}
+
+} // namespace
+
+bool checkoutputs(const runparams &run, const std::string &outpath, const std::string &infopath,
+                  std::string *why) {
+    struct place {
+        std::string what, path;
+    };
+    std::vector<place> outs = {{"output.txt", outpath}, {"info.out", infopath}};
+    if (!run.csv.empty()) outs.push_back({"the --csv file", run.csv});
+    // The files the run reads, by name: instances and own cash flows.
+    std::vector<place> ins;
+    std::vector<std::string> schedules; // the schedule files of PATH instances
+    for (const std::string &f : run.files) {
+        ins.push_back({"the instance file " + terminaltext(f), f});
+        if (!run.cashflows.empty())
+            ins.push_back({"a --cashflows file", run.cashflows + "/" + instancename(f) + ".txt"});
+        if (!run.schedules.empty())
+            schedules.push_back(run.schedules + "/" + instancename(f) + ".csv");
+    }
+    std::vector<fileidentity> inids;
+    for (const place &in : ins) inids.push_back(identify(in.path));
+    const fileidentity console = identifyfd(STDOUT_FILENO);
+    const std::string instdir = run.dir.empty() ? "." : run.dir;
+    for (size_t k = 0; k < outs.size(); k++) {
+        const place &o = outs[k];
+        const fileidentity id = identify(o.path);
+        auto clash = [&](const std::string &what) {
+            *why = o.what + " " + terminaltext(o.path) + " is " + what + "; give another name";
+            return false;
+        };
+        for (size_t i = 0; i < ins.size(); i++)
+            if (samefile(id, inids[i])) return clash(ins[i].what);
+        if (run.files.empty() && rangefile(o.path, instdir, ".gpr", run.first, run.last))
+            return clash("an instance file of the run");
+        if (run.files.empty() && !run.cashflows.empty() &&
+            rangefile(o.path, run.cashflows, ".txt", run.first, run.last))
+            return clash("a --cashflows file of the run");
+        if (samefile(id, console)) return clash("the standard output");
+        for (size_t e = 0; e < k; e++)
+            if (samefile(id, identify(outs[e].path))) return clash("also " + outs[e].what);
+        if (run.files.empty() && !run.schedules.empty() &&
+            rangefile(o.path, run.schedules, ".csv", run.first, run.last))
+            return clash("a schedule file of the run");
+        for (const std::string &sched : schedules)
+            if (samefile(id, identify(sched))) return clash("a schedule file of the run");
+    }
+    // A schedule in place of an instance or a cash-flow file of PATH instances.
+    for (const std::string &sched : schedules) {
+        const fileidentity id = identify(sched);
+        for (size_t i = 0; i < ins.size(); i++)
+            if (samefile(id, inids[i])) {
+                *why = "--schedules: " + terminaltext(sched) + " is " + ins[i].what +
+                       "; give another folder";
+                return false;
+            }
+    }
+    return true;
+}
+
 std::string notrunline(const runsummary &s) {
     if (s.notrun() == 0) return "";
     std::string line = std::to_string(s.notrun()) + " of " + std::to_string(s.problems) +
@@ -276,7 +370,7 @@ runsummary runbatch(const runparams &run) {
     int err;
     if (!out.open(outpath.c_str(), &err)) outputfailed(outpath.c_str(), "open", err);
     if (!info.open(infopath.c_str(), &err)) outputfailed(infopath.c_str(), "open", err);
-    if (!run.csv.empty() && !more.table.open(run.csv.c_str(), &err))
+    if (!run.csv.empty() && !more.table.openwhole(run.csv.c_str(), &err))
         outputfailed(run.csv.c_str(), "open", err);
     if (!out.empty(&err)) outputfailed(out.name(), "empty", err);
     if (!info.empty(&err)) outputfailed(info.name(), "empty", err);

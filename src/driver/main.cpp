@@ -18,6 +18,7 @@
 #include "driver/solvemode.h"
 #include "format/instformat.h"
 #include "platform/files.h"
+#include "platform/outputs.h"
 #include "platform/platform.h"
 
 namespace {
@@ -67,7 +68,8 @@ const char helptext[] =
     "                      activities, relations (successor entries), file, deadline,\n"
     "                      critical_path, interest, pctneg, seed, method, reason\n"
     "  --schedules DIR     also each solved problem's schedule as DIR/D<n>.csv\n"
-    "                      (DIR/<name>.csv with PATH)\n"
+    "                      (DIR/<name>.csv with PATH); DIR is made when missing,\n"
+    "                      and other files in it are left as they are\n"
     "\n"
     "PATH... in place of --first/--last: instance files (.gpr, .sch, .sm, .rcp) and\n"
     "folders; a folder stands for its files of those extensions, in any case, in\n"
@@ -80,9 +82,11 @@ const char helptext[] =
     "and never waits for a key. When some problems are not run it ends with one line\n"
     "on standard error counting them (\"2 of 2 problems not run: 2 not found\"; also\n"
     "unreadable, over the limit). Exit status: 0 every problem ran (solved or not);\n"
-    "1 a result file could not be written; 2 bad command line (nothing written); 4\n"
+    "1 a result file could not be written; 2 bad command line, a result file that\n"
+    "is an input, the standard output or another result file (nothing written); 4\n"
     "some problem was not run: its file was not found, could not be read as an\n"
-    "instance, or has more activities than the limit.\n";
+    "instance, or has more activities than the limit. Options end at \"--\": every\n"
+    "argument after it is a PATH.\n";
 
 int batchmode(int argc, char **argv) {
     gpr::options opts("batch", argc, argv, 2,
@@ -115,7 +119,7 @@ int batchmode(int argc, char **argv) {
     opts.folder("--dir", false, &run.dir);
     opts.whole("--max-activities", false, 0, INT32_MAX, &limit);
     opts.text("--csv", false, &run.csv);
-    opts.folder("--schedules", false, &run.schedules);
+    opts.text("--schedules", false, &run.schedules);
     opts.folder("--out", false, &run.outdir);
     std::string formatname;
     opts.text("--format", false, &formatname);
@@ -174,6 +178,18 @@ int batchmode(int argc, char **argv) {
     run.problem.interest = rate;
     run.problem.limits =
         limit == 0 ? gpr::runlimits::none() : gpr::runlimits{(int)limit, (int)limit, (int)limit};
+    // The result files are checked before anything is written: the table
+    // can be written, and no result file is an input or another result.
+    std::string why;
+    if (!run.csv.empty()) {
+        outputfile table;
+        if (!table.prepare(run.csv, &why)) opts.fail("--csv: %s", why.c_str());
+    }
+    const std::string outdir = run.outdir.empty() ? std::string() : run.outdir + "/";
+    if (!gpr::checkoutputs(run, outdir + "output.txt", outdir + "info.out", &why))
+        opts.fail("%s", why.c_str());
+    if (!run.schedules.empty() && !makefolders(run.schedules, &why))
+        opts.fail("--schedules: %s", why.c_str());
     std::printf("\n\n filename  solution     npv     CPU time (sec)     error\n");
     gpr::runsummary summary = gpr::runbatch(run);
     std::printf("\n");

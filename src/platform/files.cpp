@@ -6,6 +6,8 @@
 // write is undone with ftruncate instead of leaving a torn record.
 #include "platform/files.h"
 
+#include "platform/outputs.h"
+
 #include <cerrno>
 #include <cstdarg>
 #include <cstdio>
@@ -55,6 +57,23 @@ readstatus readwhole(const char *name, std::string *bytes, int *err) {
 
 recordfile::~recordfile() {
     if (fd >= 0) ::close(fd);
+    if (!temp.empty()) unlink(temp.c_str());
+}
+
+bool recordfile::openwhole(const char *name, int *err) {
+    struct stat info;
+    if (stat(name, &info) == 0 && (S_ISFIFO(info.st_mode) || S_ISCHR(info.st_mode)))
+        return open(name, err);
+    filename = name;
+    pending.clear();
+    final = replacedname(name);
+    fd = maketemp(final, &temp, err);
+    if (fd < 0) {
+        temp.clear();
+        return false;
+    }
+    *err = 0;
+    return true;
 }
 
 bool recordfile::open(const char *name, int *err) {
@@ -131,6 +150,14 @@ bool recordfile::close(int *err) {
         ok = false;
     }
     fd = -1;
+    if (!temp.empty()) {
+        if (ok && rename(temp.c_str(), final.c_str()) != 0) {
+            *err = errno;
+            ok = false;
+        }
+        if (!ok) unlink(temp.c_str());
+        temp.clear();
+    }
     return ok;
 }
 

@@ -31,6 +31,12 @@ class recordfile {
 
     // Opens (creating it if needed) for writing at its end; does not empty it.
     bool open(const char *filename, int *err);
+    // Opens for a file written whole: the records go to a temporary file in
+    // the same folder, which close() renames to `filename` once everything
+    // is written; a run that stops before leaves `filename` untouched (the
+    // temporary file is removed when the object goes). A device or a pipe
+    // with a reader is opened as by open().
+    bool openwhole(const char *filename, int *err);
     // Empties the open file and drops any pending records.
     bool empty(int *err);
     // Appends one record, formatted like printf, to the pending records.
@@ -48,6 +54,8 @@ class recordfile {
     int fd = -1;          // descriptor, -1 while closed
     std::string filename; // as opened, for messages
     std::string pending;  // records not yet written
+    std::string temp;     // the temporary file of openwhole(); empty: written in place
+    std::string final;    // the name close() renames temp to
 };
 
 // Opens /dev/null on every one of the standard descriptors 0..2 that is

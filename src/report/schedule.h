@@ -79,9 +79,4 @@ std::string shortestnum(double v);
 // Finish time start + duration; false when it does not fit a long long.
 bool finishtime(const schedactivity &a, long long &finish);
 
-// Length of the well-formed UTF-8 sequence at s[at], with its code point in
-// code; 0 when the byte there does not start one (a stray continuation byte,
-// an overlong form, a surrogate, a value above U+10FFFF or a cut sequence).
-std::size_t utf8seq(const std::string &s, std::size_t at, unsigned &code);
-
 #endif

@@ -17,6 +17,7 @@
 
 #include "format/numarg.h"
 #include "generate.h"
+#include "platform/outputs.h"
 
 namespace {
 
@@ -258,13 +259,11 @@ int main(int argc, char **argv) {
             return 1;
         }
         std::string name = filename(number);
-        errno = 0;
-        FILE *f = std::fopen(name.c_str(), "w");
-        bool ok = f != nullptr && std::fwrite(text.data(), 1, text.size(), f) == text.size();
-        if (f != nullptr && std::fclose(f) != 0) ok = false;
-        if (!ok) {
-            std::fprintf(stderr, "gprgen: cannot write %s: %s\n", name.c_str(),
-                         std::strerror(errno != 0 ? errno : EIO));
+        // Written whole or not at all: a full disk leaves no empty instance
+        // that the next run would refuse to overwrite.
+        std::string why;
+        if (!writeoutputfile(name, text, &why)) {
+            std::fprintf(stderr, "gprgen: %s\n", why.c_str());
             return 1;
         }
     }

@@ -22,6 +22,8 @@
 #include "format/instformat.h"
 #include "input/loadinstance.h"
 #include "platform/files.h"
+#include "platform/outputs.h"
+#include "platform/shown.h"
 
 constexpr size_t stdinchunk = 1 << 16; // bytes asked for per read of the standard input
 
@@ -59,7 +61,10 @@ static void help() {
                 "32-bit integer, demands and capacities not negative. A successor list names\n"
                 "other activities, each once. A malformed file is reported with its line and\n"
                 "the reason, and nothing is written. IN must be a regular file (or \"-\").\n\n"
-                "Exit status: 0 converted, 1 invalid input or a file error, 2 wrong usage.\n",
+                "Exit status: 0 converted, 1 invalid input or a file error, 2 wrong usage\n"
+                "(also an output that is the input, a folder or a FIFO without a reader), 3\n"
+                "converted but not written (a full disk). An output file is written whole\n"
+                "or left as it was.\n",
                 usage);
 }
 
@@ -111,26 +116,19 @@ static bool readinput(const char *name, std::string *text) {
     return false;
 }
 
-// Writes text to the file `name` ("-": the standard output); false with a
-// message on stderr.
+// Writes text to the file `name` ("-": the standard output) whole, through
+// a temporary file that replaces it; false with a message on stderr.
 static bool writeoutput(const char *name, const std::string &text) {
-    bool tostdout = std::strcmp(name, "-") == 0;
-    FILE *out = tostdout ? stdout : std::fopen(name, "wb");
-    if (out == nullptr) {
-        std::fprintf(stderr, "sch2gpr: cannot open %s: %s\n", name, std::strerror(errno));
+    std::string why;
+    if (std::strcmp(name, "-") == 0) {
+        std::fwrite(text.data(), 1, text.size(), stdout);
+        if (closestdout(&why)) return true;
+        std::fprintf(stderr, "sch2gpr: cannot write the standard output: %s\n", why.c_str());
         return false;
     }
-    bool written = std::fwrite(text.data(), 1, text.size(), out) == text.size();
-    written = std::fflush(out) == 0 && written;
-    int saved = errno;
-    if (!tostdout && std::fclose(out) != 0 && written) {
-        written = false;
-        saved = errno;
-    }
-    if (!written)
-        std::fprintf(stderr, "sch2gpr: cannot write %s: %s\n",
-                     tostdout ? "the standard output" : name, std::strerror(saved));
-    return written;
+    if (writeoutputfile(name, text, &why)) return true;
+    std::fprintf(stderr, "sch2gpr: %s\n", why.c_str());
+    return false;
 }
 
 // Converts the text of one instance; false with the reason on stderr.
@@ -230,18 +228,21 @@ static int convertset(const std::string &in, const std::string &out, bool given,
                      ec ? ec.message().c_str() : "it exists and is not a folder");
         return 1;
     }
-    int failed = 0;
+    int failed = 0, unwritten = 0;
     for (const auto &[n, name] : byn) {
         const std::string from = in + "/" + name, to = out + "/D" + std::to_string(n) + ".gpr";
         std::string text, gpr;
         if (!readinput(from.c_str(), &text) ||
-            !convert(from.c_str(), formatof(name, given, chosen), text, &gpr) ||
-            !writeoutput(to.c_str(), gpr))
+            !convert(from.c_str(), formatof(name, given, chosen), text, &gpr)) {
             failed++;
+        } else if (!writeoutput(to.c_str(), gpr)) {
+            failed++;
+            unwritten++;
+        }
     }
     if (failed > 0)
         std::fprintf(stderr, "sch2gpr: %d of %zu files not converted\n", failed, byn.size());
-    return failed > 0 ? 1 : 0;
+    return unwritten > 0 ? writefailedstatus : failed > 0 ? 1 : 0;
 }
 
 int main(int argc, char **argv) {
@@ -294,10 +295,33 @@ int main(int argc, char **argv) {
         return convertset(inname, outname, given, chosen);
     }
 
+    // The output is checked before the input is read: a FIFO without a
+    // reader is refused instead of blocking, and the input is never its own
+    // output.
+    outputfile target;
+    if (std::strcmp(outname, "-") != 0) {
+        std::string why;
+        if (!target.prepare(outname, &why)) {
+            std::fprintf(stderr, "sch2gpr: %s\n", why.c_str());
+            return 2;
+        }
+        const fileidentity in =
+            std::strcmp(inname, "-") == 0 ? identifyfd(STDIN_FILENO) : identify(inname);
+        if (samefile(in, identify(outname))) {
+            std::fprintf(stderr, "sch2gpr: %s is the input; give another name for the output\n",
+                         terminaltext(outname).c_str());
+            return 2;
+        }
+    }
     std::string text, gpr;
     if (std::strcmp(inname, "-") == 0 ? !readstdin(&text) : !readinput(inname, &text)) return 1;
     const instformat fmt = std::strcmp(inname, "-") == 0 ? (given ? chosen : instformat::sch)
                                                          : formatof(inname, given, chosen);
     if (!convert(inname, fmt, text, &gpr)) return 1;
-    return writeoutput(outname, gpr) ? 0 : 1;
+    if (std::strcmp(outname, "-") == 0) return writeoutput(outname, gpr) ? 0 : writefailedstatus;
+    std::string why;
+    if (target.write(gpr, &why)) return 0;
+    std::fprintf(stderr, "sch2gpr: cannot write %s: %s\n", terminaltext(outname).c_str(),
+                 why.c_str());
+    return writefailedstatus;
 }
