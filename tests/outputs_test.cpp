@@ -20,9 +20,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr int bad = 2;          // exit status of bad use
-constexpr int unwritten = 3;    // exit status of results that could not be written
-constexpr int hangguard = 60;   // seconds after which a blocked run is ended as failed
+constexpr int bad = 2;         // exit status of bad use
+constexpr int unwritten = 3;   // exit status of results that could not be written
+constexpr int hangguard = 60;  // seconds after which a blocked run is ended as failed
 constexpr int exampleacts = 5; // activities of the example (its chart passes 512 bytes)
 
 struct outcome {
@@ -36,8 +36,7 @@ outcome shell(const std::string &line) {
     const std::string command = "timeout " + std::to_string(hangguard) + " setsid -w sh -c '" +
                                 line + "' > out.txt 2> err.txt < /dev/null";
     int status = std::system(command.c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, readfile("out.txt"),
-            readfile("err.txt")};
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, readfile("out.txt"), readfile("err.txt")};
 }
 
 const std::string maxnpv = std::string("\"") + MAXNPV_BINARY + "\"";
@@ -104,8 +103,8 @@ TEST(Outputs, AFailedWriteKeepsTheEarlierFileWhole) {
     writefile("chart.svg", "earlier");
     ASSERT_EQ(chmod("chart.svg", 0640), 0);
     const std::string limit = "trap \"\" XFSZ; ulimit -f 1; ";
-    outcome r = shell(limit + maxnpv + " solve D1.gpr" + solveargs +
-                      " --gantt chart.svg > /dev/null");
+    outcome r =
+        shell(limit + maxnpv + " solve D1.gpr" + solveargs + " --gantt chart.svg > /dev/null");
     EXPECT_EQ(r.status, unwritten);
     EXPECT_EQ(r.err, "maxnpv solve: --gantt: cannot write chart.svg: File too large\n");
     EXPECT_EQ(readfile("chart.svg"), "earlier");
@@ -178,8 +177,10 @@ TEST(Outputs, AnOutputThatIsAnInputOrAnotherOutputIsRefused) {
     writefile("sets/a.gpr", example);
     const std::string withcf = " --cashflows cf.txt --slack 5 --interest 0.01";
     const std::string cases[][2] = {
-        {"solve D1.gpr" + solveargs + " --schedule D1.gpr", "--schedule: D1.gpr is the instance file"},
-        {"solve D1.gpr" + solveargs + " --gantt ./D1.gpr", "--gantt: ./D1.gpr is the instance file"},
+        {"solve D1.gpr" + solveargs + " --schedule D1.gpr",
+         "--schedule: D1.gpr is the instance file"},
+        {"solve D1.gpr" + solveargs + " --gantt ./D1.gpr",
+         "--gantt: ./D1.gpr is the instance file"},
         {"solve D1.gpr" + withcf + " --gantt cf.txt", "--gantt: cf.txt is the --cashflows file"},
         {"solve D1.gpr" + solveargs + " --schedule new.csv --gantt sets/../new.csv",
          "--gantt: sets/../new.csv is also the file of --schedule"},

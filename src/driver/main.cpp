@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 #include <map>
+#include <new>
 #include <string>
 #include <sys/stat.h>
 #include <vector>
@@ -216,7 +217,22 @@ int dialogue() {
 
 } // namespace
 
+int modes(int argc, char **argv);
+
 int main(int argc, char **argv) {
+    // The library turns a failed allocation into a status; one in the
+    // command line's own work (a report of millions of activities) ends
+    // the run with one line instead of an abort.
+    try {
+        return modes(argc, argv);
+    } catch (const std::bad_alloc &) {
+        std::fflush(stdout);
+        std::fputs("maxnpv: cannot allocate memory\n", stderr);
+        return 1;
+    }
+}
+
+int modes(int argc, char **argv) {
     guardstdstreams();
     if (argc == 1) return dialogue();
     if (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {

@@ -19,7 +19,7 @@
 
 namespace {
 
-constexpr mode_t newfilemode = 0666;  // permission bits of a new file before the umask
+constexpr mode_t newfilemode = 0666;     // permission bits of a new file before the umask
 constexpr mode_t permissionbits = 07777; // the bits of st_mode that chmod sets
 
 std::string quoted(const std::string &path) {
@@ -190,7 +190,7 @@ int maketemp(const std::string &final, std::string *temp, int *err) {
     }
     struct stat info;
     mode_t mode = stat(final.c_str(), &info) == 0 ? info.st_mode & permissionbits
-                                                   : newfilemode & ~currentumask();
+                                                  : newfilemode & ~currentumask();
     if (fchmod(fd, mode) != 0) {
         *err = errno;
         ::close(fd);

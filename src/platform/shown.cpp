@@ -55,4 +55,3 @@ std::string terminaltext(const std::string &s) {
     }
     return out;
 }
-
