@@ -32,6 +32,8 @@
 
 namespace gpr {
 
+constexpr size_t cftokenshown = 40; // bytes of a refused cash flow that its message quotes
+
 bool readcashflowfile(const std::string &name, std::vector<double> *cf, std::string *why) {
     std::string bytes;
     int err;
@@ -48,6 +50,11 @@ bool readcashflowfile(const std::string &name, std::vector<double> *cf, std::str
     int line = 1;
     for (size_t at = 0; at < bytes.size();) {
         char c = bytes[at];
+        if (c == '\0') {
+            *why = terminaltext(name) + ", line " + std::to_string(line) +
+                   ": a NUL byte: a cash-flow file is text";
+            return false;
+        }
         if (c == '\n') line++;
         if (c == '#') {
             while (at < bytes.size() && bytes[at] != '\n') at++;
@@ -58,15 +65,18 @@ bool readcashflowfile(const std::string &name, std::vector<double> *cf, std::str
             continue;
         }
         size_t from = at;
+        // A NUL ends the token too (strchr finds the terminator); the loop
+        // above then names it.
         while (at < bytes.size() && !std::strchr(" \t\n\r\v\f#", bytes[at])) at++;
         std::string token = bytes.substr(from, at - from);
         double v;
+        const std::string where = terminaltext(name) + ", line " + std::to_string(line) + ": ";
         if (!parsereal(token.c_str(), &v)) {
-            std::string shown = token.substr(0, 40);
-            for (char &ch : shown)
-                if ((unsigned char)ch < ' ' || (unsigned char)ch >= 0x7f) ch = '?';
-            *why = terminaltext(name) + ", line " + std::to_string(line) + ": '" + shown +
-                   "' is not a finite number";
+            std::string shown = terminaltext(token.substr(0, cftokenshown));
+            if (token.size() > cftokenshown)
+                shown += "...' (cut: " + std::to_string(token.size()) + " bytes in all";
+            *why = where + "'" + shown + (token.size() > cftokenshown ? ")" : "'") +
+                   " is not a finite number";
             return false;
         }
         cf->push_back(v);

@@ -30,7 +30,8 @@ constexpr int smallexp = -4;        // decimal exponents from here ...
 constexpr int bigexp = 16;          // ... to below this are written without e-notation
 constexpr int numbufsize = 64;      // room for any %e, %g or %.4f text the formats allow
 constexpr double fixedlimit = 1e12; // magnitudes from here on are shown as %g in the summary
-constexpr int summarydecimals = 4;  // decimals of cash flows and shares in the summary
+constexpr int summarydecimals = 4;  // decimals of shares in the summary
+constexpr int cashflowdigits = 6;   // significant digits of a cash flow below 1 in the summary
 
 // snprintf and strtod follow LC_NUMERIC; a decimal comma becomes a point.
 static void pointdecimal(char *buf) {
@@ -96,6 +97,17 @@ static std::string summarynum(double v, bool trimmed) {
             if (!std::isdigit((unsigned char)end[-1])) *--end = '\0';
         }
     }
+    pointdecimal(buf);
+    return buf;
+}
+
+// A cash flow in the summary: from 1 on (in magnitude) with up to
+// summarydecimals decimals, below 1 with cashflowdigits significant digits,
+// so that a small amount never shows as 0.
+static std::string cashflownum(double v) {
+    if (!std::isfinite(v) || v == 0 || std::fabs(v) >= 1) return summarynum(v, true);
+    char buf[numbufsize];
+    std::snprintf(buf, sizeof buf, "%.*g", cashflowdigits, v);
     pointdecimal(buf);
     return buf;
 }
@@ -264,7 +276,7 @@ std::string schedtext(const schedreport &r) {
         long long finish;
         bool timed = !a.unbounded;
         rows.push_back(
-            {intnum(a.number), intnum(a.duration), summarynum(a.cashflow, true),
+            {intnum(a.number), intnum(a.duration), cashflownum(a.cashflow),
              timed ? intnum(a.start) : "-", timed && finishtime(a, finish) ? intnum(finish) : "-",
              summarynum(timed ? a.discounted : 0.0, false), timed ? "" : "postponed (unbounded)"});
     }
