@@ -247,6 +247,14 @@ TEST(Outputs, NamesInMessagesAreEscapedAndDoubleDashEndsOptions) {
         EXPECT_NE(r.err.find(c[1]), std::string::npos) << r.err;
         EXPECT_EQ(r.err.find_first_of("\x1b\x07"), std::string::npos) << r.err;
     }
+    for (const std::string &tool : {sch2gpr + " " + esc + ".sch out.gpr",
+                                    gprgen + " --count 1 --out " + esc + "/x --shape " + esc}) {
+        SCOPED_TRACE(tool);
+        outcome r = shell(tool);
+        EXPECT_NE(r.status, 0);
+        EXPECT_NE(r.err.find("a\\x1bb\\x07"), std::string::npos) << r.err;
+        EXPECT_EQ(r.err.find_first_of("\x1b\x07"), std::string::npos) << r.err;
+    }
     // "--" ends the options: a file whose name starts with "--".
     writefile("--x.gpr", example);
     outcome r = shell(maxnpv + " solve" + solveargs + " -- --x.gpr");

@@ -18,6 +18,7 @@
 #include "format/numarg.h"
 #include "generate.h"
 #include "platform/outputs.h"
+#include "platform/shown.h"
 
 namespace {
 
@@ -82,7 +83,7 @@ const char usage[] =
     "that exists\n";
 
 [[noreturn]] void badusage(const std::string &what) {
-    std::fprintf(stderr, "gprgen: %s (see gprgen --help)\n", what.c_str());
+    std::fprintf(stderr, "gprgen: %s (see gprgen --help)\n", terminaltext(what).c_str());
     std::exit(2);
 }
 
@@ -236,7 +237,8 @@ int main(int argc, char **argv) {
             std::string name = filename(number);
             if (std::filesystem::symlink_status(name, ec).type() !=
                 std::filesystem::file_type::not_found) {
-                std::fprintf(stderr, "gprgen: %s exists; --force overwrites it\n", name.c_str());
+                std::fprintf(stderr, "gprgen: %s exists; --force overwrites it\n",
+                             terminaltext(name).c_str());
                 return 2;
             }
         }
@@ -244,7 +246,7 @@ int main(int argc, char **argv) {
 
     std::filesystem::create_directories(out, ec);
     if (ec) {
-        std::fprintf(stderr, "gprgen: cannot create the folder %s: %s\n", out.c_str(),
+        std::fprintf(stderr, "gprgen: cannot create the folder %s: %s\n", terminaltext(out).c_str(),
                      ec.message().c_str());
         return 1;
     }

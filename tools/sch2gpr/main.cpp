@@ -99,20 +99,24 @@ static bool readinput(const char *name, std::string *text) {
         return true;
     case readstatus::missing:
     case readstatus::unopenable:
-        std::fprintf(stderr, "sch2gpr: cannot open %s: %s\n", name, std::strerror(err));
+        std::fprintf(stderr, "sch2gpr: cannot open %s: %s\n", terminaltext(name).c_str(),
+                     std::strerror(err));
         return false;
     case readstatus::notregular: {
         struct stat info;
         if (stat(name, &info) == 0 && S_ISDIR(info.st_mode))
-            std::fprintf(stderr, "sch2gpr: %s is a folder, not a file\n", name);
+            std::fprintf(stderr, "sch2gpr: %s is a folder, not a file\n",
+                         terminaltext(name).c_str());
         else
-            std::fprintf(stderr, "sch2gpr: %s is not a regular file (a pipe, a device?)\n", name);
+            std::fprintf(stderr, "sch2gpr: %s is not a regular file (a pipe, a device?)\n",
+                         terminaltext(name).c_str());
         return false;
     }
     case readstatus::failed:
         break;
     }
-    std::fprintf(stderr, "sch2gpr: cannot read %s: %s\n", name, std::strerror(err));
+    std::fprintf(stderr, "sch2gpr: cannot read %s: %s\n", terminaltext(name).c_str(),
+                 std::strerror(err));
     return false;
 }
 
@@ -137,8 +141,8 @@ static bool convert(const char *inname, instformat fmt, const std::string &text,
     formaterror err;
     if (!readforeign(fmt, text, &inst, &err)) {
         std::string hint = gpr::formathint(text, fmt);
-        std::fprintf(stderr, "sch2gpr: %s: line %ld: %s%s%s\n", inname, err.line,
-                     err.reason.c_str(), hint.empty() ? "" : "; ", hint.c_str());
+        std::fprintf(stderr, "sch2gpr: %s: line %ld: %s%s%s\n", terminaltext(inname).c_str(),
+                     err.line, err.reason.c_str(), hint.empty() ? "" : "; ", hint.c_str());
         return false;
     }
     *gpr = formatgpr(inst);
@@ -200,31 +204,32 @@ static int convertset(const std::string &in, const std::string &out, bool given,
         long long n;
         std::string why;
         if (!numberin(name, &n, &why)) {
-            std::fprintf(stderr, "sch2gpr: %s/%s: %s\n", in.c_str(), name.c_str(), why.c_str());
+            std::fprintf(stderr, "sch2gpr: %s: %s\n", terminaltext(in + "/" + name).c_str(),
+                         why.c_str());
             ok = false;
             continue;
         }
         auto [at, fresh] = byn.emplace(n, name);
         if (!fresh) {
             const std::string &a = std::min(at->second, name), &b = std::max(at->second, name);
-            std::fprintf(stderr, "sch2gpr: %s/%s and %s/%s would both be D%lld.gpr\n", in.c_str(),
-                         a.c_str(), in.c_str(), b.c_str(), n);
+            std::fprintf(stderr, "sch2gpr: %s and %s would both be D%lld.gpr\n",
+                         terminaltext(in + "/" + a).c_str(), terminaltext(in + "/" + b).c_str(), n);
             ok = false;
         }
     }
     if (ec) {
-        std::fprintf(stderr, "sch2gpr: cannot read the folder %s: %s\n", in.c_str(),
+        std::fprintf(stderr, "sch2gpr: cannot read the folder %s: %s\n", terminaltext(in).c_str(),
                      ec.message().c_str());
         return 1;
     }
     if (!ok) return 1;
     if (byn.empty()) {
         std::fprintf(stderr, "sch2gpr: the folder %s holds no .sch, .sm or .rcp files\n",
-                     in.c_str());
+                     terminaltext(in).c_str());
         return 1;
     }
     if (!fs::is_directory(out) && !fs::create_directory(out, ec)) {
-        std::fprintf(stderr, "sch2gpr: cannot make the folder %s: %s\n", out.c_str(),
+        std::fprintf(stderr, "sch2gpr: cannot make the folder %s: %s\n", terminaltext(out).c_str(),
                      ec ? ec.message().c_str() : "it exists and is not a folder");
         return 1;
     }
@@ -268,14 +273,14 @@ int main(int argc, char **argv) {
             }
             if (!formatofkey(key, &chosen) || chosen == instformat::gpr) {
                 std::fprintf(stderr, "sch2gpr: --format needs sch, sm or rcp, not '%s'\n",
-                             key.c_str());
+                             terminaltext(key).c_str());
                 return 2;
             }
             given = true;
             continue;
         }
         if (a.size() > 2 && a.compare(0, 2, "--") == 0) {
-            std::fprintf(stderr, "sch2gpr: unknown option %s\n%s", a.c_str(), usage);
+            std::fprintf(stderr, "sch2gpr: unknown option %s\n%s", terminaltext(a).c_str(), usage);
             return 2;
         }
         args.push_back(argv[k]);
