@@ -389,8 +389,15 @@ int solvemode(int argc, char **argv) {
     }
     if (opt.progress) std::fputs("\r\033[K", stderr); // clear a progress line, if any
     schedreport rep = reportof(file, net, cf, opt, r, fmt == instformat::sch ? 0 : 1);
-    std::string out = json ? schedjson(rep) : schedtext(rep), why;
-    std::fwrite(out.data(), 1, out.size(), stdout);
+    std::string why;
+    if (json) {
+        schedjson(rep, [](const std::string &piece) {
+            std::fwrite(piece.data(), 1, piece.size(), stdout);
+        });
+    } else {
+        const std::string out = schedtext(rep);
+        std::fwrite(out.data(), 1, out.size(), stdout);
+    }
     if (!stdoutwritten(&why)) writefailed("", "the standard output", why);
     if (!schedule.empty() && !scheduleout.file.write(schedcsv(rep), &why))
         writefailed("--schedule", schedule, why);

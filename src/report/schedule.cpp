@@ -161,7 +161,7 @@ static void jsonfield(std::string &out, const char *key, const std::string &valu
     out += last ? "\n" : ",\n";
 }
 
-std::string schedjson(const schedreport &r) {
+void schedjson(const schedreport &r, const std::function<void(const std::string &)> &emit) {
     bool solved = issolved(r);
     std::string out = "{\n", text;
     jsonstring(text, r.instance);
@@ -187,12 +187,16 @@ std::string schedjson(const schedreport &r) {
     jsonfield(out, "interest", jsonnum(r.interest), false);
     jsonfield(out, "numbering", r.firstnumber == 0 ? "\"from 0\"" : "\"from 1\"", false);
 
-    std::string list;
-    if (solved) {
+    // The lists go out an element at a time: the document is never held whole.
+    const bool acts = solved && !r.activities.empty();
+    out += acts ? "  \"activities\": [" : "  \"activities\": [],\n";
+    emit(out);
+    if (acts) {
+        std::string list;
         for (const schedactivity &a : r.activities) {
             long long finish;
             bool timed = !a.unbounded;
-            list += list.empty() ? "\n" : ",\n";
+            list = &a == &r.activities.front() ? "\n" : ",\n";
             list += "    {\"activity\": " + intnum(a.number);
             list += ", \"duration\": " + intnum(a.duration);
             list += ", \"cashflow\": " + jsonnum(a.cashflow);
@@ -201,20 +205,28 @@ std::string schedjson(const schedreport &r) {
             list += timed && finishtime(a, finish) ? intnum(finish) : "null";
             list += ", \"discounted\": " + jsonnum(a.unbounded ? 0.0 : a.discounted);
             list += a.unbounded ? ", \"unbounded\": true}" : ", \"unbounded\": false}";
+            emit(list);
         }
+        emit("\n  ],\n");
     }
-    jsonfield(out, "activities", list.empty() ? "[]" : "[" + list + "\n  ]", false);
-
-    list.clear();
-    if (solved) {
+    const bool arcs = solved && !r.arcs.empty();
+    emit(arcs ? "  \"arcs\": [" : "  \"arcs\": []\n");
+    if (arcs) {
+        std::string list;
         for (const schedarc &arc : r.arcs) {
-            list += list.empty() ? "\n" : ",\n";
+            list = &arc == &r.arcs.front() ? "\n" : ",\n";
             list += "    {\"from\": " + intnum(arc.from) + ", \"to\": " + intnum(arc.to);
             list += ", \"lag\": " + (arc.haslag ? intnum(arc.lag) : "null") + "}";
+            emit(list);
         }
+        emit("\n  ]\n");
     }
-    jsonfield(out, "arcs", list.empty() ? "[]" : "[" + list + "\n  ]", true);
-    out += "}\n";
+    emit("}\n");
+}
+
+std::string schedjson(const schedreport &r) {
+    std::string out;
+    schedjson(r, [&out](const std::string &piece) { out += piece; });
     return out;
 }
 
