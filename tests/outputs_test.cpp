@@ -239,6 +239,7 @@ TEST(Outputs, NamesInMessagesAreEscapedAndDoubleDashEndsOptions) {
         {"solve D1.gpr" + solveargs + " --gantt " + esc + "/x.svg", "a\\x1bb\\x07"},
         {"batch" + batchargs + " --dir " + esc, "a\\x1bb\\x07"},
         {"solve D1.gpr" + solveargs + " --colour" + esc, "--coloura\\x1bb\\x07"},
+        {esc, "unknown mode 'a\\x1bb\\x07'"},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c[0]);

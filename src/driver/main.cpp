@@ -21,6 +21,7 @@
 #include "platform/files.h"
 #include "platform/outputs.h"
 #include "platform/platform.h"
+#include "platform/shown.h"
 
 namespace {
 
@@ -241,6 +242,7 @@ int modes(int argc, char **argv) {
     }
     if (std::strcmp(argv[1], "batch") == 0) return batchmode(argc, argv);
     if (std::strcmp(argv[1], "solve") == 0) return gpr::solvemode(argc, argv);
-    std::fprintf(stderr, "maxnpv: unknown mode '%s'; try 'maxnpv --help'\n", argv[1]);
+    std::fprintf(stderr, "maxnpv: unknown mode '%s'; try 'maxnpv --help'\n",
+                 terminaltext(argv[1]).c_str());
     return 2;
 }
