@@ -172,6 +172,7 @@ TEST(Outputs, AnOutputThatIsAnInputOrAnotherOutputIsRefused) {
     scratchdir dir;
     writefile("D1.gpr", example);
     writefile("cf.txt", "0 -239 356 366 0\n");
+    writefile("D1.csv", example); // an instance by a name that a schedule would take
     fs::create_directory("sets");
     fs::create_directory("sched");
     writefile("sets/a.gpr", example);
@@ -194,6 +195,8 @@ TEST(Outputs, AnOutputThatIsAnInputOrAnotherOutputIsRefused) {
         {"batch" + batchargs + " --csv sched/D1.csv --schedules sched", "a schedule file"},
         {"batch --pctneg 5 --slack 5 --interest 0.01 --csv sets/a.gpr sets",
          "is the instance file sets/a.gpr"},
+        {"batch --pctneg 5 --slack 5 --interest 0.01 --schedules . sets/a.gpr D1.csv",
+         "--schedules: ./D1.csv is the instance file D1.csv"},
         {"batch --pctneg 5 --slack 5 --interest 0.01 --schedules sets sets/a.gpr D1.gpr",
          ""}, // a.csv and D1.csv: no clash, a run
         {"batch --pctneg 5 --slack 5 --interest 0.01 --out sets sets/a.gpr",
@@ -215,6 +218,7 @@ TEST(Outputs, AnOutputThatIsAnInputOrAnotherOutputIsRefused) {
         EXPECT_EQ(readfile("D1.gpr"), example);
         EXPECT_EQ(readfile("cf.txt"), "0 -239 356 366 0\n");
         EXPECT_EQ(readfile("sets/a.gpr"), example);
+        EXPECT_EQ(readfile("D1.csv"), example);
         EXPECT_EQ(readfile("o.txt"), "earlier");
         EXPECT_FALSE(fs::exists("output.txt") || fs::exists("new.csv") ||
                      fs::exists("sched/D1.csv"));

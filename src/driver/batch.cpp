@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <map>
 #include <unistd.h>
 #include <utility>
 
@@ -333,15 +334,23 @@ bool checkoutputs(const runparams &run, const std::string &outpath, const std::s
         for (const std::string &sched : schedules)
             if (samefile(id, identify(sched))) return clash("a schedule file of the run");
     }
-    // A schedule in place of an instance or a cash-flow file of PATH instances.
+    // A schedule in place of an instance or a cash-flow file of PATH
+    // instances; the inputs are looked up by identity, for runs of many files.
+    std::map<std::pair<dev_t, ino_t>, size_t> existing;
+    std::map<std::string, size_t> named;
+    for (size_t i = 0; i < ins.size(); i++) {
+        if (inids[i].exists) existing.emplace(std::make_pair(inids[i].device, inids[i].inode), i);
+        if (!inids[i].exists && !inids[i].name.empty()) named.emplace(inids[i].name, i);
+    }
     for (const std::string &sched : schedules) {
         const fileidentity id = identify(sched);
-        for (size_t i = 0; i < ins.size(); i++)
-            if (samefile(id, inids[i])) {
-                *why = "--schedules: " + terminaltext(sched) + " is " + ins[i].what +
-                       "; give another folder";
-                return false;
-            }
+        auto at = id.exists ? existing.find({id.device, id.inode}) : existing.end();
+        auto byname = id.exists ? named.end() : named.find(id.name);
+        if (at == existing.end() && byname == named.end()) continue;
+        const size_t i = at != existing.end() ? at->second : byname->second;
+        *why =
+            "--schedules: " + terminaltext(sched) + " is " + ins[i].what + "; give another folder";
+        return false;
     }
     return true;
 }
