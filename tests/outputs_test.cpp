@@ -268,6 +268,9 @@ TEST(Outputs, NamesInMessagesAreEscapedAndDoubleDashEndsOptions) {
     r = shell(maxnpv + " batch --pctneg 50 --slack 5 --interest 0.01 -- --x.gpr");
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_NE(r.out.find("\n      --x   optimal"), std::string::npos) << r.out;
+    r = shell(sch2gpr + " -- --in.sch --out.gpr");
+    EXPECT_EQ(r.status, 1); // read as a name, not refused as an unknown option
+    EXPECT_NE(r.err.find("sch2gpr: cannot open --in.sch"), std::string::npos) << r.err;
     r = shell(maxnpv + " solve" + solveargs + " --json -- D1.gpr --x.gpr");
     EXPECT_EQ(r.status, bad);
     EXPECT_EQ(r.err, "maxnpv solve: one FILE only, not also '--x.gpr'\n");

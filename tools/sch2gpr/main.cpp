@@ -37,8 +37,9 @@ static void help() {
                 "maxnpv. The format is chosen by IN's extension in any case: .sm (PSPLIB\n"
                 "single mode, J30..J120), .rcp (Patterson), anything else (and the standard\n"
                 "input) .sch, the ProGen/max format of the RCPSP/max sets; --format sch|sm|rcp\n"
-                "overrides it. In .sm and .rcp files every precedence becomes a minimal\n"
-                "finish-to-start entry of lag 0 (see the README for these formats).\n\n"
+                "overrides it; \"--\" ends the options. In .sm and .rcp files every\n"
+                "precedence becomes a minimal finish-to-start entry of lag 0 (see the README\n"
+                "for these formats).\n\n"
                 "A folder IN_FOLDER is a whole set: each of its files named .sch, .sm or .rcp\n"
                 "(any case; other files such as params.txt are passed over) becomes\n"
                 "OUT_FOLDER/D<n>.gpr, n the number in its name (PSP12.SCH -> D12.gpr), for\n"
@@ -254,8 +255,17 @@ int main(int argc, char **argv) {
     std::vector<const char *> args;
     bool given = false;
     instformat chosen = instformat::sch;
+    bool optionsended = false; // after "--" every argument is a name
     for (int k = 1; k < argc; k++) {
         const std::string a = argv[k];
+        if (optionsended) {
+            args.push_back(argv[k]);
+            continue;
+        }
+        if (a == "--") {
+            optionsended = true;
+            continue;
+        }
         if (a == "--help" || a == "-h") {
             help();
             return 0;
