@@ -1,8 +1,9 @@
-// output.txt and info.out are both opened before either is emptied, so a run
-// that cannot write one of them destroys neither. The records of a problem
-// are written when it is done, both files before a failure stops the run, so
-// each is complete on disk before the next problem starts and the file that
-// can still be written keeps every record of the problem.
+// output.txt, info.out and the CSV table are written whole: each goes to a
+// temporary file in its folder, and only once all of them are written to the
+// end are they renamed into place. A run that fails (a full disk, a file that
+// cannot be opened) or is stopped by a signal leaves every earlier copy as it
+// was, and removes its temporary files. The records of a problem are still
+// written when it is done, so a long run holds little in memory.
 //
 // The timed window of a problem covers the building of its tree and its
 // search passes, not the reading of the file and not the preparation.
@@ -377,8 +378,8 @@ runsummary runbatch(const runparams &run) {
     const std::string outpath = run.outdir.empty() ? outname : run.outdir + "/" + outname;
     const std::string infopath = run.outdir.empty() ? infoname : run.outdir + "/" + infoname;
     int err;
-    if (!out.open(outpath.c_str(), &err)) outputfailed(outpath.c_str(), "open", err);
-    if (!info.open(infopath.c_str(), &err)) outputfailed(infopath.c_str(), "open", err);
+    if (!out.openwhole(outpath.c_str(), &err)) outputfailed(outpath.c_str(), "open", err);
+    if (!info.openwhole(infopath.c_str(), &err)) outputfailed(infopath.c_str(), "open", err);
     if (!run.csv.empty() && !more.table.openwhole(run.csv.c_str(), &err))
         outputfailed(run.csv.c_str(), "open", err);
     if (!out.empty(&err)) outputfailed(out.name(), "empty", err);
@@ -431,12 +432,16 @@ runsummary runbatch(const runparams &run) {
                      more.loose, more.loose == 1 ? "problem has" : "problems have",
                      more.looseactivities, more.looseactivities == 1 ? "activity" : "activities");
     }
+    // Every file is written out before any replaces its earlier copy.
     int outerr, infoerr, tableerr = 0;
-    bool outok = out.close(&outerr), infook = info.close(&infoerr);
-    bool tableok = !more.table.isopen() || more.table.close(&tableerr);
+    bool outok = out.finish(&outerr), infook = info.finish(&infoerr);
+    bool tableok = more.table.finish(&tableerr);
     if (!outok) outputfailed(out.name(), "write", outerr);
     if (!infook) outputfailed(info.name(), "write", infoerr);
     if (!tableok) outputfailed(run.csv.c_str(), "write", tableerr);
+    if (!out.commit(&outerr)) outputfailed(out.name(), "write", outerr);
+    if (!info.commit(&infoerr)) outputfailed(info.name(), "write", infoerr);
+    if (!more.table.commit(&tableerr)) outputfailed(run.csv.c_str(), "write", tableerr);
     return summary;
 }
 

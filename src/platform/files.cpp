@@ -57,13 +57,23 @@ readstatus readwhole(const char *name, std::string *bytes, int *err) {
 
 recordfile::~recordfile() {
     if (fd >= 0) ::close(fd);
-    if (!temp.empty()) unlink(temp.c_str());
+    if (!temp.empty()) droptemp(temp);
 }
 
 bool recordfile::openwhole(const char *name, int *err) {
     struct stat info;
-    if (stat(name, &info) == 0 && (S_ISFIFO(info.st_mode) || S_ISCHR(info.st_mode)))
-        return open(name, err);
+    const bool exists = stat(name, &info) == 0;
+    if (exists && (S_ISFIFO(info.st_mode) || S_ISCHR(info.st_mode))) return open(name, err);
+    // A folder or another special file cannot be replaced; an existing file
+    // must be writable, as open() would demand.
+    if (exists && !S_ISREG(info.st_mode)) {
+        *err = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
+        return false;
+    }
+    if (exists && access(name, W_OK) != 0) {
+        *err = errno;
+        return false;
+    }
     filename = name;
     pending.clear();
     final = replacedname(name);
@@ -143,22 +153,41 @@ bool recordfile::flush(int *err) {
     return true;
 }
 
-bool recordfile::close(int *err) {
+bool recordfile::finish(int *err) {
+    if (fd < 0) {
+        *err = 0;
+        return true;
+    }
     bool ok = flush(err);
     if (::close(fd) != 0 && ok) {
         *err = errno;
         ok = false;
     }
     fd = -1;
-    if (!temp.empty()) {
-        if (ok && rename(temp.c_str(), final.c_str()) != 0) {
-            *err = errno;
-            ok = false;
-        }
-        if (!ok) unlink(temp.c_str());
-        temp.clear();
-    }
     return ok;
+}
+
+bool recordfile::commit(int *err) {
+    *err = 0;
+    if (temp.empty()) return true;
+    const bool ok = rename(temp.c_str(), final.c_str()) == 0;
+    if (ok) {
+        untracktemp(temp);
+    } else {
+        *err = errno;
+        droptemp(temp);
+    }
+    temp.clear();
+    return ok;
+}
+
+bool recordfile::close(int *err) {
+    if (!finish(err)) {
+        if (!temp.empty()) droptemp(temp);
+        temp.clear();
+        return false;
+    }
+    return commit(err);
 }
 
 void guardstdstreams() {

@@ -43,8 +43,14 @@ class recordfile {
     void put(const char *fmt, ...) __attribute__((format(printf, 2, 3)));
     // Writes the pending records; false (with *err) after cutting back.
     bool flush(int *err);
-    // Flushes and closes; false (with *err) if anything was lost.
+    // Flushes and closes; false (with *err) if anything was lost. A file of
+    // openwhole() is renamed into place then (or removed on failure).
     bool close(int *err);
+    // close() in two steps, so that several files are renamed only once all
+    // of them are written: finish() flushes and closes the descriptor,
+    // commit() renames the temporary file into place.
+    bool finish(int *err);
+    bool commit(int *err);
 
     bool isopen() const { return fd >= 0; }
     const char *name() const { return filename.c_str(); }

@@ -7,6 +7,7 @@
 #include "platform/outputs.h"
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -47,6 +48,44 @@ bool writeall(int fd, const std::string &text) {
         done += (size_t)put;
     }
     return true;
+}
+
+// The temporary files not yet renamed, for the handler of a fatal signal,
+// which may only read plain memory: names in fixed slots, "" for a free one.
+constexpr int maxtemps = 16;            // temporary files tracked at once
+constexpr size_t tempnamesize = 4096;   // room for a name in a slot, the terminator included
+char tempnames[maxtemps][tempnamesize]; // the slots
+const int fatalsignals[] = {SIGINT, SIGTERM, SIGHUP, SIGPIPE};
+
+void removetemps(int sig) {
+    for (auto &name : tempnames)
+        if (name[0] != '\0') unlink(name);
+    signal(sig, SIG_DFL);
+    raise(sig);
+}
+
+// Tracks temp; a name too long for a slot, or a full table, is not tracked.
+void tracktemp(const std::string &temp) {
+    static bool installed = false;
+    if (!installed) {
+        installed = true;
+        for (int sig : fatalsignals) {
+            struct sigaction now;
+            // A signal the caller ignores stays ignored.
+            if (sigaction(sig, nullptr, &now) != 0 || now.sa_handler == SIG_IGN) continue;
+            struct sigaction act {};
+            act.sa_handler = removetemps;
+            sigemptyset(&act.sa_mask);
+            for (int other : fatalsignals) sigaddset(&act.sa_mask, other);
+            sigaction(sig, &act, nullptr);
+        }
+    }
+    if (temp.size() >= tempnamesize) return;
+    for (auto &name : tempnames)
+        if (name[0] == '\0') {
+            std::memcpy(name, temp.c_str(), temp.size() + 1);
+            return;
+        }
 }
 
 // The umask, read without changing it for good.
@@ -164,10 +203,11 @@ bool outputfile::write(const std::string &text, std::string *why) {
     err = errno;
     if (::close(fd) != 0 && ok) ok = false, err = errno;
     if (ok && rename(temp.c_str(), final.c_str()) != 0) ok = false, err = errno;
-    if (!ok) {
-        unlink(temp.c_str());
-        *why = std::strerror(err != 0 ? err : EIO);
-    }
+    if (ok)
+        untracktemp(temp);
+    else
+        droptemp(temp);
+    if (!ok) *why = std::strerror(err != 0 ? err : EIO);
     return ok;
 }
 
@@ -188,16 +228,32 @@ int maketemp(const std::string &final, std::string *temp, int *err) {
         *err = errno;
         return -1;
     }
+    tracktemp(*temp);
     struct stat info;
     mode_t mode = stat(final.c_str(), &info) == 0 ? info.st_mode & permissionbits
                                                   : newfilemode & ~currentumask();
     if (fchmod(fd, mode) != 0) {
         *err = errno;
         ::close(fd);
-        unlink(temp->c_str());
+        droptemp(*temp);
         return -1;
     }
     return fd;
+}
+
+void untracktemp(const std::string &temp) {
+    for (auto &name : tempnames)
+        if (name[0] != '\0' && temp == name) {
+            name[0] = '\0';
+            return;
+        }
+}
+
+void droptemp(const std::string &temp) {
+    // Out of the table before the file goes, so that a signal in between
+    // removes nothing that a later file may reuse.
+    untracktemp(temp);
+    unlink(temp.c_str());
 }
 
 bool writeoutputfile(const std::string &path, const std::string &text, std::string *why) {

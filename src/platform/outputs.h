@@ -67,6 +67,14 @@ bool writeoutputfile(const std::string &path, const std::string &text, std::stri
 // descriptor, or -1 with *err. *temp gets its name.
 int maketemp(const std::string &final, std::string *temp, int *err);
 
+// Removes the temporary file `temp` of maketemp() (if it is still there)
+// and stops tracking it. maketemp() tracks every temporary file it makes: a
+// run ended by SIGINT, SIGTERM, SIGHUP or SIGPIPE removes those not yet
+// renamed, leaving the earlier files as they were and no litter.
+void droptemp(const std::string &temp);
+// Stops tracking temp, which was renamed into place.
+void untracktemp(const std::string &temp);
+
 // The name that a file written whole replaces: `path` with links resolved
 // when it exists, else `path` itself.
 std::string replacedname(const std::string &path);
