@@ -8,10 +8,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "support/testsupport.h"
@@ -291,4 +293,34 @@ TEST(Outputs, SchedulesFolderIsMadeLikeMkdirP) {
               std::string::npos)
         << r.err;
     EXPECT_EQ(readfile("output.txt"), "earlier");
+}
+
+TEST(Outputs, ARunEndedByASignalLeavesTheEarlierFilesAndNoTemporaryOnes) {
+    // The console goes into a pipe whose reader is gone: the first row that
+    // reaches it raises SIGPIPE while the result files are half written.
+    scratchdir dir;
+    writefile("D1.gpr", example);
+    writefile("output.txt", "earlier");
+    writefile("info.out", "earlier too");
+    int ends[2];
+    ASSERT_EQ(pipe(ends), 0);
+    close(ends[0]);
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        dup2(ends[1], STDOUT_FILENO);
+        signal(SIGPIPE, SIG_DFL);
+        execl(MAXNPV_BINARY, MAXNPV_BINARY, "batch", "--first", "1", "--last", "3", "--pctneg",
+              "50", "--slack", "5", "--interest", "0.01", "--csv", "table.csv", (char *)nullptr);
+        _exit(127);
+    }
+    close(ends[1]);
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status)) << status;
+    EXPECT_EQ(WTERMSIG(status), SIGPIPE);
+    EXPECT_EQ(readfile("output.txt"), "earlier");
+    EXPECT_EQ(readfile("info.out"), "earlier too");
+    EXPECT_FALSE(fs::exists("table.csv"));
+    EXPECT_EQ(hidden(), "");
 }
