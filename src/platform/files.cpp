@@ -3,7 +3,9 @@
 // otherwise block the whole batch on open or read, and a folder reads as an
 // empty file. Result files are written with write(2) on a descriptor opened
 // for appending; the size before each flush is known, so a short or failed
-// write is undone with ftruncate instead of leaving a torn record.
+// write is undone with ftruncate instead of leaving a torn record. A file
+// opened whole is such a descriptor on a temporary file of outputs.h,
+// renamed over the result file at the end.
 #include "platform/files.h"
 
 #include "platform/outputs.h"

@@ -1,6 +1,7 @@
 // Files as the solver needs them: an instance file read whole into memory,
-// and result files written record by record so that a failing disk never
-// leaves half a record behind.
+// and result files written record by record, either in place (a failing
+// disk never leaves half a record behind) or into a temporary file that
+// replaces the result file only once it is complete.
 #ifndef MAXNPV_FILES_H
 #define MAXNPV_FILES_H
 
@@ -21,7 +22,8 @@ readstatus readwhole(const char *name, std::string *bytes, int *err);
 
 // A file that grows by records. Records are collected in memory and written
 // by flush(); a write that fails cuts the file back to its size before the
-// flush, so the file only ever holds whole records.
+// flush, so the file only ever holds whole records. Opened by openwhole(),
+// the records go to a temporary file that close() (or commit()) renames.
 class recordfile {
   public:
     recordfile() = default;
