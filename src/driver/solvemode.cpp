@@ -70,8 +70,8 @@ bool readcashflowfile(const std::string &name, std::vector<double> *cf, std::str
         while (at < bytes.size() && !std::strchr(" \t\n\r\v\f#", bytes[at])) at++;
         std::string token = bytes.substr(from, at - from);
         double v;
-        const std::string where = terminaltext(name) + ", line " + std::to_string(line) + ": ";
         if (!parsereal(token.c_str(), &v)) {
+            const std::string where = terminaltext(name) + ", line " + std::to_string(line) + ": ";
             std::string shown = terminaltext(token.substr(0, cftokenshown));
             if (token.size() > cftokenshown)
                 shown += "...' (cut: " + std::to_string(token.size()) + " bytes in all";
