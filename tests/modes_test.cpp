@@ -317,3 +317,41 @@ TEST(SolveMode, OwnCashFlowsUnsolvableInstancesAndBadUse) {
         EXPECT_FALSE(fs::exists("output.txt") || fs::exists("g.svg"));
     }
 }
+
+TEST(SolveMode, SmallAndHugeCashFlowsAndBadCashFlowFiles) {
+    scratchdir dir;
+    writefile("D1.gpr", example);
+    // A cash flow far below 1 keeps its significant digits in the table.
+    writefile("small.txt", "0 -2.39e-7 356 366.25 0\n");
+    run r = maxnpv("solve D1.gpr --cashflows small.txt --slack 5 --interest 0.01");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("\n       2         3  -2.39e-07 "), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("\n       4         4     366.25 "), std::string::npos) << r.out;
+    // 1e308 is too large before any discount (every finish is at 0 or later).
+    writefile("huge.txt", "0 1 2 1e308 0\n");
+    r = maxnpv("solve D1.gpr --cashflows huge.txt --slack 5 --interest 0.01");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.out.find("the cash flows are too large"), std::string::npos) << r.out;
+    EXPECT_EQ(r.out.find("discount factor"), std::string::npos) << r.out;
+    // A NUL byte is named; a long token is cut with a mark and its length.
+    writefile("nul.txt", std::string("0 1\n2 3\0 0\n", 11));
+    writefile("long.txt", "0 1 2 " + std::string(400, '9') + "x 0\n");
+    const char *const wrong[][2] = {
+        {"nul.txt", "--cashflows: nul.txt, line 2: a NUL byte: a cash-flow file is text"},
+        {"long.txt", "--cashflows: long.txt, line 1: '9999999999999999999999999999999999999999...'"
+                     " (cut: 401 bytes in all) is not a finite number"},
+    };
+    for (const auto &[file, says] : wrong) {
+        r = maxnpv(std::string("solve D1.gpr --cashflows ") + file + " --slack 5 --interest 0.01");
+        EXPECT_EQ(r.status, 2);
+        EXPECT_EQ(r.err, std::string("maxnpv solve: ") + says + "\n");
+    }
+    // The largest 32-bit slack: the deadline is the critical path 5 plus it.
+    r = maxnpv("solve D1.gpr --pctneg 50 --slack 2147483647 --interest 0.01 --json");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(jsonfield(r.out, "deadline"), "2147483652");
+    // Stray arguments of a batch over problem numbers are refused.
+    r = maxnpv("batch --first 1 --last 1 --pctneg 50 --slack 5 --interest 0.01 stray");
+    EXPECT_EQ(r.status, 2);
+    EXPECT_FALSE(fs::exists("output.txt"));
+}

@@ -107,7 +107,7 @@ TEST(Sch2gpr, RejectsMalformedOrUnreadableInputAndWrongUsage) {
         {"--format gpr x.sch out.gpr", 2, "sch2gpr: --format needs sch, sm or rcp, not 'gpr'"},
         {"--colour x.sch out.gpr", 2, "sch2gpr: unknown option --colour"},
         {"missing.sch out.gpr", 1, "cannot open missing.sch"},
-        {"'" + schdir + "example.sch' nofolder/out.gpr", 1, "cannot open nofolder/out.gpr"},
+        {"'" + schdir + "example.sch' nofolder/out.gpr", 2, "cannot write in nofolder"},
         {"sub out.gpr", 1, "sch2gpr: the folder sub holds no .sch, .sm or .rcp files"},
         {"sub -", 2, "sch2gpr: a folder converts into a folder"},
         {"- out.gpr <sub", 1, "sch2gpr: the standard input is a folder, not a file"},

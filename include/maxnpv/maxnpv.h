@@ -23,7 +23,11 @@
 // cashflow * exp(-interest * (start + duration)).
 //
 // Nothing here prints, exits or throws on bad input: every failure is a
-// status with its reason, the same reasons the command line gives.
+// status with its reason, the same reasons the command line gives. Memory
+// that runs out is a status too: invalid, with the reason "cannot allocate
+// memory for N activities". A null network pointer is invalid with a
+// reason; a null reason pointer only means the reason is not wanted. A
+// moved-from solver solves like a new one.
 //
 // Threads: a solver object keeps the state of its solves and must be used by
 // one thread at a time; different solver objects (and the free functions)
@@ -85,7 +89,9 @@ struct entry {
 
 struct network {
     std::vector<int> durations;              // per activity; [0] start dummy, back() end dummy
-    std::vector<std::vector<entry>> entries; // per activity, its successor entries in order
+    std::vector<std::vector<entry>> entries; // per activity, its successor entries in order;
+                                             // at most one row per activity (more is invalid),
+                                             // activities without a row have no entries
 };
 
 // Reads a network from a file in format fmt; automatic chooses by the
@@ -181,6 +187,8 @@ class solver {
   private:
     struct state;
     std::unique_ptr<state> self;
+    // solve() once the state exists, allowed to throw std::bad_alloc.
+    result solvein(const network &net, const std::vector<double> &cashflows, const options &opt);
 };
 
 // The points of a sweep: every deadline with every interest rate.

@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <new>
 
 #include "driver/problem.h"
 #include "format/instformat.h"
@@ -89,14 +90,42 @@ instformat formatof(format fmt, const std::string &path) {
     return formatofname(path);
 }
 
-status parsein(const std::string &text, instformat fmt, network *net, std::string *reason,
-               int maxactivities) {
+// The reason of an allocation that failed while n activities were held
+// (n unknown: 0).
+std::string nomemory(long long n) {
+    if (n <= 0) return "cannot allocate memory for the instance";
+    return "cannot allocate memory for " + std::to_string(n) + " activities";
+}
+
+// The reason goes to *reason unless the caller passed none.
+std::string *reasonof(std::string *reason, std::string *dummy) {
+    return reason != nullptr ? reason : dummy;
+}
+
+const char nonetwork[] = "no network to read into (a null pointer)";
+
+// Reads text in format fmt (gpr through scanrecords, the rest through
+// scaninstance) into *net; an allocation that fails is a status, not an
+// exception.
+status parsein(const std::string &text, instformat fmt, bool gpronly, network *net,
+               std::string *reason, int maxactivities) {
     gpr::records rec;
     int reached;
-    gpr::outcome kind = gpr::scaninstance(text.data(), text.size(), fmt, limitsof(maxactivities),
-                                          &rec, reason, &reached);
-    if (kind == gpr::outcome::solved) fromrecords(rec, net);
-    return statusof(kind);
+    try {
+        gpr::outcome kind =
+            gpronly ? gpr::scanrecords(text.data(), text.size(), limitsof(maxactivities), &rec,
+                                       reason, &reached)
+                    : gpr::scaninstance(text.data(), text.size(), fmt, limitsof(maxactivities),
+                                        &rec, reason, &reached);
+        if (kind == gpr::outcome::solved) fromrecords(rec, net);
+        return statusof(kind);
+    } catch (const std::bad_alloc &) {
+        const long long n = rec.nract;
+        rec = gpr::records();
+        *net = network();
+        *reason = nomemory(n);
+        return status::invalid;
+    }
 }
 
 } // namespace
@@ -122,24 +151,44 @@ const char *methodname(method m) {
 }
 
 status parsegpr(const std::string &text, network *net, std::string *reason, int maxactivities) {
-    gpr::records rec;
-    int reached;
-    gpr::outcome kind =
-        gpr::scanrecords(text.data(), text.size(), limitsof(maxactivities), &rec, reason, &reached);
-    if (kind == gpr::outcome::solved) fromrecords(rec, net);
-    return statusof(kind);
+    std::string dummy;
+    reason = reasonof(reason, &dummy);
+    if (net == nullptr) {
+        *reason = nonetwork;
+        return status::invalid;
+    }
+    return parsein(text, instformat::gpr, true, net, reason, maxactivities);
 }
 
 status parsenetwork(const std::string &text, network *net, std::string *reason, int maxactivities,
                     format fmt) {
-    return parsein(text, formatof(fmt, ""), net, reason, maxactivities);
+    std::string dummy;
+    reason = reasonof(reason, &dummy);
+    if (net == nullptr) {
+        *reason = nonetwork;
+        return status::invalid;
+    }
+    return parsein(text, formatof(fmt, ""), false, net, reason, maxactivities);
 }
 
 status readnetwork(const std::string &path, network *net, std::string *reason, int maxactivities,
                    format fmt) {
+    std::string dummy;
+    reason = reasonof(reason, &dummy);
+    if (net == nullptr) {
+        *reason = nonetwork;
+        return status::invalid;
+    }
     std::string bytes;
     int err;
-    switch (readwhole(path.c_str(), &bytes, &err)) {
+    readstatus got;
+    try {
+        got = readwhole(path.c_str(), &bytes, &err);
+    } catch (const std::bad_alloc &) {
+        *reason = "cannot allocate memory for the whole file";
+        return status::invalid;
+    }
+    switch (got) {
     case readstatus::ok:
         break;
     case readstatus::missing:
@@ -153,7 +202,7 @@ status readnetwork(const std::string &path, network *net, std::string *reason, i
         *reason = std::string("cannot read the file: ") + std::strerror(err);
         return status::notfound;
     }
-    return parsein(bytes, formatof(fmt, path), net, reason, maxactivities);
+    return parsein(bytes, formatof(fmt, path), false, net, reason, maxactivities);
 }
 
 std::vector<double> randomcashflows(const network &net, int pctneg) {
@@ -222,8 +271,27 @@ solver::solver(solver &&) noexcept = default;
 solver &solver::operator=(solver &&) noexcept = default;
 
 result solver::solve(const network &net, const std::vector<double> &cashflows, const options &opt) {
+    // A moved-from solver gets a fresh state; an allocation that fails
+    // anywhere in the solve is a status, and the state forgets the solve.
+    try {
+        if (!self) self.reset(new state);
+        return solvein(net, cashflows, opt);
+    } catch (const std::bad_alloc &) {
+        if (self) {
+            self->haswarm = false;
+            self->hasgiven = false;
+            self->given = network();
+        }
+        result r;
+        r.method = opt.method;
+        r.reason = nomemory((long long)net.durations.size());
+        return r;
+    }
+}
+
+result solver::solvein(const network &net, const std::vector<double> &cashflows,
+                       const options &opt) {
     result r;
-    if (!self) self.reset(new state);
     if (&net != &self->given) {
         self->given = net;
         self->hasgiven = true;
@@ -240,6 +308,20 @@ result solver::solve(const network &net, const std::vector<double> &cashflows, c
     if (!(opt.deadlinefactor >= 0) || !std::isfinite(opt.deadlinefactor))
         return fail(gpr::outcome::invalid, "the deadline factor must be a finite number above 0");
     const gpr::runlimits limits = limitsof(opt.maxactivities);
+    const size_t count = net.durations.size();
+    if (net.entries.size() > count)
+        return fail(gpr::outcome::invalid, "the network has " + std::to_string(net.entries.size()) +
+                                               " rows of entries for " + std::to_string(count) +
+                                               " activities (one row per activity at most)");
+    for (size_t i = 0; i < net.entries.size(); i++)
+        for (size_t k = 0; k < net.entries[i].size(); k++) {
+            const long long to = net.entries[i][k].successor;
+            if (to < 1 || to > (long long)count)
+                return fail(gpr::outcome::invalid,
+                            "the successor number of entry " + std::to_string(k + 1) +
+                                " of activity " + std::to_string(i + 1) + " is " +
+                                std::to_string(to) + ", expected 1 to " + std::to_string(count));
+        }
     torecords(net, &self->rec);
     std::string why;
     gpr::outcome kind = gpr::checkrecords(self->rec, limits, &why);
@@ -323,8 +405,12 @@ result solver::resolve(const std::vector<double> &cashflows, const options &opt)
     }
     // Starts from the last schedule: the solve checks that it still meets
     // every relation and the deadline, and takes the earliest starts if not.
-    self->warm = self->sol.st;
-    self->haswarm = !self->sol.st.empty();
+    try {
+        self->warm = self->sol.st;
+    } catch (const std::bad_alloc &) {
+        self->warm.clear();
+    }
+    self->haswarm = !self->warm.empty();
     return solve(self->given, cashflows, opt);
 }
 

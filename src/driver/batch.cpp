@@ -1,8 +1,9 @@
-// output.txt and info.out are both opened before either is emptied, so a run
-// that cannot write one of them destroys neither. The records of a problem
-// are written when it is done, both files before a failure stops the run, so
-// each is complete on disk before the next problem starts and the file that
-// can still be written keeps every record of the problem.
+// output.txt, info.out and the CSV table are written whole: each goes to a
+// temporary file in its folder, and only once all of them are written to the
+// end are they renamed into place. A run that fails (a full disk, a file that
+// cannot be opened) or is stopped by a signal leaves every earlier copy as it
+// was, and removes its temporary files. The records of a problem are still
+// written when it is done, so a long run holds little in memory.
 //
 // With several jobs the problems are solved on that many threads, each
 // problem's outputs are kept in memory until it and every problem before it
@@ -20,19 +21,25 @@
 #include <condition_variable>
 #include <cstdarg>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <system_error>
 #include <thread>
+#include <unistd.h>
 #include <utility>
 
 #include "driver/reports.h"
 #include "driver/solvemode.h"
+#include "format/numarg.h"
 #include "maxnpv/maxnpv.h"
 #include "platform/files.h"
+#include "platform/outputs.h"
 #include "platform/platform.h"
+#include "platform/shown.h"
 #include "report/schedule.h"
 #include "search/solvecycle.h"
 
@@ -133,9 +140,10 @@ struct finished {
 // A result file that could not be opened or written: what outputfailed
 // reports once the run has stopped.
 struct fault {
-    std::string file;   // the file
-    const char *action; // "open", "write"
-    int err;            // the system's error number
+    std::string file;                    // the file
+    const char *action;                  // "open", "write"
+    int err;                             // the system's error number
+    std::string message = std::string(); // the whole line instead, when not empty
 };
 
 // Appends printf output to text.
@@ -268,16 +276,10 @@ bool writefinished(const finished &f, bool headshown, recordfile *out, recordfil
     if (f.kind == outcome::toomany) summary->toomany++;
     if (f.kind == outcome::invalid) summary->unreadable++;
     if (more->table.isopen()) more->table.put("%s", f.row.c_str());
-    int err;
     if (!f.schedpath.empty()) {
-        recordfile sched;
-        if (!sched.open(f.schedpath.c_str(), &err) || !sched.empty(&err)) {
-            *why = {f.schedpath, "open", err};
-            return false;
-        }
-        sched.put("%s", f.schedtext.c_str());
-        if (!sched.close(&err)) {
-            *why = {f.schedpath, "write", err};
+        std::string message;
+        if (!writeoutputfile(f.schedpath, f.schedtext, &message)) {
+            *why = {f.schedpath, "write", 0, message};
             return false;
         }
     }
@@ -448,6 +450,103 @@ std::string notrunline(const runsummary &s) {
     return line;
 }
 
+namespace {
+
+// The absolute name of path with its folders (and the file, when it exists)
+// resolved through links.
+std::string canonicalname(const std::string &path) {
+    std::error_code ec;
+    std::filesystem::path full = std::filesystem::absolute(path.empty() ? "." : path, ec);
+    if (ec) return path;
+    std::filesystem::path resolved = std::filesystem::weakly_canonical(full, ec);
+    return (ec ? full : resolved).lexically_normal().string();
+}
+
+// Whether path names the file D<n><ext> of the folder dir for an n of
+// first..last: one of the run's instances or own cash-flow files.
+bool rangefile(const std::string &path, const std::string &dir, const char *ext, int first,
+               int last) {
+    const std::string name = canonicalname(path);
+    const size_t slash = name.rfind('/');
+    std::string folder = name.substr(0, slash), base = name.substr(slash + 1);
+    if (folder.empty()) folder = "/";
+    if (folder != canonicalname(dir)) return false;
+    const size_t extlen = std::strlen(ext);
+    if (base.size() <= extlen + 1 || base[0] != 'D' ||
+        base.compare(base.size() - extlen, extlen, ext) != 0)
+        return false;
+    const std::string number = base.substr(1, base.size() - 1 - extlen);
+    long long n;
+    return parsewhole(number.c_str(), first, last, &n) && std::to_string(n) == number;
+}
+
+} // namespace
+
+bool checkoutputs(const runparams &run, const std::string &outpath, const std::string &infopath,
+                  std::string *why) {
+    struct place {
+        std::string what, path;
+    };
+    std::vector<place> outs = {{"output.txt", outpath}, {"info.out", infopath}};
+    if (!run.csv.empty()) outs.push_back({"the --csv file", run.csv});
+    // The files the run reads, by name: instances and own cash flows.
+    std::vector<place> ins;
+    std::vector<std::string> schedules; // the schedule files of PATH instances
+    for (const std::string &f : run.files) {
+        ins.push_back({"the instance file " + terminaltext(f), f});
+        if (!run.cashflows.empty())
+            ins.push_back({"a --cashflows file", run.cashflows + "/" + instancename(f) + ".txt"});
+        if (!run.schedules.empty())
+            schedules.push_back(run.schedules + "/" + instancename(f) + ".csv");
+    }
+    std::vector<fileidentity> inids;
+    for (const place &in : ins) inids.push_back(identify(in.path));
+    const fileidentity console = identifyfd(STDOUT_FILENO);
+    const std::string instdir = run.dir.empty() ? "." : run.dir;
+    for (size_t k = 0; k < outs.size(); k++) {
+        const place &o = outs[k];
+        const fileidentity id = identify(o.path);
+        auto clash = [&](const std::string &what) {
+            *why = o.what + " " + terminaltext(o.path) + " is " + what + "; give another name";
+            return false;
+        };
+        for (size_t i = 0; i < ins.size(); i++)
+            if (samefile(id, inids[i])) return clash(ins[i].what);
+        if (run.files.empty() && rangefile(o.path, instdir, ".gpr", run.first, run.last))
+            return clash("an instance file of the run");
+        if (run.files.empty() && !run.cashflows.empty() &&
+            rangefile(o.path, run.cashflows, ".txt", run.first, run.last))
+            return clash("a --cashflows file of the run");
+        if (samefile(id, console)) return clash("the standard output");
+        for (size_t e = 0; e < k; e++)
+            if (samefile(id, identify(outs[e].path))) return clash("also " + outs[e].what);
+        if (run.files.empty() && !run.schedules.empty() &&
+            rangefile(o.path, run.schedules, ".csv", run.first, run.last))
+            return clash("a schedule file of the run");
+        for (const std::string &sched : schedules)
+            if (samefile(id, identify(sched))) return clash("a schedule file of the run");
+    }
+    // A schedule in place of an instance or a cash-flow file of PATH
+    // instances; the inputs are looked up by identity, for runs of many files.
+    std::map<std::pair<dev_t, ino_t>, size_t> existing;
+    std::map<std::string, size_t> named;
+    for (size_t i = 0; i < ins.size(); i++) {
+        if (inids[i].exists) existing.emplace(std::make_pair(inids[i].device, inids[i].inode), i);
+        if (!inids[i].exists && !inids[i].name.empty()) named.emplace(inids[i].name, i);
+    }
+    for (const std::string &sched : schedules) {
+        const fileidentity id = identify(sched);
+        auto at = id.exists ? existing.find({id.device, id.inode}) : existing.end();
+        auto byname = id.exists ? named.end() : named.find(id.name);
+        if (at == existing.end() && byname == named.end()) continue;
+        const size_t i = at != existing.end() ? at->second : byname->second;
+        *why =
+            "--schedules: " + terminaltext(sched) + " is " + ins[i].what + "; give another folder";
+        return false;
+    }
+    return true;
+}
+
 runsummary runbatch(const runparams &run) {
     static recordfile out, info;
     static extras more;
@@ -455,9 +554,9 @@ runsummary runbatch(const runparams &run) {
     const std::string outpath = run.outdir.empty() ? outname : run.outdir + "/" + outname;
     const std::string infopath = run.outdir.empty() ? infoname : run.outdir + "/" + infoname;
     int err;
-    if (!out.open(outpath.c_str(), &err)) outputfailed(outpath.c_str(), "open", err);
-    if (!info.open(infopath.c_str(), &err)) outputfailed(infopath.c_str(), "open", err);
-    if (!run.csv.empty() && !more.table.open(run.csv.c_str(), &err))
+    if (!out.openwhole(outpath.c_str(), &err)) outputfailed(outpath.c_str(), "open", err);
+    if (!info.openwhole(infopath.c_str(), &err)) outputfailed(infopath.c_str(), "open", err);
+    if (!run.csv.empty() && !more.table.openwhole(run.csv.c_str(), &err))
         outputfailed(run.csv.c_str(), "open", err);
     if (!out.empty(&err)) outputfailed(out.name(), "empty", err);
     if (!info.empty(&err)) outputfailed(info.name(), "empty", err);
@@ -497,6 +596,11 @@ runsummary runbatch(const runparams &run) {
     const bool ok = run.jobs <= 1
                         ? runinorder(list, &out, &info, &stats, &more, &summary, &why)
                         : runparallel(list, run.jobs, &out, &info, &stats, &more, &summary, &why);
+    if (!ok && !why.message.empty()) {
+        std::fflush(stdout);
+        std::fprintf(stderr, "maxnpv: %s\n", why.message.c_str());
+        std::exit(1);
+    }
     if (!ok) outputfailed(why.file.c_str(), why.action, why.err);
     reportstats(&out, stats);
     if (more.loose > 0) {
@@ -508,12 +612,16 @@ runsummary runbatch(const runparams &run) {
                      more.loose, more.loose == 1 ? "problem has" : "problems have",
                      more.looseactivities, more.looseactivities == 1 ? "activity" : "activities");
     }
+    // Every file is written out before any replaces its earlier copy.
     int outerr, infoerr, tableerr = 0;
-    bool outok = out.close(&outerr), infook = info.close(&infoerr);
-    bool tableok = !more.table.isopen() || more.table.close(&tableerr);
+    bool outok = out.finish(&outerr), infook = info.finish(&infoerr);
+    bool tableok = more.table.finish(&tableerr);
     if (!outok) outputfailed(out.name(), "write", outerr);
     if (!infook) outputfailed(info.name(), "write", infoerr);
     if (!tableok) outputfailed(run.csv.c_str(), "write", tableerr);
+    if (!out.commit(&outerr)) outputfailed(out.name(), "write", outerr);
+    if (!info.commit(&infoerr)) outputfailed(info.name(), "write", infoerr);
+    if (!more.table.commit(&tableerr)) outputfailed(run.csv.c_str(), "write", tableerr);
     return summary;
 }
 

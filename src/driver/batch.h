@@ -50,6 +50,14 @@ std::vector<std::string> folderinstances(const std::string &dir);
 // numbers, letters without regard to case; equal names by their bytes.
 bool naturalless(const std::string &a, const std::string &b);
 
+// Whether the run's result files (output.txt and info.out at the given
+// names, the CSV table, the schedules) are all distinct from its inputs
+// (instances and own cash flows), from the standard output when that is a
+// file, and from each other; false with the reason in *why. Files that do
+// not exist yet are compared by their resolved names.
+bool checkoutputs(const runparams &run, const std::string &outpath, const std::string &infopath,
+                  std::string *why);
+
 // Runs the problems first..last, writing output.txt and info.out in the
 // working folder. A result file that cannot be opened or written stops the
 // process with exit status 1 (each file then holds whole records only).

@@ -1,28 +1,39 @@
 // An argument that starts with "--" is an option; unless it is a known flag
 // or carries its value after "=", the next argument is its value, whatever it
 // looks like (a negative number, say). Options may come in any order, each at
-// most once.
+// most once. An argument "--" ends the options: every later one is plain.
 #include "driver/cmdline.h"
 
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <sys/stat.h>
 
 #include "format/numarg.h"
+#include "platform/shown.h"
 
 namespace gpr {
 
 options::options(const char *m, int argc, char **argv, int first, std::vector<std::string> valued,
                  std::vector<std::string> flags, const char *help)
     : mode(m) {
+    bool optionsended = false; // after "--" every argument is plain
     for (int k = first; k < argc; k++) {
         std::string a = argv[k];
+        if (optionsended) {
+            args.push_back(a);
+            continue;
+        }
+        if (a == "--") {
+            optionsended = true;
+            continue;
+        }
         if (a == "--help" || a == "-h") {
             if (help != nullptr) std::fputs(help, stdout);
             std::exit(help != nullptr ? 0 : 2);
         }
-        if (a.compare(0, 2, "--") != 0 || a.size() == 2) {
+        if (a.compare(0, 2, "--") != 0) {
             args.push_back(a);
             continue;
         }
@@ -50,12 +61,17 @@ options::options(const char *m, int argc, char **argv, int first, std::vector<st
 
 void options::fail(const char *fmt, ...) {
     std::fflush(stdout);
-    std::fprintf(stderr, "maxnpv %s: ", mode.c_str());
+    // The line is escaped whole: names and values from the command line or
+    // a file may hold control bytes, the fixed text holds none.
     va_list list;
     va_start(list, fmt);
-    std::vfprintf(stderr, fmt, list);
+    int n = std::vsnprintf(nullptr, 0, fmt, list);
     va_end(list);
-    std::fprintf(stderr, "\n");
+    std::string line(n > 0 ? (size_t)n : 0, '\0');
+    va_start(list, fmt);
+    if (n > 0) std::vsnprintf(&line[0], line.size() + 1, fmt, list);
+    va_end(list);
+    std::fprintf(stderr, "maxnpv %s: %s\n", mode.c_str(), terminaltext(line).c_str());
     std::exit(2);
 }
 

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 #include <map>
+#include <new>
 #include <string>
 #include <sys/stat.h>
 #include <thread>
@@ -21,7 +22,9 @@
 #include "driver/sweepmode.h"
 #include "format/instformat.h"
 #include "platform/files.h"
+#include "platform/outputs.h"
 #include "platform/platform.h"
+#include "platform/shown.h"
 
 namespace {
 
@@ -73,7 +76,8 @@ const char helptext[] =
     "                      activities, relations (successor entries), file, deadline,\n"
     "                      critical_path, interest, pctneg, seed, method, reason\n"
     "  --schedules DIR     also each solved problem's schedule as DIR/D<n>.csv\n"
-    "                      (DIR/<name>.csv with PATH)\n"
+    "                      (DIR/<name>.csv with PATH); DIR is made when missing,\n"
+    "                      and other files in it are left as they are\n"
     "  --jobs N            solve on N threads (default 1; 0: one per core); every\n"
     "                      file and console row is the same as with one thread, in\n"
     "                      problem order; each problem's time is that of its solve\n"
@@ -89,9 +93,11 @@ const char helptext[] =
     "and never waits for a key. When some problems are not run it ends with one line\n"
     "on standard error counting them (\"2 of 2 problems not run: 2 not found\"; also\n"
     "unreadable, over the limit). Exit status: 0 every problem ran (solved or not);\n"
-    "1 a result file could not be written; 2 bad command line (nothing written); 4\n"
+    "1 a result file could not be written; 2 bad command line, a result file that\n"
+    "is an input, the standard output or another result file (nothing written); 4\n"
     "some problem was not run: its file was not found, could not be read as an\n"
-    "instance, or has more activities than the limit.\n";
+    "instance, or has more activities than the limit. Options end at \"--\": every\n"
+    "argument after it is a PATH.\n";
 
 int batchmode(int argc, char **argv) {
     gpr::options opts("batch", argc, argv, 2,
@@ -125,7 +131,7 @@ int batchmode(int argc, char **argv) {
     opts.folder("--dir", false, &run.dir);
     opts.whole("--max-activities", false, 0, INT32_MAX, &limit);
     opts.text("--csv", false, &run.csv);
-    opts.folder("--schedules", false, &run.schedules);
+    opts.text("--schedules", false, &run.schedules);
     opts.folder("--out", false, &run.outdir);
     long long jobs = 1;
     opts.whole("--jobs", false, 0, mostjobs, &jobs);
@@ -188,6 +194,18 @@ int batchmode(int argc, char **argv) {
     run.problem.interest = rate;
     run.problem.limits =
         limit == 0 ? gpr::runlimits::none() : gpr::runlimits{(int)limit, (int)limit, (int)limit};
+    // The result files are checked before anything is written: the table
+    // can be written, and no result file is an input or another result.
+    std::string why;
+    if (!run.csv.empty()) {
+        outputfile table;
+        if (!table.prepare(run.csv, &why)) opts.fail("--csv: %s", why.c_str());
+    }
+    const std::string outdir = run.outdir.empty() ? std::string() : run.outdir + "/";
+    if (!gpr::checkoutputs(run, outdir + "output.txt", outdir + "info.out", &why))
+        opts.fail("%s", why.c_str());
+    if (!run.schedules.empty() && !makefolders(run.schedules, &why))
+        opts.fail("--schedules: %s", why.c_str());
     std::printf("\n\n filename  solution     npv     CPU time (sec)     error\n");
     gpr::runsummary summary = gpr::runbatch(run);
     std::printf("\n");
@@ -214,7 +232,22 @@ int dialogue() {
 
 } // namespace
 
+int modes(int argc, char **argv);
+
 int main(int argc, char **argv) {
+    // The library turns a failed allocation into a status; one in the
+    // command line's own work (a report of millions of activities) ends
+    // the run with one line instead of an abort.
+    try {
+        return modes(argc, argv);
+    } catch (const std::bad_alloc &) {
+        std::fflush(stdout);
+        std::fputs("maxnpv: cannot allocate memory\n", stderr);
+        return 1;
+    }
+}
+
+int modes(int argc, char **argv) {
     guardstdstreams();
     if (argc == 1) return dialogue();
     if (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
@@ -224,6 +257,7 @@ int main(int argc, char **argv) {
     if (std::strcmp(argv[1], "batch") == 0) return batchmode(argc, argv);
     if (std::strcmp(argv[1], "solve") == 0) return gpr::solvemode(argc, argv);
     if (std::strcmp(argv[1], "sweep") == 0) return gpr::sweepmode(argc, argv);
-    std::fprintf(stderr, "maxnpv: unknown mode '%s'; try 'maxnpv --help'\n", argv[1]);
+    std::fprintf(stderr, "maxnpv: unknown mode '%s'; try 'maxnpv --help'\n",
+                 terminaltext(argv[1]).c_str());
     return 2;
 }

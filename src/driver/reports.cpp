@@ -21,6 +21,7 @@
 
 #include "platform/files.h"
 #include "platform/platform.h"
+#include "platform/shown.h"
 
 namespace gpr {
 
@@ -107,9 +108,9 @@ void reportreason(const std::string &file, const std::string &reason) {
     // its own below the row, which the next row's line break then ends;
     // elsewhere it is one line of its own stream.
     if (sameterminal(1, 2))
-        std::fprintf(stderr, "\n%s: %s", file.c_str(), reason.c_str());
+        std::fprintf(stderr, "\n%s: %s", terminaltext(file).c_str(), terminaltext(reason).c_str());
     else
-        std::fprintf(stderr, "%s: %s\n", file.c_str(), reason.c_str());
+        std::fprintf(stderr, "%s: %s\n", terminaltext(file).c_str(), terminaltext(reason).c_str());
 }
 
 void computestats(const timestats &t, float *average, double *deviation) {
@@ -137,7 +138,7 @@ void reportstats(recordfile *out, const timestats &t) {
 
 void outputfailed(const char *file, const char *action, int err) {
     std::fflush(stdout);
-    std::fprintf(stderr, "maxnpv: cannot %s %s: %s\n", action, file,
+    std::fprintf(stderr, "maxnpv: cannot %s %s: %s\n", action, terminaltext(file).c_str(),
                  std::strerror(err != 0 ? err : EIO));
     std::exit(1);
 }

@@ -25,27 +25,36 @@
 #include "input/cashflow.h"
 #include "maxnpv/maxnpv.h"
 #include "platform/files.h"
+#include "platform/outputs.h"
+#include "platform/shown.h"
 #include "report/gantt.h"
 #include "report/schedule.h"
 
 namespace gpr {
+
+constexpr size_t cftokenshown = 40; // bytes of a refused cash flow that its message quotes
 
 bool readcashflowfile(const std::string &name, std::vector<double> *cf, std::string *why) {
     std::string bytes;
     int err;
     readstatus got = readwhole(name.c_str(), &bytes, &err);
     if (got == readstatus::notregular) {
-        *why = name + " is not a regular file";
+        *why = terminaltext(name) + " is not a regular file";
         return false;
     }
     if (got != readstatus::ok) {
-        *why = "cannot read " + name + ": " + std::strerror(err);
+        *why = "cannot read " + terminaltext(name) + ": " + std::strerror(err);
         return false;
     }
     cf->clear();
     int line = 1;
     for (size_t at = 0; at < bytes.size();) {
         char c = bytes[at];
+        if (c == '\0') {
+            *why = terminaltext(name) + ", line " + std::to_string(line) +
+                   ": a NUL byte: a cash-flow file is text";
+            return false;
+        }
         if (c == '\n') line++;
         if (c == '#') {
             while (at < bytes.size() && bytes[at] != '\n') at++;
@@ -56,15 +65,18 @@ bool readcashflowfile(const std::string &name, std::vector<double> *cf, std::str
             continue;
         }
         size_t from = at;
+        // A NUL ends the token too (strchr finds the terminator); the loop
+        // above then names it.
         while (at < bytes.size() && !std::strchr(" \t\n\r\v\f#", bytes[at])) at++;
         std::string token = bytes.substr(from, at - from);
         double v;
         if (!parsereal(token.c_str(), &v)) {
-            std::string shown = token.substr(0, 40);
-            for (char &ch : shown)
-                if ((unsigned char)ch < ' ' || (unsigned char)ch >= 0x7f) ch = '?';
-            *why = name + ", line " + std::to_string(line) + ": '" + shown +
-                   "' is not a finite number";
+            const std::string where = terminaltext(name) + ", line " + std::to_string(line) + ": ";
+            std::string shown = terminaltext(token.substr(0, cftokenshown));
+            if (token.size() > cftokenshown)
+                shown += "...' (cut: " + std::to_string(token.size()) + " bytes in all";
+            *why = where + "'" + shown + (token.size() > cftokenshown ? ")" : "'") +
+                   " is not a finite number";
             return false;
         }
         cf->push_back(v);
@@ -77,7 +89,7 @@ namespace {
 constexpr size_t stdinchunk = 1 << 16; // bytes asked for per read of the standard input
 
 const char helptext[] =
-    "usage: maxnpv solve FILE [options]\n"
+    "usage: maxnpv solve [options] [--] FILE [options]\n"
     "\n"
     "Solves one instance and shows its optimal schedule. FILE is a .gpr instance, a\n"
     "ProGen/max .sch file, a PSPLIB single-mode .sm file or a Patterson .rcp file,\n"
@@ -129,7 +141,9 @@ const char helptext[] =
     "\n"
     "exit status: 0 solved; 1 the instance was read but cannot be solved (status and\n"
     "reason in the output); 2 bad use: a wrong option or value, a missing or unreadable\n"
-    "file, cash flows that do not fit.\n";
+    "file, cash flows that do not fit, an output that is an input, the standard output\n"
+    "or another output (nothing written); 3 solved, but a result could not be written\n"
+    "(one line names it). Each output file is written whole or left as it was.\n";
 
 } // namespace
 
@@ -141,25 +155,46 @@ std::vector<double> readcashflows(options &opts, const std::string &name) {
     return cf;
 }
 
-// A file name an output can be written to: not a folder, in a folder that
-// exists and may be written.
+// The outputs of a run: each may be written, and none is one of the inputs,
+// the standard output (when that is a file) or another output.
+struct outputplace {
+    const char *option; // the option that names it
+    std::string path;   // the name given; empty: not asked for
+    outputfile file;    // prepared before the solve, written after it
+};
+
+static void checkoutputs(options &opts, std::vector<outputplace *> places,
+                         const std::vector<std::pair<std::string, fileidentity>> &inputs) {
+    std::vector<std::pair<std::string, fileidentity>> taken = inputs;
+    for (outputplace *o : places) {
+        if (o->path.empty()) continue;
+        std::string why;
+        if (!o->file.prepare(o->path, &why)) opts.fail("%s: %s", o->option, why.c_str());
+        const fileidentity id = identify(o->path);
+        for (const auto &[what, other] : taken)
+            if (samefile(id, other))
+                opts.fail("%s: %s is %s; give another name", o->option,
+                          terminaltext(o->path).c_str(), what.c_str());
+        taken.emplace_back(std::string("also the file of ") + o->option, id);
+    }
+}
+
 void checkoutput(options &opts, const char *option, const std::string &path) {
-    struct stat info;
-    if (stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode))
-        opts.fail("%s: %s is a folder", option, path.c_str());
-    std::string dir = path.find('/') == std::string::npos ? "." : path.substr(0, path.rfind('/'));
-    if (dir.empty()) dir = "/";
-    if (access(dir.c_str(), W_OK) != 0)
-        opts.fail("%s: cannot write in %s: %s", option, dir.c_str(), std::strerror(errno));
+    outputfile probe;
+    std::string why;
+    if (!probe.prepare(path, &why)) opts.fail("%s: %s", option, why.c_str());
 }
 
 bool writetext(const std::string &path, const std::string &text, std::string *why) {
-    FILE *f = std::fopen(path.c_str(), "w");
-    bool ok = f != nullptr && std::fwrite(text.data(), 1, text.size(), f) == text.size();
-    int err = errno;
-    if (f != nullptr && std::fclose(f) != 0 && ok) ok = false, err = errno;
-    if (!ok) *why = std::strerror(err != 0 ? err : EIO);
-    return ok;
+    return writeoutputfile(path, text, why);
+}
+
+// Stops a run whose results could not all be written, naming the file.
+[[noreturn]] static void writefailed(const char *what, const std::string &path,
+                                     const std::string &why) {
+    std::fprintf(stderr, "maxnpv solve: %s%scannot write %s: %s\n", what, *what ? ": " : "",
+                 terminaltext(path).c_str(), why.c_str());
+    std::exit(writefailedstatus);
 }
 
 // The standard input read to its end; false with the system's error.
@@ -311,7 +346,7 @@ int solvemode(int argc, char **argv) {
         read = maxnpv::readnetwork(file, &net, &r.reason, (int)limit, libraryformat(fmt));
     }
     if (read == maxnpv::status::notfound)
-        opts.fail("cannot read %s: %s", file.c_str(), r.reason.c_str());
+        opts.fail("cannot read %s: %s", terminaltext(file).c_str(), r.reason.c_str());
     std::vector<double> cf;
     if (read == maxnpv::status::solved) {
         if (opts.given("--cashflows")) {
@@ -319,15 +354,23 @@ int solvemode(int argc, char **argv) {
             if (cf.size() != net.durations.size())
                 opts.fail("--cashflows: %s holds %zu cash flows, %s has %zu activities (one per "
                           "activity, dummies included)",
-                          cffile.c_str(), cf.size(), file.c_str(), net.durations.size());
+                          terminaltext(cffile).c_str(), cf.size(), terminaltext(file).c_str(),
+                          net.durations.size());
         } else if (opts.given("--seed")) {
             cf = maxnpv::seededcashflows(net, (int)pct, seed, instancename(file));
         } else {
             cf = maxnpv::randomcashflows(net, (int)pct);
         }
     }
-    if (!schedule.empty()) checkoutput(opts, "--schedule", schedule);
-    if (!gantt.empty()) checkoutput(opts, "--gantt", gantt);
+    outputplace scheduleout{"--schedule", schedule, {}}, ganttout{"--gantt", gantt, {}};
+    std::vector<std::pair<std::string, fileidentity>> inputs;
+    if (file == "-")
+        inputs.emplace_back("the standard input", identifyfd(STDIN_FILENO));
+    else
+        inputs.emplace_back("the instance file", identify(file));
+    if (opts.given("--cashflows")) inputs.emplace_back("the --cashflows file", identify(cffile));
+    inputs.emplace_back("the standard output", identifyfd(STDOUT_FILENO));
+    checkoutputs(opts, {&scheduleout, &ganttout}, inputs);
 
     maxnpv::options opt;
     opt.interest = rate;
@@ -353,20 +396,29 @@ int solvemode(int argc, char **argv) {
                          "maxnpv solve: warning: %s: %d %s not bounded by the deadline (no chain "
                          "of relations to the end dummy covers %s duration); --bound-all bounds "
                          "every activity\n",
-                         file.c_str(), loose, loose == 1 ? "activity is" : "activities are",
+                         terminaltext(file).c_str(), loose,
+                         loose == 1 ? "activity is" : "activities are",
                          loose == 1 ? "its" : "their");
     } else {
         r.status = read;
     }
     if (opt.progress) std::fputs("\r\033[K", stderr); // clear a progress line, if any
     schedreport rep = reportof(file, net, cf, opt, r, fmt == instformat::sch ? 0 : 1);
-    std::string out = json ? schedjson(rep) : schedtext(rep), why;
-    std::fputs(out.c_str(), stdout);
-    std::fflush(stdout);
-    if (!schedule.empty() && !writetext(schedule, schedcsv(rep), &why))
-        opts.fail("--schedule: cannot write %s: %s", schedule.c_str(), why.c_str());
-    if (!gantt.empty() && !writetext(gantt, schedsvg(rep, chart), &why))
-        opts.fail("--gantt: cannot write %s: %s", gantt.c_str(), why.c_str());
+    std::string why;
+    if (json) {
+        schedjson(rep, [](const std::string &piece) {
+            std::fwrite(piece.data(), 1, piece.size(), stdout);
+        });
+    } else {
+        const std::string out = schedtext(rep);
+        std::fwrite(out.data(), 1, out.size(), stdout);
+    }
+    if (!stdoutwritten(&why)) writefailed("", "the standard output", why);
+    if (!schedule.empty() && !scheduleout.file.write(schedcsv(rep), &why))
+        writefailed("--schedule", schedule, why);
+    if (!gantt.empty() && !ganttout.file.write(schedsvg(rep, chart), &why))
+        writefailed("--gantt", gantt, why);
+    if (!closestdout(&why)) writefailed("", "the standard output", why);
     return r.status == maxnpv::status::solved ? 0 : 1;
 }
 

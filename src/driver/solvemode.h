@@ -19,9 +19,9 @@ bool readcashflowfile(const std::string &name, std::vector<double> *cf, std::str
 // The helpers that solve shares with the other modes of one instance.
 // readcashflows reads a cash-flow file or fails naming --cashflows;
 // checkoutput fails unless path can be written as the output of option (not
-// a folder, in a folder that may be written); writetext writes a whole file,
-// false with the system's reason; readinput reads the standard input to its
-// end, false with the system's error; libraryformat is the library's name of
+// a folder, in a folder that may be written); writetext writes a whole file
+// (a temporary file renamed into place), false with a sentence naming it; readinput reads the
+// standard input to its end, false with the system's error; libraryformat is the library's name of
 // a reader's format.
 std::vector<double> readcashflows(options &opts, const std::string &name);
 void checkoutput(options &opts, const char *option, const std::string &path);

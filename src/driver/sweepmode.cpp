@@ -9,6 +9,7 @@
 #include <climits>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "driver/cmdline.h"
@@ -19,6 +20,7 @@
 #include "input/boundall.h"
 #include "input/cashflow.h"
 #include "maxnpv/maxnpv.h"
+#include "platform/outputs.h"
 #include "report/linechart.h"
 #include "report/schedule.h"
 
@@ -283,10 +285,13 @@ int sweepmode(int argc, char **argv) {
         std::fputs(table.c_str(), stdout);
         std::fflush(stdout);
     } else if (!writetext(csv, table, &why)) {
-        opts.fail("--csv: cannot write %s: %s", csv.c_str(), why.c_str());
+        std::fprintf(stderr, "maxnpv sweep: --csv: %s\n", why.c_str());
+        std::exit(writefailedstatus);
     }
-    if (!plot.empty() && !writetext(plot, chartof(file, grid, points), &why))
-        opts.fail("--plot: cannot write %s: %s", plot.c_str(), why.c_str());
+    if (!plot.empty() && !writetext(plot, chartof(file, grid, points), &why)) {
+        std::fprintf(stderr, "maxnpv sweep: --plot: %s\n", why.c_str());
+        std::exit(writefailedstatus);
+    }
     if (unsolved == 0) return 0;
     std::fprintf(stderr,
                  "maxnpv sweep: %lld of %zu points not solved (their rows give the status)\n",

@@ -5,6 +5,7 @@
 // values costs no memory.
 #include "format/rcpread.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <unordered_set>
 #include <utility>
@@ -14,33 +15,50 @@ namespace {
 
 constexpr int rcpmaxcount = INT32_MAX; // largest activity or resource count
 
-// The values of the file one by one, with the line each stands on.
+// The values of the file one by one, with the line each stands on. They are
+// taken from the text one at a time, never a whole line at once: a line of
+// millions of values costs no memory beyond the value read.
 class values {
   public:
-    values(const std::string &text, formaterror *err) : lines(text, err) {}
+    values(const std::string &t, formaterror *err) : text(t), lines(t, err) {}
 
     // The next value as an integer in lo..hi; `what` names it.
     bool next(const std::string &what, long long lo, long long hi, int *v) {
-        while (at >= cur.tok.size()) {
-            if (!lines.next(&cur, what)) return false;
-            at = 0;
-        }
-        return intfield(lines, cur, at++, lo, hi, what, v);
+        if (!token()) return lines.fail(endline(), "the file ends here, expected " + what);
+        return intfield(lines, cur, 0, lo, hi, what, v);
     }
     // Whether the values are used up; otherwise reports the next one.
     bool atend(const std::string &last) {
-        if (at >= cur.tok.size()) {
-            if (!lines.more(&cur)) return true;
-            at = 0;
-        }
-        return lines.fail(cur.nr, "unexpected text " + quotedtoken(cur.tok[at]) + " after " + last);
+        if (!token()) return true;
+        return lines.fail(cur.nr, "unexpected text " + quotedtoken(cur.tok[0]) + " after " + last);
     }
     bool fail(const std::string &reason) { return lines.fail(cur.nr, reason); }
 
   private:
-    textlines lines;
-    textline cur;
-    size_t at = 0; // next token of cur
+    const std::string &text;
+    textlines lines; // for its reports only
+    textline cur;    // the line of the last value, that value its only token
+    size_t pos = 0;  // next byte of the text
+    long line = 1;   // the line of pos, from 1
+
+    static bool blank(char c) {
+        return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+    }
+    // Moves the next value into cur; false at the end of the text.
+    bool token() {
+        while (pos < text.size() && blank(text[pos])) line += text[pos++] == '\n';
+        if (pos == text.size()) return false;
+        const size_t from = pos;
+        while (pos < text.size() && !blank(text[pos])) pos++;
+        cur.nr = line;
+        cur.tok.assign(1, text.substr(from, pos - from));
+        return true;
+    }
+    // One past the last line of the text, as a report at its end names it.
+    long endline() const {
+        const long ends = (long)std::count(text.begin(), text.end(), '\n');
+        return ends + (!text.empty() && text.back() != '\n' ? 1 : 0) + 1;
+    }
 };
 
 } // namespace

@@ -36,47 +36,54 @@ std::string quoted(const std::string &t) {
     return s + "\"";
 }
 
+constexpr size_t headervalues = 4; // values of the header line "n K 0 0"
+
 // One non-blank line split into its tokens.
 struct schline {
-    long nr = 0;
-    std::vector<std::string> tok;
+    long nr = 0;                  // its number in the file, from 1
+    std::vector<std::string> tok; // its tokens, the first `cap` of them (see more)
+    size_t count = 0;             // how many tokens the line holds
 };
 
 class schreader {
   public:
     schreader(const std::string &t, scherror *e) : text(t), err(e) {}
 
-    // Reads the next non-blank line; false at the end of the text.
-    bool more(schline *line) {
+    // Reads the next non-blank line; false at the end of the text. Only the
+    // first cap tokens are kept, all are counted: a line that holds far more
+    // values than it may costs no memory before its count is checked.
+    bool more(schline *line, size_t cap = SIZE_MAX) {
         while (pos < text.size()) {
             size_t end = text.find('\n', pos);
             if (end == std::string::npos) end = text.size();
             lineno++;
             line->nr = lineno;
             line->tok.clear();
+            line->count = 0;
             for (size_t k = pos; k < end;) {
                 while (k < end && blank(text[k])) k++;
                 size_t from = k;
                 while (k < end && !blank(text[k])) k++;
-                if (k > from) line->tok.emplace_back(text, from, k - from);
+                if (k == from) continue;
+                if (line->count++ < cap) line->tok.emplace_back(text, from, k - from);
             }
             pos = end + 1;
-            if (!line->tok.empty()) return true;
+            if (line->count > 0) return true;
         }
         return false;
     }
 
     // Reads the next non-blank line; at the end of the text reports that
     // `what` was expected and returns false.
-    bool next(schline *line, const std::string &what) {
-        return more(line) || fail(lineno + 1, "the file ends here, expected " + what);
+    bool next(schline *line, const std::string &what, size_t cap = SIZE_MAX) {
+        return more(line, cap) || fail(lineno + 1, "the file ends here, expected " + what);
     }
 
     // Whether only blank lines are left; otherwise reports the next line as
     // unexpected text after `last`.
     bool atend(const std::string &last) {
         schline line;
-        return !more(&line) || fail(line.nr, "unexpected text after " + last);
+        return !more(&line, 0) || fail(line.nr, "unexpected text after " + last);
     }
 
     bool fail(long line, const std::string &reason) {
@@ -159,9 +166,9 @@ bool activityat(schreader &r, const schline &line, int i, const char *modewhat) 
 // count.
 bool readheader(schreader &r, int *nract, int *nrres) {
     schline line;
-    if (!r.next(&line, "the header line \"n K 0 0\"")) return false;
-    if (line.tok.size() != 4)
-        return r.fail(line.nr, "the header has " + std::to_string(line.tok.size()) +
+    if (!r.next(&line, "the header line \"n K 0 0\"", headervalues)) return false;
+    if (line.count != headervalues)
+        return r.fail(line.nr, "the header has " + std::to_string(line.count) +
                                    " values, expected 4 (\"n K 0 0\")");
     int n, nonren, doubly;
     if (!intat(r, line, 0, 0, schmaxcount - 2, "the number of real activities", &n) ||
@@ -185,18 +192,19 @@ bool readrelations(schreader &r, gprinstance *g) {
     for (int i = 0; i < g->nract; i++) {
         schline line;
         std::string act = "activity " + std::to_string(i);
-        if (!r.next(&line, "the relation line of " + act)) return false;
-        if (line.tok.size() < 3)
+        // At most every other activity as a successor, with its lag.
+        if (!r.next(&line, "the relation line of " + act, 3 + 2 * (size_t)g->nract)) return false;
+        if (line.count < 3)
             return r.fail(line.nr, "the relation line of " + act + " has " +
-                                       std::to_string(line.tok.size()) +
+                                       std::to_string(line.count) +
                                        " values, expected at least 3 (\"i 1 m ...\")");
         if (!activityat(r, line, i, "the mode count")) return false;
         int m;
         if (!intat(r, line, 2, 0, g->nract - 1, "the successor count", &m)) return false;
         size_t want = 3 + 2 * (size_t)m;
-        if (line.tok.size() != want)
+        if (line.count != want)
             return r.fail(line.nr, "the relation line of " + act + " has " +
-                                       std::to_string(line.tok.size()) + " values, expected " +
+                                       std::to_string(line.count) + " values, expected " +
                                        std::to_string(want) + " for " + std::to_string(m) +
                                        " successors and their lags");
         named.clear();
@@ -221,11 +229,11 @@ bool readdurations(schreader &r, int nrres, gprinstance *g) {
     for (int i = 0; i < g->nract; i++) {
         schline line;
         std::string act = "activity " + std::to_string(i);
-        if (!r.next(&line, "the duration line of " + act)) return false;
         size_t want = 3 + (size_t)nrres;
-        if (line.tok.size() != want)
+        if (!r.next(&line, "the duration line of " + act, want)) return false;
+        if (line.count != want)
             return r.fail(line.nr, "the duration line of " + act + " has " +
-                                       std::to_string(line.tok.size()) + " values, expected " +
+                                       std::to_string(line.count) + " values, expected " +
                                        std::to_string(want) + " (\"i 1 d\" and " +
                                        std::to_string(nrres) + " demands)");
         if (!activityat(r, line, i, "the mode number")) return false;
@@ -245,9 +253,9 @@ bool readdurations(schreader &r, int nrres, gprinstance *g) {
 bool readcapacities(schreader &r, int nrres, gprinstance *g) {
     if (nrres == 0) return true; // no resources, no capacity line
     schline line;
-    if (!r.next(&line, "the capacity line")) return false;
-    if (line.tok.size() != (size_t)nrres)
-        return r.fail(line.nr, "the capacity line has " + std::to_string(line.tok.size()) +
+    if (!r.next(&line, "the capacity line", (size_t)nrres)) return false;
+    if (line.count != (size_t)nrres)
+        return r.fail(line.nr, "the capacity line has " + std::to_string(line.count) +
                                    " values, expected " + std::to_string(nrres));
     g->capacity.assign(nrres, 0);
     for (int k = 0; k < nrres; k++)

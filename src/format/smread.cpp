@@ -14,6 +14,8 @@ namespace {
 
 constexpr int smmaxcount = INT32_MAX; // largest job or resource count
 
+constexpr size_t headingcap = 64; // tokens kept of a heading or header line, more than any has
+
 const char precedencehead[] = "PRECEDENCE RELATIONS:";
 const char requesthead[] = "REQUESTS/DURATIONS:";
 const char availhead[] = "RESOURCEAVAILABILITIES:";
@@ -41,8 +43,10 @@ class smreader {
     textlines lines;
 
     // The next line that is not a separator; false at the end of the text.
+    // Its tokens are kept up to headingcap: headings and header lines hold a
+    // few.
     bool skipping(textline *line) {
-        while (lines.more(line))
+        while (lines.more(line, headingcap))
             if (!separator(*line)) return true;
         return false;
     }

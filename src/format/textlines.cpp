@@ -45,28 +45,30 @@ bool parseint32(const std::string &t, long long *value) {
     return true;
 }
 
-bool textlines::more(textline *line) {
+bool textlines::more(textline *line, size_t cap) {
     while (pos_ < text_.size()) {
         size_t end = text_.find('\n', pos_);
         if (end == std::string::npos) end = text_.size();
         lineno_++;
         line->nr = lineno_;
         line->tok.clear();
+        line->count = 0;
         for (size_t k = pos_; k < end;) {
             while (k < end && blank(text_[k])) k++;
             size_t from = k;
             while (k < end && !blank(text_[k])) k++;
-            if (k > from) line->tok.emplace_back(text_, from, k - from);
+            if (k == from) continue;
+            if (line->count++ < cap) line->tok.emplace_back(text_, from, k - from);
         }
         line->text.assign(text_, pos_, end - pos_);
         pos_ = end + 1;
-        if (!line->tok.empty()) return true;
+        if (line->count > 0) return true;
     }
     return false;
 }
 
-bool textlines::next(textline *line, const std::string &what) {
-    return more(line) || fail(lineno_ + 1, "the file ends here, expected " + what);
+bool textlines::next(textline *line, const std::string &what, size_t cap) {
+    return more(line, cap) || fail(lineno_ + 1, "the file ends here, expected " + what);
 }
 
 bool textlines::fail(long line, const std::string &reason) {

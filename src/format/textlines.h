@@ -12,6 +12,7 @@
 #define MAXNPV_TEXTLINES_H
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -34,7 +35,8 @@ bool parseint32(const std::string &token, long long *value);
 // One line that holds something, split at blanks.
 struct textline {
     long nr = 0;                  // its number in the file, from 1
-    std::vector<std::string> tok; // its tokens
+    std::vector<std::string> tok; // its tokens, the first `cap` of them (see more)
+    size_t count = 0;             // how many tokens the line holds
     std::string text;             // the line itself, without its line end
 };
 
@@ -42,10 +44,12 @@ class textlines {
   public:
     textlines(const std::string &text, formaterror *err) : text_(text), err_(err) {}
 
-    // The next line that holds a token; false at the end of the text.
-    bool more(textline *line);
+    // The next line that holds a token; false at the end of the text. Of
+    // its tokens the first cap are kept and all are counted, so a line of
+    // millions of values costs no memory where a few are expected.
+    bool more(textline *line, size_t cap = SIZE_MAX);
     // The same; at the end of the text reports that `what` was expected.
-    bool next(textline *line, const std::string &what);
+    bool next(textline *line, const std::string &what, size_t cap = SIZE_MAX);
     // Reports the defect at `line`; always false, so that readers can
     // `return fail(...)`.
     bool fail(long line, const std::string &reason);

@@ -3,8 +3,12 @@
 // otherwise block the whole batch on open or read, and a folder reads as an
 // empty file. Result files are written with write(2) on a descriptor opened
 // for appending; the size before each flush is known, so a short or failed
-// write is undone with ftruncate instead of leaving a torn record.
+// write is undone with ftruncate instead of leaving a torn record. A file
+// opened whole is such a descriptor on a temporary file of outputs.h,
+// renamed over the result file at the end.
 #include "platform/files.h"
+
+#include "platform/outputs.h"
 
 #include <cerrno>
 #include <cstdarg>
@@ -55,6 +59,33 @@ readstatus readwhole(const char *name, std::string *bytes, int *err) {
 
 recordfile::~recordfile() {
     if (fd >= 0) ::close(fd);
+    if (!temp.empty()) droptemp(temp);
+}
+
+bool recordfile::openwhole(const char *name, int *err) {
+    struct stat info;
+    const bool exists = stat(name, &info) == 0;
+    if (exists && (S_ISFIFO(info.st_mode) || S_ISCHR(info.st_mode))) return open(name, err);
+    // A folder or another special file cannot be replaced; an existing file
+    // must be writable, as open() would demand.
+    if (exists && !S_ISREG(info.st_mode)) {
+        *err = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
+        return false;
+    }
+    if (exists && access(name, W_OK) != 0) {
+        *err = errno;
+        return false;
+    }
+    filename = name;
+    pending.clear();
+    final = replacedname(name);
+    fd = maketemp(final, &temp, err);
+    if (fd < 0) {
+        temp.clear();
+        return false;
+    }
+    *err = 0;
+    return true;
 }
 
 bool recordfile::open(const char *name, int *err) {
@@ -124,7 +155,11 @@ bool recordfile::flush(int *err) {
     return true;
 }
 
-bool recordfile::close(int *err) {
+bool recordfile::finish(int *err) {
+    if (fd < 0) {
+        *err = 0;
+        return true;
+    }
     bool ok = flush(err);
     if (::close(fd) != 0 && ok) {
         *err = errno;
@@ -132,6 +167,29 @@ bool recordfile::close(int *err) {
     }
     fd = -1;
     return ok;
+}
+
+bool recordfile::commit(int *err) {
+    *err = 0;
+    if (temp.empty()) return true;
+    const bool ok = rename(temp.c_str(), final.c_str()) == 0;
+    if (ok) {
+        untracktemp(temp);
+    } else {
+        *err = errno;
+        droptemp(temp);
+    }
+    temp.clear();
+    return ok;
+}
+
+bool recordfile::close(int *err) {
+    if (!finish(err)) {
+        if (!temp.empty()) droptemp(temp);
+        temp.clear();
+        return false;
+    }
+    return commit(err);
 }
 
 void guardstdstreams() {

@@ -18,6 +18,8 @@
 // thousand activities near a quarter of a megabyte.
 #include "report/gantt.h"
 
+#include "platform/shown.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>

@@ -6,6 +6,8 @@
 // control characters and such bytes as \xNN, so they cannot steer it.
 #include "report/schedule.h"
 
+#include "platform/shown.h"
+
 #include <algorithm>
 #include <cctype>
 #include <clocale>
@@ -28,7 +30,8 @@ constexpr int smallexp = -4;        // decimal exponents from here ...
 constexpr int bigexp = 16;          // ... to below this are written without e-notation
 constexpr int numbufsize = 64;      // room for any %e, %g or %.4f text the formats allow
 constexpr double fixedlimit = 1e12; // magnitudes from here on are shown as %g in the summary
-constexpr int summarydecimals = 4;  // decimals of cash flows and shares in the summary
+constexpr int summarydecimals = 4;  // decimals of shares in the summary
+constexpr int cashflowdigits = 6;   // significant digits of a cash flow below 1 in the summary
 
 // snprintf and strtod follow LC_NUMERIC; a decimal comma becomes a point.
 static void pointdecimal(char *buf) {
@@ -98,42 +101,23 @@ static std::string summarynum(double v, bool trimmed) {
     return buf;
 }
 
+// A cash flow in the summary: from 1 on (in magnitude) with up to
+// summarydecimals decimals, below 1 with cashflowdigits significant digits,
+// so that a small amount never shows as 0.
+static std::string cashflownum(double v) {
+    if (!std::isfinite(v) || v == 0 || std::fabs(v) >= 1) return summarynum(v, true);
+    char buf[numbufsize];
+    std::snprintf(buf, sizeof buf, "%.*g", cashflowdigits, v);
+    pointdecimal(buf);
+    return buf;
+}
+
 static std::string intnum(long long v) {
     return std::to_string(v);
 }
 
 bool finishtime(const schedactivity &a, long long &finish) {
     return !__builtin_add_overflow(a.start, a.duration, &finish);
-}
-
-// ---------------------------------------------------------------- UTF-8 ---
-
-constexpr unsigned maxcode = 0x10ffff;
-constexpr unsigned surrogatelow = 0xd800, surrogatehigh = 0xdfff;
-
-std::size_t utf8seq(const std::string &s, std::size_t at, unsigned &code) {
-    unsigned char lead = (unsigned char)s[at];
-    code = lead;
-    if (lead < 0x80) return 1;
-    std::size_t len;
-    unsigned least; // smallest code point that needs this length
-    if (lead >= 0xc2 && lead <= 0xdf)
-        len = 2, code = lead & 0x1f, least = 0x80;
-    else if (lead >= 0xe0 && lead <= 0xef)
-        len = 3, code = lead & 0x0f, least = 0x800;
-    else if (lead >= 0xf0 && lead <= 0xf4)
-        len = 4, code = lead & 0x07, least = 0x10000;
-    else
-        return 0;
-    if (s.size() - at < len) return 0;
-    for (std::size_t k = 1; k < len; k++) {
-        unsigned char c = (unsigned char)s[at + k];
-        if ((c & 0xc0) != 0x80) return 0;
-        code = (code << 6) | (c & 0x3f);
-    }
-    if (code < least || code > maxcode) return 0;
-    if (code >= surrogatelow && code <= surrogatehigh) return 0;
-    return len;
 }
 
 static void jsonstring(std::string &out, const std::string &s) {
@@ -167,29 +151,6 @@ static void jsonstring(std::string &out, const std::string &s) {
     out += '"';
 }
 
-// Control characters (C0, DEL, C1) and stray bytes as \xNN; the rest as is.
-static std::string terminaltext(const std::string &s) {
-    std::string out;
-    for (std::size_t at = 0; at < s.size();) {
-        unsigned code;
-        std::size_t len = utf8seq(s, at, code);
-        bool control = code < 0x20 || (code >= 0x7f && code < 0xa0);
-        if (len == 0 || control) {
-            std::size_t n = len == 0 ? 1 : len;
-            for (std::size_t k = 0; k < n; k++) {
-                char buf[8];
-                std::snprintf(buf, sizeof buf, "\\x%02x", (unsigned char)s[at + k]);
-                out += buf;
-            }
-            at += n;
-        } else {
-            out.append(s, at, len);
-            at += len;
-        }
-    }
-    return out;
-}
-
 // ----------------------------------------------------------------- JSON ---
 
 static void jsonfield(std::string &out, const char *key, const std::string &value, bool last) {
@@ -200,7 +161,7 @@ static void jsonfield(std::string &out, const char *key, const std::string &valu
     out += last ? "\n" : ",\n";
 }
 
-std::string schedjson(const schedreport &r) {
+void schedjson(const schedreport &r, const std::function<void(const std::string &)> &emit) {
     bool solved = issolved(r);
     std::string out = "{\n", text;
     jsonstring(text, r.instance);
@@ -226,12 +187,16 @@ std::string schedjson(const schedreport &r) {
     jsonfield(out, "interest", jsonnum(r.interest), false);
     jsonfield(out, "numbering", r.firstnumber == 0 ? "\"from 0\"" : "\"from 1\"", false);
 
-    std::string list;
-    if (solved) {
+    // The lists go out an element at a time: the document is never held whole.
+    const bool acts = solved && !r.activities.empty();
+    out += acts ? "  \"activities\": [" : "  \"activities\": [],\n";
+    emit(out);
+    if (acts) {
+        std::string list;
         for (const schedactivity &a : r.activities) {
             long long finish;
             bool timed = !a.unbounded;
-            list += list.empty() ? "\n" : ",\n";
+            list = &a == &r.activities.front() ? "\n" : ",\n";
             list += "    {\"activity\": " + intnum(a.number);
             list += ", \"duration\": " + intnum(a.duration);
             list += ", \"cashflow\": " + jsonnum(a.cashflow);
@@ -240,20 +205,28 @@ std::string schedjson(const schedreport &r) {
             list += timed && finishtime(a, finish) ? intnum(finish) : "null";
             list += ", \"discounted\": " + jsonnum(a.unbounded ? 0.0 : a.discounted);
             list += a.unbounded ? ", \"unbounded\": true}" : ", \"unbounded\": false}";
+            emit(list);
         }
+        emit("\n  ],\n");
     }
-    jsonfield(out, "activities", list.empty() ? "[]" : "[" + list + "\n  ]", false);
-
-    list.clear();
-    if (solved) {
+    const bool arcs = solved && !r.arcs.empty();
+    emit(arcs ? "  \"arcs\": [" : "  \"arcs\": []\n");
+    if (arcs) {
+        std::string list;
         for (const schedarc &arc : r.arcs) {
-            list += list.empty() ? "\n" : ",\n";
+            list = &arc == &r.arcs.front() ? "\n" : ",\n";
             list += "    {\"from\": " + intnum(arc.from) + ", \"to\": " + intnum(arc.to);
             list += ", \"lag\": " + (arc.haslag ? intnum(arc.lag) : "null") + "}";
+            emit(list);
         }
+        emit("\n  ]\n");
     }
-    jsonfield(out, "arcs", list.empty() ? "[]" : "[" + list + "\n  ]", true);
-    out += "}\n";
+    emit("}\n");
+}
+
+std::string schedjson(const schedreport &r) {
+    std::string out;
+    schedjson(r, [&out](const std::string &piece) { out += piece; });
     return out;
 }
 
@@ -315,7 +288,7 @@ std::string schedtext(const schedreport &r) {
         long long finish;
         bool timed = !a.unbounded;
         rows.push_back(
-            {intnum(a.number), intnum(a.duration), summarynum(a.cashflow, true),
+            {intnum(a.number), intnum(a.duration), cashflownum(a.cashflow),
              timed ? intnum(a.start) : "-", timed && finishtime(a, finish) ? intnum(finish) : "-",
              summarynum(timed ? a.discounted : 0.0, false), timed ? "" : "postponed (unbounded)"});
     }

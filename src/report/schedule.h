@@ -10,6 +10,7 @@
 #define MAXNPV_SCHEDULE_H
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -61,6 +62,9 @@ bool issolved(const schedreport &r);
 // One JSON document: run data, the schedule (one activity per line) and the
 // tree arcs. Everything unknown and every non-finite number is null.
 std::string schedjson(const schedreport &r);
+// The same document handed to emit piece by piece (the fields, then one
+// activity or arc at a time), for output that never holds it whole.
+void schedjson(const schedreport &r, const std::function<void(const std::string &)> &emit);
 
 // The schedule as CSV with a header row; empty when not solved but for the header.
 std::string schedcsv(const schedreport &r);
@@ -78,10 +82,5 @@ std::string shortestnum(double v);
 
 // Finish time start + duration; false when it does not fit a long long.
 bool finishtime(const schedactivity &a, long long &finish);
-
-// Length of the well-formed UTF-8 sequence at s[at], with its code point in
-// code; 0 when the byte there does not start one (a stray continuation byte,
-// an overlong form, a surrogate, a value above U+10FFFF or a cut sequence).
-std::size_t utf8seq(const std::string &s, std::size_t at, unsigned &code);
 
 #endif

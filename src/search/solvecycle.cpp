@@ -42,6 +42,17 @@ bool valuesfit(const network &net, const std::vector<double> &cf, double interes
     }
     if (total <= maxvalue) return true;
     char text[240];
+    const double exponent = -interest * (double)(net.est[worst] + net.dur[worst]);
+    if (exponent <= 0) {
+        // Discounting only shrinks the values: the cash flows themselves are
+        // too large.
+        std::snprintf(text, sizeof text,
+                      "the cash flows are too large: their discounted sum passes %g (activity %d "
+                      "has the cash flow %g)",
+                      maxvalue, worst + 1, cf[worst]);
+        *reason = text;
+        return false;
+    }
     std::snprintf(text, sizeof text,
                   "the discounted cash flows leave the range of a double: activity %d can finish "
                   "at %lld, where its discount factor is exp(%g)",

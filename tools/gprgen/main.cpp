@@ -17,6 +17,8 @@
 
 #include "format/numarg.h"
 #include "generate.h"
+#include "platform/outputs.h"
+#include "platform/shown.h"
 
 namespace {
 
@@ -81,7 +83,7 @@ const char usage[] =
     "that exists\n";
 
 [[noreturn]] void badusage(const std::string &what) {
-    std::fprintf(stderr, "gprgen: %s (see gprgen --help)\n", what.c_str());
+    std::fprintf(stderr, "gprgen: %s (see gprgen --help)\n", terminaltext(what).c_str());
     std::exit(2);
 }
 
@@ -235,7 +237,8 @@ int main(int argc, char **argv) {
             std::string name = filename(number);
             if (std::filesystem::symlink_status(name, ec).type() !=
                 std::filesystem::file_type::not_found) {
-                std::fprintf(stderr, "gprgen: %s exists; --force overwrites it\n", name.c_str());
+                std::fprintf(stderr, "gprgen: %s exists; --force overwrites it\n",
+                             terminaltext(name).c_str());
                 return 2;
             }
         }
@@ -243,7 +246,7 @@ int main(int argc, char **argv) {
 
     std::filesystem::create_directories(out, ec);
     if (ec) {
-        std::fprintf(stderr, "gprgen: cannot create the folder %s: %s\n", out.c_str(),
+        std::fprintf(stderr, "gprgen: cannot create the folder %s: %s\n", terminaltext(out).c_str(),
                      ec.message().c_str());
         return 1;
     }
@@ -258,13 +261,11 @@ int main(int argc, char **argv) {
             return 1;
         }
         std::string name = filename(number);
-        errno = 0;
-        FILE *f = std::fopen(name.c_str(), "w");
-        bool ok = f != nullptr && std::fwrite(text.data(), 1, text.size(), f) == text.size();
-        if (f != nullptr && std::fclose(f) != 0) ok = false;
-        if (!ok) {
-            std::fprintf(stderr, "gprgen: cannot write %s: %s\n", name.c_str(),
-                         std::strerror(errno != 0 ? errno : EIO));
+        // Written whole or not at all: a full disk leaves no empty instance
+        // that the next run would refuse to overwrite.
+        std::string why;
+        if (!writeoutputfile(name, text, &why)) {
+            std::fprintf(stderr, "gprgen: %s\n", why.c_str());
             return 1;
         }
     }

@@ -22,6 +22,8 @@
 #include "format/instformat.h"
 #include "input/loadinstance.h"
 #include "platform/files.h"
+#include "platform/outputs.h"
+#include "platform/shown.h"
 
 constexpr size_t stdinchunk = 1 << 16; // bytes asked for per read of the standard input
 
@@ -35,8 +37,9 @@ static void help() {
                 "maxnpv. The format is chosen by IN's extension in any case: .sm (PSPLIB\n"
                 "single mode, J30..J120), .rcp (Patterson), anything else (and the standard\n"
                 "input) .sch, the ProGen/max format of the RCPSP/max sets; --format sch|sm|rcp\n"
-                "overrides it. In .sm and .rcp files every precedence becomes a minimal\n"
-                "finish-to-start entry of lag 0 (see the README for these formats).\n\n"
+                "overrides it; \"--\" ends the options. In .sm and .rcp files every\n"
+                "precedence becomes a minimal finish-to-start entry of lag 0 (see the README\n"
+                "for these formats).\n\n"
                 "A folder IN_FOLDER is a whole set: each of its files named .sch, .sm or .rcp\n"
                 "(any case; other files such as params.txt are passed over) becomes\n"
                 "OUT_FOLDER/D<n>.gpr, n the number in its name (PSP12.SCH -> D12.gpr), for\n"
@@ -59,7 +62,10 @@ static void help() {
                 "32-bit integer, demands and capacities not negative. A successor list names\n"
                 "other activities, each once. A malformed file is reported with its line and\n"
                 "the reason, and nothing is written. IN must be a regular file (or \"-\").\n\n"
-                "Exit status: 0 converted, 1 invalid input or a file error, 2 wrong usage.\n",
+                "Exit status: 0 converted, 1 invalid input or a file error, 2 wrong usage\n"
+                "(also an output that is the input, a folder or a FIFO without a reader), 3\n"
+                "converted but not written (a full disk). An output file is written whole\n"
+                "or left as it was.\n",
                 usage);
 }
 
@@ -94,43 +100,40 @@ static bool readinput(const char *name, std::string *text) {
         return true;
     case readstatus::missing:
     case readstatus::unopenable:
-        std::fprintf(stderr, "sch2gpr: cannot open %s: %s\n", name, std::strerror(err));
+        std::fprintf(stderr, "sch2gpr: cannot open %s: %s\n", terminaltext(name).c_str(),
+                     std::strerror(err));
         return false;
     case readstatus::notregular: {
         struct stat info;
         if (stat(name, &info) == 0 && S_ISDIR(info.st_mode))
-            std::fprintf(stderr, "sch2gpr: %s is a folder, not a file\n", name);
+            std::fprintf(stderr, "sch2gpr: %s is a folder, not a file\n",
+                         terminaltext(name).c_str());
         else
-            std::fprintf(stderr, "sch2gpr: %s is not a regular file (a pipe, a device?)\n", name);
+            std::fprintf(stderr, "sch2gpr: %s is not a regular file (a pipe, a device?)\n",
+                         terminaltext(name).c_str());
         return false;
     }
     case readstatus::failed:
         break;
     }
-    std::fprintf(stderr, "sch2gpr: cannot read %s: %s\n", name, std::strerror(err));
+    std::fprintf(stderr, "sch2gpr: cannot read %s: %s\n", terminaltext(name).c_str(),
+                 std::strerror(err));
     return false;
 }
 
-// Writes text to the file `name` ("-": the standard output); false with a
-// message on stderr.
+// Writes text to the file `name` ("-": the standard output) whole, through
+// a temporary file that replaces it; false with a message on stderr.
 static bool writeoutput(const char *name, const std::string &text) {
-    bool tostdout = std::strcmp(name, "-") == 0;
-    FILE *out = tostdout ? stdout : std::fopen(name, "wb");
-    if (out == nullptr) {
-        std::fprintf(stderr, "sch2gpr: cannot open %s: %s\n", name, std::strerror(errno));
+    std::string why;
+    if (std::strcmp(name, "-") == 0) {
+        std::fwrite(text.data(), 1, text.size(), stdout);
+        if (closestdout(&why)) return true;
+        std::fprintf(stderr, "sch2gpr: cannot write the standard output: %s\n", why.c_str());
         return false;
     }
-    bool written = std::fwrite(text.data(), 1, text.size(), out) == text.size();
-    written = std::fflush(out) == 0 && written;
-    int saved = errno;
-    if (!tostdout && std::fclose(out) != 0 && written) {
-        written = false;
-        saved = errno;
-    }
-    if (!written)
-        std::fprintf(stderr, "sch2gpr: cannot write %s: %s\n",
-                     tostdout ? "the standard output" : name, std::strerror(saved));
-    return written;
+    if (writeoutputfile(name, text, &why)) return true;
+    std::fprintf(stderr, "sch2gpr: %s\n", why.c_str());
+    return false;
 }
 
 // Converts the text of one instance; false with the reason on stderr.
@@ -139,8 +142,8 @@ static bool convert(const char *inname, instformat fmt, const std::string &text,
     formaterror err;
     if (!readforeign(fmt, text, &inst, &err)) {
         std::string hint = gpr::formathint(text, fmt);
-        std::fprintf(stderr, "sch2gpr: %s: line %ld: %s%s%s\n", inname, err.line,
-                     err.reason.c_str(), hint.empty() ? "" : "; ", hint.c_str());
+        std::fprintf(stderr, "sch2gpr: %s: line %ld: %s%s%s\n", terminaltext(inname).c_str(),
+                     err.line, err.reason.c_str(), hint.empty() ? "" : "; ", hint.c_str());
         return false;
     }
     *gpr = formatgpr(inst);
@@ -202,54 +205,67 @@ static int convertset(const std::string &in, const std::string &out, bool given,
         long long n;
         std::string why;
         if (!numberin(name, &n, &why)) {
-            std::fprintf(stderr, "sch2gpr: %s/%s: %s\n", in.c_str(), name.c_str(), why.c_str());
+            std::fprintf(stderr, "sch2gpr: %s: %s\n", terminaltext(in + "/" + name).c_str(),
+                         why.c_str());
             ok = false;
             continue;
         }
         auto [at, fresh] = byn.emplace(n, name);
         if (!fresh) {
             const std::string &a = std::min(at->second, name), &b = std::max(at->second, name);
-            std::fprintf(stderr, "sch2gpr: %s/%s and %s/%s would both be D%lld.gpr\n", in.c_str(),
-                         a.c_str(), in.c_str(), b.c_str(), n);
+            std::fprintf(stderr, "sch2gpr: %s and %s would both be D%lld.gpr\n",
+                         terminaltext(in + "/" + a).c_str(), terminaltext(in + "/" + b).c_str(), n);
             ok = false;
         }
     }
     if (ec) {
-        std::fprintf(stderr, "sch2gpr: cannot read the folder %s: %s\n", in.c_str(),
+        std::fprintf(stderr, "sch2gpr: cannot read the folder %s: %s\n", terminaltext(in).c_str(),
                      ec.message().c_str());
         return 1;
     }
     if (!ok) return 1;
     if (byn.empty()) {
         std::fprintf(stderr, "sch2gpr: the folder %s holds no .sch, .sm or .rcp files\n",
-                     in.c_str());
+                     terminaltext(in).c_str());
         return 1;
     }
     if (!fs::is_directory(out) && !fs::create_directory(out, ec)) {
-        std::fprintf(stderr, "sch2gpr: cannot make the folder %s: %s\n", out.c_str(),
+        std::fprintf(stderr, "sch2gpr: cannot make the folder %s: %s\n", terminaltext(out).c_str(),
                      ec ? ec.message().c_str() : "it exists and is not a folder");
         return 1;
     }
-    int failed = 0;
+    int failed = 0, unwritten = 0;
     for (const auto &[n, name] : byn) {
         const std::string from = in + "/" + name, to = out + "/D" + std::to_string(n) + ".gpr";
         std::string text, gpr;
         if (!readinput(from.c_str(), &text) ||
-            !convert(from.c_str(), formatof(name, given, chosen), text, &gpr) ||
-            !writeoutput(to.c_str(), gpr))
+            !convert(from.c_str(), formatof(name, given, chosen), text, &gpr)) {
             failed++;
+        } else if (!writeoutput(to.c_str(), gpr)) {
+            failed++;
+            unwritten++;
+        }
     }
     if (failed > 0)
         std::fprintf(stderr, "sch2gpr: %d of %zu files not converted\n", failed, byn.size());
-    return failed > 0 ? 1 : 0;
+    return unwritten > 0 ? writefailedstatus : failed > 0 ? 1 : 0;
 }
 
 int main(int argc, char **argv) {
     std::vector<const char *> args;
     bool given = false;
     instformat chosen = instformat::sch;
+    bool optionsended = false; // after "--" every argument is a name
     for (int k = 1; k < argc; k++) {
         const std::string a = argv[k];
+        if (optionsended) {
+            args.push_back(argv[k]);
+            continue;
+        }
+        if (a == "--") {
+            optionsended = true;
+            continue;
+        }
         if (a == "--help" || a == "-h") {
             help();
             return 0;
@@ -267,14 +283,14 @@ int main(int argc, char **argv) {
             }
             if (!formatofkey(key, &chosen) || chosen == instformat::gpr) {
                 std::fprintf(stderr, "sch2gpr: --format needs sch, sm or rcp, not '%s'\n",
-                             key.c_str());
+                             terminaltext(key).c_str());
                 return 2;
             }
             given = true;
             continue;
         }
         if (a.size() > 2 && a.compare(0, 2, "--") == 0) {
-            std::fprintf(stderr, "sch2gpr: unknown option %s\n%s", a.c_str(), usage);
+            std::fprintf(stderr, "sch2gpr: unknown option %s\n%s", terminaltext(a).c_str(), usage);
             return 2;
         }
         args.push_back(argv[k]);
@@ -294,10 +310,33 @@ int main(int argc, char **argv) {
         return convertset(inname, outname, given, chosen);
     }
 
+    // The output is checked before the input is read: a FIFO without a
+    // reader is refused instead of blocking, and the input is never its own
+    // output.
+    outputfile target;
+    if (std::strcmp(outname, "-") != 0) {
+        std::string why;
+        if (!target.prepare(outname, &why)) {
+            std::fprintf(stderr, "sch2gpr: %s\n", why.c_str());
+            return 2;
+        }
+        const fileidentity in =
+            std::strcmp(inname, "-") == 0 ? identifyfd(STDIN_FILENO) : identify(inname);
+        if (samefile(in, identify(outname))) {
+            std::fprintf(stderr, "sch2gpr: %s is the input; give another name for the output\n",
+                         terminaltext(outname).c_str());
+            return 2;
+        }
+    }
     std::string text, gpr;
     if (std::strcmp(inname, "-") == 0 ? !readstdin(&text) : !readinput(inname, &text)) return 1;
     const instformat fmt = std::strcmp(inname, "-") == 0 ? (given ? chosen : instformat::sch)
                                                          : formatof(inname, given, chosen);
     if (!convert(inname, fmt, text, &gpr)) return 1;
-    return writeoutput(outname, gpr) ? 0 : 1;
+    if (std::strcmp(outname, "-") == 0) return writeoutput(outname, gpr) ? 0 : writefailedstatus;
+    std::string why;
+    if (target.write(gpr, &why)) return 0;
+    std::fprintf(stderr, "sch2gpr: cannot write %s: %s\n", terminaltext(outname).c_str(),
+                 why.c_str());
+    return writefailedstatus;
 }
