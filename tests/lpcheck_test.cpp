@@ -429,4 +429,85 @@ TEST(LpCrossCheck, PartsFarFromTheirEarliestStarts) {
     EXPECT_EQ(disagree, 0);
 }
 
+// Starts a million time units apart at interest rates of 0.05 and 0.2: a
+// subtree's value relative to its root's start leaves the range of long
+// double there, and the solve must still end, at the LP's optimum.
+TEST(LpCrossCheck, StartsTooFarApartForRelativeValues) {
+    scratchdir dir;
+    const struct {
+        const char *text;
+        int pctneg, slack;
+        double interest;
+    } cases[] = {
+        {R"(30 1 27
+0 0  2  2 1 3 0  9 1 3 0
+3 7  5  3 1 3 0  4 1 3 3  6 1 3 5  8 1 3 0  12 1 3 2
+4 1  3  4 1 3 2  5 1 3 3  8 1 3 4
+1 7  3  5 1 3 2  7 1 2 5  13 1 3 1
+3 10  2  30 1 3 0  15 1 1 1000000
+1000000 9  1  30 1 3 0
+8 8  2  9 1 3 5  8 2 3 -3
+7 2  1  13 1 3 2
+7 10  2  10 1 3 3  15 1 3 1
+5 8  2  11 1 4 0  17 1 3 0
+2 5  5  12 1 3 2  15 1 1 0  19 1 3 0  20 1 3 3  26 2 2 -1000000
+10 10  1  30 1 3 -4
+5 6  5  14 1 3 3  16 1 3 3  22 1 2 3  14 1 3 3  14 1 3 2
+4 2  1  30 1 3 0
+8 6  1  18 1 1 0
+6 7  2  20 1 3 2  26 1 3 1
+10 9  1  26 1 3 5
+5 8  2  27 1 3 0  28 2 3 24
+6 7  2  21 1 3 4  22 1 3 4
+5 4  1  24 1 3 2
+1 9  3  23 1 1 0  25 1 3 5  29 1 3 4
+7 4  2  24 1 3 3  29 1 3 0
+8 2  1  30 1 3 0
+9 9  1  27 1 3 4
+8 7  2  28 1 3 3  26 2 3 -7
+9 5  2  30 1 3 0  28 1 4 -1000000
+8 8  1  30 1 3 0
+3 10  1  30 1 3 0
+7 6  1  30 1 3 0
+0 0  0
+)",
+         50, 0, 0.2},
+        {R"(23 1 17
+0 0  4  2 1 3 0  5 1 3 0  17 1 3 0  22 1 3 0
+0 10  4  3 1 3 5  6 1 3 5  7 1 3 2  8 1 4 5
+2 10  4  4 1 3 3  5 1 3 0  9 1 1 0  10 1 3 0
+0 3  2  6 1 3 5  7 1 3 0
+9 0  2  9 1 3 2  11 1 3 0
+0 0  3  10 1 3 1  14 1 3 0  15 1 3 1
+0 4  1  23 1 3 0
+1 1  2  12 1 3 0  17 1 3 5
+0 7  1  13 1 3 5
+0 0  1  11 1 3 0
+-2 3  2  17 1 3 5  18 1 3 0
+0 4  2  14 1 3 0  20 1 3 0
+0 6  1  16 1 3 3
+-1000000 10  2  21 1 3 5  22 2 3 17
+5 0  3  19 1 3 0  20 1 3 0  17 2 4 0
+0 3  2  19 2 1 -3  23 1 3 0
+9 0  1  18 1 2 0
+0 1  1  22 1 3 0
+0 3  2  23 1 3 0  21 2 3 1000000
+0 7  1  23 1 3 0
+1000000 5  2  22 2 3 8  23 1 3 0
+0 1  1  23 1 3 0
+0 0  0
+)",
+         59, 20, 0.05},
+    };
+    for (const auto &c : cases) {
+        const lpoptions opt = answers(c.pctneg, c.slack, c.interest);
+        double value = 0;
+        lpkind solver = solveroutcome(c.text, opt, &value);
+        lpresult lp = modelof(c.text, opt);
+        ASSERT_EQ(lp.kind, lpsolved) << lp.reason;
+        EXPECT_EQ(solver, lpsolved);
+        EXPECT_TRUE(close(value, lp.npv)) << std::setprecision(15) << value << " " << lp.npv;
+    }
+}
+
 } // namespace

@@ -132,6 +132,7 @@ struct fastwork {
 
     long double tolerance = 0; // the least gain a move must promise (money)
     bool bland = false;        // Bland's rule in force
+    bool lost = false;         // a value left the range of long double (not finite)
     long long rounds = 0;      // rounds of minimum cuts so far
 };
 
@@ -215,9 +216,13 @@ inline long double grown(const solver &s, long double value, int64_t room) {
 }
 
 // The direction in which the subtree of v gains by moving, if any.
-bool wrongsign(const solver &s, const fastwork &w, int v, direction *dir) {
+bool wrongsign(const solver &s, fastwork &w, int v, direction *dir) {
     if (v == 0 || w.parc[v] == noarc || s.interest <= 0) return false;
     const long double value = valueof(s, w, v);
+    if (!std::isfinite(value)) {
+        w.lost = true; // the values say nothing more; the caller solves another way
+        return false;
+    }
     // With x = e^{-r S}, the subtree's value is the multiplier of its tree
     // arc times x; a multiplier of the wrong sign may cost it times the
     // arc's slack in x, which is at most x of the arc's earlier end at its
@@ -807,7 +812,7 @@ void fastprepare(solver *s) {
     s->fast = w;
 }
 
-bool fastsolve(solver *s) {
+fastend fastsolve(solver *s) {
     fastwork &w = *s->fast;
     const network &net = *s->net;
     const int n = net.nract;
@@ -815,6 +820,7 @@ bool fastsolve(solver *s) {
     for (int i = 0; i < n; i++) w.own[i] = (long double)s->cf[i] * grow(*s, net.dur[i]);
     settolerance(*s, w);
     w.bland = false;
+    w.lost = false;
     w.rounds = 0;
     w.qhead = w.qsize = 0;
     std::fill(w.queued.begin(), w.queued.end(), 0);
@@ -937,7 +943,8 @@ bool fastsolve(solver *s) {
         if (i != 0 && !s->dropped[i] && w.parc[i] != noarc) treeadd(s, w.entry[w.parc[i]]);
     }
     s->npv = npv;
-    return !limited;
+    if (w.lost) return fastend::lost;
+    return limited ? fastend::limited : fastend::solved;
 }
 
 } // namespace gpr

@@ -173,7 +173,11 @@ bool solvewith(solver *s, searchmethod method, bool warm) {
     s->checks = 0;
     s->lastprogress = 0;
     if (!s->fast) fastprepare(s);
-    return fastsolve(s);
+    const fastend end = fastsolve(s);
+    // Values beyond long double (starts a million time units apart at a high
+    // rate) leave only the search that compares present values.
+    if (end == fastend::lost) return solvecycle(s);
+    return end == fastend::solved;
 }
 
 double schedulevalue(const solver &s) {
