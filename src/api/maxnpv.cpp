@@ -308,7 +308,6 @@ result solver::solve(const network &net, const std::vector<double> &cashflows, c
         for (int x = 0; x < s.tsucclen[a]; x++) {
             const int e = s.tsucc[s.tsuccat[a] + x], b = self->net.succ[e];
             if (s.dropped[a] || s.dropped[b]) continue;
-            r.treelag.push_back(s.lagof(e));
             r.multiplier.push_back(flow[e]);
         }
     return r;

@@ -19,6 +19,7 @@
 #include "format/instformat.h"
 #include "platform/files.h"
 #include "platform/platform.h"
+#include "verify/verifymode.h"
 
 namespace {
 
@@ -29,6 +30,8 @@ const char helptext[] =
     "       maxnpv batch OPTIONS   the dialogue's run without the questions\n"
     "       maxnpv batch OPTIONS PATH...  the same run over instance files and folders\n"
     "       maxnpv solve FILE ...  one instance, its optimal schedule (maxnpv solve --help)\n"
+    "       maxnpv verify FILE RESULT.json  check a solve's certificate of optimality\n"
+    "                              (maxnpv verify --help)\n"
     "       maxnpv --help          this text\n"
     "\n"
     "maxnpv finds schedules of maximal net present value for project networks with\n"
@@ -209,6 +212,7 @@ int main(int argc, char **argv) {
     }
     if (std::strcmp(argv[1], "batch") == 0) return batchmode(argc, argv);
     if (std::strcmp(argv[1], "solve") == 0) return gpr::solvemode(argc, argv);
+    if (std::strcmp(argv[1], "verify") == 0) return gpr::verifymode(argc, argv);
     std::fprintf(stderr, "maxnpv: unknown mode '%s'; try 'maxnpv --help'\n", argv[1]);
     return 2;
 }

@@ -9,6 +9,7 @@
 #include <cctype>
 #include <cerrno>
 #include <climits>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -110,6 +111,9 @@ const char helptext[] =
     "  --max-passes N      stop after N moves (classic: passes) likewise\n"
     "output:\n"
     "  --json              one JSON document on standard output instead of the summary\n"
+    "  --certificate       with --json: add the proof of optimality that maxnpv verify\n"
+    "                      checks (the tree's relations, their dual values, the\n"
+    "                      activities postponed without limit)\n"
     "  --schedule OUT.csv  the schedule as CSV with a header row\n"
     "  --gantt OUT.svg     the schedule as a Gantt chart (SVG)\n"
     "  --gantt-order O     its rows: 'file' (default) or 'start' (by start time)\n"
@@ -233,6 +237,25 @@ schedreport reportof(const std::string &file, const maxnpv::network &net,
     return rep;
 }
 
+// The certificate of a solved instance: every tree relation with the value
+// it carries and its dual multiplier, value * exp(interest * start(to)).
+void certify(schedreport *rep, const maxnpv::result &r, double interest, bool boundall) {
+    rep->certified = true;
+    rep->boundall = boundall;
+    if (r.status != maxnpv::status::solved && r.status != maxnpv::status::limit) return;
+    for (size_t k = 0; k < r.tree.size() && k < r.multiplier.size(); k++) {
+        certarc c;
+        c.from = rep->arcs[k].from;
+        c.to = rep->arcs[k].to;
+        c.lag = rep->arcs[k].lag;
+        c.value = r.multiplier[k];
+        const long double growth = std::exp((long double)interest * r.start[r.tree[k].second - 1]);
+        c.multiplier = (double)(c.value * growth);
+        if (c.value == 0) c.multiplier = 0; // also where the growth is beyond long double
+        rep->certificate.push_back(c);
+    }
+}
+
 } // namespace
 
 int solvemode(int argc, char **argv) {
@@ -241,7 +264,7 @@ int solvemode(int argc, char **argv) {
                   "--max-activities", "--schedule", "--gantt", "--method", "--time-limit",
                   "--max-passes", "--format", "--seed", "--deadline-factor", "--gantt-order",
                   "--gantt-arcs"},
-                 {"--json", "--bound-all"}, helptext);
+                 {"--json", "--bound-all", "--certificate"}, helptext);
     std::string cffile, schedule, gantt;
     long long pct = 0, slack = 0, deadline = 0, limit = 0;
     double rate = 0, factor = 0;
@@ -262,6 +285,8 @@ int solvemode(int argc, char **argv) {
     if (opts.given("--format") && !formatofkey(formatname, &fmt))
         opts.fail("--format needs gpr, sch, sm or rcp, not '%s'", formatname.c_str());
     const bool json = opts.flag("--json");
+    const bool certificate = opts.flag("--certificate");
+    if (certificate && !json) opts.fail("--certificate goes with --json");
     opts.text("--schedule", false, &schedule);
     opts.text("--gantt", false, &gantt);
     std::string methodtext = "fast";
@@ -356,6 +381,7 @@ int solvemode(int argc, char **argv) {
     }
     if (opt.progress) std::fputs("\r\033[K", stderr); // clear a progress line, if any
     schedreport rep = reportof(file, net, cf, opt, r, fmt == instformat::sch ? 0 : 1);
+    if (certificate) certify(&rep, r, opt.interest, boundall);
     std::string out = json ? schedjson(rep) : schedtext(rep), why;
     std::fputs(out.c_str(), stdout);
     std::fflush(stdout);

@@ -200,6 +200,32 @@ static void jsonfield(std::string &out, const char *key, const std::string &valu
     out += last ? "\n" : ",\n";
 }
 
+// The "certificate" member, the last of the document: one relation per
+// line, then the postponed activities.
+static std::string certjson(const schedreport &r) {
+    const bool solved = issolved(r);
+    std::string out = "  \"certificate\": {\n    \"bound_all\": ";
+    out += r.boundall ? "true" : "false";
+    std::string list;
+    if (solved) {
+        for (const certarc &c : r.certificate) {
+            const std::string from = intnum(c.from), to = intnum(c.to), lag = intnum(c.lag);
+            list += list.empty() ? "\n" : ",\n";
+            list += "      {\"from\": " + from + ", \"to\": " + to + ", \"lag\": " + lag;
+            list += ", \"relation\": \"start(" + to + ") >= start(" + from + ") + " + lag + "\"";
+            list += ", \"value\": " + jsonnum(c.value);
+            list += ", \"multiplier\": " + jsonnum(c.multiplier) + "}";
+        }
+    }
+    out += ",\n    \"relations\": " + (list.empty() ? "[]" : "[" + list + "\n    ]");
+    list.clear();
+    if (solved)
+        for (const schedactivity &a : r.activities)
+            if (a.unbounded) list += (list.empty() ? "" : ", ") + intnum(a.number);
+    out += ",\n    \"postponed\": [" + list + "]\n  }\n";
+    return out;
+}
+
 std::string schedjson(const schedreport &r) {
     bool solved = issolved(r);
     std::string out = "{\n", text;
@@ -252,7 +278,8 @@ std::string schedjson(const schedreport &r) {
             list += ", \"lag\": " + (arc.haslag ? intnum(arc.lag) : "null") + "}";
         }
     }
-    jsonfield(out, "arcs", list.empty() ? "[]" : "[" + list + "\n  ]", true);
+    jsonfield(out, "arcs", list.empty() ? "[]" : "[" + list + "\n  ]", !r.certified);
+    if (r.certified) out += certjson(r);
     out += "}\n";
     return out;
 }
