@@ -21,17 +21,22 @@
 // relation out of one into an activity that is not postponed could not hold.
 //
 // Tolerances (long double sums; eps = 2^-52, the spacing of doubles at 1):
-//   - a multiplier counts as negative below -signtol, where signtol is
+//   - a multiplier counts as negative below -signtol (at an interest rate
+//     above 0; without interest every feasible schedule is optimal), where signtol is
 //     1e-5 money units for whole cash flows of at most 500 in magnitude and
-//     1e-5 * (largest magnitude) / 500 otherwise: the threshold below which
-//     the search itself counts a subtree's value as negative;
+//     1e-5 * (largest magnitude) / 500 otherwise (the threshold below which
+//     the search itself counts a subtree's value as negative), or 1e-12 times
+//     the sum of |discounted cash flow| over the schedule where that is more
+//     (a double holds the npv to 2^-53 of that sum, so smaller gains are
+//     beyond what a schedule's value can show);
 //   - activity k balances within baltol(k) = 2^-40 * (|discounted(k)| *
 //     (1 + interest * |start(k) + d(k)|) + sum of |value| at k), far above
 //     the rounding of a double (2^-53 relative per value, and the exponential's
 //     argument rounded to 2^-53 of interest * time) and far below any error a
 //     wrong tree makes;
-//   - the npv agrees within (n + 8) * eps * sum of |discounted|, the rounding
-//     bound of a sum of n doubles.
+//   - the npv agrees within (n + 8) * eps * sum of |discounted(k)| * (1 +
+//     interest * |start(k) + d(k)|): the rounding bound of a sum of n doubles,
+//     each with its exponential's error.
 // Starts, lags and the deadline are whole numbers and are compared exactly
 // (in 128 bits).
 #include <algorithm>
@@ -56,6 +61,7 @@ constexpr int ss = 1, sf = 2, fs = 3, ff = 4;            // relation types of an
 constexpr double searchtol = 1e-5;                       // the search's negative threshold
 constexpr double drawnlargest = 500;                     // largest drawn cash flow magnitude
 constexpr long double balshare = 1.0L / (1LL << 40);     // baltol's share (2^-40)
+constexpr long double signshare = 1e-12L;                // signtol's share of the money
 constexpr long double eps = 2.220446049250313080847e-16; // 2^-52
 constexpr int npvslack = 8;                              // extra terms in the npv's bound
 
@@ -152,9 +158,9 @@ verdict verify(const network &net, const std::vector<double> &cashflows, const o
     const int n = (int)net.durations.size(), end = n - 1;
     auto act = [&](int i) { return "activity " + std::to_string(i + firstnumber); };
     auto arcname = [&](int i, int j, wide lag) {
-        return "the relation " + std::to_string(i + firstnumber) + "->" +
-               std::to_string(j + firstnumber) + " (start(" + std::to_string(j + firstnumber) +
-               ") >= start(" + std::to_string(i + firstnumber) + ") + " + num(lag) + ")";
+        return std::to_string(i + firstnumber) + "->" + std::to_string(j + firstnumber) +
+               " (start(" + std::to_string(j + firstnumber) + ") >= start(" +
+               std::to_string(i + firstnumber) + ") + " + num(lag) + ")";
     };
     if (r.status != status::solved)
         return reject(std::string("the result's status is '") + statusname(r.status) +
@@ -215,7 +221,7 @@ verdict verify(const network &net, const std::vector<double> &cashflows, const o
     std::unordered_map<uint64_t, wide> lagof; // the largest lag of each pair
     for (const relation &a : rel) {
         if (out(a.from) && !out(a.to))
-            return reject(act(a.from) + " is postponed without limit, but " +
+            return reject(act(a.from) + " is postponed without limit, but the relation " +
                           arcname(a.from, a.to, a.lag) + " bounds it");
         auto [at, fresh] = lagof.emplace(pairkey(a.from, a.to), a.lag);
         if (!fresh) at->second = std::max(at->second, (wide)a.lag);
@@ -231,8 +237,9 @@ verdict verify(const network &net, const std::vector<double> &cashflows, const o
         return reject("the start dummy (" + act(0) + ") starts at " + num(st(0)) + ", not 0");
     for (const relation &a : rel)
         if (!out(a.from) && !out(a.to) && st(a.to) < st(a.from) + a.lag)
-            return reject(arcname(a.from, a.to, a.lag) + " does not hold: start(" +
-                          std::to_string(a.to + firstnumber) + ") = " + num(st(a.to)) + ", start(" +
+            return reject("the relation " + arcname(a.from, a.to, a.lag) +
+                          " does not hold: start(" + std::to_string(a.to + firstnumber) +
+                          ") = " + num(st(a.to)) + ", start(" +
                           std::to_string(a.from + firstnumber) + ") = " + num(st(a.from)));
     if (st(end) - st(0) > deadline)
         return reject("the deadline " + num(deadline) + " does not hold: the end dummy (" +
@@ -269,10 +276,23 @@ verdict verify(const network &net, const std::vector<double> &cashflows, const o
         largest = std::max(largest, std::fabs(c));
         drawnlike = drawnlike && c == std::floor(c);
     }
-    const long double signtol =
-        drawnlike && largest <= drawnlargest ? searchtol : searchtol * largest / drawnlargest;
+    long double scale = 0; // the schedule's money: the sum of |discounted cash flow|
+    for (int i = 0; i < n; i++)
+        if (!out(i))
+            scale += std::fabs((long double)cashflows[i] *
+                               std::exp(-rate * (long double)(st(i) + net.durations[i])));
+    const long double signtol = std::max((long double)(drawnlike && largest <= drawnlargest
+                                                           ? searchtol
+                                                           : searchtol * largest / drawnlargest),
+                                         signshare * scale);
+    // Without interest every feasible schedule is worth the same, so no sign
+    // is asked for; nor can putting activities off gain anything.
+    for (int i = 0; i < n && rate == 0; i++)
+        if (out(i))
+            return reject(act(i) + " is postponed, but without interest no start is worth more "
+                                   "than another");
     for (size_t k = 0; k < r.tree.size(); k++)
-        if (!std::isfinite(r.multiplier[k]) || r.multiplier[k] < -signtol)
+        if (!std::isfinite(r.multiplier[k]) || (rate > 0 && r.multiplier[k] < -signtol))
             return reject("tree arc " +
                           arcname(r.tree[k].first - 1, r.tree[k].second - 1, r.treelag[k]) +
                           " carries the multiplier " + money(r.multiplier[k]) +
@@ -286,7 +306,7 @@ verdict verify(const network &net, const std::vector<double> &cashflows, const o
         bal[i] = disc[i];
         size[i] = std::fabs(disc[i]) * (1 + rate * std::fabs(t));
         value += disc[i];
-        total += std::fabs(disc[i]);
+        total += size[i]; // |discounted| * (1 + interest * |time|), before the tree adds to it
     }
     for (size_t k = 0; k < r.tree.size(); k++) {
         const int i = r.tree[k].first - 1, j = r.tree[k].second - 1;
