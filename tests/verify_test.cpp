@@ -213,6 +213,48 @@ TEST(Certificate, LongProjectsVerify) {
     }
 }
 
+TEST(Certificate, EveryShapeOfTheGeneratorVerifies) {
+    // gprgen's shapes, with and without every activity bounded, deadlines by
+    // slack and by factor; window and dense networks make the fast method
+    // move sets by minimum cuts, adversarial ones have faults of every kind.
+    scratchdir dir;
+    const long long movelimit = 100000;
+    const char *shapes[] = {"random", "dense", "sparse", "window", "adversarial"};
+    int solved = 0;
+    for (int s = 0; s < 5; s++) {
+        const std::string folder = shapes[s];
+        const std::string args = std::string(s == 4 ? "" : " --min-act 10 --max-act 90") +
+                                 " --count 60 --seed " + std::to_string(s + 11) + " --out " +
+                                 folder + " --shape " + folder;
+        ASSERT_EQ(
+            std::system((std::string("'") + GPRGEN_BINARY + "'" + args + " > /dev/null").c_str()),
+            0);
+        for (int k = 1; k <= 60; k++) {
+            maxnpv::network net;
+            std::string why;
+            const std::string file = folder + "/D" + std::to_string(k) + ".gpr";
+            if (maxnpv::readnetwork(file, &net, &why) != maxnpv::status::solved) continue;
+            const std::vector<double> cf = maxnpv::randomcashflows(net, 20 + k % 70);
+            for (maxnpv::method m : {maxnpv::method::fast, maxnpv::method::classic}) {
+                maxnpv::options opt = run(k % 3 == 0 ? 0.05 : 0.01, k % 7 * 5, m);
+                opt.boundall = k % 2 == 0;
+                if (k % 5 == 0) opt.deadlinefactor = 1.3;
+                opt.maxpasses = movelimit; // a solve stopped by it proves nothing: skipped
+                const maxnpv::result r = maxnpv::solver().solve(net, cf, opt);
+                if (r.status != maxnpv::status::solved) continue;
+                solved++;
+                EXPECT_EQ(verdictof(net, cf, opt, r), "optimal")
+                    << file << " " << maxnpv::methodname(m);
+                // The same network without the bounds is another problem.
+                if (opt.boundall &&
+                    std::any_of(r.unbounded.begin(), r.unbounded.end(), [](bool u) { return u; }))
+                    ADD_FAILURE() << file << ": postponed under --bound-all";
+            }
+        }
+    }
+    EXPECT_GT(solved, 400);
+}
+
 TEST(Certificate, ResultsThatDoNotFitAreRejected) {
     const maxnpv::network net = parsed(workedtext);
     const std::vector<double> cf{0, -239, 356, 366, 0};
@@ -478,4 +520,38 @@ TEST(VerifyMode, PostponedSetsAndBothNumberings) {
     writefile("t.json", replaced(s.out, "\"start\": 0,", "\"start\": -1,"));
     EXPECT_EQ(program("verify '" + sch + "' t.json").out,
               "not optimal: the start dummy (activity 0) starts at -1, not 0\n");
+}
+
+TEST(VerifyMode, DocumentsOfGeneratedInstances) {
+    // Through the documents of solve, far starts and extreme values
+    // included: every solved one verifies with the cash flows pinned.
+    scratchdir dir;
+    const char *shapes[] = {"adversarial", "window", "dense"};
+    const int count = 60;
+    int checked = 0;
+    for (int s = 0; s < 3; s++) {
+        const std::string folder = shapes[s];
+        const std::string args = std::string(s == 0 ? "" : " --min-act 10 --max-act 60") +
+                                 " --count " + std::to_string(count) + " --seed " +
+                                 std::to_string(15 + s) + " --out " + folder + " --shape " +
+                                 folder + " > /dev/null";
+        ASSERT_EQ(std::system((std::string("'") + GPRGEN_BINARY + "'" + args).c_str()), 0);
+        for (int k = 1; k <= count; k++) {
+            const std::string file = folder + "/D" + std::to_string(k) + ".gpr";
+            const std::string cf = " --pctneg " + std::to_string(20 + k % 70);
+            const std::string deadline =
+                k % 5 ? " --slack " + std::to_string(k % 7 * 5) : " --deadline-factor 1.3";
+            ran solved = program(
+                "solve " + file + cf + deadline + " --interest " + (k % 3 ? "0.01" : "0.05") +
+                " --method " + (s == 0 || k % 2 ? "classic" : "fast") +
+                (k % 2 ? "" : " --bound-all") + " --max-passes 100000 --json --certificate");
+            if (solved.status != 0) continue; // not solved, or stopped by the limit
+            writefile("r.json", solved.out);
+            ran v = program("verify " + file + " r.json" + cf);
+            EXPECT_EQ(v.status, 0) << file << ": " << v.out << v.err;
+            EXPECT_EQ(v.out, "optimal (certificate checked)\n") << file;
+            checked++;
+        }
+    }
+    EXPECT_GT(checked, 100);
 }

@@ -182,7 +182,8 @@ int verifymode(int argc, char **argv) {
         const long double growth = std::exp((long double)cert.interest * cert.r.start[to]);
         const long double meant = (long double)value * growth;
         const bool agrees =
-            cert.haslpmultiplier[k]
+            value == 0 ? cert.haslpmultiplier[k] && y == 0
+            : cert.haslpmultiplier[k]
                 ? std::fabs((long double)y / growth - value) <= agreement * std::fabs(value) &&
                       std::fabs(y - meant) <= agreement * std::fabs(meant)
                 : std::fabs(meant) > DBL_MAX;
