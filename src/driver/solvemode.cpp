@@ -43,34 +43,7 @@ bool readcashflowfile(const std::string &name, std::vector<double> *cf, std::str
         *why = "cannot read " + name + ": " + std::strerror(err);
         return false;
     }
-    cf->clear();
-    int line = 1;
-    for (size_t at = 0; at < bytes.size();) {
-        char c = bytes[at];
-        if (c == '\n') line++;
-        if (c == '#') {
-            while (at < bytes.size() && bytes[at] != '\n') at++;
-            continue;
-        }
-        if (c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f') {
-            at++;
-            continue;
-        }
-        size_t from = at;
-        while (at < bytes.size() && !std::strchr(" \t\n\r\v\f#", bytes[at])) at++;
-        std::string token = bytes.substr(from, at - from);
-        double v;
-        if (!parsereal(token.c_str(), &v)) {
-            std::string shown = token.substr(0, 40);
-            for (char &ch : shown)
-                if ((unsigned char)ch < ' ' || (unsigned char)ch >= 0x7f) ch = '?';
-            *why = name + ", line " + std::to_string(line) + ": '" + shown +
-                   "' is not a finite number";
-            return false;
-        }
-        cf->push_back(v);
-    }
-    return true;
+    return parsecashflows(bytes, name, cf, why);
 }
 
 namespace {

@@ -14,6 +14,10 @@
 // language give the same cash flows.
 #include "input/cashflow.h"
 
+#include <cstring>
+
+#include "format/numarg.h"
+
 namespace gpr {
 
 constexpr uint32_t lcgmul = 214013u;  // multiplier of the recurrence
@@ -74,6 +78,38 @@ std::string instancename(const std::string &path) {
     const size_t dot = base.rfind('.');
     if (dot != std::string::npos && dot > 0) base.resize(dot);
     return base;
+}
+
+bool parsecashflows(const std::string &bytes, const std::string &name, std::vector<double> *cf,
+                    std::string *why) {
+    cf->clear();
+    int line = 1;
+    for (size_t at = 0; at < bytes.size();) {
+        char c = bytes[at];
+        if (c == '\n') line++;
+        if (c == '#') {
+            while (at < bytes.size() && bytes[at] != '\n') at++;
+            continue;
+        }
+        if (c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f') {
+            at++;
+            continue;
+        }
+        size_t from = at;
+        while (at < bytes.size() && !std::strchr(" \t\n\r\v\f#", bytes[at])) at++;
+        std::string token = bytes.substr(from, at - from);
+        double v;
+        if (!parsereal(token.c_str(), &v)) {
+            std::string shown = token.substr(0, 40);
+            for (char &ch : shown)
+                if ((unsigned char)ch < ' ' || (unsigned char)ch >= 0x7f) ch = '?';
+            *why = name + ", line " + std::to_string(line) + ": '" + shown +
+                   "' is not a finite number";
+            return false;
+        }
+        cf->push_back(v);
+    }
+    return true;
 }
 
 } // namespace gpr
