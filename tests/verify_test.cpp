@@ -135,6 +135,36 @@ TEST(Certificate, HandWorkedInstances) {
     p.multiplier = {0};
     const maxnpv::options lopt = run(0.05, 5, maxnpv::method::fast);
     EXPECT_EQ(verdictof(loose, lcf, lopt, p), "optimal");
+    // A positive activity dragged along: 3 (+4) must start 1 after 2 (-10),
+    // and nothing bounds either. Within the set, measured from 2's start,
+    // 2->3 carries 3's value 4 e^-0.05 from 2, which can spare it.
+    const maxnpv::network drag =
+        parsed("4 0\n0 3 2 1 1 0 3 1 1 0 4 1 1 0\n0 1 3 1 1 1\n0 0\n0 0\n");
+    maxnpv::result d;
+    d.status = maxnpv::status::solved;
+    d.start = {0, 0, 1, 0};
+    d.unbounded = {false, true, true, false};
+    d.tree = {{1, 4}};
+    d.treelag = {0};
+    d.multiplier = {0};
+    d.postponedtree = {{2, 3}};
+    d.postponedlag = {1};
+    d.postponedvalue = {4 * std::exp(-0.05)};
+    EXPECT_EQ(verdictof(drag, {0, -10, 4, 0}, lopt, d), "optimal");
+    maxnpv::result dsolved = maxnpv::solver().solve(drag, {0, -10, 4, 0}, lopt);
+    EXPECT_EQ(dsolved.unbounded, d.unbounded);
+    ASSERT_EQ(dsolved.postponedvalue.size(), 1u);
+    EXPECT_NEAR(dsolved.postponedvalue[0], d.postponedvalue[0], 1e-12);
+    // Worth 20, 3 pays for staying with 2 (20 e^-0.05 > 10): 2 cannot spare
+    // enough, and the check says so at 3.
+    d.postponedvalue = {10};
+    EXPECT_EQ(verdictof(drag, {0, -10, 20, 0}, lopt, d).rfind("activity 3 is postponed, but", 0),
+              0u);
+    EXPECT_EQ(maxnpv::solver().solve(drag, {0, -10, 20, 0}, lopt).unbounded,
+              std::vector<bool>(4, false));
+    d.postponedvalue = {-4 * std::exp(-0.05)};
+    EXPECT_NE(verdictof(drag, {0, -10, 4, 0}, lopt, d).find("below 0"), std::string::npos);
+
     // With a relation from 2 to the end dummy, 2 can no longer be put off.
     const maxnpv::network bound = parsed("3 0\n0 2 2 1 1 0 3 1 1 0\n4 1 3 1 3 0\n0 0\n");
     EXPECT_EQ(verdictof(bound, lcf, lopt, p).find("activity 2 is postponed without limit"), 0u);
@@ -147,7 +177,7 @@ TEST(Certificate, GeneratedInstancesVerifyAndAlteredOnesFail) {
                                 plantphantom, plantnegchain, plantshortend, planttightmax};
     const double rates[] = {0, 0.005, 0.01, 0.05, 0.2};
     testrng rng{20261207};
-    int solved = 0, moved = 0, negated = 0, dropped = 0;
+    int solved = 0, moved = 0, negated = 0, dropped = 0, carried = 0;
     for (int k = 0; k < 1800; k++) {
         const plantkind plant = plants[rng.below(sizeof plants / sizeof plants[0])];
         const std::string text = randominstance(rng.next(), plant, rng.range(5, 30), rng.below(60));
@@ -176,6 +206,16 @@ TEST(Certificate, GeneratedInstancesVerifyAndAlteredOnesFail) {
                     moved++;
                     break;
                 }
+            // Inside a postponed set, the largest value taken away.
+            size_t top = 0;
+            for (size_t a = 0; a < r.postponedvalue.size(); a++)
+                if (r.postponedvalue[a] > r.postponedvalue[top]) top = a;
+            if (!r.postponedvalue.empty() && r.postponedvalue[top] > 1e-3) {
+                maxnpv::result bad = r;
+                bad.postponedvalue[top] = 0;
+                EXPECT_NE(verdictof(net, cf, opt, bad).find("gains by staying"), std::string::npos);
+                carried++;
+            }
             // The arc of the largest value negated, then dropped.
             size_t big = 0;
             for (size_t a = 0; a < r.multiplier.size(); a++)
@@ -197,6 +237,7 @@ TEST(Certificate, GeneratedInstancesVerifyAndAlteredOnesFail) {
     EXPECT_GT(moved, 1500);
     EXPECT_GT(negated, 1000);
     EXPECT_EQ(dropped, negated);
+    EXPECT_GT(carried, 8); // postponed sets that hold positive activities
 }
 
 TEST(Certificate, LongProjectsVerify) {
@@ -409,7 +450,8 @@ TEST(VerifyMode, ChecksTheDocumentsOfSolve) {
                             "start(2) + 3\", \"value\": 205.70920636"),
               std::string::npos);
     EXPECT_NE(cert.out.find("\"multiplier\": 239}"), std::string::npos);
-    EXPECT_NE(cert.out.find("\"postponed\": []\n  }\n}\n"), std::string::npos);
+    EXPECT_NE(cert.out.find("\"postponed\": [],\n    \"postponed_relations\": []\n  }\n}\n"),
+              std::string::npos);
     writefile("r.json", cert.out);
 
     ran ok = program("verify D1.gpr r.json");
@@ -437,7 +479,7 @@ TEST(VerifyMode, ChecksTheDocumentsOfSolve) {
          "\"value\": 348.14996936726135, \"multiplier\": 351.6489347297503},\n",
          "", ""},
         {"\"cashflow\": 356", "\"cashflow\": 357", ""},
-        {"\"postponed\": []", "\"postponed\": [2]",
+        {"\"postponed\": []", "\"postponed\": [{\"activity\": 2, \"offset\": 0}]",
          "not optimal: activity 2 is postponed in the certificate, but not in the schedule\n"},
         {"\"status\": \"solved\"", "\"status\": \"limit reached\"",
          "not optimal: the result's status is 'limit reached', not solved\n"},
@@ -498,13 +540,21 @@ TEST(VerifyMode, PostponedSetsAndBothNumberings) {
                                     "--json --certificate --method ") +
                         method);
         ASSERT_EQ(s.status, 0) << s.err;
-        EXPECT_NE(s.out.find("\"postponed\": [2, 3]"), std::string::npos) << s.out;
+        const std::string later = "\"postponed\": [\n      {\"activity\": 2, \"offset\": 0},\n"
+                                  "      {\"activity\": 3, \"offset\": 2}\n    ]";
+        EXPECT_NE(s.out.find(later), std::string::npos) << s.out;
+        // 2->3 binds inside the set and carries nothing: both are negative.
+        EXPECT_NE(s.out.find("\"postponed_relations\": [\n      {\"from\": 2, \"to\": 3, "
+                             "\"lag\": 2, \"relation\": \"start(3) >= start(2) + 2\", "
+                             "\"value\": 0}\n    ]"),
+                  std::string::npos)
+            << s.out;
         writefile("p.json", s.out);
         ran v = program("verify P.gpr p.json --cashflows cf.txt");
         EXPECT_EQ(v.out, "optimal (certificate checked)\n") << method;
         // Not postponing 3 breaks nothing the schedule shows, but the
         // certificate lists it.
-        writefile("q.json", replaced(s.out, "\"postponed\": [2, 3]", "\"postponed\": [2]"));
+        writefile("q.json", replaced(s.out, ",\n      {\"activity\": 3, \"offset\": 2}", ""));
         EXPECT_EQ(program("verify P.gpr q.json").out,
                   "not optimal: activity 3 is not postponed in the certificate, but in the "
                   "schedule\n");

@@ -158,6 +158,18 @@ struct result {
     std::vector<double> multiplier;        // per tree arc, the value it carries: the dual
                                            // multiplier of its relation in present-value money
                                            // (>= 0); with them the activities balance
+    // The multipliers inside the postponed activities, which prove that
+    // putting them off is best: relations between two postponed activities
+    // that bind at their starts (here start means a start relative to the
+    // others of its part), (from, to) numbered from 1, with their lags and
+    // values. A value is the multiplier times exp(-interest * (start(to) -
+    // least start)), the least start taken over the part of to, the postponed
+    // activities linked to it by these relations. Every postponed activity's
+    // discounted cash flow, so measured, is at most the values into it less
+    // those out of it.
+    std::vector<std::pair<int, int>> postponedtree;
+    std::vector<long long> postponedlag; // per postponedtree arc, its start-to-start lag
+    std::vector<double> postponedvalue;  // per postponedtree arc, its value (>= 0)
 };
 
 // The outcome of checking a result's certificate of optimality.

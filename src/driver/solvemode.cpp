@@ -6,6 +6,7 @@
 // mistake: its status and reason are the output, with exit status 1.
 #include "driver/solvemode.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <climits>
@@ -227,6 +228,30 @@ void certify(schedreport *rep, const maxnpv::result &r, double interest, bool bo
         if (c.value == 0) c.multiplier = 0; // also where the growth is beyond long double
         rep->certificate.push_back(c);
     }
+    // The postponed activities' parts, linked by their relations, and each
+    // activity's start from the least start of its part.
+    const int n = (int)r.start.size();
+    std::vector<int> part(n);
+    for (int i = 0; i < n; i++) part[i] = i;
+    auto root = [&](int i) {
+        while (part[i] != i) i = part[i] = part[part[i]];
+        return i;
+    };
+    for (size_t k = 0; k < r.postponedtree.size(); k++) {
+        certarc c;
+        c.from = r.postponedtree[k].first - 1 + rep->firstnumber;
+        c.to = r.postponedtree[k].second - 1 + rep->firstnumber;
+        c.lag = r.postponedlag[k];
+        c.value = r.postponedvalue[k];
+        rep->postponedcert.push_back(c);
+        part[root(r.postponedtree[k].first - 1)] = root(r.postponedtree[k].second - 1);
+    }
+    std::vector<long long> least(n, LLONG_MAX);
+    for (int i = 0; i < n; i++)
+        if (r.unbounded[i]) least[root(i)] = std::min(least[root(i)], r.start[i]);
+    for (int i = 0; i < n; i++)
+        if (r.unbounded[i])
+            rep->offsets.push_back({i + rep->firstnumber, r.start[i] - least[root(i)]});
 }
 
 } // namespace

@@ -220,9 +220,23 @@ static std::string certjson(const schedreport &r) {
     out += ",\n    \"relations\": " + (list.empty() ? "[]" : "[" + list + "\n    ]");
     list.clear();
     if (solved)
-        for (const schedactivity &a : r.activities)
-            if (a.unbounded) list += (list.empty() ? "" : ", ") + intnum(a.number);
-    out += ",\n    \"postponed\": [" + list + "]\n  }\n";
+        for (const auto &[number, offset] : r.offsets) {
+            list += list.empty() ? "\n" : ",\n";
+            list +=
+                "      {\"activity\": " + intnum(number) + ", \"offset\": " + intnum(offset) + "}";
+        }
+    out += ",\n    \"postponed\": " + (list.empty() ? "[]" : "[" + list + "\n    ]");
+    list.clear();
+    if (solved)
+        for (const certarc &c : r.postponedcert) {
+            const std::string from = intnum(c.from), to = intnum(c.to), lag = intnum(c.lag);
+            list += list.empty() ? "\n" : ",\n";
+            list += "      {\"from\": " + from + ", \"to\": " + to + ", \"lag\": " + lag;
+            list += ", \"relation\": \"start(" + to + ") >= start(" + from + ") + " + lag + "\"";
+            list += ", \"value\": " + jsonnum(c.value) + "}";
+        }
+    out += ",\n    \"postponed_relations\": " + (list.empty() ? "[]" : "[" + list + "\n    ]");
+    out += "\n  }\n";
     return out;
 }
 

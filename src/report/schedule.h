@@ -11,6 +11,7 @@
 
 #include <cstddef>
 #include <string>
+#include <utility>
 #include <vector>
 
 struct schedactivity {
@@ -65,6 +66,11 @@ struct schedreport {
     bool certified = false;                // whether the document carries a certificate
     bool boundall = false;                 // the certificate's network had --bound-all
     std::vector<certarc> certificate;      // when certified and solved
+    // Inside the postponed activities: binding relations with their values
+    // (multiplier unused), and each postponed activity's start relative to
+    // the least start of its part (activities linked by those relations).
+    std::vector<certarc> postponedcert;
+    std::vector<std::pair<int, long long>> offsets; // (activity number, relative start)
 };
 
 extern const char schedsolved[]; // the status of a solved instance

@@ -19,6 +19,12 @@
 //
 // Postponed activities have x = 0: relations into them never bind, and a
 // relation out of one into an activity that is not postponed could not hold.
+// At x = 0 the condition at a postponed activity k is an inequality, c(k)
+// exp(-interest * d(k)) <= sum of y into k - sum of exp(-interest * lag) y
+// out of k, over relations between postponed activities only. Multiplied by
+// z(k) = exp(-interest * (start(k) - least start of its part)), with the
+// starts relative within each part of binding relations, it reads as
+// above: discounted(k) <= values into k - values out of k.
 //
 // Tolerances (long double sums; eps = 2^-52, the spacing of doubles at 1):
 //   - a multiplier counts as negative below -signtol (at an interest rate
@@ -322,6 +328,70 @@ verdict verify(const network &net, const std::vector<double> &cashflows, const o
                           money(bal[i]));
     if (!std::isfinite(r.npv) || std::fabs(value - r.npv) > (n + npvslack) * eps * total)
         return reject("the npv " + money(r.npv) + " is not the schedule's value " + money(value));
+
+    // Inside the postponed activities: relations that bind at their starts,
+    // each part measured from its least start, values of at least 0, and at
+    // every postponed activity a discounted cash flow of at most the values
+    // into it less those out of it.
+    const size_t m = r.postponedtree.size();
+    if (r.postponedlag.size() != m || r.postponedvalue.size() != m)
+        return reject("the postponed set has " + std::to_string(m) + " relations, " +
+                      std::to_string(r.postponedlag.size()) + " lags and " +
+                      std::to_string(r.postponedvalue.size()) + " values");
+    std::vector<int> part(n);
+    for (int i = 0; i < n; i++) part[i] = i;
+    auto root = [&](int i) {
+        while (part[i] != i) i = part[i] = part[part[i]];
+        return i;
+    };
+    for (size_t k = 0; k < m; k++) {
+        const int i = r.postponedtree[k].first - 1, j = r.postponedtree[k].second - 1;
+        if (i < 0 || i >= n || j < 0 || j >= n || !out(i) || !out(j))
+            return reject("postponed relation " + std::to_string(k + 1) +
+                          " does not join two postponed activities");
+        const wide lag = r.postponedlag[k];
+        auto at = lagof.find(pairkey(i, j));
+        if (at == lagof.end() || at->second != lag)
+            return reject("postponed relation " + arcname(i, j, lag) +
+                          " is no relation of the network with that lag");
+        if (st(j) != st(i) + lag)
+            return reject("postponed relation " + arcname(i, j, lag) + " does not bind: start(" +
+                          std::to_string(j + firstnumber) + ") = " + num(st(j)) + ", start(" +
+                          std::to_string(i + firstnumber) + ") = " + num(st(i)));
+        part[root(i)] = root(j);
+    }
+    std::vector<wide> least(n, 0);
+    std::vector<char> seen(n, 0);
+    for (int i = 0; i < n; i++) {
+        if (!out(i)) continue;
+        const int p = root(i);
+        if (!seen[p] || st(i) < least[p]) least[p] = st(i);
+        seen[p] = 1;
+    }
+    long double later = 0; // the postponed activities' money, each part from its least start
+    for (int i = 0; i < n; i++) {
+        if (!out(i)) continue;
+        const long double t = (long double)(st(i) - least[root(i)] + net.durations[i]);
+        disc[i] = (long double)cashflows[i] * std::exp(-rate * t);
+        bal[i] = disc[i];
+        size[i] = std::fabs(disc[i]) * (1 + rate * std::fabs(t));
+        later += std::fabs(disc[i]);
+    }
+    const long double latertol = std::max(signtol, signshare * later);
+    for (size_t k = 0; k < m; k++) {
+        const int i = r.postponedtree[k].first - 1, j = r.postponedtree[k].second - 1;
+        const long double g = r.postponedvalue[k];
+        if (!std::isfinite(r.postponedvalue[k]) || g < -latertol)
+            return reject("postponed relation " + arcname(i, j, r.postponedlag[k]) +
+                          " carries the value " + money(g) + ", below 0");
+        bal[j] -= g, bal[i] += g;
+        size[j] += std::fabs(g), size[i] += std::fabs(g);
+    }
+    for (int i = 0; i < n; i++)
+        if (out(i) && bal[i] > balshare * size[i])
+            return reject(act(i) + " is postponed, but its discounted cash flow " + money(disc[i]) +
+                          " exceeds the values into it less those out of it by " + money(bal[i]) +
+                          ": it gains by staying");
     if (reason) reason->clear();
     return verdict::optimal;
 }

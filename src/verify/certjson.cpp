@@ -142,11 +142,32 @@ bool readcertdoc(const jsonvalue &doc, certdoc *out, std::string *why) {
     const jsonvalue *later = rd.list(*cert, "postponed", "certificate");
     if (later == nullptr) return false;
     for (size_t k = 0; k < later->items.size(); k++) {
-        long long number;
-        if (!jsonwhole(later->items[k], first, last, &number))
-            return rd.fail("certificate.postponed[" + std::to_string(k) + "]",
-                           "not an activity number");
+        const jsonvalue &a = later->items[k];
+        const std::string where = "certificate.postponed[" + std::to_string(k) + "]";
+        if (a.kind != jsonkind::object) return rd.fail(where, "not an object");
+        long long number, offset;
+        if (!rd.whole(a, "activity", where, first, last, &number) ||
+            !rd.whole(a, "offset", where, LLONG_MIN, LLONG_MAX, &offset))
+            return false;
         out->postponed.push_back((int)(number - first));
+        out->offsets.push_back(offset);
+    }
+    const jsonvalue *inside = rd.list(*cert, "postponed_relations", "certificate");
+    if (inside == nullptr) return false;
+    for (size_t k = 0; k < inside->items.size(); k++) {
+        const jsonvalue &a = inside->items[k];
+        const std::string where = "certificate.postponed_relations[" + std::to_string(k) + "]";
+        if (a.kind != jsonkind::object) return rd.fail(where, "not an object");
+        long long from, to, lag;
+        double value;
+        if (!rd.whole(a, "from", where, first, last, &from) ||
+            !rd.whole(a, "to", where, first, last, &to) ||
+            !rd.whole(a, "lag", where, LLONG_MIN, LLONG_MAX, &lag) ||
+            !rd.real(a, "value", where, &value))
+            return false;
+        out->r.postponedtree.push_back({(int)(from - first + 1), (int)(to - first + 1)});
+        out->r.postponedlag.push_back(lag);
+        out->r.postponedvalue.push_back(value);
     }
     return true;
 }

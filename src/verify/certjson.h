@@ -24,10 +24,12 @@ struct certdoc {
     std::vector<long long> durations;  // per activity, in order, time units
     std::vector<double> cashflows;     // per activity, money units
     std::vector<int> postponed;        // 0-based activities the certificate lists as postponed
+    std::vector<long long> offsets;    // per postponed entry, its start relative to its part
     std::vector<double> lpmultiplier;  // per tree arc, the dual multiplier as written
     std::vector<char> haslpmultiplier; // per tree arc, 0 where it was null
     maxnpv::result r;                  // npv, starts, postponement flags, tree, lags and
-                                       // values (r.multiplier), all 0-based but r.tree (from 1)
+                                       // values (r.multiplier), the postponed relations; the
+                                       // arcs numbered from 1, the rest 0-based
 };
 
 // Reads the document into *out: false with *why when a member that the check

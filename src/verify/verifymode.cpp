@@ -150,11 +150,14 @@ int verifymode(int argc, char **argv) {
                                 " in the result, " + number(cf[i]) + " in " + source);
     }
     std::vector<char> listed(n, 0);
-    for (int i : cert.postponed) {
+    for (size_t k = 0; k < cert.postponed.size(); k++) {
+        const int i = cert.postponed[k];
         if (i < 0 || (size_t)i >= n)
             return rejected("the certificate postpones " + act(i) + ", which " + file +
                             " does not have");
+        if (listed[i]) return rejected("the certificate postpones " + act(i) + " twice");
         listed[i] = 1;
+        cert.r.start[i] = cert.offsets[k]; // the schedule has no start for it
     }
     for (size_t i = 0; i < n; i++)
         if ((bool)listed[i] != (bool)cert.r.unbounded[i])
