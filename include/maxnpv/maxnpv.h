@@ -182,8 +182,9 @@ enum class verdict {
 // cash flows, opt.interest, opt.boundall and the deadline of opt (absolute,
 // or the critical path plus opt.slack, or opt.deadlinefactor times it, the
 // critical path found here from the relations). It uses r.status (solved),
-// r.npv, r.start, r.unbounded, r.tree with r.treelag and r.multiplier, and,
-// when r.hasdeadline, r.deadline and r.criticalpath, which must agree. The
+// r.npv, r.start, r.unbounded, r.tree with r.treelag and r.multiplier, the
+// postponed activities' r.postponedtree, r.postponedlag and r.postponedvalue,
+// and, when r.hasdeadline, r.deadline and r.criticalpath, which must agree. The
 // checks, in order, each with a tolerance that the README states:
 //   - the start dummy starts at 0; no postponed activity is bounded by a
 //     relation to one that is not, and neither dummy is postponed;
@@ -194,7 +195,11 @@ enum class verdict {
 //   - at every activity other than the start dummy that is not postponed,
 //     its discounted cash flow equals the multipliers of the tree arcs into
 //     it less those out of it;
-//   - r.npv equals the value of the schedule.
+//   - r.npv equals the value of the schedule;
+//   - inside the postponed activities, the relations of r.postponedtree
+//     bind at r.start, carry r.postponedvalue >= 0, and no postponed
+//     activity's discounted cash flow (from the least start of its part)
+//     exceeds the values into it less those out of it.
 // The first failure is the reason, one line that names the relation or the
 // activity by number, counting from firstnumber (1 for .gpr files, 0 for
 // .sch files). Never throws.
