@@ -296,6 +296,27 @@ TEST(Certificate, EveryShapeOfTheGeneratorVerifies) {
     EXPECT_GT(solved, 400);
 }
 
+TEST(Certificate, PostponedChainsReachBeyondTheRangeOfDoubles) {
+    // A chain of 2000 activities one time unit apart that leads nowhere,
+    // mostly negative: put off as a whole, its far end discounted at 0.5
+    // from the chain's start is below the smallest double.
+    const int n = 2002;
+    std::string text = std::to_string(n) + " 0\n0 2 2 1 1 0 " + std::to_string(n) + " 1 1 0\n";
+    for (int a = 2; a < n; a++)
+        text += a + 1 < n ? "1 1 " + std::to_string(a + 1) + " 1 3 0\n" : "1 0\n";
+    text += "0 0\n";
+    const maxnpv::network net = parsed(text);
+    std::vector<double> cf(n, 0);
+    for (int i = 1; i + 1 < n; i++) cf[i] = i % 3 == 0 ? 3 : -5;
+    for (maxnpv::method m : {maxnpv::method::fast, maxnpv::method::classic}) {
+        const maxnpv::options opt = run(0.5, 5, m);
+        const maxnpv::result r = maxnpv::solver().solve(net, cf, opt);
+        ASSERT_EQ(r.status, maxnpv::status::solved);
+        EXPECT_EQ(std::count(r.unbounded.begin(), r.unbounded.end(), true), n - 2);
+        EXPECT_EQ(verdictof(net, cf, opt, r), "optimal") << maxnpv::methodname(m);
+    }
+}
+
 TEST(Certificate, ResultsThatDoNotFitAreRejected) {
     const maxnpv::network net = parsed(workedtext);
     const std::vector<double> cf{0, -239, 356, 366, 0};

@@ -230,7 +230,7 @@ class flownet {
     void maximise(int src, int snk) {
         while (levels(src, snk)) {
             next = first;
-            while (push(src, snk, std::numeric_limits<long double>::infinity()) > 0) {
+            while (augment(src, snk)) {
             }
         }
     }
@@ -253,19 +253,30 @@ class flownet {
                     level[edges[e].to] = level[queue[k]] + 1, queue.push_back(edges[e].to);
         return level[snk] >= 0;
     }
-    long double push(int v, int snk, long double limit) {
-        if (v == snk) return limit;
-        for (; next[v] >= 0; next[v] = edges[next[v]].after) {
-            arc &a = edges[next[v]];
-            if (a.cap <= 0 || level[a.to] != level[v] + 1) continue;
-            const long double got = push(a.to, snk, std::min(limit, a.cap));
-            if (got > 0) {
-                a.cap -= got;
-                edges[next[v] ^ 1].cap += got;
-                return got;
+    // One path of the level graph from src to snk, walked with an explicit
+    // stack (a path may be as long as the set), and its bottleneck pushed
+    // along it; false when none is left in this phase.
+    bool augment(int src, int snk) {
+        std::vector<int> path; // edges from src
+        int v = src;
+        while (v != snk) {
+            int &e = next[v];
+            while (e >= 0 && (edges[e].cap <= 0 || level[edges[e].to] != level[v] + 1))
+                e = edges[e].after;
+            if (e >= 0) {
+                path.push_back(e);
+                v = edges[e].to;
+                continue;
             }
+            if (v == src) return false;
+            level[v] = -1; // a dead end: never entered again in this phase
+            path.pop_back();
+            v = path.empty() ? src : edges[path.back()].to;
         }
-        return 0;
+        long double least = std::numeric_limits<long double>::infinity();
+        for (int e : path) least = std::min(least, edges[e].cap);
+        for (int e : path) edges[e].cap -= least, edges[e ^ 1].cap += least;
+        return true;
     }
 };
 

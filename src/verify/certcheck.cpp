@@ -39,13 +39,14 @@
 //     (1 + interest * |start(k) + d(k)|) + sum of |value| at k), far above
 //     the rounding of a double (2^-53 relative per value, and the exponential's
 //     argument rounded to 2^-53 of interest * time) and far below any error a
-//     wrong tree makes;
+//     wrong tree makes, plus 16 * DBL_MIN, where doubles lose their digits;
 //   - the npv agrees within (n + 8) * eps * sum of |discounted(k)| * (1 +
-//     interest * |start(k) + d(k)|): the rounding bound of a sum of n doubles,
-//     each with its exponential's error.
+//     interest * |start(k) + d(k)|) + 16 * DBL_MIN: the rounding bound of a sum
+//     of n doubles, each with its exponential's error.
 // Starts, lags and the deadline are whole numbers and are compared exactly
 // (in 128 bits).
 #include <algorithm>
+#include <cfloat>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -70,6 +71,7 @@ constexpr long double balshare = 1.0L / (1LL << 40);     // baltol's share (2^-4
 constexpr long double signshare = 1e-12L;                // signtol's share of the money
 constexpr long double eps = 2.220446049250313080847e-16; // 2^-52
 constexpr int npvslack = 8;                              // extra terms in the npv's bound
+constexpr long double tiny = 16 * (long double)DBL_MIN;  // below this a double has lost digits
 
 struct relation {
     int from = 0, to = 0; // 0-based activities: start(to) >= start(from) + lag
@@ -321,12 +323,12 @@ verdict verify(const network &net, const std::vector<double> &cashflows, const o
         size[j] += std::fabs(f), size[i] += std::fabs(f);
     }
     for (int i = 1; i < n; i++)
-        if (!out(i) && std::fabs(bal[i]) > balshare * size[i])
+        if (!out(i) && std::fabs(bal[i]) > balshare * size[i] + tiny)
             return reject(act(i) + " does not balance: its discounted cash flow " + money(disc[i]) +
                           " differs from the multipliers into it less those "
                           "out of it by " +
                           money(bal[i]));
-    if (!std::isfinite(r.npv) || std::fabs(value - r.npv) > (n + npvslack) * eps * total)
+    if (!std::isfinite(r.npv) || std::fabs(value - r.npv) > (n + npvslack) * eps * total + tiny)
         return reject("the npv " + money(r.npv) + " is not the schedule's value " + money(value));
 
     // Inside the postponed activities: relations that bind at their starts,
@@ -388,7 +390,7 @@ verdict verify(const network &net, const std::vector<double> &cashflows, const o
         size[j] += std::fabs(g), size[i] += std::fabs(g);
     }
     for (int i = 0; i < n; i++)
-        if (out(i) && bal[i] > balshare * size[i])
+        if (out(i) && bal[i] > balshare * size[i] + tiny)
             return reject(act(i) + " is postponed, but its discounted cash flow " + money(disc[i]) +
                           " exceeds the values into it less those out of it by " + money(bal[i]) +
                           ": it gains by staying");
