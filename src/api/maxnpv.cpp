@@ -240,7 +240,7 @@ class flownet {
         int to, after;   // head, next edge out of the same tail (-1: none)
         long double cap; // residual capacity
     };
-    std::vector<arc> edges;
+    std::vector<arc> edges;              // in pairs: an edge, then its reverse (index ^ 1)
     std::vector<int> first, level, next; // per node: first edge, BFS level, edge to try next
 
     bool levels(int src, int snk) {

@@ -14,7 +14,8 @@ namespace {
 
 constexpr unsigned highsurrogate = 0xd800, lowsurrogate = 0xdc00, surrogateend = 0xe000;
 constexpr unsigned surrogatebase = 0x10000;
-constexpr int hexdigits = 4; // digits of a \u escape
+constexpr int hexdigits = 4;    // digits of a \u escape
+constexpr unsigned hexten = 10; // the value of the hex digit a (or A)
 
 class parser {
   public:
@@ -122,9 +123,9 @@ class parser {
             if (h >= '0' && h <= '9')
                 d = h - '0';
             else if (h >= 'a' && h <= 'f')
-                d = h - 'a' + 10;
+                d = h - 'a' + hexten;
             else if (h >= 'A' && h <= 'F')
-                d = h - 'A' + 10;
+                d = h - 'A' + hexten;
             else
                 return fail("a \\u escape with a character that is not a hex digit");
             *code = *code << 4 | d;
