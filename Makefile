@@ -78,12 +78,12 @@ check: prereq-test
 bench: build
 	@bash bench/run.sh $(RELEASE_DIR)
 
-# The libFuzzer target (clang, AddressSanitizer + UBSan) for FUZZ_TIME seconds
+# The libFuzzer targets (clang, AddressSanitizer + UBSan), each for FUZZ_TIME seconds
 # from a seed corpus; fails on any crash, hang or sanitizer report.
 fuzz: prereq
 	@test -n "$(FUZZ_CXX)" || { echo "make: clang++ is missing; install it with: apt-get install clang-14 libclang-rt-14-dev"; exit 1; }
 	@CXX=$(FUZZ_CXX) $(CONFIGURE) -S . -B $(FUZZ_DIR) -DMAXNPV_FUZZ=ON -DMAXNPV_TESTS=OFF -DCMAKE_BUILD_TYPE=Debug
-	@cmake --build $(FUZZ_DIR) -j $(JOBS) --target gprfuzz sch2gpr
+	@cmake --build $(FUZZ_DIR) -j $(JOBS) --target gprfuzz verifyfuzz sch2gpr maxnpv
 	@fuzz/runfuzz.sh $(FUZZ_DIR) $(FUZZ_TIME) -dict=$(CURDIR)/fuzz/gpr.dict
 
 FORMAT := $(shell command -v clang-format-14 || command -v clang-format)

@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
-# Seeds the corpus and runs gprfuzz for a fixed time; fails on any crash,
-# hang, memory blow-up or sanitizer report.
+# Seeds the corpora and runs gprfuzz, then verifyfuzz, each for a fixed time;
+# fails on any crash, hang, memory blow-up or sanitizer report.
 #   fuzz/runfuzz.sh BUILDDIR SECONDS [more libFuzzer options]
-# BUILDDIR holds gprfuzz and sch2gpr. The seeds are the examples, the
+# BUILDDIR holds gprfuzz, verifyfuzz, sch2gpr and maxnpv. The options go to
+# both targets but a -dict=, which is gprfuzz's; verifyfuzz takes json.dict.
+# verifyfuzz's seeds (in BUILDDIR/corpus-verify) are the certified documents
+# of the examples and a few cash-flow files. For gprfuzz: The seeds are the examples, the
 # crafted instances of fuzz/seeds (degenerate and maximal-lag networks), the
 # bad-input files, the converted .sch test files (each behind two parameter
 # prefixes) and the regression files (which carry their own prefix). New
@@ -50,3 +53,32 @@ if [ "$status" -ne 0 ] || [ "$found" -ne 0 ]; then
     exit 1
 fi
 echo "gprfuzz: no findings"
+
+# verifyfuzz: the first byte 'j' (below 128) makes the rest a result
+# document, 0x80 a cash-flow file.
+vcorpus=$build/corpus-verify
+mkdir -p "$vcorpus"
+for f in "$root"/examples/*.gpr; do
+    for method in fast classic; do
+        { printf 'j'; "$build/maxnpv" solve "$f" --pctneg 50 --slack 10 --interest 0.01 \
+            --method "$method" --json --certificate 2>/dev/null || true; } \
+            >"$vcorpus/seed-$method-$(basename "$f" .gpr).json"
+    done
+done
+printf '\200 0 -239 356 366 0\n' >"$vcorpus/seed-cashflows"
+printf '\200# own cash flows\n0\n1.5e3 -2.25 # comment\n\t.5 0\n' >"$vcorpus/seed-cashflows-comments"
+vargs=()
+for a in "$@"; do [[ $a == -dict=* ]] || vargs+=("$a"); done
+echo "verifyfuzz: $(ls "$vcorpus" | wc -l) inputs in $vcorpus, running for $seconds seconds"
+status=0
+TMPDIR=$build/tmp "$build/verifyfuzz" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+    -close_fd_mask=2 -print_final_stats=1 -artifact_prefix="$artifacts/" \
+    -dict="$root/fuzz/json.dict" "${vargs[@]}" "$vcorpus" || status=$?
+found=$(ls "$artifacts" | wc -l)
+if [ "$status" -ne 0 ] || [ "$found" -ne 0 ]; then
+    echo "verifyfuzz: FAILED (exit status $status); reproducer(s) in $artifacts:" >&2
+    ls "$artifacts" >&2
+    echo "rerun one with: $build/verifyfuzz <file>" >&2
+    exit 1
+fi
+echo "verifyfuzz: no findings"

@@ -164,7 +164,53 @@ struct result {
     std::vector<double> multiplier;        // per tree arc, the value it carries: the dual
                                            // multiplier of its relation in present-value money
                                            // (>= 0); with them the activities balance
+    // The multipliers inside the postponed activities, which prove that
+    // putting them off is best: relations between two postponed activities
+    // that bind at their starts (here start means a start relative to the
+    // others of its part), (from, to) numbered from 1, with their lags and
+    // values. A value is the multiplier times exp(-interest * (start(to) -
+    // least start)), the least start taken over the part of to, the postponed
+    // activities linked to it by these relations. Every postponed activity's
+    // discounted cash flow, so measured, is at most the values into it less
+    // those out of it.
+    std::vector<std::pair<int, int>> postponedtree;
+    std::vector<long long> postponedlag; // per postponedtree arc, its start-to-start lag
+    std::vector<double> postponedvalue;  // per postponedtree arc, its value (>= 0)
 };
+
+// The outcome of checking a result's certificate of optimality.
+enum class verdict {
+    optimal,  // every check passed: the schedule is feasible and optimal
+    rejected, // a check failed, or the result does not fit the network; the reason says which
+};
+
+// Checks, without the search, that r is an optimal schedule of net for these
+// cash flows, opt.interest, opt.boundall and the deadline of opt (absolute,
+// or the critical path plus opt.slack, or opt.deadlinefactor times it, the
+// critical path found here from the relations). It uses r.status (solved),
+// r.npv, r.start, r.unbounded, r.tree with r.treelag and r.multiplier, the
+// postponed activities' r.postponedtree, r.postponedlag and r.postponedvalue,
+// and, when r.hasdeadline, r.deadline and r.criticalpath, which must agree. The
+// checks, in order, each with a tolerance that the README states:
+//   - the start dummy starts at 0; no postponed activity is bounded by a
+//     relation to one that is not, and neither dummy is postponed;
+//   - every relation between activities that are not postponed, and the
+//     deadline, hold;
+//   - every tree arc is a relation of the network with its lag, and binds;
+//   - every multiplier is at least 0 (present-value money: r.multiplier);
+//   - at every activity other than the start dummy that is not postponed,
+//     its discounted cash flow equals the multipliers of the tree arcs into
+//     it less those out of it;
+//   - r.npv equals the value of the schedule;
+//   - inside the postponed activities, the relations of r.postponedtree
+//     bind at r.start, carry r.postponedvalue >= 0, and no postponed
+//     activity's discounted cash flow (from the least start of its part)
+//     exceeds the values into it less those out of it.
+// The first failure is the reason, one line that names the relation or the
+// activity by number, counting from firstnumber (1 for .gpr files, 0 for
+// .sch files). Never throws.
+verdict verify(const network &net, const std::vector<double> &cashflows, const options &opt,
+               const result &r, std::string *reason, int firstnumber = 1);
 
 class solver {
   public:

@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstring>
 #include <new>
+#include <limits>
 
 #include "driver/problem.h"
 #include "format/instformat.h"
@@ -263,6 +264,123 @@ std::vector<double> treemultipliers(const gpr::solver &s) {
     return flow;
 }
 
+// A maximum flow by augmenting along shortest paths in phases (Dinic), in
+// long double: enough for the postponed sets, which are small.
+class flownet {
+  public:
+    explicit flownet(int nodes) : first(nodes, -1), level(nodes), next(nodes) {}
+    int edge(int from, int to, long double cap) { // returns the edge's index
+        edges.push_back({to, first[from], cap});
+        first[from] = (int)edges.size() - 1;
+        edges.push_back({from, first[to], 0});
+        first[to] = (int)edges.size() - 1;
+        return (int)edges.size() - 2;
+    }
+    long double flowon(int e) const { return edges[e ^ 1].cap; } // what edge e carries
+    void maximise(int src, int snk) {
+        while (levels(src, snk)) {
+            next = first;
+            while (augment(src, snk)) {
+            }
+        }
+    }
+
+  private:
+    struct arc {
+        int to, after;   // head, next edge out of the same tail (-1: none)
+        long double cap; // residual capacity
+    };
+    std::vector<arc> edges;              // in pairs: an edge, then its reverse (index ^ 1)
+    std::vector<int> first, level, next; // per node: first edge, BFS level, edge to try next
+
+    bool levels(int src, int snk) {
+        std::fill(level.begin(), level.end(), -1);
+        std::vector<int> queue{src};
+        level[src] = 0;
+        for (size_t k = 0; k < queue.size(); k++)
+            for (int e = first[queue[k]]; e >= 0; e = edges[e].after)
+                if (edges[e].cap > 0 && level[edges[e].to] < 0)
+                    level[edges[e].to] = level[queue[k]] + 1, queue.push_back(edges[e].to);
+        return level[snk] >= 0;
+    }
+    // One path of the level graph from src to snk, walked with an explicit
+    // stack (a path may be as long as the set), and its bottleneck pushed
+    // along it; false when none is left in this phase.
+    bool augment(int src, int snk) {
+        std::vector<int> path; // edges from src
+        int v = src;
+        while (v != snk) {
+            int &e = next[v];
+            while (e >= 0 && (edges[e].cap <= 0 || level[edges[e].to] != level[v] + 1))
+                e = edges[e].after;
+            if (e >= 0) {
+                path.push_back(e);
+                v = edges[e].to;
+                continue;
+            }
+            if (v == src) return false;
+            level[v] = -1; // a dead end: never entered again in this phase
+            path.pop_back();
+            v = path.empty() ? src : edges[path.back()].to;
+        }
+        long double least = std::numeric_limits<long double>::infinity();
+        for (int e : path) least = std::min(least, edges[e].cap);
+        for (int e : path) edges[e].cap -= least, edges[e ^ 1].cap += least;
+        return true;
+    }
+};
+
+// The multipliers inside the postponed activities: every relation between
+// two of them that binds at their starts, each part (activities linked by
+// such relations) measured from its least start, and values that carry the
+// discounted value of positive activities from negative ones along the
+// relations: a maximum flow from the negative activities (as sources of
+// their magnitude) to the positive ones (as sinks of theirs).
+void postponedmultipliers(const gpr::solver &s, result *r) {
+    const gpr::network &net = *s.net;
+    const int n = net.nract;
+    std::vector<int> from, to, entry;
+    std::vector<int> part(n, -1);
+    std::vector<std::vector<int>> adj(n);
+    for (int e = 0; e < net.entries(); e++) {
+        const int i = net.owner[e], j = net.succ[e];
+        if (!s.dropped[i] || !s.dropped[j] || i == j || net.lag[e] == gpr::nolag) continue;
+        if (e != net.firstpos[e] || s.st[j] != s.st[i] + net.lag[e]) continue;
+        from.push_back(i), to.push_back(j), entry.push_back(e);
+        adj[i].push_back(j), adj[j].push_back(i);
+    }
+    std::vector<int64_t> least(n, 0);
+    for (int i = 0; i < n; i++) {
+        if (!s.dropped[i] || part[i] >= 0) continue;
+        std::vector<int> members{i};
+        part[i] = i;
+        for (size_t k = 0; k < members.size(); k++)
+            for (int j : adj[members[k]])
+                if (part[j] < 0) part[j] = i, members.push_back(j);
+        int64_t low = s.st[i];
+        for (int j : members) low = std::min(low, s.st[j]);
+        for (int j : members) least[j] = low;
+    }
+    const int src = n, snk = n + 1;
+    flownet g(n + 2);
+    for (int i = 0; i < n; i++) {
+        if (!s.dropped[i]) continue;
+        const long double t = (long double)(s.st[i] - least[i] + net.dur[i]);
+        const long double b = (long double)s.cf[i] * std::exp(-(long double)s.interest * t);
+        if (b < 0) g.edge(src, i, -b);
+        if (b > 0) g.edge(i, snk, b);
+    }
+    std::vector<int> arcs;
+    for (size_t a = 0; a < from.size(); a++)
+        arcs.push_back(g.edge(from[a], to[a], std::numeric_limits<long double>::infinity()));
+    g.maximise(src, snk);
+    for (size_t a = 0; a < from.size(); a++) {
+        r->postponedtree.push_back({from[a] + 1, to[a] + 1});
+        r->postponedlag.push_back(net.lag[entry[a]]);
+        r->postponedvalue.push_back((double)g.flowon(arcs[a]));
+    }
+}
+
 } // namespace
 
 solver::solver() : self(new state) {}
@@ -386,6 +504,7 @@ result solver::solvein(const network &net, const std::vector<double> &cashflows,
             r.tree.push_back({a + 1, b + 1});
             r.treelag.push_back(s.lagof(s.tsucc[s.tsuccat[a] + x]));
         }
+    if (finished) postponedmultipliers(s, &r);
     const std::vector<double> flow = treemultipliers(s);
     for (int a = 0; a < n; a++)
         for (int x = 0; x < s.tsucclen[a]; x++) {

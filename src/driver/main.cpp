@@ -25,6 +25,7 @@
 #include "platform/outputs.h"
 #include "platform/platform.h"
 #include "platform/shown.h"
+#include "verify/verifymode.h"
 
 namespace {
 
@@ -38,6 +39,8 @@ const char helptext[] =
     "       maxnpv solve FILE ...  one instance, its optimal schedule (maxnpv solve --help)\n"
     "       maxnpv sweep FILE ...  one instance over ranges of deadlines and interest rates,\n"
     "                              as a CSV table and a chart (maxnpv sweep --help)\n"
+    "       maxnpv verify FILE RESULT.json  check a solve's certificate of optimality\n"
+    "                              (maxnpv verify --help)\n"
     "       maxnpv --help          this text\n"
     "\n"
     "maxnpv finds schedules of maximal net present value for project networks with\n"
@@ -257,6 +260,7 @@ int modes(int argc, char **argv) {
     if (std::strcmp(argv[1], "batch") == 0) return batchmode(argc, argv);
     if (std::strcmp(argv[1], "solve") == 0) return gpr::solvemode(argc, argv);
     if (std::strcmp(argv[1], "sweep") == 0) return gpr::sweepmode(argc, argv);
+    if (std::strcmp(argv[1], "verify") == 0) return gpr::verifymode(argc, argv);
     std::fprintf(stderr, "maxnpv: unknown mode '%s'; try 'maxnpv --help'\n",
                  terminaltext(argv[1]).c_str());
     return 2;

@@ -6,9 +6,11 @@
 // mistake: its status and reason are the output, with exit status 1.
 #include "driver/solvemode.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <climits>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -32,8 +34,6 @@
 
 namespace gpr {
 
-constexpr size_t cftokenshown = 40; // bytes of a refused cash flow that its message quotes
-
 bool readcashflowfile(const std::string &name, std::vector<double> *cf, std::string *why) {
     std::string bytes;
     int err;
@@ -46,42 +46,7 @@ bool readcashflowfile(const std::string &name, std::vector<double> *cf, std::str
         *why = "cannot read " + terminaltext(name) + ": " + std::strerror(err);
         return false;
     }
-    cf->clear();
-    int line = 1;
-    for (size_t at = 0; at < bytes.size();) {
-        char c = bytes[at];
-        if (c == '\0') {
-            *why = terminaltext(name) + ", line " + std::to_string(line) +
-                   ": a NUL byte: a cash-flow file is text";
-            return false;
-        }
-        if (c == '\n') line++;
-        if (c == '#') {
-            while (at < bytes.size() && bytes[at] != '\n') at++;
-            continue;
-        }
-        if (c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f') {
-            at++;
-            continue;
-        }
-        size_t from = at;
-        // A NUL ends the token too (strchr finds the terminator); the loop
-        // above then names it.
-        while (at < bytes.size() && !std::strchr(" \t\n\r\v\f#", bytes[at])) at++;
-        std::string token = bytes.substr(from, at - from);
-        double v;
-        if (!parsereal(token.c_str(), &v)) {
-            const std::string where = terminaltext(name) + ", line " + std::to_string(line) + ": ";
-            std::string shown = terminaltext(token.substr(0, cftokenshown));
-            if (token.size() > cftokenshown)
-                shown += "...' (cut: " + std::to_string(token.size()) + " bytes in all";
-            *why = where + "'" + shown + (token.size() > cftokenshown ? ")" : "'") +
-                   " is not a finite number";
-            return false;
-        }
-        cf->push_back(v);
-    }
-    return true;
+    return parsecashflows(bytes, name, cf, why);
 }
 
 namespace {
@@ -122,6 +87,9 @@ const char helptext[] =
     "  --max-passes N      stop after N moves (classic: passes) likewise\n"
     "output:\n"
     "  --json              one JSON document on standard output instead of the summary\n"
+    "  --certificate       with --json: add the proof of optimality that maxnpv verify\n"
+    "                      checks (the tree's relations, their dual values, the\n"
+    "                      activities postponed without limit)\n"
     "  --schedule OUT.csv  the schedule as CSV with a header row\n"
     "  --gantt OUT.svg     the schedule as a Gantt chart (SVG)\n"
     "  --gantt-order O     its rows: 'file' (default) or 'start' (by start time)\n"
@@ -272,6 +240,49 @@ schedreport reportof(const std::string &file, const maxnpv::network &net,
     return rep;
 }
 
+// The certificate of a solved instance: every tree relation with the value
+// it carries and its dual multiplier, value * exp(interest * start(to)).
+void certify(schedreport *rep, const maxnpv::result &r, double interest, bool boundall) {
+    rep->certified = true;
+    rep->boundall = boundall;
+    if (r.status != maxnpv::status::solved && r.status != maxnpv::status::limit) return;
+    for (size_t k = 0; k < r.tree.size() && k < r.multiplier.size(); k++) {
+        certarc c;
+        c.from = rep->arcs[k].from;
+        c.to = rep->arcs[k].to;
+        c.lag = rep->arcs[k].lag;
+        c.value = r.multiplier[k];
+        const long double growth = std::exp((long double)interest * r.start[r.tree[k].second - 1]);
+        c.multiplier = (double)(c.value * growth);
+        if (c.value == 0) c.multiplier = 0; // also where the growth is beyond long double
+        rep->certificate.push_back(c);
+    }
+    // The postponed activities' parts, linked by their relations, and each
+    // activity's start from the least start of its part.
+    const int n = (int)r.start.size();
+    std::vector<int> part(n);
+    for (int i = 0; i < n; i++) part[i] = i;
+    auto root = [&](int i) {
+        while (part[i] != i) i = part[i] = part[part[i]];
+        return i;
+    };
+    for (size_t k = 0; k < r.postponedtree.size(); k++) {
+        certarc c;
+        c.from = r.postponedtree[k].first - 1 + rep->firstnumber;
+        c.to = r.postponedtree[k].second - 1 + rep->firstnumber;
+        c.lag = r.postponedlag[k];
+        c.value = r.postponedvalue[k];
+        rep->postponedcert.push_back(c);
+        part[root(r.postponedtree[k].first - 1)] = root(r.postponedtree[k].second - 1);
+    }
+    std::vector<long long> least(n, LLONG_MAX);
+    for (int i = 0; i < n; i++)
+        if (r.unbounded[i]) least[root(i)] = std::min(least[root(i)], r.start[i]);
+    for (int i = 0; i < n; i++)
+        if (r.unbounded[i])
+            rep->offsets.push_back({i + rep->firstnumber, r.start[i] - least[root(i)]});
+}
+
 } // namespace
 
 int solvemode(int argc, char **argv) {
@@ -280,7 +291,7 @@ int solvemode(int argc, char **argv) {
                   "--max-activities", "--schedule", "--gantt", "--method", "--time-limit",
                   "--max-passes", "--format", "--seed", "--deadline-factor", "--gantt-order",
                   "--gantt-arcs"},
-                 {"--json", "--bound-all"}, helptext);
+                 {"--json", "--bound-all", "--certificate"}, helptext);
     std::string cffile, schedule, gantt;
     long long pct = 0, slack = 0, deadline = 0, limit = 0;
     double rate = 0, factor = 0;
@@ -301,6 +312,8 @@ int solvemode(int argc, char **argv) {
     if (opts.given("--format") && !formatofkey(formatname, &fmt))
         opts.fail("--format needs gpr, sch, sm or rcp, not '%s'", formatname.c_str());
     const bool json = opts.flag("--json");
+    const bool certificate = opts.flag("--certificate");
+    if (certificate && !json) opts.fail("--certificate goes with --json");
     opts.text("--schedule", false, &schedule);
     opts.text("--gantt", false, &gantt);
     std::string methodtext = "fast";
@@ -404,6 +417,7 @@ int solvemode(int argc, char **argv) {
     }
     if (opt.progress) std::fputs("\r\033[K", stderr); // clear a progress line, if any
     schedreport rep = reportof(file, net, cf, opt, r, fmt == instformat::sch ? 0 : 1);
+    if (certificate) certify(&rep, r, opt.interest, boundall);
     std::string why;
     if (json) {
         schedjson(rep, [](const std::string &piece) {

@@ -14,6 +14,11 @@
 // language give the same cash flows.
 #include "input/cashflow.h"
 
+#include <cstring>
+
+#include "format/numarg.h"
+#include "platform/shown.h"
+
 namespace gpr {
 
 constexpr uint32_t lcgmul = 214013u;  // multiplier of the recurrence
@@ -74,6 +79,47 @@ std::string instancename(const std::string &path) {
     const size_t dot = base.rfind('.');
     if (dot != std::string::npos && dot > 0) base.resize(dot);
     return base;
+}
+
+bool parsecashflows(const std::string &bytes, const std::string &name, std::vector<double> *cf,
+                    std::string *why) {
+    constexpr size_t shownbytes = 40; // bytes of a refused cash flow that its message quotes
+    cf->clear();
+    int line = 1;
+    for (size_t at = 0; at < bytes.size();) {
+        char c = bytes[at];
+        if (c == '\0') {
+            *why = terminaltext(name) + ", line " + std::to_string(line) +
+                   ": a NUL byte: a cash-flow file is text";
+            return false;
+        }
+        if (c == '\n') line++;
+        if (c == '#') {
+            while (at < bytes.size() && bytes[at] != '\n') at++;
+            continue;
+        }
+        if (c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f') {
+            at++;
+            continue;
+        }
+        size_t from = at;
+        // A NUL ends the token too (strchr finds the terminator); the loop
+        // above then names it.
+        while (at < bytes.size() && !std::strchr(" \t\n\r\v\f#", bytes[at])) at++;
+        std::string token = bytes.substr(from, at - from);
+        double v;
+        if (!parsereal(token.c_str(), &v)) {
+            const std::string where = terminaltext(name) + ", line " + std::to_string(line) + ": ";
+            std::string shown = terminaltext(token.substr(0, shownbytes));
+            if (token.size() > shownbytes)
+                shown += "...' (cut: " + std::to_string(token.size()) + " bytes in all";
+            *why = where + "'" + shown + (token.size() > shownbytes ? ")" : "'") +
+                   " is not a finite number";
+            return false;
+        }
+        cf->push_back(v);
+    }
+    return true;
 }
 
 } // namespace gpr

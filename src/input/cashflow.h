@@ -49,6 +49,13 @@ std::vector<int> seededcf(int nract, int pctneg, uint64_t seed, const std::strin
 // its last extension (from the last '.', unless that is its first byte).
 std::string instancename(const std::string &path);
 
+// Reads the text of a cash-flow file: finite numbers separated by white
+// space, '#' to the end of a line a comment. False with *why ("NAME, line L:
+// 'x' is not a finite number", the token cut to 40 bytes and anything
+// unprintable in it shown as '?') at the first token that is not one.
+bool parsecashflows(const std::string &bytes, const std::string &name, std::vector<double> *cf,
+                    std::string *why);
+
 } // namespace gpr
 
 #endif

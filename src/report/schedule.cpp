@@ -161,6 +161,46 @@ static void jsonfield(std::string &out, const char *key, const std::string &valu
     out += last ? "\n" : ",\n";
 }
 
+// The "certificate" member, the last of the document: one relation per
+// line, then the postponed activities.
+static std::string certjson(const schedreport &r) {
+    const bool solved = issolved(r);
+    std::string out = "  \"certificate\": {\n    \"bound_all\": ";
+    out += r.boundall ? "true" : "false";
+    std::string list;
+    if (solved) {
+        for (const certarc &c : r.certificate) {
+            const std::string from = intnum(c.from), to = intnum(c.to), lag = intnum(c.lag);
+            list += list.empty() ? "\n" : ",\n";
+            list += "      {\"from\": " + from + ", \"to\": " + to + ", \"lag\": " + lag;
+            list += ", \"relation\": \"start(" + to + ") >= start(" + from + ") + " + lag + "\"";
+            list += ", \"value\": " + jsonnum(c.value);
+            list += ", \"multiplier\": " + jsonnum(c.multiplier) + "}";
+        }
+    }
+    out += ",\n    \"relations\": " + (list.empty() ? "[]" : "[" + list + "\n    ]");
+    list.clear();
+    if (solved)
+        for (const auto &[number, offset] : r.offsets) {
+            list += list.empty() ? "\n" : ",\n";
+            list +=
+                "      {\"activity\": " + intnum(number) + ", \"offset\": " + intnum(offset) + "}";
+        }
+    out += ",\n    \"postponed\": " + (list.empty() ? "[]" : "[" + list + "\n    ]");
+    list.clear();
+    if (solved)
+        for (const certarc &c : r.postponedcert) {
+            const std::string from = intnum(c.from), to = intnum(c.to), lag = intnum(c.lag);
+            list += list.empty() ? "\n" : ",\n";
+            list += "      {\"from\": " + from + ", \"to\": " + to + ", \"lag\": " + lag;
+            list += ", \"relation\": \"start(" + to + ") >= start(" + from + ") + " + lag + "\"";
+            list += ", \"value\": " + jsonnum(c.value) + "}";
+        }
+    out += ",\n    \"postponed_relations\": " + (list.empty() ? "[]" : "[" + list + "\n    ]");
+    out += "\n  }\n";
+    return out;
+}
+
 void schedjson(const schedreport &r, const std::function<void(const std::string &)> &emit) {
     bool solved = issolved(r);
     std::string out = "{\n", text;
@@ -210,7 +250,8 @@ void schedjson(const schedreport &r, const std::function<void(const std::string 
         emit("\n  ],\n");
     }
     const bool arcs = solved && !r.arcs.empty();
-    emit(arcs ? "  \"arcs\": [" : "  \"arcs\": []\n");
+    const char *after = r.certified ? ",\n" : "\n"; // the certificate comes last
+    emit(arcs ? "  \"arcs\": [" : std::string("  \"arcs\": []") + after);
     if (arcs) {
         std::string list;
         for (const schedarc &arc : r.arcs) {
@@ -219,8 +260,9 @@ void schedjson(const schedreport &r, const std::function<void(const std::string 
             list += ", \"lag\": " + (arc.haslag ? intnum(arc.lag) : "null") + "}";
             emit(list);
         }
-        emit("\n  ]\n");
+        emit(std::string("\n  ]") + after);
     }
+    if (r.certified) emit(certjson(r));
     emit("}\n");
 }
 

@@ -12,6 +12,7 @@
 #include <cstddef>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 struct schedactivity {
@@ -34,6 +35,18 @@ struct schedarc {
     long long lag = 0;   // its start-to-start lag: start(to) >= start(from) + lag
 };
 
+// A relation of the final tree as the optimality certificate shows it: the
+// dual value it carries in the linear program that x = exp(-interest *
+// start) makes of the problem, where the relation is x(to) <= exp(-interest
+// * lag) * x(from).
+struct certarc {
+    int from = 0, to = 0;    // file numbers, as in schedarc
+    long long lag = 0;       // start(to) >= start(from) + lag
+    double value = 0.0;      // the multiplier times x(to): present-value money, >= 0 when optimal
+    double multiplier = 0.0; // the dual multiplier itself; not finite when it leaves the
+                             // range of a double (shown as null)
+};
+
 struct schedreport {
     std::string instance; // file name as given
     // "solved", or why not: "invalid", "too many activities", "infeasible",
@@ -51,6 +64,14 @@ struct schedreport {
     std::string method;                    // "fast", "classic"; empty: not shown
     std::vector<schedactivity> activities; // when solved, in file order
     std::vector<schedarc> arcs;            // when solved
+    bool certified = false;                // whether the document carries a certificate
+    bool boundall = false;                 // the certificate's network had --bound-all
+    std::vector<certarc> certificate;      // when certified and solved
+    // Inside the postponed activities: binding relations with their values
+    // (multiplier unused), and each postponed activity's start relative to
+    // the least start of its part (activities linked by those relations).
+    std::vector<certarc> postponedcert;
+    std::vector<std::pair<int, long long>> offsets; // (activity number, relative start)
 };
 
 extern const char schedsolved[]; // the status of a solved instance
@@ -60,7 +81,9 @@ extern const char schedlimit[];  // the status of a solve that a limit stopped: 
 bool issolved(const schedreport &r);
 
 // One JSON document: run data, the schedule (one activity per line) and the
-// tree arcs. Everything unknown and every non-finite number is null.
+// tree arcs, and when certified the optimality certificate: the tree's
+// relations with their values and the activities postponed without limit.
+// Everything unknown and every non-finite number is null.
 std::string schedjson(const schedreport &r);
 // The same document handed to emit piece by piece (the fields, then one
 // activity or arc at a time), for output that never holds it whole.

@@ -1,0 +1,192 @@
+// maxnpv verify: checks the certificate of a "maxnpv solve --json
+// --certificate" document against the instance file, with the checks of
+// maxnpv::verify and none of the search's code. The document states the
+// interest rate, the deadline, the cash flows and the schedule; the options
+// can pin the cash flows to the ones a solve would use.
+#include "verify/verifymode.h"
+
+#include <cfloat>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "driver/cmdline.h"
+#include "driver/solvemode.h"
+#include "format/instformat.h"
+#include "input/cashflow.h"
+#include "maxnpv/maxnpv.h"
+#include "platform/files.h"
+#include "verify/certjson.h"
+#include "verify/jsonread.h"
+
+namespace gpr {
+
+namespace {
+
+constexpr int notoptimal = 1;                               // exit status of a failed check
+constexpr long double agreement = 1.0L / (1LL << 40);       // multiplier against value, relative
+constexpr long double tiny = 16 * (long double)DBL_MIN;     // where doubles lose their digits
+constexpr char checked[] = "optimal (certificate checked)"; // the line of a passed check
+
+const char helptext[] =
+    "usage: maxnpv verify FILE RESULT.json [options]\n"
+    "\n"
+    "Checks that RESULT.json, written by 'maxnpv solve FILE --json --certificate',\n"
+    "holds an optimal schedule of FILE, without the solver's search: every relation\n"
+    "and the deadline hold, every relation of the certificate binds, the multipliers\n"
+    "are at least 0 and balance at every activity, and the npv is the schedule's\n"
+    "value. The interest rate, the deadline and the cash flows are the ones the\n"
+    "document states; the options below make sure the cash flows are the ones meant.\n"
+    "\n"
+    "  --cashflows CF      the cash flows must be those of the file CF (solve's format)\n"
+    "  --pctneg P          or those that solve draws with --pctneg P (0..100)\n"
+    "    --seed S          with --pctneg: drawn from seed S and the file's name\n"
+    "  --format F          read FILE as gpr, sch, sm or rcp, whatever its name\n"
+    "Each option also as --name=value.\n"
+    "\n"
+    "Prints \"optimal (certificate checked)\" and exits with status 0, or prints one\n"
+    "line \"not optimal: ...\" naming the first relation or activity that fails a check\n"
+    "and exits with status 1. Bad use (a wrong option, a file that cannot be read, a\n"
+    "document that is not a result of maxnpv solve or carries no certificate) gets\n"
+    "one line on standard error and exit status 2.\n";
+
+int rejected(const std::string &why) {
+    std::printf("not optimal: %s\n", why.c_str());
+    std::fflush(stdout);
+    return notoptimal;
+}
+
+std::string number(double v) {
+    char text[40];
+    std::snprintf(text, sizeof text, "%.17g", v);
+    return text;
+}
+
+} // namespace
+
+int verifymode(int argc, char **argv) {
+    options opts("verify", argc, argv, 2, {"--cashflows", "--pctneg", "--seed", "--format"}, {},
+                 helptext);
+    std::string cffile, formatname;
+    long long pct = 0;
+    unsigned long long seed = 0;
+    opts.text("--cashflows", false, &cffile);
+    opts.whole("--pctneg", false, 0, 100, &pct);
+    opts.unsignedwhole("--seed", false, &seed);
+    opts.text("--format", false, &formatname);
+    opts.finish();
+    if (opts.plain().size() != 2) opts.fail("give FILE and RESULT.json");
+    if (opts.given("--cashflows") && opts.given("--pctneg"))
+        opts.fail("give --cashflows CF or --pctneg P, not both");
+    if (opts.given("--seed") && !opts.given("--pctneg"))
+        opts.fail("--seed draws the cash flows of --pctneg P; give --pctneg too");
+    instformat fmt = formatofname(opts.plain()[0]);
+    if (opts.given("--format") && !formatofkey(formatname, &fmt))
+        opts.fail("--format needs gpr, sch, sm or rcp, not '%s'", formatname.c_str());
+    const std::string file = opts.plain()[0], resultfile = opts.plain()[1];
+
+    std::string bytes, why;
+    int err = 0;
+    const readstatus got = readwhole(resultfile.c_str(), &bytes, &err);
+    if (got == readstatus::notregular) opts.fail("%s is not a regular file", resultfile.c_str());
+    if (got != readstatus::ok)
+        opts.fail("cannot read %s: %s", resultfile.c_str(), std::strerror(err));
+    jsonvalue doc;
+    if (!readjson(bytes, &doc, &why))
+        opts.fail("%s is not JSON: %s", resultfile.c_str(), why.c_str());
+    bytes.clear();
+    certdoc cert;
+    if (!readcertdoc(doc, &cert, &why))
+        opts.fail("%s is not a result of maxnpv solve: %s", resultfile.c_str(), why.c_str());
+    doc = jsonvalue();
+    if (cert.status == "solved" && !cert.certified)
+        opts.fail("%s carries no certificate: solve with --json --certificate", resultfile.c_str());
+
+    maxnpv::network net;
+    const maxnpv::status read = maxnpv::readnetwork(file, &net, &why, 0, libraryformat(fmt));
+    if (read != maxnpv::status::solved) opts.fail("cannot read %s: %s", file.c_str(), why.c_str());
+    std::vector<double> cf;
+    if (opts.given("--cashflows") && !readcashflowfile(cffile, &cf, &why))
+        opts.fail("--cashflows: %s", why.c_str());
+    if (opts.given("--pctneg"))
+        cf = opts.given("--seed") ? maxnpv::seededcashflows(net, (int)pct, seed, instancename(file))
+                                  : maxnpv::randomcashflows(net, (int)pct);
+
+    if (cert.status != "solved")
+        return rejected("the result's status is '" + cert.status + "', not solved");
+    const size_t n = net.durations.size();
+    const int base = cert.firstnumber;
+    auto act = [&](size_t i) { return "activity " + std::to_string(i + base); };
+    if (cert.durations.size() != n)
+        return rejected("the result has " + std::to_string(cert.durations.size()) +
+                        " activities, " + file + " has " + std::to_string(n));
+    for (size_t i = 0; i < n; i++)
+        if (cert.durations[i] != net.durations[i])
+            return rejected(act(i) + " has duration " + std::to_string(cert.durations[i]) +
+                            " in the result, " + std::to_string(net.durations[i]) + " in " + file);
+    if (!cf.empty() || opts.given("--cashflows")) {
+        const std::string source = opts.given("--cashflows") ? cffile : "the drawn ones";
+        if (cf.size() != n)
+            return rejected(cffile + " holds " + std::to_string(cf.size()) + " cash flows for " +
+                            std::to_string(n) + " activities");
+        for (size_t i = 0; i < n; i++)
+            if (cf[i] != cert.cashflows[i])
+                return rejected(act(i) + " has the cash flow " + number(cert.cashflows[i]) +
+                                " in the result, " + number(cf[i]) + " in " + source);
+    }
+    std::vector<char> listed(n, 0);
+    for (size_t k = 0; k < cert.postponed.size(); k++) {
+        const int i = cert.postponed[k];
+        if (i < 0 || (size_t)i >= n)
+            return rejected("the certificate postpones " + act(i) + ", which " + file +
+                            " does not have");
+        if (listed[i]) return rejected("the certificate postpones " + act(i) + " twice");
+        listed[i] = 1;
+        cert.r.start[i] = cert.offsets[k]; // the schedule has no start for it
+    }
+    for (size_t i = 0; i < n; i++)
+        if ((bool)listed[i] != (bool)cert.r.unbounded[i])
+            return rejected(act(i) + (listed[i] ? " is" : " is not") +
+                            " postponed in the certificate, but" + (listed[i] ? " not" : "") +
+                            " in the schedule");
+    if (!cert.hasdeadline) return rejected("the result states no deadline");
+    if (!cert.hascriticalpath) return rejected("the result states no critical path");
+
+    maxnpv::options opt;
+    opt.interest = cert.interest;
+    opt.absolute = true;
+    opt.deadline = cert.deadline;
+    opt.boundall = cert.boundall;
+    cert.r.status = maxnpv::status::solved;
+    cert.r.hasdeadline = true;
+    cert.r.deadline = cert.deadline;
+    cert.r.criticalpath = cert.criticalpath;
+    if (maxnpv::verify(net, cert.cashflows, opt, cert.r, &why, base) != maxnpv::verdict::optimal)
+        return rejected(why);
+    // The multipliers as written: each the value times exp(interest * start(to)).
+    for (size_t k = 0; k < cert.r.tree.size(); k++) {
+        const int from = cert.r.tree[k].first - 1, to = cert.r.tree[k].second - 1;
+        const double value = cert.r.multiplier[k], y = cert.lpmultiplier[k];
+        const long double growth = std::exp((long double)cert.interest * cert.r.start[to]);
+        const long double meant = (long double)value * growth;
+        const bool agrees = value == 0 ? cert.haslpmultiplier[k] && y == 0
+                            : cert.haslpmultiplier[k]
+                                ? std::fabs((long double)y / growth - value) <=
+                                          agreement * std::fabs(value) + tiny &&
+                                      std::fabs(y - meant) <= agreement * std::fabs(meant)
+                                : std::fabs(meant) > DBL_MAX;
+        if (!agrees)
+            return rejected(
+                "the relation " + std::to_string(from + base) + "->" + std::to_string(to + base) +
+                " carries the value " + number(value) + " but the multiplier " +
+                (cert.haslpmultiplier[k] ? number(y) : std::string("null")) +
+                ", not the value times exp(interest * start(" + std::to_string(to + base) + "))");
+    }
+    std::printf("%s\n", checked);
+    std::fflush(stdout);
+    return 0;
+}
+
+} // namespace gpr

@@ -1,0 +1,628 @@
+// Certificates of optimality: the multipliers of hand-worked instances, the
+// check accepting the results of both methods on thousands of generated
+// instances and rejecting altered ones, the strict JSON reader, and maxnpv
+// verify run as a program on documents of maxnpv solve.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "maxnpv/maxnpv.h"
+#include "support/randominstance.h"
+#include "support/testsupport.h"
+#include "verify/certjson.h"
+#include "verify/jsonread.h"
+
+namespace {
+
+maxnpv::network parsed(const std::string &text) {
+    maxnpv::network net;
+    std::string why;
+    EXPECT_EQ(maxnpv::parsegpr(text, &net, &why), maxnpv::status::solved) << why;
+    return net;
+}
+
+maxnpv::options run(double interest, long long slack, maxnpv::method m) {
+    maxnpv::options opt;
+    opt.interest = interest;
+    opt.slack = slack;
+    opt.method = m;
+    return opt;
+}
+
+// The worked instance of five activities: cash flows 0, -239, 356, 366, 0
+// (pctneg 50), deadline 15, interest 0.01; optimal starts 0, 12, 0, 1, 15.
+const char workedtext[] = "5 1 10\n0 0 3 2 1 3 0 3 1 3 0 4 1 3 0\n3 2 1 5 1 3 0\n"
+                          "2 3 1 4 1 1 1\n4 1 1 5 1 3 0\n0 0 0\n";
+
+// Its certificate worked out by hand. The tree is 1->3, 3->4, 2->5 and the
+// deadline arc 5->1. Each value is the discounted cash flow of the part of
+// the tree the arc holds away from activity 1: 4 below 3->4, 3 and 4 below
+// 1->3, 2 below 2->5 (an arc out of that part, so minus its value), and 2
+// again below 5->1, whose part {5, 2} is entered through the deadline arc.
+maxnpv::result workedresult() {
+    const double d2 = -239 * std::exp(-0.15), d3 = 356 * std::exp(-0.02),
+                 d4 = 366 * std::exp(-0.05);
+    maxnpv::result r;
+    r.status = maxnpv::status::solved;
+    r.npv = d2 + d3 + d4;
+    r.start = {0, 12, 0, 1, 15};
+    r.unbounded.assign(5, false);
+    r.tree = {{1, 3}, {2, 5}, {3, 4}, {5, 1}};
+    r.treelag = {0, 3, 1, -15};
+    r.multiplier = {d3 + d4, -d2, d4, -d2};
+    r.hasdeadline = true;
+    r.deadline = 15;
+    r.criticalpath = 5;
+    return r;
+}
+
+std::string verdictof(const maxnpv::network &net, const std::vector<double> &cf,
+                      const maxnpv::options &opt, const maxnpv::result &r) {
+    std::string why;
+    return maxnpv::verify(net, cf, opt, r, &why) == maxnpv::verdict::optimal ? "optimal" : why;
+}
+
+} // namespace
+
+TEST(Certificate, HandWorkedInstances) {
+    // The worked instance: the hand's multipliers verify, and the solver's
+    // tree carries the same ones with either method.
+    const maxnpv::network net = parsed(workedtext);
+    const std::vector<double> cf = maxnpv::randomcashflows(net, 50);
+    ASSERT_EQ(cf, (std::vector<double>{0, -239, 356, 366, 0}));
+    const maxnpv::result hand = workedresult();
+    EXPECT_EQ(verdictof(net, cf, run(0.01, 10, maxnpv::method::fast), hand), "optimal");
+    for (maxnpv::method m : {maxnpv::method::fast, maxnpv::method::classic}) {
+        maxnpv::result r = maxnpv::solver().solve(net, cf, run(0.01, 10, m));
+        ASSERT_EQ(r.status, maxnpv::status::solved);
+        EXPECT_EQ(r.start, hand.start);
+        ASSERT_EQ(r.tree.size(), hand.tree.size());
+        ASSERT_EQ(r.treelag.size(), hand.tree.size());
+        for (size_t k = 0; k < hand.tree.size(); k++) {
+            size_t at = 0;
+            while (at < r.tree.size() && r.tree[at] != hand.tree[k]) at++;
+            ASSERT_LT(at, r.tree.size()) << "arc " << k;
+            EXPECT_EQ(r.treelag[at], hand.treelag[k]);
+            EXPECT_NEAR(r.multiplier[at], hand.multiplier[k], 1e-9);
+        }
+    }
+
+    // A maximal lag holds a positive activity to a negative one: 2 (-100)
+    // may start at most 2 after 3 (+50), both of duration 1, deadline 11,
+    // interest 0.1. Delaying both together gains, so 2 ends at the deadline
+    // (start 10) and 3 starts at 8; the tree is 2->4, 2->3 (lag -2) and the
+    // deadline arc 4->1. 3's value enters through 2->3; 2->4 carries what is
+    // left of 2's value, and so does the deadline arc.
+    const maxnpv::network pair = parsed("4 0\n0 2 2 1 1 0 3 1 1 0\n1 1 4 1 3 0\n"
+                                        "1 2 4 1 3 0 2 2 1 2\n0 0\n");
+    const std::vector<double> pcf{0, -100, 50, 0};
+    const double d2 = -100 * std::exp(-1.1), d3 = 50 * std::exp(-0.9);
+    maxnpv::result h;
+    h.status = maxnpv::status::solved;
+    h.npv = d2 + d3;
+    h.start = {0, 10, 8, 11};
+    h.unbounded.assign(4, false);
+    h.tree = {{2, 4}, {2, 3}, {4, 1}};
+    h.treelag = {1, -2, -11};
+    h.multiplier = {-d2 - d3, d3, -d2 - d3};
+    const maxnpv::options popt = run(0.1, 10, maxnpv::method::fast);
+    EXPECT_EQ(verdictof(pair, pcf, popt, h), "optimal");
+    maxnpv::result solved = maxnpv::solver().solve(pair, pcf, popt);
+    EXPECT_EQ(solved.start, h.start);
+    EXPECT_NEAR(solved.npv, h.npv, 1e-12);
+    // One time unit earlier for both is feasible but worse: the tree still
+    // binds, yet 4->1 is slack, so the deadline arc cannot carry a value.
+    maxnpv::result early = h;
+    early.start = {0, 9, 7, 10};
+    early.npv = -100 * std::exp(-1.0) + 50 * std::exp(-0.8);
+    EXPECT_EQ(verdictof(pair, pcf, popt, early).find("tree arc 4->1"), 0u);
+
+    // Postponed without limit: activity 2 (-10) leads nowhere, so it leaves
+    // the npv; the end dummy sits at 0 below a deadline of 5.
+    const maxnpv::network loose = parsed("3 0\n0 2 2 1 1 0 3 1 1 0\n4 0\n0 0\n");
+    const std::vector<double> lcf{0, -10, 0};
+    maxnpv::result p;
+    p.status = maxnpv::status::solved;
+    p.npv = 0;
+    p.start = {0, 0, 0};
+    p.unbounded = {false, true, false};
+    p.tree = {{1, 3}};
+    p.treelag = {0};
+    p.multiplier = {0};
+    const maxnpv::options lopt = run(0.05, 5, maxnpv::method::fast);
+    EXPECT_EQ(verdictof(loose, lcf, lopt, p), "optimal");
+    // A positive activity dragged along: 3 (+4) must start 1 after 2 (-10),
+    // and nothing bounds either. Within the set, measured from 2's start,
+    // 2->3 carries 3's value 4 e^-0.05 from 2, which can spare it.
+    const maxnpv::network drag =
+        parsed("4 0\n0 3 2 1 1 0 3 1 1 0 4 1 1 0\n0 1 3 1 1 1\n0 0\n0 0\n");
+    maxnpv::result d;
+    d.status = maxnpv::status::solved;
+    d.start = {0, 0, 1, 0};
+    d.unbounded = {false, true, true, false};
+    d.tree = {{1, 4}};
+    d.treelag = {0};
+    d.multiplier = {0};
+    d.postponedtree = {{2, 3}};
+    d.postponedlag = {1};
+    d.postponedvalue = {4 * std::exp(-0.05)};
+    EXPECT_EQ(verdictof(drag, {0, -10, 4, 0}, lopt, d), "optimal");
+    maxnpv::result dsolved = maxnpv::solver().solve(drag, {0, -10, 4, 0}, lopt);
+    EXPECT_EQ(dsolved.unbounded, d.unbounded);
+    ASSERT_EQ(dsolved.postponedvalue.size(), 1u);
+    EXPECT_NEAR(dsolved.postponedvalue[0], d.postponedvalue[0], 1e-12);
+    // Worth 20, 3 pays for staying with 2 (20 e^-0.05 > 10): 2 cannot spare
+    // enough, and the check says so at 3.
+    d.postponedvalue = {10};
+    EXPECT_EQ(verdictof(drag, {0, -10, 20, 0}, lopt, d).rfind("activity 3 is postponed, but", 0),
+              0u);
+    EXPECT_EQ(maxnpv::solver().solve(drag, {0, -10, 20, 0}, lopt).unbounded,
+              std::vector<bool>(4, false));
+    d.postponedvalue = {-4 * std::exp(-0.05)};
+    EXPECT_NE(verdictof(drag, {0, -10, 4, 0}, lopt, d).find("below 0"), std::string::npos);
+
+    // With a relation from 2 to the end dummy, 2 can no longer be put off.
+    const maxnpv::network bound = parsed("3 0\n0 2 2 1 1 0 3 1 1 0\n4 1 3 1 3 0\n0 0\n");
+    EXPECT_EQ(verdictof(bound, lcf, lopt, p).find("activity 2 is postponed without limit"), 0u);
+}
+
+TEST(Certificate, GeneratedInstancesVerifyAndAlteredOnesFail) {
+    // Instances of 5 to 30 activities of every planted kind that still
+    // solves, with drawn cash flows, both methods, and rates from 0 up.
+    const plantkind plants[] = {plantnone,    plantnone,     plantdropped,  plantinto0,   plantwide,
+                                plantphantom, plantnegchain, plantshortend, planttightmax};
+    const double rates[] = {0, 0.005, 0.01, 0.05, 0.2};
+    testrng rng{20261207};
+    int solved = 0, moved = 0, negated = 0, dropped = 0, carried = 0;
+    for (int k = 0; k < 1800; k++) {
+        const plantkind plant = plants[rng.below(sizeof plants / sizeof plants[0])];
+        const std::string text = randominstance(rng.next(), plant, rng.range(5, 30), rng.below(60));
+        maxnpv::network net;
+        std::string why;
+        if (maxnpv::parsegpr(text, &net, &why) != maxnpv::status::solved) continue;
+        const std::vector<double> cf = maxnpv::randomcashflows(net, rng.range(0, 100));
+        const double rate = rates[rng.below(5)];
+        const long long slack = rng.range(0, 40);
+        for (maxnpv::method m : {maxnpv::method::fast, maxnpv::method::classic}) {
+            const maxnpv::options opt = run(rate, slack, m);
+            const maxnpv::result r = maxnpv::solver().solve(net, cf, opt);
+            if (r.status != maxnpv::status::solved) continue;
+            solved++;
+            SCOPED_TRACE("rate " + std::to_string(rate) + ", slack " + std::to_string(slack) +
+                         "\n" + text);
+            ASSERT_EQ(verdictof(net, cf, opt, r), "optimal") << maxnpv::methodname(m);
+
+            // A real activity that is not postponed moved one time unit later.
+            const int n = (int)r.start.size();
+            for (int i = 1; i + 1 < n; i++)
+                if (!r.unbounded[i]) {
+                    maxnpv::result bad = r;
+                    bad.start[i]++;
+                    EXPECT_NE(verdictof(net, cf, opt, bad), "optimal") << "start of " << i + 1;
+                    moved++;
+                    break;
+                }
+            // Inside a postponed set, the largest value taken away.
+            size_t top = 0;
+            for (size_t a = 0; a < r.postponedvalue.size(); a++)
+                if (r.postponedvalue[a] > r.postponedvalue[top]) top = a;
+            if (!r.postponedvalue.empty() && r.postponedvalue[top] > 1e-3) {
+                maxnpv::result bad = r;
+                bad.postponedvalue[top] = 0;
+                EXPECT_NE(verdictof(net, cf, opt, bad).find("gains by staying"), std::string::npos);
+                carried++;
+            }
+            // The arc of the largest value negated, then dropped.
+            size_t big = 0;
+            for (size_t a = 0; a < r.multiplier.size(); a++)
+                if (std::fabs(r.multiplier[a]) > std::fabs(r.multiplier[big])) big = a;
+            if (rate == 0 || r.multiplier.empty() || std::fabs(r.multiplier[big]) < 1e-3) continue;
+            maxnpv::result bad = r;
+            bad.multiplier[big] = -bad.multiplier[big];
+            EXPECT_NE(verdictof(net, cf, opt, bad).find("below 0"), std::string::npos);
+            negated++;
+            bad = r;
+            bad.tree.erase(bad.tree.begin() + big);
+            bad.treelag.erase(bad.treelag.begin() + big);
+            bad.multiplier.erase(bad.multiplier.begin() + big);
+            EXPECT_NE(verdictof(net, cf, opt, bad).find("does not balance"), std::string::npos);
+            dropped++;
+        }
+    }
+    EXPECT_GT(solved, 2000);
+    EXPECT_GT(moved, 1500);
+    EXPECT_GT(negated, 1000);
+    EXPECT_EQ(dropped, negated);
+    EXPECT_GT(carried, 8); // postponed sets that hold positive activities
+}
+
+TEST(Certificate, LongProjectsVerify) {
+    // Networks of a few hundred activities whose windows reach far in time.
+    for (uint64_t seed = 1; seed <= 12; seed++) {
+        const maxnpv::network net = parsed(randomproject(seed, 300));
+        const std::vector<double> cf = maxnpv::randomcashflows(net, 60);
+        for (maxnpv::method m : {maxnpv::method::fast, maxnpv::method::classic}) {
+            const maxnpv::options opt = run(0.01, 50, m);
+            const maxnpv::result r = maxnpv::solver().solve(net, cf, opt);
+            ASSERT_EQ(r.status, maxnpv::status::solved);
+            EXPECT_EQ(verdictof(net, cf, opt, r), "optimal") << seed << maxnpv::methodname(m);
+        }
+    }
+}
+
+TEST(Certificate, EveryShapeOfTheGeneratorVerifies) {
+    // gprgen's shapes, with and without every activity bounded, deadlines by
+    // slack and by factor; window and dense networks make the fast method
+    // move sets by minimum cuts, adversarial ones have faults of every kind.
+    scratchdir dir;
+    const long long movelimit = 100000;
+    const char *shapes[] = {"random", "dense", "sparse", "window", "adversarial"};
+    int solved = 0;
+    for (int s = 0; s < 5; s++) {
+        const std::string folder = shapes[s];
+        const std::string args = std::string(s == 4 ? "" : " --min-act 10 --max-act 90") +
+                                 " --count 60 --seed " + std::to_string(s + 11) + " --out " +
+                                 folder + " --shape " + folder;
+        ASSERT_EQ(
+            std::system((std::string("'") + GPRGEN_BINARY + "'" + args + " > /dev/null").c_str()),
+            0);
+        for (int k = 1; k <= 60; k++) {
+            maxnpv::network net;
+            std::string why;
+            const std::string file = folder + "/D" + std::to_string(k) + ".gpr";
+            if (maxnpv::readnetwork(file, &net, &why) != maxnpv::status::solved) continue;
+            const std::vector<double> cf = maxnpv::randomcashflows(net, 20 + k % 70);
+            for (maxnpv::method m : {maxnpv::method::fast, maxnpv::method::classic}) {
+                maxnpv::options opt = run(k % 3 == 0 ? 0.05 : 0.01, k % 7 * 5, m);
+                opt.boundall = k % 2 == 0;
+                if (k % 5 == 0) opt.deadlinefactor = 1.3;
+                opt.maxpasses = movelimit; // a solve stopped by it proves nothing: skipped
+                const maxnpv::result r = maxnpv::solver().solve(net, cf, opt);
+                if (r.status != maxnpv::status::solved) continue;
+                solved++;
+                EXPECT_EQ(verdictof(net, cf, opt, r), "optimal")
+                    << file << " " << maxnpv::methodname(m);
+                // The same network without the bounds is another problem.
+                if (opt.boundall &&
+                    std::any_of(r.unbounded.begin(), r.unbounded.end(), [](bool u) { return u; }))
+                    ADD_FAILURE() << file << ": postponed under --bound-all";
+            }
+        }
+    }
+    EXPECT_GT(solved, 400);
+}
+
+TEST(Certificate, PostponedChainsReachBeyondTheRangeOfDoubles) {
+    // A chain of 2000 activities one time unit apart that leads nowhere,
+    // mostly negative: put off as a whole, its far end discounted at 0.5
+    // from the chain's start is below the smallest double.
+    const int n = 2002;
+    std::string text = std::to_string(n) + " 0\n0 2 2 1 1 0 " + std::to_string(n) + " 1 1 0\n";
+    for (int a = 2; a < n; a++)
+        text += a + 1 < n ? "1 1 " + std::to_string(a + 1) + " 1 3 0\n" : "1 0\n";
+    text += "0 0\n";
+    const maxnpv::network net = parsed(text);
+    std::vector<double> cf(n, 0);
+    for (int i = 1; i + 1 < n; i++) cf[i] = i % 3 == 0 ? 3 : -5;
+    for (maxnpv::method m : {maxnpv::method::fast, maxnpv::method::classic}) {
+        const maxnpv::options opt = run(0.5, 5, m);
+        const maxnpv::result r = maxnpv::solver().solve(net, cf, opt);
+        ASSERT_EQ(r.status, maxnpv::status::solved);
+        EXPECT_EQ(std::count(r.unbounded.begin(), r.unbounded.end(), true), n - 2);
+        EXPECT_EQ(verdictof(net, cf, opt, r), "optimal") << maxnpv::methodname(m);
+    }
+}
+
+TEST(Certificate, ResultsThatDoNotFitAreRejected) {
+    const maxnpv::network net = parsed(workedtext);
+    const std::vector<double> cf{0, -239, 356, 366, 0};
+    const maxnpv::options opt = run(0.01, 10, maxnpv::method::fast);
+    struct altered {
+        const char *reason; // how the reason starts
+        void (*change)(maxnpv::result *);
+    };
+    const altered cases[] = {
+        {"the result's status", [](maxnpv::result *r) { r->status = maxnpv::status::limit; }},
+        {"the result's deadline", [](maxnpv::result *r) { r->deadline = 16; }},
+        {"the result's critical path", [](maxnpv::result *r) { r->criticalpath = 4; }},
+        {"the start dummy (activity 1) starts at 1",
+         [](maxnpv::result *r) {
+             for (long long &s : r->start) s++;
+         }},
+        {"the relation 3->4", [](maxnpv::result *r) { r->start[3] = 0; }},
+        {"the deadline 15 does not hold", [](maxnpv::result *r) { r->start[4] = 16; }},
+        {"tree arc 2->4 is no relation",
+         [](maxnpv::result *r) {
+             r->tree[1] = {2, 4};
+         }},
+        {"tree arc 3->4 has lag 2", [](maxnpv::result *r) { r->treelag[2] = 2; }},
+        {"tree arc 2->5 (start(5) >= start(2) + 3) does not bind",
+         [](maxnpv::result *r) { r->start[1] = 11; }},
+        {"activity 3 does not balance", [](maxnpv::result *r) { r->multiplier[2] *= 1.001; }},
+        {"the npv", [](maxnpv::result *r) { r->npv += 1e-6; }},
+        {"the end dummy (activity 5) is postponed",
+         [](maxnpv::result *r) { r->unbounded[4] = true; }},
+        {"5 activities, but", [](maxnpv::result *r) { r->start.pop_back(); }},
+    };
+    for (const altered &c : cases) {
+        maxnpv::result r = workedresult();
+        c.change(&r);
+        EXPECT_EQ(verdictof(net, cf, opt, r).rfind(c.reason, 0), 0u) << c.reason;
+    }
+    // The deadline as the options state it.
+    maxnpv::options absolute = opt;
+    absolute.absolute = true;
+    absolute.deadline = 15;
+    EXPECT_EQ(verdictof(net, cf, absolute, workedresult()), "optimal");
+    absolute.deadline = 14;
+    EXPECT_EQ(verdictof(net, cf, absolute, workedresult()).rfind("the result's deadline", 0), 0u);
+    // Other cash flows make other balances.
+    std::vector<double> other = cf;
+    other[2] = 355;
+    EXPECT_EQ(verdictof(net, other, opt, workedresult()).rfind("activity 3 does not balance", 0),
+              0u);
+}
+
+TEST(JsonReader, TakesJsonAndNothingElse) {
+    gpr::jsonvalue v;
+    std::string why;
+    ASSERT_TRUE(gpr::readjson(" {\"a\": [1, -0.5e+3, true, null], \"b\": \"x\\u00e9\\ud83d\\ude00"
+                              "\\n\\\"\"} \n",
+                              &v, &why))
+        << why;
+    const gpr::jsonvalue *a = gpr::jsonfind(v, "a"), *b = gpr::jsonfind(v, "b");
+    ASSERT_TRUE(a != nullptr && b != nullptr);
+    ASSERT_EQ(a->items.size(), 4u);
+    double x;
+    long long whole;
+    EXPECT_TRUE(gpr::jsonreal(a->items[1], &x));
+    EXPECT_EQ(x, -500.0);
+    EXPECT_FALSE(gpr::jsonwhole(a->items[1], -1000, 1000, &whole)); // has an exponent
+    EXPECT_TRUE(gpr::jsonwhole(a->items[0], 0, 1, &whole));
+    EXPECT_FALSE(gpr::jsonwhole(a->items[0], 2, 3, &whole));
+    EXPECT_EQ(a->items[2].kind, gpr::jsonkind::boolean);
+    EXPECT_EQ(a->items[3].kind, gpr::jsonkind::null);
+    EXPECT_EQ(b->text, "x\xc3\xa9\xf0\x9f\x98\x80\n\"");
+
+    const char *bad[] = {
+        "",
+        "{",
+        "[1,]",
+        "{\"a\":1,}",
+        "01",
+        "-",
+        "1.",
+        "1e",
+        ".5",
+        "+1",
+        "NaN",
+        "[1] 2",
+        "tru",
+        "\"\\x\"",
+        "\"\\ud800\"",
+        "\"\\udc00\"",
+        "\"a\nb\"",
+        "\"\xff\"",
+        "\"\xc0\xaf\"",
+        "{\"a\":1,\"a\":2}",
+        "{1:2}",
+        "\xef\xbb\xbf{}",
+        "[1 2]",
+        "\"\\u12\"",
+        "{\"a\" 1}",
+    };
+    for (const char *text : bad) EXPECT_FALSE(gpr::readjson(text, &v, &why)) << text;
+    // The depth bound: 32 levels read, 33 do not.
+    const std::string deep =
+        std::string(gpr::jsonmaxdepth, '[') + std::string(gpr::jsonmaxdepth, ']');
+    EXPECT_TRUE(gpr::readjson(deep, &v, &why)) << why;
+    EXPECT_FALSE(gpr::readjson("[" + deep + "]", &v, &why));
+    EXPECT_EQ(why, "line 1, column 33: arrays and objects nested too deep");
+    EXPECT_FALSE(gpr::readjson("[\n 1,\n x]", &v, &why));
+    EXPECT_EQ(why, "line 3, column 2: not a JSON value");
+    EXPECT_FALSE(gpr::readjson("1" + std::string(gpr::jsonmaxnumber, '0'), &v, &why));
+}
+
+namespace {
+
+struct ran {
+    int status;
+    std::string out, err;
+};
+
+// Runs maxnpv with the arguments in the working folder.
+ran program(const std::string &args) {
+    std::string command =
+        std::string("'") + MAXNPV_BINARY + "' " + args + " < /dev/null > stdout.txt 2> stderr.txt";
+    int status = std::system(command.c_str());
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, readfile("stdout.txt"),
+            readfile("stderr.txt")};
+}
+
+// The text with the first occurrence of from replaced by to.
+std::string replaced(std::string text, const std::string &from, const std::string &to) {
+    const size_t at = text.find(from);
+    EXPECT_NE(at, std::string::npos) << from;
+    if (at != std::string::npos) text.replace(at, from.size(), to);
+    return text;
+}
+
+} // namespace
+
+TEST(VerifyMode, ChecksTheDocumentsOfSolve) {
+    scratchdir dir;
+    writefile("D1.gpr", workedtext);
+    const std::string solve = "solve D1.gpr --pctneg 50 --slack 10 --interest 0.01 --json";
+    ran plain = program(solve);
+    ASSERT_EQ(plain.status, 0) << plain.err;
+    ran cert = program(solve + " --certificate");
+    ASSERT_EQ(cert.status, 0) << cert.err;
+    // The certificate is one more member at the end; the rest is unchanged.
+    const size_t at = cert.out.find(",\n  \"certificate\": {\n");
+    ASSERT_NE(at, std::string::npos);
+    EXPECT_EQ(cert.out.substr(0, at) + "\n}\n", plain.out);
+    // The value of 2->5 is 239 e^-0.15 at the end dummy's start 15: its
+    // multiplier is 239.
+    EXPECT_NE(cert.out.find("{\"from\": 2, \"to\": 5, \"lag\": 3, \"relation\": \"start(5) >= "
+                            "start(2) + 3\", \"value\": 205.70920636"),
+              std::string::npos);
+    EXPECT_NE(cert.out.find("\"multiplier\": 239}"), std::string::npos);
+    EXPECT_NE(cert.out.find("\"postponed\": [],\n    \"postponed_relations\": []\n  }\n}\n"),
+              std::string::npos);
+    writefile("r.json", cert.out);
+
+    ran ok = program("verify D1.gpr r.json");
+    EXPECT_EQ(ok.status, 0) << ok.err;
+    EXPECT_EQ(ok.out, "optimal (certificate checked)\n");
+    EXPECT_EQ(ok.err, "");
+    ok = program("verify D1.gpr r.json --pctneg 50");
+    EXPECT_EQ(ok.out, "optimal (certificate checked)\n");
+    writefile("cf.txt", "0 -239 356 366 0\n");
+    ok = program("verify D1.gpr r.json --cashflows=cf.txt");
+    EXPECT_EQ(ok.out, "optimal (certificate checked)\n");
+
+    // Altered documents: exit status 1 and one line.
+    struct altered {
+        std::string from, to, line;
+    };
+    const altered cases[] = {
+        {"\"start\": 12,", "\"start\": 11,",
+         "not optimal: tree arc 2->5 (start(5) >= start(2) + 3) does not bind: "
+         "start(5) = 15, start(2) = 11\n"},
+        {"\"value\": 205.7092063655888, \"multiplier\": 239}",
+         "\"value\": -205.7092063655888, \"multiplier\": -239}", ""},
+        {"\"multiplier\": 239}", "\"multiplier\": -239}", ""},
+        {"      {\"from\": 3, \"to\": 4, \"lag\": 1, \"relation\": \"start(4) >= start(3) + 1\", "
+         "\"value\": 348.14996936726135, \"multiplier\": 351.6489347297503},\n",
+         "", ""},
+        {"\"cashflow\": 356", "\"cashflow\": 357", ""},
+        {"\"postponed\": []", "\"postponed\": [{\"activity\": 2, \"offset\": 0}]",
+         "not optimal: activity 2 is postponed in the certificate, but not in the schedule\n"},
+        {"\"status\": \"solved\"", "\"status\": \"limit reached\"",
+         "not optimal: the result's status is 'limit reached', not solved\n"},
+    };
+    for (const altered &c : cases) {
+        writefile("bad.json", replaced(cert.out, c.from, c.to));
+        ran r = program("verify D1.gpr bad.json");
+        EXPECT_EQ(r.status, 1) << c.to;
+        EXPECT_EQ(r.out.rfind("not optimal: ", 0), 0u) << r.out;
+        EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 1) << r.out;
+        if (!c.line.empty()) {
+            EXPECT_EQ(r.out, c.line);
+        }
+    }
+    writefile("cf.txt", "0 -239 356 365 0\n");
+    ran r = program("verify D1.gpr r.json --cashflows cf.txt");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out,
+              "not optimal: activity 4 has the cash flow 366 in the result, 365 in cf.txt\n");
+
+    // Bad use: exit status 2, one line on standard error, nothing else.
+    writefile("plain.json", plain.out);
+    writefile("broken.json", cert.out.substr(0, cert.out.size() / 2));
+    writefile("other.json", "{\"status\": \"solved\"}");
+    const std::string usage[] = {
+        "verify D1.gpr",
+        "verify D1.gpr r.json extra",
+        "verify D1.gpr missing.json",
+        "verify missing.gpr r.json",
+        "verify D1.gpr plain.json",
+        "verify D1.gpr broken.json",
+        "verify D1.gpr other.json",
+        "verify D1.gpr r.json --pctneg 101",
+        "verify D1.gpr r.json --pctneg 5 --cashflows cf.txt",
+        "verify D1.gpr r.json --seed 3",
+        "verify D1.gpr r.json --format xyz",
+        "verify D1.gpr r.json --interest 0.1",
+        "solve D1.gpr --pctneg 50 --slack 10 --interest 0.01 --certificate",
+    };
+    for (const std::string &args : usage) {
+        ran u = program(args);
+        EXPECT_EQ(u.status, 2) << args;
+        EXPECT_EQ(u.out, "") << args;
+        EXPECT_EQ(u.err.rfind("maxnpv ", 0), 0u) << args << ": " << u.err;
+        EXPECT_EQ(std::count(u.err.begin(), u.err.end(), '\n'), 1) << args << ": " << u.err;
+    }
+    EXPECT_NE(program("verify D1.gpr plain.json").err.find("carries no certificate"),
+              std::string::npos);
+}
+
+TEST(VerifyMode, PostponedSetsAndBothNumberings) {
+    scratchdir dir;
+    // Activities 2 and 3 lead nowhere; with both negative they are put off.
+    writefile("P.gpr", "5 0\n0 3 2 1 1 0 3 1 1 0 4 1 1 0\n0 1 3 1 1 2\n0 0\n1 1 5 1 3 0\n0 0\n");
+    writefile("cf.txt", "0 -5 -7 9 0\n");
+    for (const char *method : {"fast", "classic"}) {
+        ran s = program(std::string("solve P.gpr --cashflows cf.txt --slack 3 --interest 0.02 "
+                                    "--json --certificate --method ") +
+                        method);
+        ASSERT_EQ(s.status, 0) << s.err;
+        const std::string later = "\"postponed\": [\n      {\"activity\": 2, \"offset\": 0},\n"
+                                  "      {\"activity\": 3, \"offset\": 2}\n    ]";
+        EXPECT_NE(s.out.find(later), std::string::npos) << s.out;
+        // 2->3 binds inside the set and carries nothing: both are negative.
+        EXPECT_NE(s.out.find("\"postponed_relations\": [\n      {\"from\": 2, \"to\": 3, "
+                             "\"lag\": 2, \"relation\": \"start(3) >= start(2) + 2\", "
+                             "\"value\": 0}\n    ]"),
+                  std::string::npos)
+            << s.out;
+        writefile("p.json", s.out);
+        ran v = program("verify P.gpr p.json --cashflows cf.txt");
+        EXPECT_EQ(v.out, "optimal (certificate checked)\n") << method;
+        // Not postponing 3 breaks nothing the schedule shows, but the
+        // certificate lists it.
+        writefile("q.json", replaced(s.out, ",\n      {\"activity\": 3, \"offset\": 2}", ""));
+        EXPECT_EQ(program("verify P.gpr q.json").out,
+                  "not optimal: activity 3 is not postponed in the certificate, but in the "
+                  "schedule\n");
+    }
+    // A .sch file numbers activities from 0, and so do the reasons.
+    const std::string sch = std::string(MAXNPV_TESTDATA) + "/sch/example.sch";
+    ran s =
+        program("solve '" + sch + "' --pctneg 40 --slack 5 --interest 0.01 --json --certificate");
+    ASSERT_EQ(s.status, 0) << s.err;
+    writefile("s.json", s.out);
+    EXPECT_EQ(program("verify '" + sch + "' s.json --pctneg 40").out,
+              "optimal (certificate checked)\n");
+    writefile("t.json", replaced(s.out, "\"start\": 0,", "\"start\": -1,"));
+    EXPECT_EQ(program("verify '" + sch + "' t.json").out,
+              "not optimal: the start dummy (activity 0) starts at -1, not 0\n");
+}
+
+TEST(VerifyMode, DocumentsOfGeneratedInstances) {
+    // Through the documents of solve, far starts and extreme values
+    // included: every solved one verifies with the cash flows pinned.
+    scratchdir dir;
+    const char *shapes[] = {"adversarial", "window", "dense"};
+    const int count = 60;
+    int checked = 0;
+    for (int s = 0; s < 3; s++) {
+        const std::string folder = shapes[s];
+        const std::string args = std::string(s == 0 ? "" : " --min-act 10 --max-act 60") +
+                                 " --count " + std::to_string(count) + " --seed " +
+                                 std::to_string(15 + s) + " --out " + folder + " --shape " +
+                                 folder + " > /dev/null";
+        ASSERT_EQ(std::system((std::string("'") + GPRGEN_BINARY + "'" + args).c_str()), 0);
+        for (int k = 1; k <= count; k++) {
+            const std::string file = folder + "/D" + std::to_string(k) + ".gpr";
+            const std::string cf = " --pctneg " + std::to_string(20 + k % 70);
+            const std::string deadline =
+                k % 5 ? " --slack " + std::to_string(k % 7 * 5) : " --deadline-factor 1.3";
+            ran solved = program(
+                "solve " + file + cf + deadline + " --interest " + (k % 3 ? "0.01" : "0.05") +
+                " --method " + (s == 0 || k % 2 ? "classic" : "fast") +
+                (k % 2 ? "" : " --bound-all") + " --max-passes 100000 --json --certificate");
+            if (solved.status != 0) continue; // not solved, or stopped by the limit
+            writefile("r.json", solved.out);
+            ran v = program("verify " + file + " r.json" + cf);
+            EXPECT_EQ(v.status, 0) << file << ": " << v.out << v.err;
+            EXPECT_EQ(v.out, "optimal (certificate checked)\n") << file;
+            checked++;
+        }
+    }
+    EXPECT_GT(checked, 100);
+}
