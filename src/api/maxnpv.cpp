@@ -10,8 +10,8 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <new>
 #include <limits>
+#include <new>
 
 #include "driver/problem.h"
 #include "format/instformat.h"
