@@ -154,7 +154,7 @@ TEST(Analysis, EarliestStartsDeadlineAndNormalisation) {
     ASSERT_EQ(analysed("4 0\n0 1 2 1 1 0\n1 1 3 1 1 3\n1 2 2 1 1 -2 4 1 1 1\n0 0\n", &net, &reason),
               "infeasible");
     EXPECT_EQ(reason, "no feasible schedule: a cycle of positive length in the relations keeps "
-                      "raising the start of activity 2");
+                      "raising the start of activity 2; the cycle: 2 -> 3 -> 2 (length 1)");
 }
 
 TEST(Reader, RejectedFiles) {

@@ -166,6 +166,34 @@ TEST(Tree, DeadlineArcAndUnsolvableInstances) {
         EXPECT_EQ(name(setuptext(&p, instance, params(50, slack, 0.01))), kind);
         EXPECT_EQ(p.reason.substr(0, std::string(why).size()), why);
     }
+
+    // The reason names the cycle and its length: 0 -> 1 raised to 0 and
+    // 1 -> 0 of 3 make 1 -> 2 -> 1 of length 3; 2 -> 3 (3) and 3 -> 2 (-2)
+    // make 2 -> 3 -> 2 of length 1; a ring 2 -> 3 -> ... -> 13 -> 2 of lags 1
+    // is cut after ten activities.
+    std::string ring = "14 0\n0 1 2 1 1 0\n";
+    for (int i = 2; i <= 13; i++)
+        ring +=
+            "1 " +
+            std::string(i == 13 ? "2 2 1 1 1 14 1 3 0" : "1 " + std::to_string(i + 1) + " 1 1 1") +
+            "\n";
+    ring += "0 0\n";
+    const std::pair<std::string, const char *> named[] = {
+        {"3 0\n0 1 2 1 1 -5\n1 2 1 1 1 3 3 1 3 0\n0 0\n", "; the cycle: 1 -> 2 -> 1 (length 3)"},
+        {"4 0\n0 1 2 1 1 0\n1 1 3 1 1 3\n1 2 2 1 1 -2 4 1 1 1\n0 0\n",
+         "; the cycle: 2 -> 3 -> 2 (length 1)"},
+        {ring,
+         "; the cycle: 2 -> 3 -> 4 -> 5 -> 6 -> 7 -> 8 -> 9 -> 10 -> 11 -> ... (12 activities "
+         "in all) -> 2 (length 12)"},
+    };
+    for (const auto &[instance, tail] : named) {
+        SCOPED_TRACE(instance);
+        gpr::problem p;
+        EXPECT_EQ(name(setuptext(&p, instance, params(50, 10, 0.01))), "infeasible");
+        const std::string end(tail);
+        ASSERT_GE(p.reason.size(), end.size());
+        EXPECT_EQ(p.reason.substr(p.reason.size() - end.size()), end) << p.reason;
+    }
 }
 
 // The walks and the shift step take activities and rows in a fixed order.

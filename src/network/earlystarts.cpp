@@ -29,6 +29,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <deque>
 #include <functional>
 #include <queue>
 
@@ -37,6 +38,8 @@ namespace gpr {
 namespace {
 
 constexpr int firstcheck = 64; // sweep after which a large network's raises are first searched
+constexpr long long maxcyclework = 100000000; // raises spent on naming a cycle, at most
+constexpr size_t cyclenamed = 10;             // activities of a cycle a reason names, at most
 
 // An activity on a cycle of the graph that links each activity to the one
 // whose row raised it last, or -1. Such a cycle only arises from a cycle of
@@ -50,6 +53,76 @@ int raisecycle(const std::vector<int> &raisedby) {
         if (a >= 0 && seen[a] == start) return a;
     }
     return -1;
+}
+
+// The activities of a cycle of positive length reached from the start dummy
+// (0-based, along its arcs, the smallest first) and its length; empty when
+// none is found within the work allowed. Label correcting from the start
+// dummy, each activity linked to the entry that raised it last: once the
+// links close a cycle, that cycle has positive length (each of its arcs held
+// when it was linked, and the starts have grown since), and there always is
+// one after enough raises, since only a cycle of positive length keeps
+// raising starts.
+std::vector<int> positivecycle(const network &net, const std::vector<int> &lag, int64_t *length) {
+    const int n = net.nract;
+    std::vector<int64_t> st(n, nostart);
+    std::vector<int> by(n, -1), from(n, -1); // [activity] the entry, and its owner, that raised it
+    std::vector<char> queued(n, 0);
+    std::deque<int> work{0};
+    st[0] = 0;
+    queued[0] = 1;
+    long long raises = 0, check = n;
+    std::vector<int> seen(n, -1), cycle;
+    while (!work.empty() && raises < maxcyclework) {
+        const int i = work.front();
+        work.pop_front();
+        queued[i] = 0;
+        for (int e = net.rowstart[i]; e < net.rowstart[i + 1]; e++) {
+            if (lag[e] == nolag) continue;
+            const int j = net.succ[e];
+            if (st[i] + lag[e] <= st[j]) continue;
+            st[j] = st[i] + lag[e];
+            by[j] = e, from[j] = i;
+            if (!queued[j]) queued[j] = 1, work.push_back(j);
+            if (++raises < check) continue;
+            check += n;
+            std::fill(seen.begin(), seen.end(), -1);
+            for (int start = 0; start < n && cycle.empty(); start++) {
+                int a = start;
+                while (a >= 0 && seen[a] < 0) seen[a] = start, a = from[a];
+                if (a < 0 || seen[a] != start) continue;
+                for (int b = a;;) { // walked against the arcs
+                    cycle.push_back(b);
+                    b = from[b];
+                    if (b == a) break;
+                }
+            }
+            if (!cycle.empty()) {
+                std::reverse(cycle.begin(), cycle.end());
+                *length = 0;
+                for (int b : cycle) *length += lag[by[b]];
+                std::rotate(cycle.begin(), std::min_element(cycle.begin(), cycle.end()),
+                            cycle.end());
+                return cycle;
+            }
+        }
+    }
+    return cycle;
+}
+
+// "; the cycle: 2 -> 11 -> 2 (length 6)": the cycle named, the first
+// cyclenamed activities of a long one and their count.
+std::string cycletext(const network &net, const std::vector<int> &lag) {
+    int64_t length = 0;
+    const std::vector<int> cycle = positivecycle(net, lag, &length);
+    if (cycle.empty()) return "";
+    std::string text = "; the cycle: ";
+    const size_t shown = std::min(cycle.size(), cyclenamed);
+    for (size_t k = 0; k < shown; k++) text += std::to_string(cycle[k] + 1) + " -> ";
+    if (shown < cycle.size())
+        text += "... (" + std::to_string(cycle.size()) + " activities in all) -> ";
+    text += std::to_string(cycle[0] + 1) + " (length " + std::to_string(length) + ")";
+    return text;
 }
 
 } // namespace
@@ -122,18 +195,20 @@ outcome analyse(network *net, std::string *reason) {
         std::vector<int64_t> st;
         int rawcycle = earlieststarts(*net, raw, &st);
         char text[320];
-        if (rawcycle >= 0)
+        if (rawcycle >= 0) {
             std::snprintf(text, sizeof text,
                           "no feasible schedule: a cycle of positive length in the relations "
                           "keeps raising the start of activity %d",
                           rawcycle + 1);
-        else
+            *reason = text + cycletext(*net, raw);
+        } else {
             std::snprintf(text, sizeof text,
                           "no feasible schedule: a cycle of positive length keeps raising the "
                           "start of activity %d; it involves the requirement that every "
                           "activity start after the project start and finish by the project end",
                           cycle + 1);
-        *reason = text;
+            *reason = text + cycletext(*net, lag);
+        }
         return outcome::infeasible;
     }
     if (net->est[end] == nostart) {
