@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cctype>
 #include <clocale>
+#include <cfloat>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -28,6 +29,7 @@ bool issolved(const schedreport &r) {
 constexpr int maxdigits = 17;       // significant digits that identify every double
 constexpr int smallexp = -4;        // decimal exponents from here ...
 constexpr int bigexp = 16;          // ... to below this are written without e-notation
+constexpr int fifteendigits = 14;   // %e decimals of 15 significant digits
 constexpr int numbufsize = 64;      // room for any %e, %g or %.4f text the formats allow
 constexpr double fixedlimit = 1e12; // magnitudes from here on are shown as %g in the summary
 constexpr int summarydecimals = 4;  // decimals of shares in the summary
@@ -48,7 +50,12 @@ std::string shortestnum(double v) {
     if (std::isnan(v)) return "nan";
     if (std::isinf(v)) return v > 0 ? "inf" : "-inf";
     char buf[numbufsize];
-    for (int decimals = 0; decimals < maxdigits; decimals++) {
+    // Every double that some text of at most 15 significant digits reads back
+    // as is read back from its nearest text of 15 digits, which is that text
+    // with zeros appended: so the search starts there, and the zeros go below.
+    // Subnormal numbers have fewer digits of their own and are searched whole.
+    const int first = std::fabs(v) >= DBL_MIN ? fifteendigits : 0;
+    for (int decimals = first; decimals < maxdigits; decimals++) {
         std::snprintf(buf, sizeof buf, "%.*e", decimals, v);
         if (std::strtod(buf, nullptr) == v) break;
     }
