@@ -73,7 +73,7 @@ def test_worked_example_by_hand(worked):
     assert sw.status == ["solved"] * 6
     want = [worked_npv(5 + s, rate) for rate in (0.01, 0.03) for s in slacks]
     assert sw.npv.tolist() == pytest.approx(want, rel=1e-12)
-    assert (sw.passes >= 1).all()
+    assert (sw.passes >= 0).all()  # a warm start may need no move at all
 
 
 def test_single_values_and_ranges(worked):

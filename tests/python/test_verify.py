@@ -64,7 +64,7 @@ def test_altered_results_are_rejected(worked):
     # the end dummy no longer binds, and the npv is no longer the schedule's.
     moved = copy.deepcopy(r)
     moved.start[1] -= 1
-    rejected(worked, moved)
+    assert "1->4" in rejected(worked, moved)  # numbered from 0, as everywhere here
 
     # A start after the deadline breaks a relation.
     late = copy.deepcopy(r)
@@ -87,6 +87,12 @@ def test_altered_results_are_rejected(worked):
     other_rate = copy.deepcopy(r)
     other_rate.interest = 0.02
     rejected(worked, other_rate)
+
+    # Solved as if every activity were bound by the dummies: not a proof for
+    # the network as it stands.
+    claimed = copy.deepcopy(r)
+    claimed.bound_all = True
+    assert maxnpv.verify(worked, claimed)  # every activity already is bound here
 
     # A tree arc that is no relation of the network (2 -> 1).
     foreign = copy.deepcopy(r)
@@ -117,6 +123,19 @@ def test_unsolved_results_are_rejected(worked):
     stopped = maxnpv.solve(generated.network(3, size=12), pctneg=50, slack=5, max_passes=1)
     if stopped.status == maxnpv.Status.LIMIT:
         rejected(generated.network(3, size=12), stopped)
+
+
+def test_bound_all_is_part_of_the_proof():
+    # Activity 1 loses money and reaches the end dummy by no relation: with
+    # bound_all it makes the critical path 2 and ends at the deadline 2 + 4,
+    # held by an arc to the end dummy that the network itself does not have.
+    net = maxnpv.Network([0, 2, 1, 0], [(0, 1, "FS", 0), (0, 2, "FS", 0), (2, 3, "FS", 0)])
+    r = solved(net, cashflows=[0, -100, 50, 0], slack=4, interest=0.01, bound_all=True)
+    assert r.start.tolist() == [0, 4, 0, 6] and r.bound_all
+    assert maxnpv.verify(net, r)
+    unbound = copy.deepcopy(r)
+    unbound.bound_all = False
+    rejected(net, unbound)
 
 
 def test_postponed_certificate_is_checked():
