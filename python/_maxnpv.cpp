@@ -192,9 +192,9 @@ py::dict solve(const netholder &h, const std::vector<double> &cashflows, const p
 
 // The status of a name as statusname gives it; invalid for any other.
 maxnpv::status statusnamed(const std::string &name) {
-    const maxnpv::status all[] = {maxnpv::status::solved,      maxnpv::status::notfound,
-                                  maxnpv::status::toomany,     maxnpv::status::invalid,
-                                  maxnpv::status::infeasible,  maxnpv::status::notconnected,
+    const maxnpv::status all[] = {maxnpv::status::solved,     maxnpv::status::notfound,
+                                  maxnpv::status::toomany,    maxnpv::status::invalid,
+                                  maxnpv::status::infeasible, maxnpv::status::notconnected,
                                   maxnpv::status::limit};
     for (maxnpv::status s : all)
         if (name == maxnpv::statusname(s)) return s;
@@ -271,7 +271,9 @@ py::dict sweep(const netholder &h, const std::vector<double> &cashflows, const p
         const maxnpv::result &r = p.outcome;
         const bool scheduled =
             r.status == maxnpv::status::solved || r.status == maxnpv::status::limit;
-        deadline.mutable_data()[k] = r.hasdeadline ? r.deadline : absolute ? p.deadline : nodeadline;
+        deadline.mutable_data()[k] = r.hasdeadline ? r.deadline
+                                     : absolute    ? p.deadline
+                                                   : nodeadline;
         interest.mutable_data()[k] = p.interest;
         npv.mutable_data()[k] = scheduled ? r.npv : std::numeric_limits<double>::quiet_NaN();
         passes.mutable_data()[k] = r.passes;
@@ -308,7 +310,6 @@ PYBIND11_MODULE(_maxnpv, m) {
     m.def("verify", &verify, py::arg("net"), py::arg("cashflows"), py::arg("interest"),
           py::arg("boundall"), py::arg("result"));
     m.def("sweep", &sweep, py::arg("net"), py::arg("cashflows"), py::arg("options"),
-          py::arg("deadlines"), py::arg("absolute"), py::arg("interests"),
-          py::arg("nodeadline"));
+          py::arg("deadlines"), py::arg("absolute"), py::arg("interests"), py::arg("nodeadline"));
     m.def("instance_name", &gpr::instancename, py::arg("path"));
 }

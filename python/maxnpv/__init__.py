@@ -89,6 +89,8 @@ _MAX_SEED = (1 << 64) - 1  # seeds are 64-bit unsigned
 _MAX_COUNT = (1 << 31) - 1  # activity limits and counts are 32-bit
 _MAX_PASSES = (1 << 63) - 1  # move limits are 64-bit
 _MAX_PERCENT = 100  # pctneg is a percentage
+_MIN_INT64 = -(1 << 63)  # the range of the library's starts and lags
+_MAX_INT64 = (1 << 63) - 1
 _MOST_SWEEP_POINTS = 100_000  # most points (deadlines times rates) of one sweep
 
 # A sweep's absolute deadline where it is not known (the critical path of the
@@ -650,13 +652,16 @@ class Verdict:
         return self.ok
 
     def __repr__(self) -> str:
-        return "<maxnpv.Verdict optimal>" if self.ok else f"<maxnpv.Verdict rejected: {self.reason}>"
+        if self.ok:
+            return "<maxnpv.Verdict optimal>"
+        return f"<maxnpv.Verdict rejected: {self.reason}>"
 
 
 def _arcs(what: str, arcs: Any, n: int) -> List[Tuple[int, int]]:
     out = []
     for k, arc in enumerate(arcs):
-        if isinstance(arc, (str, bytes)) or not isinstance(arc, (Sequence, np.ndarray)) or len(arc) != 2:
+        pair = isinstance(arc, (Sequence, np.ndarray)) and not isinstance(arc, (str, bytes))
+        if not pair or len(arc) != 2:
             raise TypeError(f"{what}[{k}] needs a pair (i, j), not {arc!r}")
         out.append((_whole(f"{what}[{k}]: i", arc[0], 0, n - 1),
                     _whole(f"{what}[{k}]: j", arc[1], 0, n - 1)))
@@ -668,8 +673,9 @@ def _numbers(what: str, values: Any) -> List[float]:
     return [math.nan if v is None else _real(f"{what}[{k}]", v) for k, v in enumerate(values)]
 
 
-def _wholes(what: str, values: Any, lo: int, hi: int) -> List[int]:
-    return [_whole(f"{what}[{k}]", v, lo, hi) for k, v in enumerate(values)]
+def _wholes(what: str, values: Any) -> List[int]:
+    """Whole numbers of 64 bits, as the library holds starts and lags."""
+    return [_whole(f"{what}[{k}]", v, _MIN_INT64, _MAX_INT64) for k, v in enumerate(values)]
 
 
 def verify(net: Network, result: Result) -> Verdict:
@@ -694,22 +700,22 @@ def verify(net: Network, result: Result) -> Verdict:
     cf = _cashflows(net, result.cashflows)
     rate = _nonnegative("result.interest", result.interest)
     known = result.deadline is not None and result.critical_path is not None
+    deadline = _whole("result.deadline", result.deadline, -_MAX_TIME, _MAX_TIME) if known else 0
+    path = _whole("result.critical_path", result.critical_path, -_MAX_TIME, _MAX_TIME) if known else 0
     fields = {
         "status": str(Status(result.status)),
         "npv": 0.0 if result.npv is None else _real("result.npv", result.npv),
         "hasdeadline": known,
-        "deadline": _whole("result.deadline", result.deadline, -_MAX_TIME, _MAX_TIME) if known else 0,
-        "criticalpath": (
-            _whole("result.critical_path", result.critical_path, -_MAX_TIME, _MAX_TIME) if known else 0
-        ),
-        "start": _wholes("result.start", result.start, -_MAX_TIME, _MAX_TIME),
+        "deadline": deadline,
+        "criticalpath": path,
+        "start": _wholes("result.start", result.start),
         "unbounded": [bool(u) for u in result.unbounded],
         "discounted": _numbers("result.discounted", result.discounted),
         "tree": _arcs("result.tree", result.tree, n),
-        "treelag": _wholes("result.tree_lags", result.tree_lags, -_MAX_TIME, _MAX_TIME),
+        "treelag": _wholes("result.tree_lags", result.tree_lags),
         "multiplier": _numbers("result.multipliers", result.multipliers),
         "postponedtree": _arcs("result.postponed_tree", result.postponed_tree, n),
-        "postponedlag": _wholes("result.postponed_lags", result.postponed_lags, -_MAX_TIME, _MAX_TIME),
+        "postponedlag": _wholes("result.postponed_lags", result.postponed_lags),
         "postponedvalue": _numbers("result.postponed_values", result.postponed_values),
     }
     ok, reason = _lib.verify(net._net, cf, rate, bool(result.bound_all), fields)
@@ -759,7 +765,10 @@ def _series(name: str, values: Any) -> List[Any]:
     if isinstance(values, np.ndarray):
         if values.ndim > 1:
             raise ValueError(f"{name} needs one dimension, not {values.ndim}")
-        return values.reshape(-1).tolist() if values.dtype.kind in "iub" else list(values.reshape(-1))
+        values = values.reshape(-1)
+        # Whole arrays as Python ints; others keep their numpy scalars, so
+        # that a float where a whole number belongs is refused.
+        return values.tolist() if values.dtype.kind in "iub" else list(values)
     if isinstance(values, numbers.Number):
         return [values]
     if isinstance(values, (str, bytes)) or not isinstance(values, Sequence):

@@ -26,5 +26,6 @@ def network(seed, size=8, tied=True):
         if rng.random() < 0.3:
             # A maximal start-to-start lag from i to j of at least what the
             # relation just added can demand: start(j) <= start(i) + lag.
-            relations.append((i, j, "SS", 4 + durations[i] + durations[j] + rng.randint(0, 6), "max"))
+            most = 4 + durations[i] + durations[j] + rng.randint(0, 6)
+            relations.append((i, j, "SS", most, "max"))
     return maxnpv.Network(durations, relations, name=f"g{seed}")

@@ -79,6 +79,9 @@ def test_worked_example_by_hand(worked):
 def test_single_values_and_ranges(worked):
     one = maxnpv.sweep(worked, cashflows=WORKED_CASHFLOWS, slack=3, interest=0.02)
     assert len(one) == 1 and one.npv[0] == pytest.approx(worked_npv(8, 0.02), rel=1e-12)
+    scalar = maxnpv.sweep(worked, cashflows=WORKED_CASHFLOWS, slack=np.int64(3),
+                          interest=np.array(0.02))
+    assert scalar.npv.tolist() == one.npv.tolist()
     ranged = maxnpv.sweep(worked, cashflows=WORKED_CASHFLOWS, deadline=range(3, 8))
     assert ranged.status == ["infeasible", "infeasible", "solved", "solved", "solved"]
     assert ranged.deadline.tolist() == [3, 4, 5, 6, 7]
@@ -120,7 +123,8 @@ def test_parallel_sweeps_equal_sequential_ones():
     (dict(slack=np.array([0.0, 1.0])), TypeError, r"slack\[0\] needs a whole number"),
     (dict(deadline=[1 << 63]), ValueError, r"deadline\[0\] needs a whole number from"),
     (dict(slack="0:10"), TypeError, "slack needs a sequence of numbers"),
-    (dict(slack=np.zeros((2, 2), dtype=np.int64)), ValueError, "slack needs one dimension"),
+    (dict(slack=np.zeros((2, 2), dtype=np.int64)), ValueError,
+     "slack needs one dimension"),
     (dict(slack=[0], interest=[0.01, -0.01]), ValueError,
      r"interest\[1\] needs a finite number of at least 0"),
     (dict(slack=[0], interest=[math.inf]), ValueError, r"interest\[0\] needs a finite number"),
