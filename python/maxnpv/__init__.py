@@ -18,6 +18,9 @@ one import away::
     r.start, r.unbounded, r.discounted            # numpy arrays (int64, bool, float64)
     r.tree                                        # list of (i, j) binding relations
     r.to_dict()                                   # the fields of `maxnpv solve --json`
+    maxnpv.verify(net, r)                         # a Verdict: true when r is proven optimal
+    sw = maxnpv.sweep(net, pctneg=50, slack=range(0, 21, 2), interest=[0.01, 0.02])
+    sw.deadline, sw.interest, sw.status, sw.npv   # one entry per point, rate by rate
 
 Activities are numbered from 0 throughout: index 0 is the start dummy
 (activity 1 of a .gpr file, activity 0 of a .sch file), the last index the
@@ -32,7 +35,8 @@ flows that do not fit the network, options that exclude each other) raises
 command line gives. An instance that cannot be solved is no exception: its
 ``Result`` tells the status and the reason.
 
-Solves release the GIL: several may run at once from a thread pool.
+Solves, checks and sweeps release the GIL: several may run at once from a
+thread pool.
 """
 
 from __future__ import annotations
