@@ -12,6 +12,7 @@
 #include <pybind11/stl.h>
 
 #include <cstdint>
+#include <limits>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -115,9 +116,8 @@ py::array_t<double> seeded(const netholder &h, int pctneg, unsigned long long se
     return asarray(maxnpv::seededcashflows(h.net, pctneg, seed, name));
 }
 
-// Solves h for cashflows under the options given as a dict of the
-// library's option names; returns the result as a dict of Python values.
-py::dict solve(const netholder &h, const std::vector<double> &cashflows, const py::dict &given) {
+// The options given as a dict of the library's option names.
+maxnpv::options optionsof(const py::dict &given) {
     maxnpv::options opt;
     opt.interest = given["interest"].cast<double>();
     opt.absolute = given["absolute"].cast<bool>();
@@ -130,6 +130,20 @@ py::dict solve(const netholder &h, const std::vector<double> &cashflows, const p
     opt.timelimit = given["timelimit"].cast<double>();
     opt.maxpasses = given["maxpasses"].cast<long long>();
     opt.maxactivities = given["maxactivities"].cast<int>();
+    return opt;
+}
+
+// A list of 0-based (from, to) pairs of the library's arcs numbered from 1.
+py::list arcsof(const std::vector<std::pair<int, int>> &arcs) {
+    py::list out;
+    for (const std::pair<int, int> &a : arcs) out.append(py::make_tuple(a.first - 1, a.second - 1));
+    return out;
+}
+
+// Solves h for cashflows under the options given as a dict of the
+// library's option names; returns the result as a dict of Python values.
+py::dict solve(const netholder &h, const std::vector<double> &cashflows, const py::dict &given) {
+    const maxnpv::options opt = optionsof(given);
     maxnpv::result r;
     {
         py::gil_scoped_release unlocked;
@@ -168,6 +182,113 @@ py::dict solve(const netholder &h, const std::vector<double> &cashflows, const p
     out["tree"] = tree;
     out["treelag"] = treelag;
     out["multiplier"] = multiplier;
+    const bool postponed = scheduled && r.postponedlag.size() == r.postponedtree.size() &&
+                           r.postponedvalue.size() == r.postponedtree.size();
+    out["postponedtree"] = postponed ? arcsof(r.postponedtree) : py::list();
+    out["postponedlag"] = postponed ? py::cast(r.postponedlag) : py::list();
+    out["postponedvalue"] = postponed ? py::cast(r.postponedvalue) : py::list();
+    return out;
+}
+
+// The status of a name as statusname gives it; invalid for any other.
+maxnpv::status statusnamed(const std::string &name) {
+    const maxnpv::status all[] = {maxnpv::status::solved,     maxnpv::status::notfound,
+                                  maxnpv::status::toomany,    maxnpv::status::invalid,
+                                  maxnpv::status::infeasible, maxnpv::status::notconnected,
+                                  maxnpv::status::limit};
+    for (maxnpv::status s : all)
+        if (name == maxnpv::statusname(s)) return s;
+    return maxnpv::status::invalid;
+}
+
+// The library's arcs numbered from 1 of 0-based (from, to) pairs.
+std::vector<std::pair<int, int>> arcsfrom(const std::vector<std::pair<int, int>> &given) {
+    std::vector<std::pair<int, int>> out;
+    out.reserve(given.size());
+    for (const std::pair<int, int> &a : given) out.emplace_back(a.first + 1, a.second + 1);
+    return out;
+}
+
+// Checks the certificate of a result given as a dict of the library's
+// result fields (arcs 0-based) against h, for the cash flows, interest rate
+// and bound_all of its solve and its absolute deadline. Returns (optimal,
+// reason); the reason numbers activities from 0.
+py::tuple verify(const netholder &h, const std::vector<double> &cashflows, double interest,
+                 bool boundall, const py::dict &given) {
+    maxnpv::result r;
+    r.status = statusnamed(given["status"].cast<std::string>());
+    r.npv = given["npv"].cast<double>();
+    r.hasdeadline = given["hasdeadline"].cast<bool>();
+    r.deadline = given["deadline"].cast<long long>();
+    r.criticalpath = given["criticalpath"].cast<long long>();
+    r.start = given["start"].cast<std::vector<long long>>();
+    r.unbounded = given["unbounded"].cast<std::vector<bool>>();
+    r.discounted = given["discounted"].cast<std::vector<double>>();
+    r.tree = arcsfrom(given["tree"].cast<std::vector<std::pair<int, int>>>());
+    r.treelag = given["treelag"].cast<std::vector<long long>>();
+    r.multiplier = given["multiplier"].cast<std::vector<double>>();
+    r.postponedtree = arcsfrom(given["postponedtree"].cast<std::vector<std::pair<int, int>>>());
+    r.postponedlag = given["postponedlag"].cast<std::vector<long long>>();
+    r.postponedvalue = given["postponedvalue"].cast<std::vector<double>>();
+    maxnpv::options opt;
+    opt.interest = interest;
+    opt.boundall = boundall;
+    opt.absolute = true;
+    opt.deadline = r.deadline;
+    std::string reason;
+    maxnpv::verdict v;
+    {
+        py::gil_scoped_release unlocked;
+        v = maxnpv::verify(h.net, cashflows, opt, r, &reason, 0);
+    }
+    return py::make_tuple(v == maxnpv::verdict::optimal, reason);
+}
+
+// Solves h at every point of the grid (slacks, or absolute deadlines when
+// absolute, times interest rates) as the library's sweep does; returns the
+// points in its order as a dict of arrays and lists: deadline (absolute,
+// nodeadline where not known), interest, status, reason, npv (NaN without a
+// schedule), passes, seconds.
+py::dict sweep(const netholder &h, const std::vector<double> &cashflows, const py::dict &given,
+               const std::vector<long long> &deadlines, bool absolute,
+               const std::vector<double> &interests, long long nodeadline) {
+    const maxnpv::options opt = optionsof(given);
+    maxnpv::sweepgrid grid;
+    grid.deadlines = deadlines;
+    grid.absolute = absolute;
+    grid.interests = interests;
+    std::vector<maxnpv::sweeppoint> points;
+    {
+        py::gil_scoped_release unlocked;
+        points = maxnpv::sweep(h.net, cashflows, opt, grid);
+    }
+    const py::ssize_t n = (py::ssize_t)points.size();
+    py::array_t<int64_t> deadline(n), passes(n);
+    py::array_t<double> interest(n), npv(n), seconds(n);
+    py::list status, reason;
+    for (py::ssize_t k = 0; k < n; k++) {
+        const maxnpv::sweeppoint &p = points[(size_t)k];
+        const maxnpv::result &r = p.outcome;
+        const bool scheduled =
+            r.status == maxnpv::status::solved || r.status == maxnpv::status::limit;
+        deadline.mutable_data()[k] = r.hasdeadline ? r.deadline
+                                     : absolute    ? p.deadline
+                                                   : nodeadline;
+        interest.mutable_data()[k] = p.interest;
+        npv.mutable_data()[k] = scheduled ? r.npv : std::numeric_limits<double>::quiet_NaN();
+        passes.mutable_data()[k] = r.passes;
+        seconds.mutable_data()[k] = p.seconds;
+        status.append(maxnpv::statusname(r.status));
+        reason.append(r.reason);
+    }
+    py::dict out;
+    out["deadline"] = deadline;
+    out["interest"] = interest;
+    out["status"] = status;
+    out["reason"] = reason;
+    out["npv"] = npv;
+    out["passes"] = passes;
+    out["seconds"] = seconds;
     return out;
 }
 
@@ -186,5 +307,9 @@ PYBIND11_MODULE(_maxnpv, m) {
     m.def("seeded_cashflows", &seeded, py::arg("net"), py::arg("pctneg"), py::arg("seed"),
           py::arg("name"));
     m.def("solve", &solve, py::arg("net"), py::arg("cashflows"), py::arg("options"));
+    m.def("verify", &verify, py::arg("net"), py::arg("cashflows"), py::arg("interest"),
+          py::arg("boundall"), py::arg("result"));
+    m.def("sweep", &sweep, py::arg("net"), py::arg("cashflows"), py::arg("options"),
+          py::arg("deadlines"), py::arg("absolute"), py::arg("interests"), py::arg("nodeadline"));
     m.def("instance_name", &gpr::instancename, py::arg("path"));
 }

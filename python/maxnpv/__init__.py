@@ -18,6 +18,9 @@ one import away::
     r.start, r.unbounded, r.discounted            # numpy arrays (int64, bool, float64)
     r.tree                                        # list of (i, j) binding relations
     r.to_dict()                                   # the fields of `maxnpv solve --json`
+    maxnpv.verify(net, r)                         # a Verdict: true when r is proven optimal
+    sw = maxnpv.sweep(net, pctneg=50, slack=range(0, 21, 2), interest=[0.01, 0.02])
+    sw.deadline, sw.interest, sw.status, sw.npv   # one entry per point, rate by rate
 
 Activities are numbered from 0 throughout: index 0 is the start dummy
 (activity 1 of a .gpr file, activity 0 of a .sch file), the last index the
@@ -32,7 +35,8 @@ flows that do not fit the network, options that exclude each other) raises
 command line gives. An instance that cannot be solved is no exception: its
 ``Result`` tells the status and the reason.
 
-Solves release the GIL: several may run at once from a thread pool.
+Solves, checks and sweeps release the GIL: several may run at once from a
+thread pool.
 """
 
 from __future__ import annotations
@@ -55,8 +59,13 @@ __all__ = [
     "parse",
     "random_cashflows",
     "solve",
+    "verify",
+    "Verdict",
+    "sweep",
+    "Sweep",
     "FORMATS",
     "METHODS",
+    "UNKNOWN_DEADLINE",
     "RELATION_TYPES",
 ]
 
@@ -84,6 +93,13 @@ _MAX_SEED = (1 << 64) - 1  # seeds are 64-bit unsigned
 _MAX_COUNT = (1 << 31) - 1  # activity limits and counts are 32-bit
 _MAX_PASSES = (1 << 63) - 1  # move limits are 64-bit
 _MAX_PERCENT = 100  # pctneg is a percentage
+_MIN_INT64 = -(1 << 63)  # the range of the library's starts and lags
+_MAX_INT64 = (1 << 63) - 1
+_MOST_SWEEP_POINTS = 100_000  # most points (deadlines times rates) of one sweep
+
+# A sweep's absolute deadline where it is not known (the critical path of the
+# network could not be found): below every deadline a solve accepts.
+UNKNOWN_DEADLINE = int(np.iinfo(np.int64).min)
 
 Relation = Tuple[Any, ...]
 
@@ -412,6 +428,11 @@ class Result:
     tree_lags      per tree arc its start-to-start lag: start(j) >= start(i) + lag
     multipliers    per tree arc the value it carries (its dual multiplier, >= 0
                    when optimal)
+    postponed_tree, postponed_lags, postponed_values
+                   the relations between postponed activities that bind at their
+                   starts relative to their part, their start-to-start lags and
+                   values (>= 0), which prove that putting them off is best
+    bound_all      whether the solve had bound_all
 
     ``solved`` is True for status "solved"; a schedule exists also for "limit
     reached".
@@ -420,10 +441,13 @@ class Result:
     __slots__ = (
         "status", "reason", "npv", "passes", "method", "deadline", "critical_path",
         "interest", "cashflows", "start", "unbounded", "discounted", "tree",
-        "tree_lags", "multipliers", "_durations", "_instance",
+        "tree_lags", "multipliers", "postponed_tree", "postponed_lags", "postponed_values",
+        "bound_all", "_durations", "_instance",
     )
 
-    def __init__(self, net: Network, cf: np.ndarray, interest: float, got: Dict[str, Any]) -> None:
+    def __init__(
+        self, net: Network, cf: np.ndarray, interest: float, bound_all: bool, got: Dict[str, Any]
+    ) -> None:
         scheduled = bool(got["scheduled"])
         self.status = Status(got["status"])
         self.reason: Optional[str] = got["reason"] or None
@@ -442,6 +466,10 @@ class Result:
         self.tree: List[Tuple[int, int]] = list(got["tree"])
         self.tree_lags: List[int] = list(got["treelag"])
         self.multipliers: List[float] = list(got["multiplier"])
+        self.postponed_tree: List[Tuple[int, int]] = list(got["postponedtree"])
+        self.postponed_lags: List[int] = list(got["postponedlag"])
+        self.postponed_values: List[float] = list(got["postponedvalue"])
+        self.bound_all = bound_all
         self._durations = net.durations
         self._instance = net.path
 
@@ -535,6 +563,29 @@ def solve(
     Returns a Result, also when the instance cannot be solved (status and
     reason tell why). Raises TypeError or ValueError for bad use.
     """
+    options, cf = _solveoptions(net, cashflows, pctneg, seed, slack, deadline, deadline_factor,
+                                interest, method, time_limit, max_passes, bound_all,
+                                max_activities)
+    got = _lib.solve(net._net, cf, options)
+    return Result(net, cf.copy(), options["interest"], options["boundall"], got)
+
+
+def _solveoptions(
+    net: Network,
+    cashflows: Optional[Sequence[float]],
+    pctneg: Optional[int],
+    seed: Optional[int],
+    slack: Optional[int],
+    deadline: Optional[int],
+    deadline_factor: Optional[float],
+    interest: float,
+    method: str,
+    time_limit: Optional[float],
+    max_passes: Optional[int],
+    bound_all: bool,
+    max_activities: Optional[int],
+) -> Tuple[Dict[str, Any], np.ndarray]:
+    """The library's options of a solve and its cash flows, every value checked."""
     _checknetwork(net)
     if pctneg is not None:
         pctneg = _whole("pctneg", pctneg, 0, _MAX_PERCENT)
@@ -579,10 +630,208 @@ def solve(
         "maxpasses": moves,
         "maxactivities": limit,
     }
-    got = _lib.solve(net._net, cf, options)
-    return Result(net, cf.copy(), rate, got)
+    return options, cf
 
 
-# Further functions over networks and results (a check of a result against
-# its network, sweeps over deadlines and interest rates) join the ones above
-# as the library gains them, each a thin call into it.
+# ------------------------------------------------------------- verifying ---
+
+
+class Verdict:
+    """The outcome of checking a result's certificate of optimality.
+
+    ok      True when every check passed: the schedule is feasible and optimal
+    reason  None when ok; otherwise one line naming the first relation or
+            activity that fails, activities numbered from 0 as here
+
+    A Verdict is true exactly when ok.
+    """
+
+    __slots__ = ("ok", "reason")
+
+    def __init__(self, ok: bool, reason: Optional[str]) -> None:
+        self.ok = ok
+        self.reason = reason
+
+    def __bool__(self) -> bool:
+        return self.ok
+
+    def __repr__(self) -> str:
+        if self.ok:
+            return "<maxnpv.Verdict optimal>"
+        return f"<maxnpv.Verdict rejected: {self.reason}>"
+
+
+def _arcs(what: str, arcs: Any, n: int) -> List[Tuple[int, int]]:
+    out = []
+    for k, arc in enumerate(arcs):
+        pair = isinstance(arc, (Sequence, np.ndarray)) and not isinstance(arc, (str, bytes))
+        if not pair or len(arc) != 2:
+            raise TypeError(f"{what}[{k}] needs a pair (i, j), not {arc!r}")
+        out.append((_whole(f"{what}[{k}]: i", arc[0], 0, n - 1),
+                    _whole(f"{what}[{k}]: j", arc[1], 0, n - 1)))
+    return out
+
+
+def _numbers(what: str, values: Any) -> List[float]:
+    # Not-a-number stands for a value that left the range of a double.
+    return [math.nan if v is None else _real(f"{what}[{k}]", v) for k, v in enumerate(values)]
+
+
+def _wholes(what: str, values: Any) -> List[int]:
+    """Whole numbers of 64 bits, as the library holds starts and lags."""
+    return [_whole(f"{what}[{k}]", v, _MIN_INT64, _MAX_INT64) for k, v in enumerate(values)]
+
+
+def verify(net: Network, result: Result) -> Verdict:
+    """Checks that result is an optimal schedule of net, without the search.
+
+    The result's cash flows, interest rate, bound_all and absolute deadline
+    are those checked against: the start dummy starts at 0; every relation
+    and the deadline hold; the tree's relations are net's with their lags
+    and bind; every multiplier is at least 0; they balance every activity's
+    discounted cash flow; the npv is the schedule's value; the postponed
+    activities' relations bind and their values prove that putting them off
+    is best. The tolerances are those of ``maxnpv verify``.
+
+    A result that is not solved, or does not fit the network, is rejected
+    with its reason. Raises TypeError or ValueError only for values that are
+    no result at all (a field of the wrong type).
+    """
+    _checknetwork(net)
+    if not isinstance(result, Result):
+        raise TypeError(f"result needs a maxnpv.Result, not {_typename(result)}")
+    n = len(net)
+    cf = _cashflows(net, result.cashflows)
+    rate = _nonnegative("result.interest", result.interest)
+    known = result.deadline is not None and result.critical_path is not None
+    deadline = _whole("result.deadline", result.deadline, -_MAX_TIME, _MAX_TIME) if known else 0
+    path = _whole("result.critical_path", result.critical_path, -_MAX_TIME, _MAX_TIME) if known else 0
+    fields = {
+        "status": str(Status(result.status)),
+        "npv": 0.0 if result.npv is None else _real("result.npv", result.npv),
+        "hasdeadline": known,
+        "deadline": deadline,
+        "criticalpath": path,
+        "start": _wholes("result.start", result.start),
+        "unbounded": [bool(u) for u in result.unbounded],
+        "discounted": _numbers("result.discounted", result.discounted),
+        "tree": _arcs("result.tree", result.tree, n),
+        "treelag": _wholes("result.tree_lags", result.tree_lags),
+        "multiplier": _numbers("result.multipliers", result.multipliers),
+        "postponedtree": _arcs("result.postponed_tree", result.postponed_tree, n),
+        "postponedlag": _wholes("result.postponed_lags", result.postponed_lags),
+        "postponedvalue": _numbers("result.postponed_values", result.postponed_values),
+    }
+    ok, reason = _lib.verify(net._net, cf, rate, bool(result.bound_all), fields)
+    return Verdict(bool(ok), None if ok else reason)
+
+
+# ---------------------------------------------------------------- sweeping ---
+
+
+class Sweep:
+    """The points of a sweep, one array entry per point.
+
+    Points come rate by rate in the order of ``interest``, and within a rate
+    deadline by deadline in the order given.
+
+    deadline  the absolute deadline (int64 array); UNKNOWN_DEADLINE where the
+              network's critical path could not be found
+    interest  the interest rate (float64 array)
+    status    the status names, as Result.status names them (list of str)
+    reason    why a point was not solved, None where it was (list)
+    npv       the npv (float64 array); NaN without a schedule
+    passes    the method's moves (int64 array)
+    seconds   the point's solve time (float64 array)
+    """
+
+    __slots__ = ("deadline", "interest", "status", "reason", "npv", "passes", "seconds")
+
+    def __init__(self, got: Dict[str, Any]) -> None:
+        self.deadline: np.ndarray = got["deadline"]
+        self.interest: np.ndarray = got["interest"]
+        self.status: List[str] = list(got["status"])
+        self.reason: List[Optional[str]] = [r or None for r in got["reason"]]
+        self.npv: np.ndarray = got["npv"]
+        self.passes: np.ndarray = got["passes"]
+        self.seconds: np.ndarray = got["seconds"]
+
+    def __len__(self) -> int:
+        return len(self.status)
+
+    def __repr__(self) -> str:
+        solved = sum(s == Status.SOLVED for s in self.status)
+        return f"<maxnpv.Sweep of {len(self)} points, {solved} solved>"
+
+
+def _series(name: str, values: Any) -> List[Any]:
+    """values as a list: a sequence or a 1-dimensional array, or one value."""
+    if isinstance(values, np.ndarray):
+        if values.ndim > 1:
+            raise ValueError(f"{name} needs one dimension, not {values.ndim}")
+        values = values.reshape(-1)
+        # Whole arrays as Python ints; others keep their numpy scalars, so
+        # that a float where a whole number belongs is refused.
+        return values.tolist() if values.dtype.kind in "iub" else list(values)
+    if isinstance(values, numbers.Number):
+        return [values]
+    if isinstance(values, (str, bytes)) or not isinstance(values, Sequence):
+        raise TypeError(f"{name} needs a sequence of numbers, not {_typename(values)}")
+    return list(values)
+
+
+def sweep(
+    net: Network,
+    cashflows: Optional[Sequence[float]] = None,
+    pctneg: Optional[int] = None,
+    seed: Optional[int] = None,
+    slack: Optional[Union[int, Sequence[int], np.ndarray]] = None,
+    deadline: Optional[Union[int, Sequence[int], np.ndarray]] = None,
+    interest: Union[float, Sequence[float], np.ndarray] = 0.01,
+    method: str = "fast",
+    time_limit: Optional[float] = None,
+    max_passes: Optional[int] = None,
+    bound_all: bool = False,
+    max_activities: Optional[int] = None,
+) -> Sweep:
+    """Solves net at every deadline with every interest rate, as ``maxnpv sweep`` does.
+
+    The cash flows are the same at every point: ``cashflows``, or drawn by
+    ``pctneg`` (and ``seed``) as in solve. The deadlines (one of): ``slack``,
+    whole numbers of time units above the critical path length (e.g.
+    ``range(0, 61, 2)`` or a numpy integer array), or ``deadline``, absolute
+    ones. ``interest`` is a rate or a sequence of rates (finite, 0 or more).
+    At most 100000 points in all. ``method``, ``time_limit``, ``max_passes``,
+    ``bound_all`` and ``max_activities`` are those of solve.
+
+    Each point starts from the optimal schedule of its neighbour; the values
+    are those of independent solves of the points. Returns a Sweep; a point
+    that cannot be solved carries its status and reason. Raises TypeError or
+    ValueError for bad use.
+    """
+    _checknetwork(net)
+    if (slack is None) == (deadline is None):
+        raise ValueError("give one of slack or deadline")
+    absolute = deadline is not None
+    which = "deadline" if absolute else "slack"
+    points = _series(which, deadline if absolute else slack)
+    rates = _series("interest", interest)
+    if not points:
+        raise ValueError(f"{which} needs at least one value")
+    if not rates:
+        raise ValueError("interest needs at least one rate")
+    if len(points) * len(rates) > _MOST_SWEEP_POINTS:
+        raise ValueError(
+            f"{len(points)} deadlines times {len(rates)} interest rates are more than "
+            f"{_MOST_SWEEP_POINTS} points"
+        )
+    values = [_whole(f"{which}[{k}]", v, -_MAX_TIME, _MAX_TIME) for k, v in enumerate(points)]
+    rated = [_nonnegative(f"interest[{k}]", r) for k, r in enumerate(rates)]
+    # The checks of solve for everything else, on the first point.
+    probe = dict(slack=None, deadline=None)
+    probe[which] = values[0]
+    options, cf = _solveoptions(net, cashflows, pctneg, seed, probe["slack"], probe["deadline"],
+                                None, rated[0], method, time_limit, max_passes, bound_all,
+                                max_activities)
+    got = _lib.sweep(net._net, cf, options, values, absolute, rated, UNKNOWN_DEADLINE)
+    return Sweep(got)

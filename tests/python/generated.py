@@ -1,0 +1,31 @@
+"""Random networks for the tests of verify and sweep: acyclic minimal lags
+of every type, some maximal lags back against them, activities that only the
+deadline bounds and some that nothing bounds, so that optima postpone them."""
+
+import random
+
+import maxnpv
+
+TYPES = ("SS", "SF", "FS", "FF")
+
+
+def network(seed, size=8, tied=True):
+    """A network of size activities besides the dummies. tied: every
+    activity reaches the end dummy; otherwise about a third do not."""
+    rng = random.Random(seed)
+    n = size + 2
+    durations = [0] + [rng.randint(0, 6) for _ in range(size)] + [0]
+    relations = []
+    for j in range(1, n - 1):
+        relations.append((0, j, "FS", 0))
+        if tied or rng.random() < 0.65:
+            relations.append((j, n - 1, "FS", 0))
+    for _ in range(size + size // 2):
+        i, j = sorted(rng.sample(range(1, n - 1), 2))
+        relations.append((i, j, rng.choice(TYPES), rng.randint(-2, 4)))
+        if rng.random() < 0.3:
+            # A maximal start-to-start lag from i to j of at least what the
+            # relation just added can demand: start(j) <= start(i) + lag.
+            most = 4 + durations[i] + durations[j] + rng.randint(0, 6)
+            relations.append((i, j, "SS", most, "max"))
+    return maxnpv.Network(durations, relations, name=f"g{seed}")
