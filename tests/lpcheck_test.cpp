@@ -415,9 +415,11 @@ TEST(LpCrossCheck, PartsFarFromTheirEarliestStarts) {
     scratchdir dir;
     int disagree = 0;
     testrng rng{20261209};
-    for (int k = 0; k < 3; k++) {
+    for (int k = 0; k < 5; k++) {
         std::string text = randomproject(rng.next(), rng.range(3000, 6000));
-        const lpoptions opt = answers(50, 10, 0.01);
+        // At 0.5 the values at the end of the project lie far below a double
+        // and their growth to the earliest starts far beyond one.
+        const lpoptions opt = answers(50, 10, k < 3 ? 0.01 : 0.5);
         double value = 0;
         lpkind solver = solveroutcome(text, opt, &value);
         lpresult lp = modelof(text, opt);

@@ -74,7 +74,6 @@ constexpr long long minwindow = 30;      // fewest moves in a window
 constexpr long long windowdivisor = 50;  // a window is at least n / this moves
 constexpr long long maxrounds = 100000;  // rounds of minimum cuts in one solve, at most
 constexpr long double noiseshare = 1e-15L; // share of a part's cash flows that is rounding
-constexpr long double maxgrowth = 700;     // largest exponent of e a part's value is grown by
 constexpr int noarc = -1;                  // no arc / no activity
 constexpr long double infinitecap = std::numeric_limits<long double>::infinity();
 
@@ -209,10 +208,14 @@ inline int64_t roomof(const solver &s, int i) {
     return est == nostart || est >= s.st[i] ? 0 : s.st[i] - est;
 }
 
-// A value (money) as it would be room time units earlier; the growth is
-// capped where starts lie so far apart that it says nothing more.
-inline long double grown(const solver &s, long double value, int64_t room) {
-    return value * std::exp(std::min((long double)s.interest * (long double)room, maxgrowth));
+// Whether an amount of money (at least 0), as it would be room time units
+// earlier, exceeds the tolerance. Compared by logarithms: the growth
+// e^{r room} may lie far beyond long double where an amount far below double
+// sits at the end of a long project.
+inline bool beyondtolerance(const solver &s, const fastwork &w, long double amount, int64_t room) {
+    if (!(amount > 0)) return false;
+    if (!(w.tolerance > 0)) return true;
+    return std::log(amount) + (long double)s.interest * (long double)room > std::log(w.tolerance);
 }
 
 // The direction in which the subtree of v gains by moving, if any.
@@ -231,14 +234,12 @@ bool wrongsign(const solver &s, fastwork &w, int v, direction *dir) {
     // earlier, above an up arc the subtree's own move.
     const bool down = w.to[w.parc[v]] == v;
     const int early = down ? w.parent[v] : v; // the arc's earlier end
-    const long double reach = grown(s, value, roomof(s, early));
+    if (!beyondtolerance(s, w, down ? -value : value, roomof(s, early))) return false;
     if (down) { // the subtree may move later
-        if (value >= 0 || reach >= -w.tolerance) return false;
         *dir = direction::later;
         return true;
     }
     // An up arc: the subtree may move earlier.
-    if (value <= 0 || reach <= w.tolerance) return false;
     *dir = direction::earlier;
     return true;
 }
@@ -434,7 +435,7 @@ void gmaxflow(fastwork &w, int nodes, int src, int snk) {
 bool worthmoving(const solver &s, const fastwork &w, bool later, long double gain, long double size,
                  int64_t room) {
     if (!(gain > noiseshare * size)) return false;
-    return (later ? gain : grown(s, gain, room)) > w.tolerance;
+    return later ? gain > w.tolerance : beyondtolerance(s, w, gain, room);
 }
 
 // One round of steepest ascent in direction dir: the best closed set of the
