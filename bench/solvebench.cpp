@@ -3,7 +3,8 @@
 // and the earliest starts), the time of the solve (initial tree and search
 // passes) and the number of passes; then a summary per folder. It calls the
 // solver's own functions, so the times hold no process start and no file
-// output. `make bench` runs it on the generated sets of build/bench/.
+// output. `make bench` runs it on the generated sets of build/bench/, once
+// with each method.
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
@@ -37,7 +38,15 @@ const char usage[] =
     "                  default 10)\n"
     "  --interest R    interest rate per time unit (a finite number above 0;\n"
     "                  default 0.01)\n"
+    "  --method M      classic (default): the batch run's search; fast: the method of\n"
+    "                  maxnpv solve\n"
+    "  --time-limit S  stop a solve after S seconds (a finite number, 0 or more; 0: no\n"
+    "                  limit, the default); such an instance is listed as \"limit\" and\n"
+    "                  its time as the time it ran, and it is not repeated\n"
     "  --help          show this text and exit\n"
+    "\n"
+    "The summary counts the instances a limit stopped and leaves them out of the\n"
+    "means.\n"
     "\n"
     "exit status: 0 done (skipped instances are listed as such), 1 a folder is\n"
     "missing or holds no instance files (nothing solved), 2 bad command line\n";
@@ -78,6 +87,8 @@ int main(int argc, char **argv) {
     int repeat = 5;
     int negative = 50, slack = 10;
     double rate = 0.01;
+    gpr::searchmethod method = gpr::searchmethod::classic;
+    double timelimit = 0; // seconds per solve; 0: none
     std::vector<std::string> dirs;
     for (int k = 1; k < argc; k++) {
         std::string opt = argv[k];
@@ -106,6 +117,16 @@ int main(int argc, char **argv) {
         } else if (opt == "--interest") {
             if (!parsereal(val, &rate) || !(rate > 0))
                 badusage("--interest needs a finite number above 0");
+        } else if (opt == "--method") {
+            if (std::strcmp(val, "classic") == 0)
+                method = gpr::searchmethod::classic;
+            else if (std::strcmp(val, "fast") == 0)
+                method = gpr::searchmethod::fast;
+            else
+                badusage("--method needs classic or fast");
+        } else if (opt == "--time-limit") {
+            if (!parsereal(val, &timelimit) || !(timelimit >= 0))
+                badusage("--time-limit needs a finite number of seconds, 0 or more");
         } else {
             badusage(("unknown option " + opt).c_str());
         }
@@ -135,16 +156,18 @@ int main(int argc, char **argv) {
     std::printf("%-24s %8s %6s %10s %10s %7s %12s\n", "folder", "file", "nract", "load ms",
                 "solve ms", "passes", "npv");
     gpr::problem p;
+    p.sol.limits.seconds = timelimit;
     for (size_t i = 0; i < dirs.size(); i++) {
         const std::string &dir = dirs[i];
         const std::vector<int> &numbers = numbersof[i];
-        int solved = 0;
+        int solved = 0, limited = 0;
         double sumload = 0, sumsolve = 0, maxsolve = 0, sumpasses = 0;
         for (int n : numbers) {
             std::string file = "D" + std::to_string(n), path = dir + "/" + file + ".gpr";
             double load = 1e300, solve = 1e300;
             gpr::outcome kind = gpr::outcome::solved;
-            for (int r = 0; r < repeat && kind == gpr::outcome::solved; r++) {
+            bool stopped = false; // a limit ended a solve: no more repetitions
+            for (int r = 0; r < repeat && kind == gpr::outcome::solved && !stopped; r++) {
                 std::string bytes;
                 int err;
                 steadyclock::time_point t0 = steadyclock::now();
@@ -156,7 +179,7 @@ int main(int argc, char **argv) {
                 steadyclock::time_point t1 = steadyclock::now();
                 load = std::min(load, msbetween(t0, t1));
                 if (kind != gpr::outcome::solved) break;
-                gpr::solvecycle(&p.sol);
+                stopped = !gpr::solvewith(&p.sol, method);
                 steadyclock::time_point t2 = steadyclock::now();
                 solve = std::min(solve, msbetween(t1, t2));
             }
@@ -165,19 +188,26 @@ int main(int argc, char **argv) {
                             p.net.nract, "-", "-", "-", gpr::outcomename(kind));
                 continue;
             }
+            if (stopped) {
+                limited++;
+                std::printf("%-24s %8s %6d %10.3f %10.3f %7lld %12s\n", dir.c_str(), file.c_str(),
+                            p.net.nract, load, solve, (long long)p.sol.nrits, "limit");
+                continue;
+            }
             solved++;
             sumload += load;
             sumsolve += solve;
             maxsolve = std::max(maxsolve, solve);
             sumpasses += p.sol.nrits;
-            std::printf("%-24s %8s %6d %10.3f %10.3f %7d %12.5f\n", dir.c_str(), file.c_str(),
-                        p.net.nract, load, solve, p.sol.nrits, p.sol.npv);
+            std::printf("%-24s %8s %6d %10.3f %10.3f %7lld %12.5f\n", dir.c_str(), file.c_str(),
+                        p.net.nract, load, solve, (long long)p.sol.nrits, p.sol.npv);
         }
         int count = std::max(solved, 1);
-        std::printf("summary %s: %zu files, %d solved, mean load %.3f ms, mean solve %.3f ms, "
-                    "max solve %.3f ms, mean passes %.1f\n",
-                    dir.c_str(), numbers.size(), solved, sumload / count, sumsolve / count,
-                    maxsolve, sumpasses / count);
+        std::printf("summary %s: %zu files, %d solved, limited %d, mean load %.3f ms, mean solve "
+                    "%.3f ms, max solve %.3f ms, mean passes %.1f, method %s\n",
+                    dir.c_str(), numbers.size(), solved, limited, sumload / count, sumsolve / count,
+                    maxsolve, sumpasses / count,
+                    method == gpr::searchmethod::fast ? "fast" : "classic");
         std::fflush(stdout);
     }
     return 0;
