@@ -10,8 +10,8 @@
 
 #include <algorithm>
 #include <cctype>
-#include <clocale>
 #include <cfloat>
+#include <clocale>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
