@@ -285,6 +285,40 @@ void certify(schedreport *rep, const maxnpv::result &r, double interest, bool bo
 
 } // namespace
 
+maxnpv::status readinstance(options &opts, const std::string &file, instformat *fmt,
+                            long long limit, maxnpv::network *net, std::string *why) {
+    if (!opts.given("--format")) *fmt = file == "-" ? instformat::gpr : formatofname(file);
+    maxnpv::status read;
+    if (file == "-") {
+        std::string text;
+        int err = 0;
+        if (!readinput(&text, &err))
+            opts.fail("cannot read the standard input: %s", std::strerror(err));
+        read = maxnpv::parsenetwork(text, net, why, (int)limit, libraryformat(*fmt));
+    } else {
+        read = maxnpv::readnetwork(file, net, why, (int)limit, libraryformat(*fmt));
+    }
+    if (read == maxnpv::status::notfound)
+        opts.fail("cannot read %s: %s", terminaltext(file).c_str(), why->c_str());
+    return read;
+}
+
+std::vector<double> cashflowsof(options &opts, const maxnpv::network &net, const std::string &file,
+                                const std::string &cffile, long long pct, unsigned long long seed) {
+    if (opts.given("--cashflows")) {
+        std::vector<double> cf = readcashflows(opts, cffile);
+        if (cf.size() != net.durations.size())
+            opts.fail("--cashflows: %s holds %zu cash flows, %s has %zu activities (one per "
+                      "activity, dummies included)",
+                      terminaltext(cffile).c_str(), cf.size(), terminaltext(file).c_str(),
+                      net.durations.size());
+        return cf;
+    }
+    if (opts.given("--seed"))
+        return maxnpv::seededcashflows(net, (int)pct, seed, instancename(file));
+    return maxnpv::randomcashflows(net, (int)pct);
+}
+
 int solvemode(int argc, char **argv) {
     options opts("solve", argc, argv, 2,
                  {"--pctneg", "--cashflows", "--slack", "--deadline", "--interest",
@@ -347,34 +381,9 @@ int solvemode(int argc, char **argv) {
 
     maxnpv::network net;
     maxnpv::result r;
-    if (!opts.given("--format")) fmt = file == "-" ? instformat::gpr : formatofname(file);
-    maxnpv::status read;
-    if (file == "-") {
-        std::string text;
-        int err = 0;
-        if (!readinput(&text, &err))
-            opts.fail("cannot read the standard input: %s", std::strerror(err));
-        read = maxnpv::parsenetwork(text, &net, &r.reason, (int)limit, libraryformat(fmt));
-    } else {
-        read = maxnpv::readnetwork(file, &net, &r.reason, (int)limit, libraryformat(fmt));
-    }
-    if (read == maxnpv::status::notfound)
-        opts.fail("cannot read %s: %s", terminaltext(file).c_str(), r.reason.c_str());
     std::vector<double> cf;
-    if (read == maxnpv::status::solved) {
-        if (opts.given("--cashflows")) {
-            cf = readcashflows(opts, cffile);
-            if (cf.size() != net.durations.size())
-                opts.fail("--cashflows: %s holds %zu cash flows, %s has %zu activities (one per "
-                          "activity, dummies included)",
-                          terminaltext(cffile).c_str(), cf.size(), terminaltext(file).c_str(),
-                          net.durations.size());
-        } else if (opts.given("--seed")) {
-            cf = maxnpv::seededcashflows(net, (int)pct, seed, instancename(file));
-        } else {
-            cf = maxnpv::randomcashflows(net, (int)pct);
-        }
-    }
+    const maxnpv::status read = readinstance(opts, file, &fmt, limit, &net, &r.reason);
+    if (read == maxnpv::status::solved) cf = cashflowsof(opts, net, file, cffile, pct, seed);
     outputplace scheduleout{"--schedule", schedule, {}}, ganttout{"--gantt", gantt, {}};
     std::vector<std::pair<std::string, fileidentity>> inputs;
     if (file == "-")

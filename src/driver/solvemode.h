@@ -24,6 +24,14 @@ bool readcashflowfile(const std::string &name, std::vector<double> *cf, std::str
 // standard input to its end, false with the system's error; libraryformat is the library's name of
 // a reader's format.
 std::vector<double> readcashflows(options &opts, const std::string &name);
+// Reads the instance FILE ("-": the standard input) in format *fmt, or by its
+// name without --format (*fmt then gets the format chosen); fails naming the file when it cannot be
+// read at all. Other failures are the status, with the reason in *why.
+maxnpv::status readinstance(options &opts, const std::string &file, instformat *fmt,
+                            long long limit, maxnpv::network *net, std::string *why);
+// The cash flows of net as --cashflows, --seed and --pctneg give them.
+std::vector<double> cashflowsof(options &opts, const maxnpv::network &net, const std::string &file,
+                                const std::string &cffile, long long pct, unsigned long long seed);
 void checkoutput(options &opts, const char *option, const std::string &path);
 bool writetext(const std::string &path, const std::string &text, std::string *why);
 bool readinput(std::string *text, int *err);

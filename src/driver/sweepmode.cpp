@@ -21,6 +21,7 @@
 #include "input/cashflow.h"
 #include "maxnpv/maxnpv.h"
 #include "platform/outputs.h"
+#include "platform/shown.h"
 #include "report/linechart.h"
 #include "report/schedule.h"
 
@@ -225,39 +226,15 @@ int sweepmode(int argc, char **argv) {
 
     maxnpv::network net;
     std::string why;
-    if (!opts.given("--format")) fmt = file == "-" ? instformat::gpr : formatofname(file);
-    maxnpv::status read;
-    if (file == "-") {
-        std::string text;
-        int err = 0;
-        if (!readinput(&text, &err))
-            opts.fail("cannot read the standard input: %s", std::strerror(err));
-        read = maxnpv::parsenetwork(text, &net, &why, (int)limit, libraryformat(fmt));
-    } else {
-        read = maxnpv::readnetwork(file, &net, &why, (int)limit, libraryformat(fmt));
-    }
-    if (read == maxnpv::status::notfound)
-        opts.fail("cannot read %s: %s", file.c_str(), why.c_str());
     std::vector<double> cf;
-    if (read == maxnpv::status::solved) {
-        if (opts.given("--cashflows")) {
-            cf = readcashflows(opts, cffile);
-            if (cf.size() != net.durations.size())
-                opts.fail("--cashflows: %s holds %zu cash flows, %s has %zu activities (one per "
-                          "activity, dummies included)",
-                          cffile.c_str(), cf.size(), file.c_str(), net.durations.size());
-        } else if (opts.given("--seed")) {
-            cf = maxnpv::seededcashflows(net, (int)pct, seed, instancename(file));
-        } else {
-            cf = maxnpv::randomcashflows(net, (int)pct);
-        }
-    }
+    const maxnpv::status read = readinstance(opts, file, &fmt, limit, &net, &why);
+    if (read == maxnpv::status::solved) cf = cashflowsof(opts, net, file, cffile, pct, seed);
     const bool tostdout = csv.empty() || csv == "-";
     if (!tostdout) checkoutput(opts, "--csv", csv);
     if (!plot.empty()) checkoutput(opts, "--plot", plot);
     if (read != maxnpv::status::solved) {
-        std::fprintf(stderr, "maxnpv sweep: %s: %s: %s\n", file.c_str(), maxnpv::statusname(read),
-                     why.c_str());
+        std::fprintf(stderr, "maxnpv sweep: %s: %s: %s\n", terminaltext(file).c_str(),
+                     maxnpv::statusname(read), why.c_str());
         return 1;
     }
 
