@@ -115,10 +115,15 @@ struct fastwork {
     std::vector<int> ghead, gnext, gto, glevel, giter, gqueue;
     std::vector<long double> gcap;
     int gedges = 0;
-    std::vector<int> part;       // [activity] connected part of the cut's set, or noarc
-    std::vector<long long> heap; // tree building: Dijkstra's heap of cost * n + activity
-    std::vector<long long> cost; // [activity] tree building: cost of its path, -1 unknown
-    std::vector<char> done;      // [activity] tree building: joined the tree
+    std::vector<int> part; // [activity] connected part of the cut's set, or noarc
+    std::vector<int> scc;  // [activity] its cycle of binding arcs (strong component), or noarc
+    std::vector<int> sccindex, scclow, sccstack, scccall, sccnext; // Tarjan's walk: [activity]
+    std::vector<char> sccon;          // [activity] 1 while on Tarjan's stack
+    std::vector<long double> sccgain; // [component] what moving it gains (money)
+    std::vector<char> inside;         // [activity] 1: in the set a round moves
+    std::vector<long long> heap;      // tree building: Dijkstra's heap of cost * n + activity
+    std::vector<long long> cost;      // [activity] tree building: cost of its path, -1 unknown
+    std::vector<char> done;           // [activity] tree building: joined the tree
 
     // The tree of an optimal schedule, from a flow of its cash flows.
     std::vector<int> arcedge;      // [arc] its edge in the flow graph, or noarc
@@ -425,6 +430,54 @@ void gmaxflow(fastwork &w, int nodes, int src, int snk) {
     }
 }
 
+// The strong components of the binding arcs (Tarjan's method, walked with
+// explicit stacks) into w.scc; returns their number. The activities of one
+// component move together in every set a round can move, so the round's
+// cut is taken over the components: on dense networks, where minimal and
+// maximal lags bind in pairs, a few dozen of them stand for hundreds of
+// activities.
+int bindingcomponents(const solver &s, fastwork &w) {
+    const int n = s.net->nract;
+    std::fill(w.sccindex.begin(), w.sccindex.end(), noarc);
+    std::fill(w.scc.begin(), w.scc.end(), noarc);
+    int counter = 0, comps = 0, sp = 0, cp = 0;
+    auto enter = [&](int v) {
+        w.sccindex[v] = w.scclow[v] = counter++;
+        w.sccstack[sp++] = v;
+        w.sccon[v] = 1;
+        w.sccnext[v] = w.outstart[v];
+        w.scccall[cp++] = v;
+    };
+    for (int r = 0; r < n; r++) {
+        if (s.dropped[r] || w.sccindex[r] != noarc) continue;
+        enter(r);
+        while (cp > 0) {
+            const int u = w.scccall[cp - 1];
+            if (w.sccnext[u] < w.outstart[u + 1]) {
+                const int a = w.outarc[w.sccnext[u]++], v = w.to[a];
+                if (s.dropped[v] || !binds(s, w, a)) continue;
+                if (w.sccindex[v] == noarc)
+                    enter(v);
+                else if (w.sccon[v])
+                    w.scclow[u] = std::min(w.scclow[u], w.sccindex[v]);
+                continue;
+            }
+            cp--;
+            if (cp > 0)
+                w.scclow[w.scccall[cp - 1]] = std::min(w.scclow[w.scccall[cp - 1]], w.scclow[u]);
+            if (w.scclow[u] != w.sccindex[u]) continue;
+            int x;
+            do {
+                x = w.sccstack[--sp];
+                w.sccon[x] = 0;
+                w.scc[x] = comps;
+            } while (x != u);
+            comps++;
+        }
+    }
+    return comps;
+}
+
 // Whether a connected part of a round's set, of value gain now (money, the
 // gain per unit of e^{-r dt}), is worth moving. Moving later it gains at
 // most gain. Moving earlier its value grows with e^{r dt}, up to dt = room
@@ -442,33 +495,38 @@ bool worthmoving(const solver &s, const fastwork &w, bool later, long double gai
 // binding arcs by a minimum cut, and every improving connected part of it
 // moved by its own smallest slack. Returns true when something moved.
 bool round(solver *s, fastwork &w, direction dir) {
-    const int n = s->net->nract, src = n, snk = n + 1;
+    const int n = s->net->nract;
     const bool later = dir == direction::later;
-    gclear(w, n + 2);
+    const int comps = bindingcomponents(*s, w), src = comps, snk = comps + 1;
+    gclear(w, comps + 2);
     for (int a = 0; a < w.nrarcs; a++) {
         const int i = w.from[a], k = w.to[a];
-        if (s->dropped[i] || s->dropped[k] || !binds(*s, w, a)) continue;
+        if (s->dropped[i] || s->dropped[k] || w.scc[i] == w.scc[k] || !binds(*s, w, a)) continue;
         // Moving later, i's set takes k along; moving earlier, k's takes i.
         if (later)
-            gedge(w, i, k, infinitecap);
+            gedge(w, w.scc[i], w.scc[k], infinitecap);
         else
-            gedge(w, k, i, infinitecap);
+            gedge(w, w.scc[k], w.scc[i], infinitecap);
     }
+    std::fill(w.sccgain.begin(), w.sccgain.begin() + comps, 0.0L);
     for (int i = 1; i < n; i++) {
         if (s->dropped[i]) continue;
         const long double d = (long double)s->dcf[i];
-        const long double gain = later ? -d : d;
-        if (gain > 0) gedge(w, src, i, gain);
-        if (gain < 0) gedge(w, i, snk, -gain);
+        w.sccgain[w.scc[i]] += later ? -d : d;
     }
-    gedge(w, 0, snk, infinitecap); // activity 0 never moves
-    gmaxflow(w, n + 2, src, snk);
-    glevels(w, n + 2, src, -1); // the source side of the cut: level >= 0
+    for (int c = 0; c < comps; c++) {
+        if (w.sccgain[c] > 0) gedge(w, src, c, w.sccgain[c]);
+        if (w.sccgain[c] < 0) gedge(w, c, snk, -w.sccgain[c]);
+    }
+    gedge(w, w.scc[0], snk, infinitecap); // activity 0 never moves
+    gmaxflow(w, comps + 2, src, snk);
+    glevels(w, comps + 2, src, -1); // the source side of the cut: level >= 0
+    for (int i = 0; i < n; i++) w.inside[i] = !s->dropped[i] && w.glevel[w.scc[i]] >= 0;
 
     bool moved = false;
     std::fill(w.part.begin(), w.part.end(), noarc);
     for (int root = 1; root < n; root++) {
-        if (w.glevel[root] < 0 || w.part[root] != noarc || s->dropped[root]) continue;
+        if (!w.inside[root] || w.part[root] != noarc) continue;
         // The connected part of root over binding arcs inside the set.
         if (++w.stamp == 0) std::fill(w.mark.begin(), w.mark.end(), 0), w.stamp = 1;
         w.members.clear();
@@ -484,12 +542,12 @@ bool round(solver *s, fastwork &w, direction dir) {
             room = std::min(room, roomof(*s, u));
             for (int y = w.outstart[u]; y < w.outstart[u + 1]; y++) {
                 const int a = w.outarc[y], b = w.to[a];
-                if (w.glevel[b] >= 0 && w.part[b] == noarc && !s->dropped[b] && binds(*s, w, a))
+                if (w.inside[b] && w.part[b] == noarc && !s->dropped[b] && binds(*s, w, a))
                     w.part[b] = root, w.members.push_back(b);
             }
             for (int y = w.instart[u]; y < w.instart[u + 1]; y++) {
                 const int a = w.inarc[y], b = w.from[a];
-                if (w.glevel[b] >= 0 && w.part[b] == noarc && !s->dropped[b] && binds(*s, w, a))
+                if (w.inside[b] && w.part[b] == noarc && !s->dropped[b] && binds(*s, w, a))
                     w.part[b] = root, w.members.push_back(b);
             }
         }
@@ -781,8 +839,12 @@ void fastprepare(solver *s) {
         std::vector<int> in(w->instart.begin(), w->instart.end() - 1);
         for (int a = 0; a < m; a++) w->outarc[o[w->from[a]]++] = a, w->inarc[in[w->to[a]]++] = a;
     }
-    for (auto *v : {&w->parent, &w->parc, &w->child, &w->next, &w->prev, &w->queue, &w->part})
+    for (auto *v : {&w->parent, &w->parc, &w->child, &w->next, &w->prev, &w->queue, &w->part,
+                    &w->scc, &w->sccindex, &w->scclow, &w->sccstack, &w->scccall, &w->sccnext})
         v->assign(n, noarc);
+    w->sccon.assign(n, 0);
+    w->sccgain.assign(n, 0);
+    w->inside.assign(n, 0);
     w->rv.assign(n, 0);
     w->own.assign(n, 0);
     w->members.reserve(n);
