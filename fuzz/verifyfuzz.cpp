@@ -39,15 +39,7 @@ void document(const std::string &text) {
     static maxnpv::network net;
     if (net.durations.empty() && maxnpv::parsegpr(worked, &net, &why) != maxnpv::status::solved)
         std::abort();
-    maxnpv::options opt;
-    opt.interest = cert.interest;
-    opt.absolute = true;
-    opt.deadline = cert.deadline;
-    opt.boundall = cert.boundall;
-    cert.r.status = maxnpv::status::solved;
-    cert.r.hasdeadline = cert.hasdeadline;
-    cert.r.deadline = cert.deadline;
-    cert.r.criticalpath = cert.criticalpath;
+    const maxnpv::options opt = gpr::verifyoptions(&cert);
     if (maxnpv::verify(net, cert.cashflows, opt, cert.r, &why, cert.firstnumber) ==
             maxnpv::verdict::rejected &&
         why.empty())

@@ -285,6 +285,15 @@ void certify(schedreport *rep, const maxnpv::result &r, double interest, bool bo
 
 } // namespace
 
+void checkfileandcashflows(options &opts) {
+    if (opts.plain().empty()) opts.fail("FILE is missing");
+    if (opts.plain().size() > 1) opts.fail("one FILE only, not also '%s'", opts.plain()[1].c_str());
+    if (opts.given("--pctneg") == opts.given("--cashflows"))
+        opts.fail("give either --pctneg P or --cashflows FILE");
+    if (opts.given("--seed") && !opts.given("--pctneg"))
+        opts.fail("--seed draws the cash flows of --pctneg P; give --pctneg too");
+}
+
 maxnpv::status readinstance(options &opts, const std::string &file, instformat *fmt,
                             long long limit, maxnpv::network *net, std::string *why) {
     if (!opts.given("--format")) *fmt = file == "-" ? instformat::gpr : formatofname(file);
@@ -369,12 +378,7 @@ int solvemode(int argc, char **argv) {
     if (order == "start") chart.order = ganttorder::start;
     if (!arcs.empty()) chart.arcs = arcs == "all" ? ganttarcs::all : ganttarcs::none;
     opts.finish();
-    if (opts.plain().empty()) opts.fail("FILE is missing");
-    if (opts.plain().size() > 1) opts.fail("one FILE only, not also '%s'", opts.plain()[1].c_str());
-    if (opts.given("--pctneg") == opts.given("--cashflows"))
-        opts.fail("give either --pctneg P or --cashflows FILE");
-    if (opts.given("--seed") && !opts.given("--pctneg"))
-        opts.fail("--seed draws the cash flows of --pctneg P; give --pctneg too");
+    checkfileandcashflows(opts);
     if (opts.given("--slack") + opts.given("--deadline") + opts.given("--deadline-factor") != 1)
         opts.fail("give one of --slack S, --deadline D or --deadline-factor F");
     const std::string file = opts.plain()[0];

@@ -24,6 +24,9 @@ bool readcashflowfile(const std::string &name, std::vector<double> *cf, std::str
 // standard input to its end, false with the system's error; libraryformat is the library's name of
 // a reader's format.
 std::vector<double> readcashflows(options &opts, const std::string &name);
+// Fails unless the command line names one FILE and its cash flows by either
+// --pctneg (with --seed or without) or --cashflows.
+void checkfileandcashflows(options &opts);
 // Reads the instance FILE ("-": the standard input) in format *fmt, or by its
 // name without --format (*fmt then gets the format chosen); fails naming the file when it cannot be
 // read at all. Other failures are the status, with the reason in *why.

@@ -198,12 +198,7 @@ int sweepmode(int argc, char **argv) {
     instformat fmt = instformat::gpr;
     if (opts.given("--format") && !formatofkey(formatname, &fmt))
         opts.fail("--format needs gpr, sch, sm or rcp, not '%s'", formatname.c_str());
-    if (opts.plain().empty()) opts.fail("FILE is missing");
-    if (opts.plain().size() > 1) opts.fail("one FILE only, not also '%s'", opts.plain()[1].c_str());
-    if (opts.given("--pctneg") == opts.given("--cashflows"))
-        opts.fail("give either --pctneg P or --cashflows FILE");
-    if (opts.given("--seed") && !opts.given("--pctneg"))
-        opts.fail("--seed draws the cash flows of --pctneg P; give --pctneg too");
+    checkfileandcashflows(opts);
     if (opts.given("--slack") == opts.given("--deadline"))
         opts.fail("give one of --slack A:B[:STEP] or --deadline A:B[:STEP]");
     maxnpv::sweepgrid grid;

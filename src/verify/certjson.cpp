@@ -172,4 +172,17 @@ bool readcertdoc(const jsonvalue &doc, certdoc *out, std::string *why) {
     return true;
 }
 
+maxnpv::options verifyoptions(certdoc *cert) {
+    maxnpv::options opt;
+    opt.interest = cert->interest;
+    opt.absolute = true;
+    opt.deadline = cert->deadline;
+    opt.boundall = cert->boundall;
+    cert->r.status = maxnpv::status::solved;
+    cert->r.hasdeadline = cert->hasdeadline;
+    cert->r.deadline = cert->deadline;
+    cert->r.criticalpath = cert->criticalpath;
+    return opt;
+}
+
 } // namespace gpr

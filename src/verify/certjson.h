@@ -38,6 +38,11 @@ struct certdoc {
 // status; one without a certificate reads with certified false.
 bool readcertdoc(const jsonvalue &doc, certdoc *out, std::string *why);
 
+// The run's options as the document states them (its rate, its deadline as
+// an absolute one, bound-all), with cert->r made the solved result that
+// maxnpv::verify checks against them.
+maxnpv::options verifyoptions(certdoc *cert);
+
 } // namespace gpr
 
 #endif

@@ -154,15 +154,7 @@ int verifymode(int argc, char **argv) {
     if (!cert.hasdeadline) return rejected("the result states no deadline");
     if (!cert.hascriticalpath) return rejected("the result states no critical path");
 
-    maxnpv::options opt;
-    opt.interest = cert.interest;
-    opt.absolute = true;
-    opt.deadline = cert.deadline;
-    opt.boundall = cert.boundall;
-    cert.r.status = maxnpv::status::solved;
-    cert.r.hasdeadline = true;
-    cert.r.deadline = cert.deadline;
-    cert.r.criticalpath = cert.criticalpath;
+    const maxnpv::options opt = verifyoptions(&cert);
     if (maxnpv::verify(net, cert.cashflows, opt, cert.r, &why, base) != maxnpv::verdict::optimal)
         return rejected(why);
     // The multipliers as written: each the value times exp(interest * start(to)).
