@@ -75,6 +75,8 @@ constexpr long long windowdivisor = 50;  // a window is at least n / this moves
 constexpr long long maxrounds = 100000;  // rounds of minimum cuts in one solve, at most
 constexpr long double noiseshare = 1e-15L; // share of a part's cash flows that is rounding
 constexpr int noarc = -1;                  // no arc / no activity
+constexpr long double unknowngrowth = -1;  // an arc's growth not yet taken this solve
+constexpr int insidearc = -2; // a binding arc inside one strong component: no flow edge
 constexpr long double infinitecap = std::numeric_limits<long double>::infinity();
 
 enum class direction { later, earlier };
@@ -99,6 +101,10 @@ struct fastwork {
     std::vector<int> next, prev;  // [activity] siblings among the parent's children
     std::vector<long double> rv;  // [activity] subtree value relative to its own start (money)
     std::vector<long double> own; // [activity] c * e^{-r d}: value at start 0 (money)
+    std::vector<long double> arcgrow;   // [arc] e^{-r lag}, or unknowngrowth
+    std::vector<long double> arcshrink; // [arc] e^{r lag}, or unknowngrowth
+    std::vector<long double> startgrow; // [activity] e^{-r S} at the start startgrowat holds
+    std::vector<int64_t> startgrowat;   // [activity] start startgrow was taken at, or nostart
 
     // Scratch.
     std::vector<int> members;   // the set being moved; also a walk's stack
@@ -126,18 +132,24 @@ struct fastwork {
     std::vector<char> done;           // [activity] tree building: joined the tree
 
     // The tree of an optimal schedule, from a flow of its cash flows.
-    std::vector<int> arcedge;      // [arc] its edge in the flow graph, or noarc
+    std::vector<int> arcedge;      // [arc] its edge in the flow graph, insidearc, or noarc
     std::vector<long double> flow; // [arc] the flow it carries (money)
-    std::vector<int> fpar, fparc;  // [activity] the flow forest: parent and arc, noarc at roots
-    std::vector<int> dsu;          // [activity] union-find over the tree's parts
+    std::vector<int> neededge;     // [activity] its edge from the source or to the sink, or noarc
+    std::vector<long double>
+        carry; // [activity] inflow less outflow its component must bring (money)
+    std::vector<long double>
+        subtotal;                 // [activity] routing: what its subtree gives or takes (money)
+    std::vector<int> fpar, fparc; // [activity] the flow forest: parent and arc, noarc at roots
+    std::vector<int> dsu;         // [activity] union-find over the tree's parts
     std::vector<int> adjstart,
         adj; // the tree's arcs by activity: [activity 0..n] first slot, [slot] arc
     std::vector<int> treearcs; // the tree's arcs, in the order found
 
-    long double tolerance = 0; // the least gain a move must promise (money)
-    bool bland = false;        // Bland's rule in force
-    bool lost = false;         // a value left the range of long double (not finite)
-    long long rounds = 0;      // rounds of minimum cuts so far
+    long double tolerance = 0;    // the least gain a move must promise (money)
+    long double logtolerance = 0; // log(tolerance), when tolerance > 0
+    bool bland = false;           // Bland's rule in force
+    bool lost = false;            // a value left the range of long double (not finite)
+    long long rounds = 0;         // rounds of minimum cuts so far
 };
 
 namespace {
@@ -154,9 +166,36 @@ inline long double grow(const solver &s, int64_t dt) { // e^{-r dt}
     return std::exp(-(long double)s.interest * (long double)dt);
 }
 
+// e^{-r (S_u - S_p)} for activity u and its tree neighbour p joined by arc a.
+// A tree arc binds, so the difference is a's lag or its negative, and its
+// growth is asked of the arc's cache; the exponential is taken once per arc
+// and solve instead of once per activity on every path a move updates.
+inline long double treegrow(const solver &s, fastwork &w, int u, int p, int a) {
+    const int64_t d = s.st[u] - s.st[p];
+    if (a == noarc) return grow(s, d);
+    if (d == w.lag[a]) {
+        if (w.arcgrow[a] == unknowngrowth) w.arcgrow[a] = grow(s, d);
+        return w.arcgrow[a];
+    }
+    if (d == -w.lag[a]) {
+        if (w.arcshrink[a] == unknowngrowth) w.arcshrink[a] = grow(s, d);
+        return w.arcshrink[a];
+    }
+    return grow(s, d);
+}
+
+// e^{-r S_i} at activity i's start now, taken again only once it moved.
+inline long double startgrowth(const solver &s, fastwork &w, int i) {
+    if (w.startgrowat[i] != s.st[i]) {
+        w.startgrow[i] = grow(s, s.st[i]);
+        w.startgrowat[i] = s.st[i];
+    }
+    return w.startgrow[i];
+}
+
 // The value of the subtree of v now, in present-value money.
-inline long double valueof(const solver &s, const fastwork &w, int v) {
-    return w.rv[v] * grow(s, s.st[v]);
+inline long double valueof(const solver &s, fastwork &w, int v) {
+    return w.rv[v] * startgrowth(s, w, v);
 }
 
 // ------------------------------------------------------------ the tree ---
@@ -202,7 +241,7 @@ void recompute(const solver &s, fastwork &w) {
     for (int u : w.order) {
         long double v = w.own[u];
         for (int c = w.child[u]; c != noarc; c = w.next[c])
-            v += w.rv[c] * grow(s, s.st[c] - s.st[u]);
+            v += w.rv[c] * treegrow(s, w, c, u, w.parc[c]);
         w.rv[u] = v;
     }
 }
@@ -219,8 +258,15 @@ inline int64_t roomof(const solver &s, int i) {
 // sits at the end of a long project.
 inline bool beyondtolerance(const solver &s, const fastwork &w, long double amount, int64_t room) {
     if (!(amount > 0)) return false;
-    if (!(w.tolerance > 0)) return true;
-    return std::log(amount) + (long double)s.interest * (long double)room > std::log(w.tolerance);
+    if (!(w.tolerance > 0) || amount > w.tolerance) return true; // growth is at least 1
+    // log(amount) lies in [e ln 2, (e + 1) ln 2) for the binary exponent e;
+    // the logarithm itself is taken only where that leaves the answer open.
+    const long double grown = (long double)s.interest * (long double)room;
+    const long double e = (long double)std::ilogb(amount);
+    constexpr long double ln2 = 0.693147180559945309417232121458176568L;
+    if (e * ln2 + grown > w.logtolerance) return true;
+    if ((e + 1) * ln2 + grown <= w.logtolerance) return false;
+    return std::log(amount) + grown > w.logtolerance;
 }
 
 // The direction in which the subtree of v gains by moving, if any.
@@ -266,10 +312,19 @@ int dequeue(fastwork &w) {
 }
 
 // Adds dv (relative to v's start) to the values of v's ancestors, from p up.
+// The growth e^{-r (at - S_u)} passes from each activity to its parent by the
+// tree arc's factor; where the product leaves the normal range of long double
+// it is taken afresh.
 void addtopath(const solver &s, fastwork &w, int p, int64_t at, long double dv) {
-    for (int u = p; u != noarc; u = w.parent[u]) {
-        w.rv[u] += dv * grow(s, at - s.st[u]);
+    long double g = grow(s, at - s.st[p]);
+    for (int u = p; u != noarc;) {
+        w.rv[u] += dv * g;
         enqueue(w, u);
+        const int q = w.parent[u];
+        if (q == noarc) break;
+        const long double next = g * treegrow(s, w, u, q, w.parc[u]);
+        g = std::isnormal(next) ? next : grow(s, at - s.st[q]);
+        u = q;
     }
 }
 
@@ -355,8 +410,9 @@ void treemove(solver *s, fastwork &w, int v, direction dir, int a, int64_t step)
     for (int i = k; i >= 0; i--) {
         const int u = w.path[i];
         long double value = w.rv[u];
-        if (i > 0) value -= w.rv[w.path[i - 1]] * grow(*s, s->st[w.path[i - 1]] - s->st[u]);
-        if (i < k) value += w.rv[w.path[i + 1]] * grow(*s, s->st[w.path[i + 1]] - s->st[u]);
+        if (i > 0)
+            value -= w.rv[w.path[i - 1]] * treegrow(*s, w, w.path[i - 1], u, w.patharc[i - 1]);
+        if (i < k) value += w.rv[w.path[i + 1]] * treegrow(*s, w, w.path[i + 1], u, w.patharc[i]);
         w.rv[u] = value;
     }
     for (int i = 0; i < k; i++) unlink(w, w.path[i]);
@@ -638,41 +694,114 @@ void addflowarc(fastwork &w, int a) {
     w.fpar[u] = v, w.fparc[u] = a;
 }
 
-// Builds the tree of an optimal schedule as described above. Returns false
-// when the cash flows cannot be carried within the tolerance (the schedule
-// is then not optimal after all); the tree is left as it was.
+// Routes the flow inside every strong component of the binding arcs: each
+// activity's share (w.carry, inflow minus outflow that its component's
+// other arcs must bring it) runs along shortest paths of binding arcs inside
+// the component, from the activities that give to its first activity (a
+// tree into it) and from there to those that take (a tree out of it). The
+// arcs carry any amount, so this balances every activity of the component.
+void routeinside(const solver &s, fastwork &w) {
+    const int n = s.net->nract;
+    if (++w.stamp == 0) std::fill(w.mark.begin(), w.mark.end(), 0), w.stamp = 1;
+    for (int root = 0; root < n; root++) {
+        if (s.dropped[root] || w.mark[root] == w.stamp) continue;
+        const int c = w.scc[root];
+        for (const bool out : {true, false}) { // the tree out of root, then the one into it
+            w.members.assign(1, root);
+            w.fparc[root] = noarc;
+            w.mark[root] = w.stamp;
+            for (size_t x = 0; x < w.members.size(); x++) {
+                const int u = w.members[x];
+                const int first = out ? w.outstart[u] : w.instart[u];
+                const int last = out ? w.outstart[u + 1] : w.instart[u + 1];
+                for (int y = first; y < last; y++) {
+                    const int a = out ? w.outarc[y] : w.inarc[y];
+                    const int b = out ? w.to[a] : w.from[a];
+                    if (w.arcedge[a] != insidearc || w.scc[b] != c || w.mark[b] == w.stamp)
+                        continue;
+                    w.mark[b] = w.stamp;
+                    w.fparc[b] = a;
+                    w.members.push_back(b);
+                }
+            }
+            // Farthest first: what a subtree takes (or gives) passes its tree arc.
+            for (size_t x = w.members.size(); x-- > 1;) {
+                const int u = w.members[x];
+                const long double share =
+                    out ? std::max(w.carry[u], 0.0L) : std::max(-w.carry[u], 0.0L);
+                w.subtotal[u] += share;
+                const int a = w.fparc[u], up = out ? w.from[a] : w.to[a];
+                w.flow[a] += w.subtotal[u];
+                w.subtotal[up] += w.subtotal[u];
+                w.subtotal[u] = 0;
+            }
+            w.subtotal[root] = 0;
+            if (out) { // the second walk marks afresh
+                for (int u : w.members) w.mark[u] = 0;
+            }
+        }
+        for (int u : w.members) w.fparc[u] = noarc;
+    }
+}
+
+// Builds the tree of an optimal schedule as described above. The flow is
+// found over the strong components of the binding arcs and routed inside
+// each afterwards. Returns false when the cash flows cannot be carried
+// within the tolerance (the schedule is then not optimal after all); the
+// tree is left as it was.
 bool dualtree(solver *s, fastwork &w) {
-    const int n = s->net->nract, src = n, snk = n + 1;
-    gclear(w, n + 2);
-    long double rest = 0, supply = 0;
+    const int n = s->net->nract;
+    const int comps = bindingcomponents(*s, w), src = comps, snk = comps + 1;
+    gclear(w, comps + 2);
+    long double rest = 0;
     for (int i = 1; i < n; i++) rest += s->dropped[i] ? 0 : (long double)discount(*s, i);
     for (int i = 0; i < n; i++) {
+        w.neededge[i] = noarc;
         if (s->dropped[i]) continue;
         // What i must take in, net: its discounted cash flow; activity 0
         // takes what the others leave.
         const long double need = i == 0 ? -rest : (long double)discount(*s, i);
-        if (need > 0) gedge(w, i, snk, need);
-        if (need < 0) gedge(w, src, i, -need), supply -= need;
+        w.carry[i] = need;
+        w.subtotal[i] = 0;
+        if (need > 0) w.neededge[i] = w.gedges, gedge(w, w.scc[i], snk, need);
+        if (need < 0) w.neededge[i] = w.gedges, gedge(w, src, w.scc[i], -need);
     }
     for (int a = 0; a < w.nrarcs; a++) {
         w.arcedge[a] = noarc;
         w.flow[a] = 0;
         if (s->dropped[w.from[a]] || s->dropped[w.to[a]] || !binds(*s, w, a)) continue;
+        if (w.scc[w.from[a]] == w.scc[w.to[a]]) {
+            w.arcedge[a] = insidearc;
+            continue;
+        }
         w.arcedge[a] = w.gedges;
-        gedge(w, w.from[a], w.to[a], infinitecap);
+        gedge(w, w.scc[w.from[a]], w.scc[w.to[a]], infinitecap);
     }
-    gmaxflow(w, n + 2, src, snk);
+    gmaxflow(w, comps + 2, src, snk);
     long double short_ = 0;
     for (int e = w.ghead[src]; e >= 0; e = w.gnext[e])
         if (!(e & 1)) short_ += w.gcap[e];
     if (!(short_ <= w.tolerance * n)) return false;
 
-    for (int i = 0; i < n; i++) w.fpar[i] = w.fparc[i] = noarc, w.dsu[i] = i;
+    // What each activity's arcs inside its component must bring it: its
+    // need as far as the flow met it, less what arcs between components
+    // brought.
+    for (int i = 0; i < n; i++)
+        if (w.neededge[i] != noarc) {
+            const long double met = w.gcap[w.neededge[i] ^ 1];
+            w.carry[i] = w.carry[i] > 0 ? met : -met;
+        }
     for (int a = 0; a < w.nrarcs; a++) {
-        if (w.arcedge[a] == noarc) continue;
+        if (w.arcedge[a] < 0) continue;
         w.flow[a] = w.gcap[w.arcedge[a] ^ 1];
-        if (w.flow[a] > 0) addflowarc(w, a);
+        w.carry[w.to[a]] -= w.flow[a];
+        w.carry[w.from[a]] += w.flow[a];
     }
+    routeinside(*s, w);
+
+    for (int i = 0; i < n; i++) w.fpar[i] = w.fparc[i] = noarc, w.dsu[i] = i;
+    for (int a = 0; a < w.nrarcs; a++)
+        if (w.arcedge[a] != noarc && w.flow[a] > 0) addflowarc(w, a);
     // The forest's arcs, then binding arcs without flow that join its trees.
     w.treearcs.clear();
     for (int i = 0; i < n; i++)
@@ -797,8 +926,9 @@ void connect(solver *s, fastwork &w) {
 void settolerance(const solver &s, fastwork &w) {
     long double size = 0;
     for (int i = 0; i < s.net->nract; i++)
-        if (!s.dropped[i]) size += std::fabs(w.own[i]) * grow(s, s.st[i]);
+        if (!s.dropped[i]) size += std::fabs(w.own[i]) * startgrowth(s, w, i);
     w.tolerance = gapshare * size / s.net->nract;
+    w.logtolerance = w.tolerance > 0 ? std::log(w.tolerance) : 0;
 }
 
 // Every activity whose tree arc may have the wrong sign, deepest first.
@@ -847,6 +977,10 @@ void fastprepare(solver *s) {
     w->inside.assign(n, 0);
     w->rv.assign(n, 0);
     w->own.assign(n, 0);
+    w->arcgrow.assign(m, unknowngrowth);
+    w->arcshrink.assign(m, unknowngrowth);
+    w->startgrow.assign(n, 0);
+    w->startgrowat.assign(n, nostart);
     w->members.reserve(n);
     w->order.reserve(n);
     w->mark.assign(n, 0);
@@ -866,6 +1000,9 @@ void fastprepare(solver *s) {
     w->done.assign(n, 0);
     w->arcedge.assign(m, noarc);
     w->flow.assign(m, 0);
+    w->neededge.assign(n, noarc);
+    w->carry.assign(n, 0);
+    w->subtotal.assign(n, 0);
     w->fpar.assign(n, noarc);
     w->fparc.assign(n, noarc);
     w->dsu.assign(n, 0);
@@ -880,6 +1017,10 @@ fastend fastsolve(solver *s) {
     const network &net = *s->net;
     const int n = net.nract;
     w.lag[w.nrarcs - 1] = s->closing;
+    std::fill(w.arcgrow.begin(), w.arcgrow.end(),
+              unknowngrowth); // the rate or the deadline may be new
+    std::fill(w.arcshrink.begin(), w.arcshrink.end(), unknowngrowth);
+    std::fill(w.startgrowat.begin(), w.startgrowat.end(), nostart);
     for (int i = 0; i < n; i++) w.own[i] = (long double)s->cf[i] * grow(*s, net.dur[i]);
     settolerance(*s, w);
     w.bland = false;
