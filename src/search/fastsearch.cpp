@@ -443,6 +443,8 @@ bool glevels(fastwork &w, int nodes, int src, int snk) {
     w.glevel[src] = 0;
     while (head < tail) {
         const int u = w.gqueue[head++];
+        // Past the sink's level no activity lies on a shortest path to it.
+        if (snk >= 0 && w.glevel[snk] >= 0 && w.glevel[u] >= w.glevel[snk]) break;
         for (int e = w.ghead[u]; e >= 0; e = w.gnext[e])
             if (w.gcap[e] > 0 && w.glevel[w.gto[e]] < 0) {
                 w.glevel[w.gto[e]] = w.glevel[u] + 1;
