@@ -32,21 +32,23 @@ mkdir -p "$work/one" "$work/two"
 "$build/gprgen" --shape dense --act 500 --count "$count" --first 1 --seed 501 \
     --out "$work/set" >/dev/null
 
-now_us() {
+# Sets the variable named $1 to the wall clock in microseconds, without
+# starting a process under bash 5.
+stamp() {
     if [ -n "${EPOCHREALTIME:-}" ]; then
         local t=$EPOCHREALTIME
-        echo "${t/./}"
+        printf -v "$1" '%s' "${t/./}"
     else
-        date +%s%6N
+        printf -v "$1" '%s' "$(date +%s%6N)"
     fi
 }
 
 # Wall seconds of a command, its output dropped.
 wall() {
     local start end
-    start=$(now_us)
+    stamp start
     "$@" >/dev/null 2>&1 </dev/null || true
-    end=$(now_us)
+    stamp end
     awk -v us=$((end - start)) 'BEGIN { printf "%.3f", us / 1e6 }'
 }
 
@@ -66,11 +68,11 @@ inst=$work/set/D1.gpr
 last=$((points - 1))
 sweep=$(wall "$build/maxnpv" sweep "$inst" --pctneg 50 --slack "0:$last" --interest 0.01 \
     --csv "$work/sweep.csv")
-start=$(now_us)
+stamp start
 for s in $(seq 0 "$last"); do
     "$build/maxnpv" solve "$inst" --pctneg 50 --slack "$s" --interest 0.01 >/dev/null 2>&1 || true
 done
-end=$(now_us)
+stamp end
 solves=$(awk -v us=$((end - start)) 'BEGIN { printf "%.3f", us / 1e6 }')
 insweep=$(awk -F, 'NR > 1 { s += $6 } END { printf "%.3f", s }' "$work/sweep.csv")
 echo "sweep of $points deadlines of D1 (fast method):"

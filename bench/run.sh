@@ -130,17 +130,19 @@ havetimeout=0
 if command -v timeout >/dev/null 2>&1; then havetimeout=1; fi
 timeoutstatus=124 # the exit status of a command that timeout ended
 
-# Microseconds of the wall clock, without starting a process (bash 5).
-now_us() {
+# Sets the variable named $1 to the wall clock in microseconds. With bash 5
+# no process starts (a command substitution would fork one, and its time
+# would be counted in every figure taken with it).
+stamp() {
     if [ -n "${EPOCHREALTIME:-}" ]; then
         local t=$EPOCHREALTIME
-        echo "${t/./}"
+        printf -v "$1" '%s' "${t/./}"
     else
-        date +%s%6N
+        printf -v "$1" '%s' "$(date +%s%6N)"
     fi
 }
 
-benchstart=$(now_us)
+stamp benchstart
 loadstart=$(cut -d' ' -f1-3 /proc/loadavg 2>/dev/null || echo '?')
 rm -rf "$work"
 mkdir -p "$work"
@@ -159,7 +161,7 @@ runbatch() {
     for ((r = 1; r <= reps && cut == 0; r++)); do
         rc=0
         cd "$dir"
-        t0=$(now_us)
+        stamp t0
         if [ "$r" = 1 ] && [ $havetime = 1 ]; then
             "${pre[@]}" "$timebin" -v -o "time-$method.txt" "$build/maxnpv" batch --first 1 \
                 --last "$count" --pctneg "$pct" --slack "$sl" --interest $interest \
@@ -171,7 +173,7 @@ runbatch() {
                 --csv "result-$method.csv" </dev/null >"console-$method.txt" \
                 2>"stderr-$method.txt" || rc=$?
         fi
-        t1=$(now_us)
+        stamp t1
         cd "$root"
         if [ $rc = $timeoutstatus ] && [ ${#pre[@]} -gt 0 ]; then
             # A later run cut near the limit keeps the time of an earlier one.
@@ -223,11 +225,11 @@ runset() {
     for ((n = 1; n <= count; n++)); do
         best=-1
         for ((r = 1; r <= reps; r++)); do
-            t0=$(now_us)
+            stamp t0
             "$build/maxnpv" solve "$dir/D$n.gpr" --pctneg "$pct" --slack "$sl" \
                 --interest $interest --method fast </dev/null >"$dir/solve-out.txt" \
                 2>/dev/null || true
-            t1=$(now_us)
+            stamp t1
             if [ $best -lt 0 ] || [ $((t1 - t0)) -lt $best ]; then best=$((t1 - t0)); fi
             if [ "$r" = 1 ]; then
                 value=$(awk '$1 == "npv" { print $2; exit }' "$dir/solve-out.txt")
@@ -244,10 +246,10 @@ runset() {
     local out glpk exact rounds
     if [ $havelp = 1 ] && [ "$lp" = lp ]; then
         for ((n = 1; n <= count; n++)); do
-            t0=$(now_us)
+            stamp t0
             out=$("$build/gprlp" "$dir/D$n.gpr" "$pct" "$sl" $interest \
                 2>>"$dir/lp-stderr.txt") || true
-            t1=$(now_us)
+            stamp t1
             value=$(printf '%s\n' "$out" | sed -n '1{s/ /_/g;p}')
             glpk=$(printf '%s\n' "$out" | awk '/^glpk time/ { print $3 }')
             exact=$(printf '%s\n' "$out" | awk '/^exact check/ { print $3 }')
@@ -413,7 +415,7 @@ while read -r name count reps maxact seed pct sl limit lp shapeargs; do
     # shellcheck disable=SC2086
     runset "$name" "$count" "$reps" "$maxact" "$seed" "$pct" "$sl" "$limit" "$lp" $shapeargs
 done <<<"$setlist"
-benchend=$(now_us)
+stamp benchend
 loadend=$(cut -d' ' -f1-3 /proc/loadavg 2>/dev/null || echo '?')
 
 machine="$(date '+%Y-%m-%d %H:%M'), $(nproc) cores of $(awk -F': ' '/model name/ { print $2; exit }' /proc/cpuinfo)"
