@@ -76,7 +76,8 @@ constexpr long long maxrounds = 100000;  // rounds of minimum cuts in one solve,
 constexpr long double noiseshare = 1e-15L; // share of a part's cash flows that is rounding
 constexpr int noarc = -1;                  // no arc / no activity
 constexpr long double unknowngrowth = -1;  // an arc's growth not yet taken this solve
-constexpr int insidearc = -2; // a binding arc inside one strong component: no flow edge
+constexpr int64_t maxtabled = 1024; // growths of differences up to this are tabled (time units)
+constexpr int insidearc = -2;       // a binding arc inside one strong component: no flow edge
 constexpr long double infinitecap = std::numeric_limits<long double>::infinity();
 
 enum class direction { later, earlier };
@@ -103,6 +104,8 @@ struct fastwork {
     std::vector<long double> own; // [activity] c * e^{-r d}: value at start 0 (money)
     std::vector<long double> arcgrow;   // [arc] e^{-r lag}, or unknowngrowth
     std::vector<long double> arcshrink; // [arc] e^{r lag}, or unknowngrowth
+    std::vector<long double>
+        lagtable; // [d + maxtabled] e^{-r d} for |d| <= maxtabled, or unknowngrowth
     std::vector<long double> startgrow; // [activity] e^{-r S} at the start startgrowat holds
     std::vector<int64_t> startgrowat;   // [activity] start startgrow was taken at, or nostart
 
@@ -167,11 +170,17 @@ inline long double grow(const solver &s, int64_t dt) { // e^{-r dt}
 }
 
 // e^{-r (S_u - S_p)} for activity u and its tree neighbour p joined by arc a.
-// A tree arc binds, so the difference is a's lag or its negative, and its
-// growth is asked of the arc's cache; the exponential is taken once per arc
-// and solve instead of once per activity on every path a move updates.
+// A tree arc binds, so the difference is a's lag or its negative: a short
+// one is looked up by its length, a long one in the arc's cache. Either way
+// the exponential is taken once per solve, instead of once per activity on
+// every path a move updates.
 inline long double treegrow(const solver &s, fastwork &w, int u, int p, int a) {
     const int64_t d = s.st[u] - s.st[p];
+    if (d >= -maxtabled && d <= maxtabled) { // most lags are short: one exponential per lag
+        long double &g = w.lagtable[(size_t)(d + maxtabled)];
+        if (g == unknowngrowth) g = grow(s, d);
+        return g;
+    }
     if (a == noarc) return grow(s, d);
     if (d == w.lag[a]) {
         if (w.arcgrow[a] == unknowngrowth) w.arcgrow[a] = grow(s, d);
@@ -295,17 +304,20 @@ bool wrongsign(const solver &s, fastwork &w, int v, direction *dir) {
     return true;
 }
 
+// The queue is a ring of n slots; an activity stands in it at most once.
 void enqueue(fastwork &w, int v) {
     if (w.queued[v]) return;
     w.queued[v] = 1;
     const int n = (int)w.queued.size();
-    w.queue[(w.qhead + w.qsize++) % n] = v;
+    int slot = w.qhead + w.qsize++;
+    if (slot >= n) slot -= n;
+    w.queue[slot] = v;
 }
 
 int dequeue(fastwork &w) {
     const int n = (int)w.queued.size();
     const int v = w.queue[w.qhead];
-    w.qhead = (w.qhead + 1) % n;
+    if (++w.qhead == n) w.qhead = 0;
     w.qsize--;
     w.queued[v] = 0;
     return v;
@@ -981,6 +993,7 @@ void fastprepare(solver *s) {
     w->own.assign(n, 0);
     w->arcgrow.assign(m, unknowngrowth);
     w->arcshrink.assign(m, unknowngrowth);
+    w->lagtable.assign(2 * maxtabled + 1, unknowngrowth);
     w->startgrow.assign(n, 0);
     w->startgrowat.assign(n, nostart);
     w->members.reserve(n);
@@ -1023,6 +1036,7 @@ fastend fastsolve(solver *s) {
               unknowngrowth); // the rate or the deadline may be new
     std::fill(w.arcshrink.begin(), w.arcshrink.end(), unknowngrowth);
     std::fill(w.startgrowat.begin(), w.startgrowat.end(), nostart);
+    std::fill(w.lagtable.begin(), w.lagtable.end(), unknowngrowth);
     for (int i = 0; i < n; i++) w.own[i] = (long double)s->cf[i] * grow(*s, net.dur[i]);
     settolerance(*s, w);
     w.bland = false;
