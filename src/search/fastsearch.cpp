@@ -78,7 +78,11 @@ constexpr int noarc = -1;                  // no arc / no activity
 constexpr long double unknowngrowth = -1;  // an arc's growth not yet taken this solve
 constexpr int64_t maxtabled = 1024; // growths of differences up to this are tabled (time units)
 constexpr int insidearc = -2;       // a binding arc inside one strong component: no flow edge
-constexpr long double infinitecap = std::numeric_limits<long double>::infinity();
+// Flow capacities are doubles: a cut or flow only chooses which set moves or
+// which arcs form a tree; the gains and the tree's values that decide and
+// prove every step are summed in long double elsewhere.
+using capacity = double;
+constexpr capacity infinitecap = std::numeric_limits<capacity>::infinity();
 
 enum class direction { later, earlier };
 
@@ -122,7 +126,10 @@ struct fastwork {
 
     // Minimum cuts: a flow graph over the activities, a source and a sink.
     std::vector<int> ghead, gnext, gto, glevel, giter, gqueue;
-    std::vector<long double> gcap;
+    std::vector<capacity> gcap;
+    std::vector<capacity> gexcess; // [node] push-relabel: excess of inflow (money)
+    std::vector<char> gactive;     // [node] push-relabel: 1 while in gring
+    std::vector<int> gring;        // push-relabel: ring of the active nodes
     int gedges = 0;
     std::vector<int> part; // [activity] connected part of the cut's set, or noarc
     std::vector<int> scc;  // [activity] its cycle of binding arcs (strong component), or noarc
@@ -441,63 +448,117 @@ void gclear(fastwork &w, int nodes) {
     w.gedges = 0;
 }
 
-void gedge(fastwork &w, int a, int b, long double cap) {
+void gedge(fastwork &w, int a, int b, capacity cap) {
     w.gto[w.gedges] = b, w.gcap[w.gedges] = cap, w.gnext[w.gedges] = w.ghead[a];
     w.ghead[a] = w.gedges++;
     w.gto[w.gedges] = a, w.gcap[w.gedges] = 0, w.gnext[w.gedges] = w.ghead[b];
     w.ghead[b] = w.gedges++;
 }
 
-bool glevels(fastwork &w, int nodes, int src, int snk) {
-    std::fill(w.glevel.begin(), w.glevel.begin() + nodes, -1);
+// Heights for push-relabel: each node's distance to the sink over residual
+// edges, nodes for one that cannot reach it.
+void gsinkdistances(fastwork &w, int nodes, int snk) {
+    std::fill(w.glevel.begin(), w.glevel.begin() + nodes, nodes);
     int head = 0, tail = 0;
-    w.gqueue[tail++] = src;
-    w.glevel[src] = 0;
+    w.gqueue[tail++] = snk;
+    w.glevel[snk] = 0;
     while (head < tail) {
         const int u = w.gqueue[head++];
-        // Past the sink's level no activity lies on a shortest path to it.
-        if (snk >= 0 && w.glevel[snk] >= 0 && w.glevel[u] >= w.glevel[snk]) break;
-        for (int e = w.ghead[u]; e >= 0; e = w.gnext[e])
-            if (w.gcap[e] > 0 && w.glevel[w.gto[e]] < 0) {
-                w.glevel[w.gto[e]] = w.glevel[u] + 1;
-                w.gqueue[tail++] = w.gto[e];
+        for (int e = w.ghead[u]; e >= 0; e = w.gnext[e]) {
+            const int v = w.gto[e];
+            if (w.gcap[e ^ 1] > 0 && w.glevel[v] == nodes) {
+                w.glevel[v] = w.glevel[u] + 1;
+                w.gqueue[tail++] = v;
             }
-    }
-    return snk >= 0 && w.glevel[snk] >= 0;
-}
-
-// Dinic's blocking flows, with the augmenting path on an explicit stack.
-void gmaxflow(fastwork &w, int nodes, int src, int snk) {
-    while (glevels(w, nodes, src, snk)) {
-        std::copy(w.ghead.begin(), w.ghead.begin() + nodes, w.giter.begin());
-        w.path.clear(); // edges from src
-        int u = src;
-        for (;;) {
-            if (u == snk) {
-                long double f = infinitecap;
-                for (int e : w.path) f = std::min(f, w.gcap[e]);
-                for (int e : w.path) w.gcap[e] -= f, w.gcap[e ^ 1] += f;
-                // Go back only to the tail of the first edge that ran dry.
-                size_t keep = 0;
-                while (keep < w.path.size() && w.gcap[w.path[keep]] > 0) keep++;
-                w.path.resize(keep);
-                u = keep == 0 ? src : w.gto[w.path[keep - 1]];
-                continue;
-            }
-            int &e = w.giter[u];
-            while (e >= 0 && !(w.gcap[e] > 0 && w.glevel[w.gto[e]] == w.glevel[u] + 1))
-                e = w.gnext[e];
-            if (e >= 0) {
-                w.path.push_back(e);
-                u = w.gto[e];
-                continue;
-            }
-            if (u == src) break;
-            w.glevel[u] = -1;
-            w.path.pop_back();
-            u = w.path.empty() ? src : w.gto[w.path.back()];
         }
     }
+}
+
+// Push-relabel towards target: every node with excess (but the target and
+// the node held, whose height stays nodes) pushes it along residual edges
+// that go one step down in height, taken first in first out; heights are
+// made exact again by a walk back from the target after every nodes
+// relabels. A node that cannot reach the target keeps its excess. Pushes
+// move min(excess, capacity), so an excess or a capacity that runs out is
+// exactly zero, and the heights, bounded by nodes, bound the work as they do
+// for exact numbers.
+void gpush(fastwork &w, int nodes, int target, int held) {
+    std::vector<int> &h = w.glevel;
+    gsinkdistances(w, nodes, target);
+    h[held] = nodes;
+    std::fill(w.gactive.begin(), w.gactive.begin() + nodes, 0);
+    std::copy(w.ghead.begin(), w.ghead.begin() + nodes, w.giter.begin());
+    int head = 0, size = 0;
+    auto activate = [&](int v) {
+        if (v == target || v == held || w.gactive[v]) return;
+        w.gactive[v] = 1;
+        int slot = head + size++;
+        if (slot >= nodes) slot -= nodes;
+        w.gring[slot] = v;
+    };
+    for (int v = 0; v < nodes; v++)
+        if (w.gexcess[v] > 0) activate(v);
+    int relabels = 0;
+    while (size > 0) {
+        const int u = w.gring[head];
+        if (++head == nodes) head = 0;
+        size--;
+        w.gactive[u] = 0;
+        while (w.gexcess[u] > 0 && h[u] < nodes) {
+            int &e = w.giter[u];
+            if (e < 0) { // relabel
+                int least = nodes;
+                for (int x = w.ghead[u]; x >= 0; x = w.gnext[x])
+                    if (w.gcap[x] > 0) least = std::min(least, h[w.gto[x]]);
+                h[u] = std::min(nodes, least + 1);
+                e = w.ghead[u];
+                if (++relabels >= nodes) {
+                    relabels = 0;
+                    gsinkdistances(w, nodes, target);
+                    h[held] = nodes;
+                    std::copy(w.ghead.begin(), w.ghead.begin() + nodes, w.giter.begin());
+                }
+                continue;
+            }
+            const int v = w.gto[e];
+            if (w.gcap[e] > 0 && h[u] == h[v] + 1) {
+                const capacity d = std::min(w.gexcess[u], w.gcap[e]);
+                w.gcap[e] -= d, w.gcap[e ^ 1] += d;
+                w.gexcess[u] -= d, w.gexcess[v] += d;
+                activate(v);
+            } else {
+                e = w.gnext[e];
+            }
+        }
+    }
+}
+
+// A maximum preflow from src: every edge out of src saturated, the excess
+// pushed towards snk as far as it can go.
+void gpreflow(fastwork &w, int nodes, int src, int snk) {
+    std::fill(w.gexcess.begin(), w.gexcess.begin() + nodes, 0.0);
+    for (int e = w.ghead[src]; e >= 0; e = w.gnext[e]) {
+        const capacity f = w.gcap[e];
+        if (!(f > 0)) continue;
+        w.gcap[e] = 0, w.gcap[e ^ 1] += f;
+        w.gexcess[w.gto[e]] += f;
+    }
+    gpush(w, nodes, snk, src);
+}
+
+// A minimum cut: after a maximum preflow, the nodes that cannot reach the
+// sink form the source side, left in glevel as 0 (the rest -1).
+void gmincut(fastwork &w, int nodes, int src, int snk) {
+    gpreflow(w, nodes, src, snk);
+    gsinkdistances(w, nodes, snk);
+    for (int v = 0; v < nodes; v++) w.glevel[v] = w.glevel[v] == nodes ? 0 : -1;
+}
+
+// A maximum flow: the excess a maximum preflow leaves goes back to src,
+// along the residual edges it came by.
+void gmaxflow(fastwork &w, int nodes, int src, int snk) {
+    gpreflow(w, nodes, src, snk);
+    gpush(w, nodes, src, snk);
 }
 
 // The strong components of the binding arcs (Tarjan's method, walked with
@@ -585,12 +646,11 @@ bool round(solver *s, fastwork &w, direction dir) {
         w.sccgain[w.scc[i]] += later ? -d : d;
     }
     for (int c = 0; c < comps; c++) {
-        if (w.sccgain[c] > 0) gedge(w, src, c, w.sccgain[c]);
-        if (w.sccgain[c] < 0) gedge(w, c, snk, -w.sccgain[c]);
+        if (w.sccgain[c] > 0) gedge(w, src, c, (capacity)w.sccgain[c]);
+        if (w.sccgain[c] < 0) gedge(w, c, snk, (capacity)-w.sccgain[c]);
     }
     gedge(w, w.scc[0], snk, infinitecap); // activity 0 never moves
-    gmaxflow(w, comps + 2, src, snk);
-    glevels(w, comps + 2, src, -1); // the source side of the cut: level >= 0
+    gmincut(w, comps + 2, src, snk);      // the source side of the cut: level >= 0
     for (int i = 0; i < n; i++) w.inside[i] = !s->dropped[i] && w.glevel[w.scc[i]] >= 0;
 
     bool moved = false;
@@ -777,8 +837,8 @@ bool dualtree(solver *s, fastwork &w) {
         const long double need = i == 0 ? -rest : (long double)discount(*s, i);
         w.carry[i] = need;
         w.subtotal[i] = 0;
-        if (need > 0) w.neededge[i] = w.gedges, gedge(w, w.scc[i], snk, need);
-        if (need < 0) w.neededge[i] = w.gedges, gedge(w, src, w.scc[i], -need);
+        if (need > 0) w.neededge[i] = w.gedges, gedge(w, w.scc[i], snk, (capacity)need);
+        if (need < 0) w.neededge[i] = w.gedges, gedge(w, src, w.scc[i], (capacity)-need);
     }
     for (int a = 0; a < w.nrarcs; a++) {
         w.arcedge[a] = noarc;
@@ -1007,6 +1067,9 @@ void fastprepare(solver *s) {
     w->glevel.assign(nodes, -1);
     w->giter.assign(nodes, -1);
     w->gqueue.assign(nodes, 0);
+    w->gexcess.assign(nodes, 0);
+    w->gactive.assign(nodes, 0);
+    w->gring.assign(nodes, 0);
     w->gnext.assign(edges, -1);
     w->gto.assign(edges, 0);
     w->gcap.assign(edges, 0);
