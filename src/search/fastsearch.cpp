@@ -75,7 +75,6 @@ constexpr long long windowdivisor = 50;  // a window is at least n / this moves
 constexpr long long maxrounds = 100000;  // rounds of minimum cuts in one solve, at most
 constexpr long double noiseshare = 1e-15L; // share of a part's cash flows that is rounding
 constexpr int noarc = -1;                  // no arc / no activity
-constexpr long double unknowngrowth = -1;  // an arc's growth not yet taken this solve
 constexpr int64_t maxtabled = 1024; // growths of differences up to this are tabled (time units)
 constexpr int insidearc = -2;       // a binding arc inside one strong component: no flow edge
 // Flow capacities are doubles: a cut or flow only chooses which set moves or
@@ -106,10 +105,14 @@ struct fastwork {
     std::vector<int> next, prev;  // [activity] siblings among the parent's children
     std::vector<long double> rv;  // [activity] subtree value relative to its own start (money)
     std::vector<long double> own; // [activity] c * e^{-r d}: value at start 0 (money)
-    std::vector<long double> arcgrow;   // [arc] e^{-r lag}, or unknowngrowth
-    std::vector<long double> arcshrink; // [arc] e^{r lag}, or unknowngrowth
-    std::vector<long double>
-        lagtable; // [d + maxtabled] e^{-r d} for |d| <= maxtabled, or unknowngrowth
+    // Growths of tree arcs, each taken once per solve: valid where the stamp
+    // equals growstamp.
+    unsigned growstamp = 0;             // this solve's stamp
+    std::vector<long double> arcgrow;   // [arc] e^{-r lag}
+    std::vector<long double> arcshrink; // [arc] e^{r lag}
+    std::vector<unsigned> arcstamp;     // [arc] stamp of arcgrow and arcshrink
+    std::vector<long double> lagtable;  // [d + maxtabled] e^{-r d} for |d| <= maxtabled
+    std::vector<unsigned> lagstamp;     // [d + maxtabled] stamp of lagtable
     std::vector<long double> startgrow; // [activity] e^{-r S} at the start startgrowat holds
     std::vector<int64_t> startgrowat;   // [activity] start startgrow was taken at, or nostart
 
@@ -183,21 +186,18 @@ inline long double grow(const solver &s, int64_t dt) { // e^{-r dt}
 // every path a move updates.
 inline long double treegrow(const solver &s, fastwork &w, int u, int p, int a) {
     const int64_t d = s.st[u] - s.st[p];
-    if (d >= -maxtabled && d <= maxtabled) { // most lags are short: one exponential per lag
-        long double &g = w.lagtable[(size_t)(d + maxtabled)];
-        if (g == unknowngrowth) g = grow(s, d);
-        return g;
+    if (d >= -maxtabled && d <= maxtabled) {
+        const size_t k = (size_t)(d + maxtabled);
+        if (w.lagstamp[k] != w.growstamp) w.lagtable[k] = grow(s, d), w.lagstamp[k] = w.growstamp;
+        return w.lagtable[k];
     }
-    if (a == noarc) return grow(s, d);
-    if (d == w.lag[a]) {
-        if (w.arcgrow[a] == unknowngrowth) w.arcgrow[a] = grow(s, d);
-        return w.arcgrow[a];
+    if (a == noarc || (d != w.lag[a] && d != -w.lag[a])) return grow(s, d);
+    if (w.arcstamp[a] != w.growstamp) {
+        w.arcgrow[a] = grow(s, w.lag[a]);
+        w.arcshrink[a] = grow(s, -w.lag[a]);
+        w.arcstamp[a] = w.growstamp;
     }
-    if (d == -w.lag[a]) {
-        if (w.arcshrink[a] == unknowngrowth) w.arcshrink[a] = grow(s, d);
-        return w.arcshrink[a];
-    }
-    return grow(s, d);
+    return d == w.lag[a] ? w.arcgrow[a] : w.arcshrink[a];
 }
 
 // e^{-r S_i} at activity i's start now, taken again only once it moved.
@@ -1051,9 +1051,11 @@ void fastprepare(solver *s) {
     w->inside.assign(n, 0);
     w->rv.assign(n, 0);
     w->own.assign(n, 0);
-    w->arcgrow.assign(m, unknowngrowth);
-    w->arcshrink.assign(m, unknowngrowth);
-    w->lagtable.assign(2 * maxtabled + 1, unknowngrowth);
+    w->arcgrow.assign(m, 0);
+    w->arcshrink.assign(m, 0);
+    w->arcstamp.assign(m, 0);
+    w->lagtable.assign(2 * maxtabled + 1, 0);
+    w->lagstamp.assign(2 * maxtabled + 1, 0);
     w->startgrow.assign(n, 0);
     w->startgrowat.assign(n, nostart);
     w->members.reserve(n);
@@ -1095,11 +1097,13 @@ fastend fastsolve(solver *s) {
     const network &net = *s->net;
     const int n = net.nract;
     w.lag[w.nrarcs - 1] = s->closing;
-    std::fill(w.arcgrow.begin(), w.arcgrow.end(),
-              unknowngrowth); // the rate or the deadline may be new
-    std::fill(w.arcshrink.begin(), w.arcshrink.end(), unknowngrowth);
+    // Each solve takes its growths afresh: the rate or the deadline may be new.
+    if (++w.growstamp == 0) {
+        std::fill(w.arcstamp.begin(), w.arcstamp.end(), 0);
+        std::fill(w.lagstamp.begin(), w.lagstamp.end(), 0);
+        w.growstamp = 1;
+    }
     std::fill(w.startgrowat.begin(), w.startgrowat.end(), nostart);
-    std::fill(w.lagtable.begin(), w.lagtable.end(), unknowngrowth);
     for (int i = 0; i < n; i++) w.own[i] = (long double)s->cf[i] * grow(*s, net.dur[i]);
     settolerance(*s, w);
     w.bland = false;
