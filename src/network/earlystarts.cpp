@@ -22,6 +22,12 @@
 // is searched for a cycle now and then, and the reason names an activity on
 // it.
 //
+// Most networks have no such cycle, and then the order does not matter:
+// the starts are found first by longest paths over the strong components of
+// the arcs in topological order, label correcting inside each component, in
+// time close to the size of the network. Only when that finds a cycle, or
+// spends more than a few passes over the network, do the sweeps run.
+//
 // The normalisation runs first: every activity starts no earlier than the
 // project and finishes no later than the end dummy starts. The critical path
 // that fixes the deadline is the one of the network with these requirements.
@@ -40,6 +46,7 @@ namespace {
 constexpr int firstcheck = 64; // sweep after which a large network's raises are first searched
 constexpr long long maxcyclework = 100000000; // raises spent on naming a cycle, at most
 constexpr size_t cyclenamed = 10;             // activities of a cycle a reason names, at most
+constexpr long long longestpasses = 8;        // passes over the network the longest paths may take
 
 // An activity on a cycle of the graph that links each activity to the one
 // whose row raised it last, or -1. Such a cycle only arises from a cycle of
@@ -125,9 +132,103 @@ std::string cycletext(const network &net, const std::vector<int> &lag) {
     return text;
 }
 
+// The least starts by longest paths, components of the arcs in topological
+// order (Tarjan's method with explicit stacks lists them sinks first).
+// Returns false when a component's starts keep rising for more sweeps than
+// it has activities, as only a cycle of positive length makes them, or the
+// work passes its budget; *st then means nothing.
+bool longeststarts(const network &net, const std::vector<int> &lag, std::vector<int64_t> *st) {
+    const int n = net.nract;
+    const long long budget = longestpasses * ((long long)net.entries() + n);
+    std::vector<int> index(n, -1), low(n, 0), comp(n, -1), stack, order, call, next(n, 0);
+    std::vector<char> onstack(n, 0);
+    stack.reserve(n), order.reserve(n), call.reserve(n);
+    std::vector<int> compstart{0}; // components, sinks first: [start, next start) in order
+    int counter = 0;
+    for (int r = 0; r < n; r++) {
+        if (index[r] >= 0) continue;
+        auto enter = [&](int v) {
+            index[v] = low[v] = counter++;
+            stack.push_back(v), onstack[v] = 1;
+            next[v] = net.rowstart[v];
+            call.push_back(v);
+        };
+        enter(r);
+        while (!call.empty()) {
+            const int u = call.back();
+            if (next[u] < net.rowstart[u + 1]) {
+                const int e = next[u]++;
+                if (lag[e] == nolag) continue;
+                const int v = net.succ[e];
+                if (index[v] < 0)
+                    enter(v);
+                else if (onstack[v])
+                    low[u] = std::min(low[u], index[v]);
+                continue;
+            }
+            call.pop_back();
+            if (!call.empty()) low[call.back()] = std::min(low[call.back()], low[u]);
+            if (low[u] != index[u]) continue;
+            const int c = (int)compstart.size() - 1;
+            int x;
+            do {
+                x = stack.back();
+                stack.pop_back();
+                onstack[x] = 0;
+                comp[x] = c;
+                order.push_back(x);
+            } while (x != u);
+            compstart.push_back((int)order.size());
+        }
+    }
+
+    st->assign(n, nostart);
+    (*st)[0] = 0;
+    // Inside a component, sweeps in increasing activity order as above, over
+    // the raised activities only: an activity raised by a row of a lower
+    // number later in the same sweep, else in the next one.
+    std::priority_queue<int, std::vector<int>, std::greater<int>> now;
+    std::vector<int> later;
+    std::vector<char> innow(n, 0), inlater(n, 0);
+    long long work = 0;
+    for (int c = (int)compstart.size() - 2; c >= 0; c--) { // sources first
+        const int first = compstart[c], size = compstart[c + 1] - first;
+        for (int k = first; k < compstart[c + 1]; k++)
+            if ((*st)[order[k]] != nostart) now.push(order[k]), innow[order[k]] = 1;
+        for (int sweep = 1; !now.empty(); sweep++) {
+            if (sweep > size + 1) return false; // only a cycle of positive length goes on
+            while (!now.empty()) {
+                const int i = now.top();
+                now.pop();
+                innow[i] = 0;
+                work += net.rowstart[i + 1] - net.rowstart[i] + 1;
+                if (work > budget) return false;
+                for (int e = net.rowstart[i]; e < net.rowstart[i + 1]; e++) {
+                    if (lag[e] == nolag) continue;
+                    const int j = net.succ[e];
+                    const int64_t v = (*st)[i] + lag[e];
+                    if ((*st)[j] != nostart && v <= (*st)[j]) continue;
+                    (*st)[j] = v;
+                    if (comp[j] != c) continue; // a later component: its turn comes
+                    if (j > i) {
+                        if (!innow[j]) innow[j] = 1, now.push(j);
+                    } else if (!inlater[j]) {
+                        inlater[j] = 1;
+                        later.push_back(j);
+                    }
+                }
+            }
+            for (int j : later) inlater[j] = 0, innow[j] = 1, now.push(j);
+            later.clear();
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 int earlieststarts(const network &net, const std::vector<int> &lag, std::vector<int64_t> *st) {
+    if (longeststarts(net, lag, st)) return -1;
     const int n = net.nract;
     st->assign(n, nostart);
     (*st)[0] = 0;
