@@ -254,3 +254,26 @@ TEST(Library, CommandLineOutOfMemoryEndsWithTheReason) {
         << out.substr(0, 300) << err;
 #endif
 }
+
+TEST(Library, CountsTheActivitiesTheDeadlineDoesNotBound) {
+    // 1 -> 2 (SS 0), 1 -> 3 (SS 0), 2 -> 4 (SS 3): activity 2 (duration 3)
+    // reaches the end dummy by a lag that covers its duration; activity 3
+    // (duration 2) reaches nothing, so the deadline does not bound it.
+    maxnpv::network net;
+    net.durations = {0, 3, 2, 0};
+    net.entries = {{{2, 1, 1, 0}, {3, 1, 1, 0}}, {{4, 1, 1, 3}}, {}, {}};
+    maxnpv::solver s;
+    EXPECT_EQ(s.notbounded(), -1); // nothing solved yet
+    const std::vector<double> cf = {0, 10, -10, 0};
+    ASSERT_EQ(s.solve(net, cf, exampleoptions()).status, maxnpv::status::solved);
+    EXPECT_EQ(s.notbounded(), 1);
+    maxnpv::options bounded = exampleoptions();
+    bounded.boundall = true;
+    ASSERT_EQ(s.solve(net, cf, bounded).status, maxnpv::status::solved);
+    EXPECT_EQ(s.notbounded(), 0);
+    // 3 -> 2 (SS 1) closes a cycle of length 1 with 2 -> 3 (SS 0): no
+    // feasible schedule, nothing analysed.
+    net.entries = {{{2, 1, 1, 0}}, {{3, 1, 1, 0}, {4, 1, 1, 3}}, {{2, 1, 1, 1}}, {}};
+    EXPECT_EQ(s.solve(net, cf, exampleoptions()).status, maxnpv::status::infeasible);
+    EXPECT_EQ(s.notbounded(), -1);
+}

@@ -230,6 +230,13 @@ class solver {
     // an earlier solve it returns status::invalid.
     result resolve(const std::vector<double> &cashflows, const options &opt);
 
+    // How many activities of the last solve's network no chain of relations
+    // to the end dummy bounds by the deadline (no chain covers their
+    // duration), as the network was solved: 0 under opt.boundall. -1 before
+    // a solve, or when the last one stopped before its network was analysed
+    // (unreadable, or without a feasible schedule).
+    int notbounded() const;
+
   private:
     struct state;
     std::unique_ptr<state> self;

@@ -228,6 +228,7 @@ struct solver::state {
     gpr::records rec;          // scratch of the conversion
     std::vector<int64_t> warm; // the schedule a resolve starts from, when it has one
     bool haswarm = false;
+    bool analysed = false; // net holds the last solve's network with its earliest starts
 };
 
 namespace {
@@ -397,6 +398,7 @@ result solver::solve(const network &net, const std::vector<double> &cashflows, c
     } catch (const std::bad_alloc &) {
         if (self) {
             self->haswarm = false;
+            self->analysed = false;
             self->hasgiven = false;
             self->given = network();
         }
@@ -410,6 +412,7 @@ result solver::solve(const network &net, const std::vector<double> &cashflows, c
 result solver::solvein(const network &net, const std::vector<double> &cashflows,
                        const options &opt) {
     result r;
+    self->analysed = false;
     if (&net != &self->given) {
         self->given = net;
         self->hasgiven = true;
@@ -458,6 +461,7 @@ result solver::solvein(const network &net, const std::vector<double> &cashflows,
                         "the cash flow of activity " + std::to_string(i + 1) + " is not finite");
     kind = gpr::analyse(&self->net, &why);
     if (kind != gpr::outcome::solved) return fail(kind, why);
+    self->analysed = true;
     r.criticalpath = self->net.est[self->net.end()];
     long long deadline = opt.deadline;
     if (opt.deadlinefactor > 0)
@@ -513,6 +517,10 @@ result solver::solvein(const network &net, const std::vector<double> &cashflows,
             r.multiplier.push_back(flow[e]);
         }
     return r;
+}
+
+int solver::notbounded() const {
+    return self && self->analysed ? gpr::notbounded(self->net) : -1;
 }
 
 result solver::resolve(const std::vector<double> &cashflows, const options &opt) {

@@ -415,8 +415,13 @@ int solvemode(int argc, char **argv) {
     opt.deadlinefactor = factor;
     opt.boundall = boundall;
     if (read == maxnpv::status::solved) {
-        r = maxnpv::solver().solve(net, cf, opt);
-        const int loose = boundall ? 0 : notbounded(net);
+        maxnpv::solver solver;
+        r = solver.solve(net, cf, opt);
+        // The solver counts on the network it analysed; one that stopped
+        // before that (too many activities, say) leaves it to a count of
+        // its own.
+        int loose = boundall ? 0 : solver.notbounded();
+        if (!boundall && loose < 0) loose = notbounded(net);
         if (loose > 0)
             std::fprintf(stderr,
                          "maxnpv solve: warning: %s: %d %s not bounded by the deadline (no chain "
