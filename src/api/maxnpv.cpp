@@ -240,19 +240,30 @@ namespace {
 std::vector<double> treemultipliers(const gpr::solver &s) {
     const gpr::network &net = *s.net;
     const int n = net.nract;
-    std::vector<std::vector<std::pair<int, int>>> adj(n); // (neighbour, entry)
+    // The tree's arcs by activity: [start[i], start[i + 1]) in adj, each
+    // activity's in the order the tree lists them.
+    std::vector<int> start(n + 1, 0);
+    for (int a = 0; a < n; a++)
+        for (int x = 0; x < s.tsucclen[a]; x++)
+            start[a + 1]++, start[net.succ[s.tsucc[s.tsuccat[a] + x]] + 1]++;
+    for (int i = 0; i < n; i++) start[i + 1] += start[i];
+    std::vector<std::pair<int, int>> adj(start[n]); // (neighbour, entry)
+    std::vector<int> fill(start.begin(), start.end() - 1);
     for (int a = 0; a < n; a++)
         for (int x = 0; x < s.tsucclen[a]; x++) {
             const int e = s.tsucc[s.tsuccat[a] + x], b = net.succ[e];
-            adj[a].push_back({b, e});
-            adj[b].push_back({a, e});
+            adj[fill[a]++] = {b, e};
+            adj[fill[b]++] = {a, e};
         }
     std::vector<int> parent(n, -1), via(n, -1), order{0};
+    order.reserve(n);
     std::vector<char> seen(n, 0);
     seen[0] = 1;
     for (size_t k = 0; k < order.size(); k++)
-        for (auto [b, e] : adj[order[k]])
+        for (int y = start[order[k]]; y < start[order[k] + 1]; y++) {
+            const auto [b, e] = adj[y];
             if (!seen[b]) seen[b] = 1, parent[b] = order[k], via[b] = e, order.push_back(b);
+        }
     std::vector<long double> sum(n, 0);
     std::vector<double> flow(net.entries() + 1, 0.0);
     for (size_t k = order.size(); k-- > 1;) {
@@ -449,6 +460,7 @@ result solver::solvein(const network &net, const std::vector<double> &cashflows,
     const int listed = (int)self->rec.entries.size();
     if (kind == gpr::outcome::solved && opt.boundall) gpr::addbounds(&self->rec);
     if (kind == gpr::outcome::solved) kind = gpr::buildnetwork(self->rec, limits, &self->net, &why);
+    self->rec = gpr::records(); // the network holds it all now: the memory goes back for the solve
     if (kind != gpr::outcome::solved) return fail(kind, why);
     self->net.nrfile = listed;
     const int n = self->net.nract;

@@ -81,7 +81,10 @@ constexpr long long maxrounds = 100000;  // rounds of minimum cuts in one solve,
 constexpr long double noiseshare = 1e-15L; // share of a part's cash flows that is rounding
 constexpr int noarc = -1;                  // no arc / no activity
 constexpr int64_t maxtabled = 1024; // growths of differences up to this are tabled (time units)
-constexpr int insidearc = -2;       // a binding arc inside one strong component: no flow edge
+constexpr int farshift = 56;        // the cache of longer ones: 2^(64 - farshift)
+constexpr size_t farslots = (size_t)1 << (64 - farshift); // slots, keyed by a multiplicative hash
+constexpr uint64_t farhash = 0x9e3779b97f4a7c15ull;       // of the difference
+constexpr int insidearc = -2; // a binding arc inside one strong component: no flow edge
 // Flow capacities are doubles: a cut or flow only chooses which set moves or
 // which arcs form a tree; the gains and the tree's values that decide and
 // prove every step are summed in long double elsewhere.
@@ -110,14 +113,14 @@ struct fastwork {
     std::vector<int> next, prev;  // [activity] siblings among the parent's children
     std::vector<long double> rv;  // [activity] subtree value relative to its own start (money)
     std::vector<long double> own; // [activity] c * e^{-r d}: value at start 0 (money)
-    // Growths of tree arcs, each taken once per solve: valid where the stamp
-    // equals growstamp.
+    // Growths of the differences of tree arcs, each taken once per solve:
+    // valid where the stamp equals growstamp.
     unsigned growstamp = 0;             // this solve's stamp
-    std::vector<long double> arcgrow;   // [arc] e^{-r lag}
-    std::vector<long double> arcshrink; // [arc] e^{r lag}
-    std::vector<unsigned> arcstamp;     // [arc] stamp of arcgrow and arcshrink
     std::vector<long double> lagtable;  // [d + maxtabled] e^{-r d} for |d| <= maxtabled
     std::vector<unsigned> lagstamp;     // [d + maxtabled] stamp of lagtable
+    std::vector<int64_t> farkey;        // [slot] a long difference d (time units)
+    std::vector<long double> fargrow;   // [slot] e^{-r d} for farkey
+    std::vector<unsigned> farstamp;     // [slot] stamp of farkey and fargrow
     std::vector<long double> startgrow; // [activity] e^{-r S} at the start startgrowat holds
     std::vector<int64_t> startgrowat;   // [activity] start startgrow was taken at, or nostart
 
@@ -150,9 +153,9 @@ struct fastwork {
     std::vector<char> done;           // [activity] tree building: joined the tree
 
     // The tree of an optimal schedule, from a flow of its cash flows.
-    std::vector<int> arcedge;      // [arc] its edge in the flow graph, insidearc, or noarc
-    std::vector<long double> flow; // [arc] the flow it carries (money)
-    std::vector<int> neededge;     // [activity] its edge from the source or to the sink, or noarc
+    std::vector<int> arcedge;   // [arc] its edge in the flow graph, insidearc, or noarc
+    std::vector<capacity> flow; // [arc] the flow it carries (money)
+    std::vector<int> neededge;  // [activity] its edge from the source or to the sink, or noarc
     std::vector<long double>
         carry; // [activity] inflow less outflow its component must bring (money)
     std::vector<long double>
@@ -184,25 +187,22 @@ inline long double grow(const solver &s, int64_t dt) { // e^{-r dt}
     return std::exp(-(long double)s.interest * (long double)dt);
 }
 
-// e^{-r (S_u - S_p)} for activity u and its tree neighbour p joined by arc a.
-// A tree arc binds, so the difference is a's lag or its negative: a short
-// one is looked up by its length, a long one in the arc's cache. Either way
-// the exponential is taken once per solve, instead of once per activity on
-// every path a move updates.
-inline long double treegrow(const solver &s, fastwork &w, int u, int p, int a) {
-    const int64_t d = s.st[u] - s.st[p];
+// e^{-r d} for the difference d between two starts joined by a tree arc. A
+// tree arc binds, so d is its lag or the lag's negative: a short one is
+// looked up by its length, a long one (the deadline's, say) in a small
+// cache keyed by it. Either way the exponential is taken about once per
+// distinct lag and solve, instead of once per activity on every path a
+// move updates.
+inline long double treegrow(const solver &s, fastwork &w, int64_t d) {
     if (d >= -maxtabled && d <= maxtabled) {
         const size_t k = (size_t)(d + maxtabled);
         if (w.lagstamp[k] != w.growstamp) w.lagtable[k] = grow(s, d), w.lagstamp[k] = w.growstamp;
         return w.lagtable[k];
     }
-    if (a == noarc || (d != w.lag[a] && d != -w.lag[a])) return grow(s, d);
-    if (w.arcstamp[a] != w.growstamp) {
-        w.arcgrow[a] = grow(s, w.lag[a]);
-        w.arcshrink[a] = grow(s, -w.lag[a]);
-        w.arcstamp[a] = w.growstamp;
-    }
-    return d == w.lag[a] ? w.arcgrow[a] : w.arcshrink[a];
+    const size_t k = (size_t)(((uint64_t)d * farhash) >> farshift);
+    if (w.farstamp[k] != w.growstamp || w.farkey[k] != d)
+        w.fargrow[k] = grow(s, d), w.farkey[k] = d, w.farstamp[k] = w.growstamp;
+    return w.fargrow[k];
 }
 
 // e^{-r S_i} at activity i's start now, taken again only once it moved.
@@ -262,7 +262,7 @@ void recompute(const solver &s, fastwork &w) {
     for (int u : w.order) {
         long double v = w.own[u];
         for (int c = w.child[u]; c != noarc; c = w.next[c])
-            v += w.rv[c] * treegrow(s, w, c, u, w.parc[c]);
+            v += w.rv[c] * treegrow(s, w, s.st[c] - s.st[u]);
         w.rv[u] = v;
     }
 }
@@ -346,7 +346,7 @@ void addtopath(const solver &s, fastwork &w, int p, int64_t at, long double dv) 
         enqueue(w, u);
         const int q = w.parent[u];
         if (q == noarc) break;
-        const long double next = g * treegrow(s, w, u, q, w.parc[u]);
+        const long double next = g * treegrow(s, w, s.st[u] - s.st[q]);
         g = std::isnormal(next) ? next : grow(s, at - s.st[q]);
         u = q;
     }
@@ -434,9 +434,8 @@ void treemove(solver *s, fastwork &w, int v, direction dir, int a, int64_t step)
     for (int i = k; i >= 0; i--) {
         const int u = w.path[i];
         long double value = w.rv[u];
-        if (i > 0)
-            value -= w.rv[w.path[i - 1]] * treegrow(*s, w, w.path[i - 1], u, w.patharc[i - 1]);
-        if (i < k) value += w.rv[w.path[i + 1]] * treegrow(*s, w, w.path[i + 1], u, w.patharc[i]);
+        if (i > 0) value -= w.rv[w.path[i - 1]] * treegrow(*s, w, s->st[w.path[i - 1]] - s->st[u]);
+        if (i < k) value += w.rv[w.path[i + 1]] * treegrow(*s, w, s->st[w.path[i + 1]] - s->st[u]);
         w.rv[u] = value;
     }
     for (int i = 0; i < k; i++) unlink(w, w.path[i]);
@@ -753,7 +752,7 @@ void addflowarc(fastwork &w, int a) {
     for (int x = u; x != noarc; x = w.fpar[x]) w.mark[x] = w.stamp;
     int top = v;
     while (w.mark[top] != w.stamp) top = w.fpar[top];
-    long double least = w.flow[a];
+    capacity least = w.flow[a];
     int dry = noarc; // the child end of the tree arc that runs dry; noarc: a itself
     for (int x = v; x != top; x = w.fpar[x]) // walked upwards
         if (w.from[w.fparc[x]] == x && w.flow[w.fparc[x]] < least)
@@ -810,7 +809,7 @@ void routeinside(const solver &s, fastwork &w) {
                     out ? std::max(w.carry[u], 0.0L) : std::max(-w.carry[u], 0.0L);
                 w.subtotal[u] += share;
                 const int a = w.fparc[u], up = out ? w.from[a] : w.to[a];
-                w.flow[a] += w.subtotal[u];
+                w.flow[a] += (capacity)w.subtotal[u];
                 w.subtotal[up] += w.subtotal[u];
                 w.subtotal[u] = 0;
             }
@@ -1022,6 +1021,12 @@ void fastprepare(solver *s) {
     const network &net = *s->net;
     const int n = net.nract, end = net.end();
     auto w = std::make_shared<fastwork>();
+    int arcs = 1; // the deadline arc, and every listed pair once
+    for (int e = 0; e < net.entries(); e++) {
+        const int i = net.owner[e], k = net.succ[e];
+        arcs += !(net.lag[e] == nolag || net.firstpos[e] != e || i == k || (i == end && k == 0));
+    }
+    w->from.reserve(arcs), w->to.reserve(arcs), w->lag.reserve(arcs), w->entry.reserve(arcs);
     for (int e = 0; e < net.entries(); e++) {
         const int i = net.owner[e], k = net.succ[e];
         if (net.lag[e] == nolag || net.firstpos[e] != e || i == k || (i == end && k == 0)) continue;
@@ -1056,11 +1061,11 @@ void fastprepare(solver *s) {
     w->inside.assign(n, 0);
     w->rv.assign(n, 0);
     w->own.assign(n, 0);
-    w->arcgrow.assign(m, 0);
-    w->arcshrink.assign(m, 0);
-    w->arcstamp.assign(m, 0);
     w->lagtable.assign(2 * maxtabled + 1, 0);
     w->lagstamp.assign(2 * maxtabled + 1, 0);
+    w->farkey.assign(farslots, 0);
+    w->fargrow.assign(farslots, 0);
+    w->farstamp.assign(farslots, 0);
     w->startgrow.assign(n, 0);
     w->startgrowat.assign(n, nostart);
     w->members.reserve(n);
@@ -1104,8 +1109,8 @@ fastend fastsolve(solver *s) {
     w.lag[w.nrarcs - 1] = s->closing;
     // Each solve takes its growths afresh: the rate or the deadline may be new.
     if (++w.growstamp == 0) {
-        std::fill(w.arcstamp.begin(), w.arcstamp.end(), 0);
         std::fill(w.lagstamp.begin(), w.lagstamp.end(), 0);
+        std::fill(w.farstamp.begin(), w.farstamp.end(), 0);
         w.growstamp = 1;
     }
     std::fill(w.startgrowat.begin(), w.startgrowat.end(), nostart);
