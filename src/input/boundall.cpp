@@ -2,12 +2,14 @@
 // from it to the end dummy with a total lag of at least its duration: then
 // start(end) >= start(i) + duration(i) in every schedule, and the end dummy
 // starts by the deadline. The longest chains into the end dummy are found
-// by label correcting over the reversed arcs from the end dummy (a queue of
-// the activities whose distance grew); without a cycle of positive length
-// every distance settles after at most nract raises of one activity, so a
-// raise beyond that stops the count instead of looping. Where the earliest
-// starts are known they turn it into Dijkstra's method, which stays fast on
-// networks of many thousands of activities.
+// as the earliest starts are, by longest paths over the reversed arcs from
+// the end dummy, strong component by strong component. Should that give up,
+// label correcting does it (a queue of the activities whose distance grew);
+// without a cycle of positive length every distance settles after at most
+// nract raises of one activity, so a raise beyond that stops the count
+// instead of looping. Where the earliest starts are known they turn it into
+// Dijkstra's method, which stays fast on networks of many thousands of
+// activities.
 //
 // addbounds adds its entries to the records before the network is built,
 // so every later step (the normalisation, the critical path, the deadline,
@@ -102,6 +104,21 @@ int notbounded(const network &net) {
     for (int e = 0; e < m; e++)
         if (net.lag[e] != nolag) into[fill[net.succ[e]]++] = e;
     into.resize(at[n]);
+    {
+        // Longest chains over the arcs turned round, from the end dummy;
+        // the end dummy's own arcs lead nowhere here.
+        std::vector<int> head(at[n]), lag(at[n]);
+        for (int x = 0; x < at[n]; x++) {
+            head[x] = net.owner[into[x]];
+            lag[x] = head[x] == end ? nolag : net.lag[into[x]];
+        }
+        std::vector<int64_t> chain;
+        if (longestpaths(n, end, at.data(), head.data(), lag.data(), true, &chain)) {
+            int count = 0;
+            for (int i = 1; i < end; i++) count += chain[i] == nostart || chain[i] < net.dur[i];
+            return count;
+        }
+    }
     if ((int)net.est.size() == n) {
         const int fast = boundedbypotential(net, at, into);
         if (fast >= 0) return fast;

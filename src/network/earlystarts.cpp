@@ -24,8 +24,8 @@
 //
 // Most networks have no such cycle, and then the order does not matter:
 // the starts are found first by longest paths over the strong components of
-// the arcs in topological order, label correcting inside each component, in
-// time close to the size of the network. Only when that finds a cycle, or
+// the arcs in topological order, each component swept as above over its
+// raised activities, in time close to the size of the network. Only when that finds a cycle, or
 // spends more than a few passes over the network, do the sweeps run.
 //
 // The normalisation runs first: every activity starts no earlier than the
@@ -132,14 +132,11 @@ std::string cycletext(const network &net, const std::vector<int> &lag) {
     return text;
 }
 
-// The least starts by longest paths, components of the arcs in topological
-// order (Tarjan's method with explicit stacks lists them sinks first).
-// Returns false when a component's starts keep rising for more sweeps than
-// it has activities, as only a cycle of positive length makes them, or the
-// work passes its budget; *st then means nothing.
-bool longeststarts(const network &net, const std::vector<int> &lag, std::vector<int64_t> *st) {
-    const int n = net.nract;
-    const long long budget = longestpasses * ((long long)net.entries() + n);
+} // namespace
+
+bool longestpaths(int n, int source, const int *first, const int *head, const int *lag,
+                  bool descending, std::vector<int64_t> *dist) {
+    const long long budget = longestpasses * ((long long)first[n] + n);
     std::vector<int> index(n, -1), low(n, 0), comp(n, -1), stack, order, call, next(n, 0);
     std::vector<char> onstack(n, 0);
     stack.reserve(n), order.reserve(n), call.reserve(n);
@@ -150,16 +147,16 @@ bool longeststarts(const network &net, const std::vector<int> &lag, std::vector<
         auto enter = [&](int v) {
             index[v] = low[v] = counter++;
             stack.push_back(v), onstack[v] = 1;
-            next[v] = net.rowstart[v];
+            next[v] = first[v];
             call.push_back(v);
         };
         enter(r);
         while (!call.empty()) {
             const int u = call.back();
-            if (next[u] < net.rowstart[u + 1]) {
+            if (next[u] < first[u + 1]) {
                 const int e = next[u]++;
                 if (lag[e] == nolag) continue;
-                const int v = net.succ[e];
+                const int v = head[e];
                 if (index[v] < 0)
                     enter(v);
                 else if (onstack[v])
@@ -182,53 +179,53 @@ bool longeststarts(const network &net, const std::vector<int> &lag, std::vector<
         }
     }
 
-    st->assign(n, nostart);
-    (*st)[0] = 0;
-    // Inside a component, sweeps in increasing activity order as above, over
-    // the raised activities only: an activity raised by a row of a lower
-    // number later in the same sweep, else in the next one.
-    std::priority_queue<int, std::vector<int>, std::greater<int>> now;
+    dist->assign(n, nostart);
+    (*dist)[source] = 0;
+    // Inside a component, sweeps in the sweep order over the raised
+    // activities only: an activity raised by one before it in that order
+    // later in the same sweep, else in the next one.
+    auto key = [&](int i) { return descending ? n - 1 - i : i; };      // its own inverse
+    std::priority_queue<int, std::vector<int>, std::greater<int>> now; // keys
     std::vector<int> later;
     std::vector<char> innow(n, 0), inlater(n, 0);
     long long work = 0;
     for (int c = (int)compstart.size() - 2; c >= 0; c--) { // sources first
-        const int first = compstart[c], size = compstart[c + 1] - first;
-        for (int k = first; k < compstart[c + 1]; k++)
-            if ((*st)[order[k]] != nostart) now.push(order[k]), innow[order[k]] = 1;
+        const int size = compstart[c + 1] - compstart[c];
+        for (int k = compstart[c]; k < compstart[c + 1]; k++)
+            if ((*dist)[order[k]] != nostart) now.push(key(order[k])), innow[order[k]] = 1;
         for (int sweep = 1; !now.empty(); sweep++) {
             if (sweep > size + 1) return false; // only a cycle of positive length goes on
             while (!now.empty()) {
-                const int i = now.top();
+                const int i = key(now.top());
                 now.pop();
                 innow[i] = 0;
-                work += net.rowstart[i + 1] - net.rowstart[i] + 1;
+                work += first[i + 1] - first[i] + 1;
                 if (work > budget) return false;
-                for (int e = net.rowstart[i]; e < net.rowstart[i + 1]; e++) {
+                for (int e = first[i]; e < first[i + 1]; e++) {
                     if (lag[e] == nolag) continue;
-                    const int j = net.succ[e];
-                    const int64_t v = (*st)[i] + lag[e];
-                    if ((*st)[j] != nostart && v <= (*st)[j]) continue;
-                    (*st)[j] = v;
+                    const int j = head[e];
+                    const int64_t v = (*dist)[i] + lag[e];
+                    if ((*dist)[j] != nostart && v <= (*dist)[j]) continue;
+                    (*dist)[j] = v;
                     if (comp[j] != c) continue; // a later component: its turn comes
-                    if (j > i) {
-                        if (!innow[j]) innow[j] = 1, now.push(j);
+                    if (key(j) > key(i)) {
+                        if (!innow[j]) innow[j] = 1, now.push(key(j));
                     } else if (!inlater[j]) {
                         inlater[j] = 1;
                         later.push_back(j);
                     }
                 }
             }
-            for (int j : later) inlater[j] = 0, innow[j] = 1, now.push(j);
+            for (int j : later) inlater[j] = 0, innow[j] = 1, now.push(key(j));
             later.clear();
         }
     }
     return true;
 }
 
-} // namespace
-
 int earlieststarts(const network &net, const std::vector<int> &lag, std::vector<int64_t> *st) {
-    if (longeststarts(net, lag, st)) return -1;
+    if (longestpaths(net.nract, 0, net.rowstart.data(), net.succ.data(), lag.data(), false, st))
+        return -1;
     const int n = net.nract;
     st->assign(n, nostart);
     (*st)[0] = 0;

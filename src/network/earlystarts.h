@@ -22,6 +22,17 @@ outcome analyse(network *net, std::string *reason);
 // the relaxation sweeps still raised last in their nract+1-st sweep.
 int earlieststarts(const network &net, const std::vector<int> &lag, std::vector<int64_t> *st);
 
+// Longest paths from source in *dist over the arcs of a graph of n
+// activities: the arcs out of activity i are e = first[i] .. first[i+1]-1,
+// each to head[e] with lag[e] (nolag: no arc); nostart where no chain from
+// source reaches. The strong components are taken in topological order,
+// each swept as the earliest starts are, in increasing activity order, or in
+// decreasing order when descending (for arcs turned round). Returns false,
+// *dist then meaning nothing, when a cycle of positive length is reachable
+// or the work passes a few passes over the graph.
+bool longestpaths(int n, int source, const int *first, const int *head, const int *lag,
+                  bool descending, std::vector<int64_t> *dist);
+
 } // namespace gpr
 
 #endif
