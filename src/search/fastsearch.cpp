@@ -1125,15 +1125,34 @@ fastend fastsolve(solver *s) {
     bool limited = false;
     bool optimal = false;   // a round found nothing to move: the schedule is optimal
     bool dualtried = false; // the tree of the optimal schedule was built from a flow
+    bool treeready = false; // that tree stands already: the tree phase starts from it
 
     if (s->interest > 0) {
         // Rounds first while many arcs bind.
         long long binding = 0;
         for (int a = 0; a < w.nrarcs; a++) binding += binds(*s, w, a);
         if ((double)binding > bindingshare * n) {
+            bool earlytried = false;
             for (; w.rounds < maxrounds && !limited; w.rounds++) {
                 s->nrits++;
-                if (!round(s, w, direction::later) && !round(s, w, direction::earlier)) {
+                if (round(s, w, direction::later)) {
+                    limited = overlimit(s);
+                    continue;
+                }
+                // Nothing gains by moving later, and mostly nothing gains
+                // earlier either: then the flow of the optimal tree exists.
+                // Tried once before the cut that moves earlier, it saves that
+                // cut.
+                if (!earlytried) {
+                    earlytried = true;
+                    connect(s, w);
+                    for (int i = 0; i < n; i++) s->dcf[i] = s->dropped[i] ? 0 : discount(*s, i);
+                    if (dualtree(s, w)) {
+                        dualtried = treeready = true;
+                        break;
+                    }
+                }
+                if (!round(s, w, direction::earlier)) {
                     optimal = true;
                     break;
                 }
@@ -1143,7 +1162,8 @@ fastend fastsolve(solver *s) {
     }
     const long long window = std::max(minwindow, (long long)n / windowdivisor);
     while (!limited && s->interest > 0) {
-        connect(s, w);
+        if (!treeready) connect(s, w);
+        treeready = false;
         // Once only: a second stall after it falls back on Bland's rule.
         if (optimal && !dualtried) {
             dualtried = true;
