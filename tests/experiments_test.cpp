@@ -27,18 +27,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct run {
-    int status;
-    std::string out, err;
-};
-
-run cli(const std::string &args, const std::string &input = "") {
-    writefile("stdin.txt", input);
-    std::string command = std::string("setsid -w '") + MAXNPV_BINARY + "' " + args +
-                          " < stdin.txt > stdout.txt 2> stderr.txt";
-    int status = std::system(command.c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, readfile("stdout.txt"),
-            readfile("stderr.txt")};
+ran cli(const std::string &args, const std::string &input = "") {
+    return runbinary(MAXNPV_BINARY, args, input);
 }
 
 std::string jsonfield(const std::string &doc, const std::string &key, size_t from = 0) {
@@ -102,22 +92,8 @@ std::vector<double> infoline(const std::string &info, int problem) {
     return cf;
 }
 
-// The fields of a CSV row; a quoted field may hold commas and doubled quotes.
 std::vector<std::string> fields(const std::string &row) {
-    std::vector<std::string> out(1);
-    bool quoted = false;
-    for (size_t k = 0; k < row.size(); k++) {
-        char c = row[k];
-        if (quoted && c == '"' && k + 1 < row.size() && row[k + 1] == '"')
-            out.back() += '"', k++;
-        else if (c == '"')
-            quoted = !quoted;
-        else if (c == ',' && !quoted)
-            out.push_back("");
-        else
-            out.back() += c;
-    }
-    return out;
+    return csvfields(row);
 }
 
 const std::string example = readfile(std::string(MAXNPV_EXAMPLES) + "/D1.gpr");
@@ -148,8 +124,8 @@ TEST(Experiments, SeededCashFlowsAreTheDocumentedDrawInEveryMode) {
     ASSERT_EQ(maxnpv::readnetwork("D3.gpr", &net, &why), maxnpv::status::solved);
     EXPECT_EQ(maxnpv::seededcashflows(net, 30, big, "D3"), pythondraw(100, 30, big, "D3"));
     // The name, not the file's place or contents, picks the draw.
-    run a = cli("solve D1.gpr --pctneg 50 --seed 7 --slack 0 --interest 0.01 --json");
-    run b = cli("solve ./psp7.gpr --pctneg 50 --seed 7 --slack 0 --interest 0.01 --json");
+    ran a = cli("solve D1.gpr --pctneg 50 --seed 7 --slack 0 --interest 0.01 --json");
+    ran b = cli("solve ./psp7.gpr --pctneg 50 --seed 7 --slack 0 --interest 0.01 --json");
     ASSERT_EQ(a.status, 0) << a.err;
     EXPECT_EQ(cashflows(a.out), d1);
     EXPECT_EQ(cashflows(b.out), pythondraw(5, 50, 7, "psp7"));
@@ -176,7 +152,7 @@ TEST(Experiments, OwnCashFlowsPerInstanceInBatch) {
     writefile("cf/D1.txt", "0 -239.5 356\n366.25 # the last real one\n0\n");
     writefile("cf/D3.txt", "0 1 2 0\n");   // four for five activities
     writefile("cf/D4.txt", "0 1 x 2 0\n"); // not a number
-    run r = cli("batch --first 1 --last 4 --cashflows cf --deadline 15 --interest 0.01 "
+    ran r = cli("batch --first 1 --last 4 --cashflows cf --deadline 15 --interest 0.01 "
                 "--csv t.csv");
     // Problems without usable cash flows are not run, and the exit status says so.
     EXPECT_EQ(r.status, 4) << r.err;
@@ -216,7 +192,7 @@ TEST(Experiments, DeadlineFactorRateZeroAndBatchDeadline) {
     scratchdir dir;
     writefile("D1.gpr", example);
     writefile("D2.gpr", "3 0\n0 1 2 1 1 0\n10 1 3 1 3 0\n0 0\n"); // critical path 10
-    run r = cli("solve D2.gpr --pctneg 0 --deadline-factor 1.1 --interest 0.01 --json");
+    ran r = cli("solve D2.gpr --pctneg 0 --deadline-factor 1.1 --interest 0.01 --json");
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(jsonfield(r.out, "deadline"), "11");
     EXPECT_EQ(jsonfield(r.out, "critical_path"), "10");
@@ -280,7 +256,7 @@ TEST(Experiments, DialogueStopsAtAnAnswerThatIsNoNumber) {
     writefile("output.txt", "earlier\n");
     for (const char *answers : {"1\n2\nfifty\n10\n0.01\n", "x\n", "1 2 50 10 ten", "1 2 50"}) {
         SCOPED_TRACE(answers);
-        run r = cli("", answers);
+        ran r = cli("", answers);
         EXPECT_EQ(r.status, 2);
         EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
         EXPECT_EQ(readfile("output.txt"), "earlier\n");
@@ -327,7 +303,7 @@ TEST(Experiments, BoundAllAndTheWarningWithoutIt) {
     writefile("D1.gpr", loose);
     writefile("D2.gpr", example);
     writefile("cf.txt", "0 -10 10 5 0");
-    run r = cli("solve D1.gpr --cashflows cf.txt --slack 0 --interest 0.1 --json");
+    ran r = cli("solve D1.gpr --cashflows cf.txt --slack 0 --interest 0.1 --json");
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(jsonfield(r.out, "critical_path"), "4");
     size_t two = r.out.find("{\"activity\": 2");
@@ -376,7 +352,7 @@ TEST(Experiments, BoundAllAndTheWarningWithoutIt) {
                      "deadline (no chain of relations to the end dummy covers the activity's "
                      "duration); --bound-all bounds every activity\n");
     std::string output = readfile("output.txt");
-    run dialogue = cli("", "1 2 50 0 0.1");
+    ran dialogue = cli("", "1 2 50 0 0.1");
     EXPECT_EQ(dialogue.err, "");
     EXPECT_EQ(readfile("output.txt").substr(0, 20), output.substr(0, 20));
     r = cli("batch --first 1 --last 2 --pctneg 50 --slack 0 --interest 0.1 --bound-all "
@@ -389,7 +365,7 @@ TEST(Experiments, BoundAllAndTheWarningWithoutIt) {
 TEST(Experiments, JsonNamesLagsCriticalPathAndNumbering) {
     scratchdir dir;
     writefile("D1.gpr", example);
-    run r = cli("solve D1.gpr --pctneg 50 --slack 10 --interest 0.01 --json");
+    ran r = cli("solve D1.gpr --pctneg 50 --slack 10 --interest 0.01 --json");
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(jsonfield(r.out, "numbering"), "\"from 1\"");
     EXPECT_EQ(jsonfield(r.out, "critical_path"), "5");

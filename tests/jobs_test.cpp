@@ -19,17 +19,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct run {
-    int status;
-    std::string out, err;
-};
-
-run cli(const std::string &args) {
-    std::string command = std::string("setsid -w '") + MAXNPV_BINARY + "' " + args +
-                          " < /dev/null > stdout.txt 2> stderr.txt";
-    int status = std::system(command.c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, readfile("stdout.txt"),
-            readfile("stderr.txt")};
+ran cli(const std::string &args) {
+    return runbinary(MAXNPV_BINARY, args);
 }
 
 std::vector<std::string> splitlines(const std::string &text) {
@@ -62,20 +53,8 @@ std::string withouttimes(const std::string &text) {
     return kept;
 }
 
-// The CSV fields of a row (no quoted commas in the rows of these runs but the
-// reason, which comes last).
 std::vector<std::string> fields(const std::string &row) {
-    std::vector<std::string> out(1);
-    bool quoted = false;
-    for (char c : row) {
-        if (c == '"')
-            quoted = !quoted;
-        else if (c == ',' && !quoted)
-            out.push_back("");
-        else
-            out.back() += c;
-    }
-    return out;
+    return csvfields(row);
 }
 
 constexpr int secondscolumn = 4;
@@ -129,8 +108,8 @@ TEST(Jobs, ThreeThreadsWriteWhatOneWrites) {
     makeset();
     fs::create_directories("one/s");
     fs::create_directories("three/s");
-    run one = cli(std::string(common) + " --out one --csv one/t.csv --schedules one/s --jobs 1");
-    run three =
+    ran one = cli(std::string(common) + " --out one --csv one/t.csv --schedules one/s --jobs 1");
+    ran three =
         cli(std::string(common) + " --out three --csv three/t.csv --schedules three/s --jobs 3");
     // Problems not run (D4, D7, D9, D17, D18) give the exit status 4 both ways.
     EXPECT_EQ(one.status, 4) << one.err;
@@ -191,15 +170,15 @@ TEST(Jobs, InstanceFilesAndFoldersOnSeveralThreads) {
     fs::create_directories("many");
     // More threads than problems, and one thread per core.
     const std::string args = " --pctneg 60 --seed 3 --slack 12 --interest 0.02 set/D2.gpr set";
-    run one = cli("batch --out one --csv one/t.csv" + args);
-    run eight = cli("batch --out many --csv many/t.csv --jobs 32" + args);
+    ran one = cli("batch --out one --csv one/t.csv" + args);
+    ran eight = cli("batch --out many --csv many/t.csv --jobs 32" + args);
     EXPECT_EQ(one.status, 4) << one.err;
     EXPECT_EQ(eight.err, one.err);
     EXPECT_EQ(withouttimes(eight.out), withouttimes(one.out));
     EXPECT_EQ(readfile("many/info.out"), readfile("one/info.out"));
     EXPECT_EQ(withouttimes(readfile("many/output.txt")), withouttimes(readfile("one/output.txt")));
     EXPECT_EQ(withoutseconds(readfile("many/t.csv")), withoutseconds(readfile("one/t.csv")));
-    run cores = cli("batch --out many --jobs 0" + args);
+    ran cores = cli("batch --out many --jobs 0" + args);
     EXPECT_EQ(cores.status, 4) << cores.err;
     EXPECT_EQ(readfile("many/info.out"), readfile("one/info.out"));
     // 1 file and the 15 instance files of the folder.
@@ -221,8 +200,8 @@ TEST(Jobs, InstanceFilesAndFoldersOnSeveralThreads) {
     }
     const std::string own = " --cashflows cf --deadline-factor 1.5 --interest 0.01 "
                             "--max-activities 70 --method fast set";
-    run ownone = cli("batch --out one --csv one/t.csv" + own);
-    run owntwo = cli("batch --out many --csv many/t.csv --jobs 2" + own);
+    ran ownone = cli("batch --out one --csv one/t.csv" + own);
+    ran owntwo = cli("batch --out many --csv many/t.csv --jobs 2" + own);
     EXPECT_EQ(ownone.status, 4) << ownone.err;
     EXPECT_NE(ownone.err.find("D3.gpr: cash flows: cannot read cf/D3.txt"), std::string::npos)
         << ownone.err;
@@ -240,7 +219,7 @@ TEST(Jobs, InstanceFilesAndFoldersOnSeveralThreads) {
 TEST(Jobs, ValuesThatAreNoThreadCountAreRefused) {
     scratchdir dir;
     for (const char *bad : {"-1", "two", "1.5", "", "1025"}) {
-        run r = cli(std::string("batch --first 1 --last 1 --pctneg 0 --slack 0 --interest 0 "
+        ran r = cli(std::string("batch --first 1 --last 1 --pctneg 0 --slack 0 --interest 0 "
                                 "--jobs '") +
                     bad + "'");
         EXPECT_EQ(r.status, 2) << bad;

@@ -22,19 +22,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct run {
-    int status;
-    std::string out, err;
-};
-
 // Runs maxnpv with the arguments (and standard input) in the working folder.
-run maxnpv(const std::string &args, const std::string &input = "") {
-    writefile("stdin.txt", input);
-    std::string command = std::string("setsid -w '") + MAXNPV_BINARY + "' " + args +
-                          " < stdin.txt > stdout.txt 2> stderr.txt";
-    int status = std::system(command.c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, readfile("stdout.txt"),
-            readfile("stderr.txt")};
+ran maxnpv(const std::string &args, const std::string &input = "") {
+    return runbinary(MAXNPV_BINARY, args, input);
 }
 
 // output.txt without its solve times (the last field of a solved record and
@@ -127,7 +117,7 @@ TEST(BatchMode, WritesWhatTheDialogueWrites) {
     writefile("D2.gpr", "4 0\n0 1 2 1 1 0\n1 1 3 1 1 3\n1 2 2 1 1 -2 4 1 1 1\n0 0\n"); // a cycle
     for (const char *answers : {"0 5 50 10 0.01", "1 4 100 0 0.1", "2 3 0 -3 0.001"}) {
         SCOPED_TRACE(answers);
-        run dialogue = maxnpv("", answers);
+        ran dialogue = maxnpv("", answers);
         std::string output = readfile("output.txt"), info = readfile("info.out");
         int first, last, pct, slack;
         double rate;
@@ -136,7 +126,7 @@ TEST(BatchMode, WritesWhatTheDialogueWrites) {
         std::snprintf(args, sizeof args,
                       "batch --first %d --last %d --pctneg=%d --slack %d --interest %s", first,
                       last, pct, slack, std::strrchr(answers, ' ') + 1);
-        run batch = maxnpv(args);
+        ran batch = maxnpv(args);
         // The dialogue's files and rows; D0 and D5 of the first range do
         // not exist, which the batch counts on a line of its own and in its
         // exit status.
@@ -168,7 +158,7 @@ TEST(BatchMode, CsvTableAndScheduleFiles) {
     writefile("D1.gpr", example);
     writefile("D2.gpr", "3 0\n0 1 2 1 1 0\n0 0\n0 0\n"); // nothing leads to the end dummy
     fs::create_directory("plans");
-    run r = maxnpv("batch --first 1 --last 3 --pctneg 50 --slack 10 --interest 0.01 --csv t.csv "
+    ran r = maxnpv("batch --first 1 --last 3 --pctneg 50 --slack 10 --interest 0.01 --csv t.csv "
                    "--schedules plans");
     ASSERT_EQ(r.status, 4) << r.err; // D3.gpr is not found
     EXPECT_EQ(r.err.substr(r.err.find("\nmaxnpv batch")),
@@ -219,10 +209,10 @@ TEST(SolveMode, AgreesWithTheBatchAndMeetsEveryRelation) {
                                        std::string(std::strrchr(answers, ' ') + 1);
             // The batch's passes are the specified search's: solve counts the
             // same with --method classic. The fast method reaches the same npv.
-            run fast = maxnpv("solve " + file + common);
+            ran fast = maxnpv("solve " + file + common);
             ASSERT_EQ(fast.status, 0) << fast.err;
             EXPECT_EQ(jsonfield(fast.out, "method"), "\"fast\"");
-            run r = maxnpv("solve " + file + common + " --method classic");
+            ran r = maxnpv("solve " + file + common + " --method classic");
             ASSERT_EQ(r.status, 0) << r.err;
             EXPECT_EQ(jsonfield(r.out, "method"), "\"classic\"");
             // Drawn cash flows keep the specified search's tolerance of 1e-5
@@ -252,7 +242,7 @@ TEST(SolveMode, OwnCashFlowsUnsolvableInstancesAndBadUse) {
     scratchdir dir;
     writefile("D1.gpr", example);
     writefile("cf.txt", "# start dummy first\n0 -239.5 356\n366.25 # the last real one\n0\n");
-    run r = maxnpv("solve D1.gpr --cashflows cf.txt --deadline 15 --interest 0.01 --json");
+    ran r = maxnpv("solve D1.gpr --cashflows cf.txt --deadline 15 --interest 0.01 --json");
     ASSERT_EQ(r.status, 0) << r.err;
     // As in the worked example, with these cash flows: 356 e^-0.02 +
     // 366.25 e^-0.05 - 239.5 e^-0.15.
@@ -261,8 +251,8 @@ TEST(SolveMode, OwnCashFlowsUnsolvableInstancesAndBadUse) {
 
     // A ProGen/max file is read as sch2gpr converts it.
     const std::string sch = std::string(MAXNPV_TESTDATA) + "/sch/example";
-    run direct = maxnpv("solve '" + sch + ".sch' --pctneg 50 --slack 5 --interest 0.01 --json");
-    run converted = maxnpv("solve '" + sch + ".gpr' --pctneg 50 --slack 5 --interest 0.01 --json");
+    ran direct = maxnpv("solve '" + sch + ".sch' --pctneg 50 --slack 5 --interest 0.01 --json");
+    ran converted = maxnpv("solve '" + sch + ".gpr' --pctneg 50 --slack 5 --interest 0.01 --json");
     EXPECT_EQ(direct.status, 0) << direct.err;
     EXPECT_EQ(jsonfield(direct.out, "npv"), jsonfield(converted.out, "npv"));
     EXPECT_EQ(jsonfield(direct.out, "passes"), jsonfield(converted.out, "passes"));
@@ -323,7 +313,7 @@ TEST(SolveMode, SmallAndHugeCashFlowsAndBadCashFlowFiles) {
     writefile("D1.gpr", example);
     // A cash flow far below 1 keeps its significant digits in the table.
     writefile("small.txt", "0 -2.39e-7 356 366.25 0\n");
-    run r = maxnpv("solve D1.gpr --cashflows small.txt --slack 5 --interest 0.01");
+    ran r = maxnpv("solve D1.gpr --cashflows small.txt --slack 5 --interest 0.01");
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_NE(r.out.find("\n       2         3  -2.39e-07 "), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("\n       4         4     366.25 "), std::string::npos) << r.out;

@@ -18,17 +18,8 @@
 
 namespace {
 
-struct run {
-    int status;
-    std::string out, err;
-};
-
-run cli(const std::string &args) {
-    std::string command = std::string("setsid -w '") + MAXNPV_BINARY + "' " + args +
-                          " < /dev/null > stdout.txt 2> stderr.txt";
-    int status = std::system(command.c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, readfile("stdout.txt"),
-            readfile("stderr.txt")};
+ran cli(const std::string &args) {
+    return runbinary(MAXNPV_BINARY, args);
 }
 
 std::vector<std::vector<std::string>> csvrows(const std::string &text) {
@@ -200,7 +191,7 @@ TEST(Sweep, CommandLineRowsEqualIndependentSolves) {
     writefile("a&b<c>.gpr", randomproject(21, 40));
     // The slack range starts below 0, where the deadline is infeasible: one
     // point of each of the four rates.
-    run r = cli("sweep 'a&b<c>.gpr' --pctneg 50 --seed 4 --slack -2:22:6 "
+    ran r = cli("sweep 'a&b<c>.gpr' --pctneg 50 --seed 4 --slack -2:22:6 "
                 "--interest 0.01,0:0.04:0.02 --csv t.csv --plot p.svg");
     EXPECT_EQ(r.status, 1) << r.err;
     EXPECT_NE(r.err.find("4 of 20 points not solved"), std::string::npos) << r.err;
@@ -213,7 +204,7 @@ TEST(Sweep, CommandLineRowsEqualIndependentSolves) {
         ASSERT_EQ(f.size(), 6u) << k;
         const int slack = -2 + 6 * (int)((k - 1) % 5);
         EXPECT_EQ(f[1], rates[(k - 1) / 5]) << k;
-        run one = cli("solve 'a&b<c>.gpr' --pctneg 50 --seed 4 --json --slack " +
+        ran one = cli("solve 'a&b<c>.gpr' --pctneg 50 --seed 4 --json --slack " +
                       std::to_string(slack) + " --interest " + f[1]);
         const std::string status = jsonfield(one.out, "status");
         EXPECT_EQ("\"" + f[2] + "\"", status) << k;
@@ -246,7 +237,7 @@ TEST(Sweep, CommandLineRowsEqualIndependentSolves) {
               0);
 
     // Absolute deadlines on standard output, and the grid's points.
-    run abs = cli("sweep 'a&b<c>.gpr' --pctneg 50 --deadline 100:130:15 --interest 0.01 "
+    ran abs = cli("sweep 'a&b<c>.gpr' --pctneg 50 --deadline 100:130:15 --interest 0.01 "
                   "--method classic");
     std::vector<std::vector<std::string>> arows = csvrows(abs.out);
     ASSERT_EQ(arows.size(), 4u) << abs.err;
@@ -293,7 +284,7 @@ TEST(Sweep, BadUseIsOneLineAndStatus2) {
         "sweep p.gpr --pctneg 10 --slack 0:5 --interest 0.01 --plot .",
     };
     for (const char *args : bad) {
-        run r = cli(args);
+        ran r = cli(args);
         EXPECT_EQ(r.status, 2) << args;
         EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << args << ": " << r.err;
         EXPECT_EQ(r.out, "") << args;

@@ -429,18 +429,9 @@ TEST(JsonReader, TakesJsonAndNothingElse) {
 
 namespace {
 
-struct ran {
-    int status;
-    std::string out, err;
-};
-
 // Runs maxnpv with the arguments in the working folder.
 ran program(const std::string &args) {
-    std::string command =
-        std::string("'") + MAXNPV_BINARY + "' " + args + " < /dev/null > stdout.txt 2> stderr.txt";
-    int status = std::system(command.c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, readfile("stdout.txt"),
-            readfile("stderr.txt")};
+    return runbinary(MAXNPV_BINARY, args);
 }
 
 // The text with the first occurrence of from replaced by to.

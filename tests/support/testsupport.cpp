@@ -7,6 +7,7 @@
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "search/recsearch.h"
@@ -42,6 +43,32 @@ std::string readfile(const std::string &name) {
     std::ostringstream text;
     text << in.rdbuf();
     return text.str();
+}
+
+ran runbinary(const std::string &binary, const std::string &args, const std::string &input) {
+    writefile("stdin.txt", input);
+    const std::string command =
+        "setsid -w '" + binary + "' " + args + " < stdin.txt > stdout.txt 2> stderr.txt";
+    const int status = std::system(command.c_str());
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, readfile("stdout.txt"),
+            readfile("stderr.txt")};
+}
+
+std::vector<std::string> csvfields(const std::string &row) {
+    std::vector<std::string> out(1);
+    bool quoted = false;
+    for (size_t k = 0; k < row.size(); k++) {
+        const char c = row[k];
+        if (quoted && c == '"' && k + 1 < row.size() && row[k + 1] == '"')
+            out.back() += '"', k++;
+        else if (c == '"')
+            quoted = !quoted;
+        else if (c == ',' && !quoted)
+            out.push_back("");
+        else
+            out.back() += c;
+    }
+    return out;
 }
 
 printed capture(const std::function<void()> &fn) {

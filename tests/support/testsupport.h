@@ -31,6 +31,22 @@ class scratchdir {
 void writefile(const std::string &name, const std::string &text);
 std::string readfile(const std::string &name);
 
+// What a run of a program gave: its exit status (-1 when it did not exit)
+// and what it wrote on standard output and standard error.
+struct ran {
+    int status;
+    std::string out, err;
+};
+
+// Runs the program binary with the arguments (a shell command line) in the
+// working folder, in a session of its own (setsid) so that it has no
+// controlling terminal, standard input the text input; the outputs go
+// through stdout.txt and stderr.txt there.
+ran runbinary(const std::string &binary, const std::string &args, const std::string &input = "");
+
+// The fields of one CSV row, quotes removed and doubled quotes kept once.
+std::vector<std::string> csvfields(const std::string &row);
+
 // What fn printed on standard output and standard error, caught through
 // temporary files.
 struct printed {
