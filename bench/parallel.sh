@@ -32,16 +32,8 @@ mkdir -p "$work/one" "$work/two"
 "$build/gprgen" --shape dense --act 500 --count "$count" --first 1 --seed 501 \
     --out "$work/set" >/dev/null
 
-# Sets the variable named $1 to the wall clock in microseconds, without
-# starting a process under bash 5.
-stamp() {
-    if [ -n "${EPOCHREALTIME:-}" ]; then
-        local t=$EPOCHREALTIME
-        printf -v "$1" '%s' "${t/./}"
-    else
-        printf -v "$1" '%s' "$(date +%s%6N)"
-    fi
-}
+# shellcheck source=bench/clock.sh
+source "$root/bench/clock.sh"
 
 # Wall seconds of a command, its output dropped.
 wall() {

@@ -130,17 +130,8 @@ havetimeout=0
 if command -v timeout >/dev/null 2>&1; then havetimeout=1; fi
 timeoutstatus=124 # the exit status of a command that timeout ended
 
-# Sets the variable named $1 to the wall clock in microseconds. With bash 5
-# no process starts (a command substitution would fork one, and its time
-# would be counted in every figure taken with it).
-stamp() {
-    if [ -n "${EPOCHREALTIME:-}" ]; then
-        local t=$EPOCHREALTIME
-        printf -v "$1" '%s' "${t/./}"
-    else
-        printf -v "$1" '%s' "$(date +%s%6N)"
-    fi
-}
+# shellcheck source=bench/clock.sh
+source "$root/bench/clock.sh"
 
 stamp benchstart
 loadstart=$(cut -d' ' -f1-3 /proc/loadavg 2>/dev/null || echo '?')
