@@ -142,6 +142,31 @@ TEST(Outputs, AFailedWriteKeepsTheEarlierFileWhole) {
     EXPECT_EQ(hidden(), "");
 }
 
+TEST(Outputs, ADiskThatFailsOnTheFlushKeepsTheEarlierFiles) {
+    // A disk whose errors show only when the data is flushed to it: strace
+    // makes every fsync fail with EIO. Neither a chart nor batch's results
+    // may replace the earlier files, and no run may end as if they were
+    // written.
+    if (std::system("strace -V > /dev/null 2>&1") != 0) GTEST_SKIP() << "strace is missing";
+    scratchdir dir;
+    writefile("D1.gpr", example);
+    writefile("chart.svg", "earlier");
+    writefile("output.txt", "earlier");
+    writefile("info.out", "earlier");
+    const std::string failing = "strace -f -o /dev/null -e trace=fsync -e inject=fsync:error=EIO ";
+    outcome r =
+        shell(failing + maxnpv + " solve D1.gpr" + solveargs + " --gantt chart.svg > /dev/null");
+    EXPECT_EQ(r.status, unwritten);
+    EXPECT_EQ(r.err, "maxnpv solve: --gantt: cannot write chart.svg: Input/output error\n");
+    EXPECT_EQ(readfile("chart.svg"), "earlier");
+    r = shell(failing + maxnpv + " batch" + batchargs + " > /dev/null");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "maxnpv: cannot write output.txt: Input/output error\n");
+    EXPECT_EQ(readfile("output.txt"), "earlier");
+    EXPECT_EQ(readfile("info.out"), "earlier");
+    EXPECT_EQ(hidden(), "");
+}
+
 TEST(Outputs, AFifoWithoutReaderIsRefusedAtOnce) {
     // Bad use before the solve: nothing is written, nothing blocks.
     scratchdir dir;

@@ -161,6 +161,9 @@ bool recordfile::finish(int *err) {
         return true;
     }
     bool ok = flush(err);
+    // Only a temporary file becomes a result by its rename; a device or a
+    // pipe written directly has nothing to make durable.
+    if (ok && !temp.empty() && !syncfile(fd, err)) ok = false;
     if (::close(fd) != 0 && ok) {
         *err = errno;
         ok = false;

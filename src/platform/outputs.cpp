@@ -201,6 +201,7 @@ bool outputfile::write(const std::string &text, std::string *why) {
     }
     bool ok = writeall(fd, text);
     err = errno;
+    if (ok && !syncfile(fd, &err)) ok = false;
     if (::close(fd) != 0 && ok) ok = false, err = errno;
     if (ok && rename(temp.c_str(), final.c_str()) != 0) ok = false, err = errno;
     if (ok)
@@ -247,6 +248,15 @@ void untracktemp(const std::string &temp) {
             name[0] = '\0';
             return;
         }
+}
+
+bool syncfile(int fd, int *err) {
+    while (fsync(fd) != 0) {
+        if (errno == EINTR) continue;
+        *err = errno;
+        return false;
+    }
+    return true;
 }
 
 void droptemp(const std::string &temp) {

@@ -1,6 +1,6 @@
 // Result files written whole. A regular file (or a name that does not exist
 // yet) is written to a temporary file in the same folder and renamed into
-// place once every byte and the close have succeeded, so the file is either
+// place once every byte, its flush to the disk and the close have succeeded, so the file is either
 // whole and new or untouched. A character device (/dev/null, a terminal) is
 // written directly; a pipe only when a reader holds it open, so an output
 // never blocks on a FIFO. Names are checked before anything is solved, and
@@ -66,6 +66,12 @@ bool writeoutputfile(const std::string &path, const std::string &text, std::stri
 // with the permission bits that `final` has, or that a new file gets; its
 // descriptor, or -1 with *err. *temp gets its name.
 int maketemp(const std::string &final, std::string *temp, int *err);
+
+// Makes the bytes written to the temporary file fd durable before it is
+// renamed into place: a disk that fails only when the data reaches it
+// reports that here, not after the run has claimed success. False with
+// *err.
+bool syncfile(int fd, int *err);
 
 // Removes the temporary file `temp` of maketemp() (if it is still there)
 // and stops tracking it. maketemp() tracks every temporary file it makes: a
