@@ -22,6 +22,7 @@
 #include "driver/sweepmode.h"
 #include "format/instformat.h"
 #include "platform/files.h"
+#include "platform/memory.h"
 #include "platform/outputs.h"
 #include "platform/platform.h"
 #include "platform/shown.h"
@@ -238,6 +239,7 @@ int dialogue() {
 int modes(int argc, char **argv);
 
 int main(int argc, char **argv) {
+    usehugepages();
     // The library turns a failed allocation into a status; one in the
     // command line's own work (a report of millions of activities) ends
     // the run with one line instead of an abort.
