@@ -10,10 +10,13 @@
 // allocation up to mmapceiling is then served from the heap, and a free top
 // of the heap up to trimceiling is kept, so the marked range stays in use.
 // The address space is only reserved: a page that nothing touches costs
-// nothing, and beyond the range the heap grows as malloc grows it. Where any
-// of it fails (a limit of memory, another malloc), malloc keeps its own
-// settings. A small run touches two huge pages instead of about 250 small
-// ones; its resident memory grows by about 1 MB.
+// nothing, and beyond the range the heap grows as malloc grows it. Where the
+// heap cannot grow so far (a limit of memory) or the range cannot be marked,
+// only the two limits stay: allocations up to mmapceiling reuse the heap
+// instead of a mapping each, as malloc's own sliding limit would after the
+// first ones. Under another malloc (a sanitizer's) nothing changes. A small
+// run touches two huge pages instead of about 250 small ones; its resident
+// memory grows by about 1 MB.
 #include "platform/memory.h"
 
 #include <cstdint>
@@ -30,16 +33,9 @@ constexpr size_t hugepage = (size_t)2 << 20;      // bytes of a huge page on x86
 constexpr size_t heapreserve = (size_t)256 << 20; // bytes the heap is grown by at once
 constexpr int mmapceiling = 32 << 20;             // larger allocations still get a mapping each
 constexpr int trimceiling = 512 << 20;            // free top of the heap kept, at most
-constexpr int defaultpad = 128 << 10;             // malloc's margin, trim and mapping size
-constexpr size_t headroom = 64; // bytes malloc keeps beside a block, at most
-void *volatile below = nullptr; // the block below the marked range, kept for good
-
-// Back to malloc's own settings, for a heap that could not be marked.
-void restoredefaults() {
-    mallopt(M_TOP_PAD, defaultpad);
-    mallopt(M_TRIM_THRESHOLD, defaultpad);
-    mallopt(M_MMAP_THRESHOLD, defaultpad);
-}
+constexpr int defaultpad = 128 << 10;             // malloc's usual margin when the heap grows
+constexpr size_t headroom = 64;                   // bytes malloc keeps beside a block, at most
+void *volatile below = nullptr;                   // the block below the marked range, kept for good
 
 } // namespace
 
@@ -53,7 +49,7 @@ void usehugepages() {
     mallopt(M_TOP_PAD, (int)heapreserve);
     void *volatile grow = std::malloc(hugepage);
     mallopt(M_TOP_PAD, defaultpad);
-    if (grow == nullptr) return restoredefaults();
+    if (grow == nullptr) return;
     std::free(grow);
     // malloc wrote the header of the free rest just past the block, inside
     // the first huge page above it, and a page touched before the marking
@@ -61,8 +57,7 @@ void usehugepages() {
     const uintptr_t top = (uintptr_t)sbrk(0);
     const uintptr_t above = ((uintptr_t)grow + hugepage - 1) & ~(uintptr_t)(hugepage - 1);
     const uintptr_t start = above + hugepage;
-    if (top <= start + hugepage || madvise((void *)start, top - start, MADV_HUGEPAGE) != 0)
-        return restoredefaults();
+    if (top <= start + hugepage || madvise((void *)start, top - start, MADV_HUGEPAGE) != 0) return;
     // The heap below is filled with one block that is never used, so that
     // allocations start in the marked range. Its pages stay untouched but
     // for its header.
