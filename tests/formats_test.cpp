@@ -253,6 +253,30 @@ TEST(Formats, SolveReadsEveryFormatByNameOrFormatAndFromStandardInput) {
     }
 }
 
+TEST(Formats, ReasonsNameTheActivitiesOfASchFileAsItNumbersThem) {
+    // Activities 1 and 2 of the file form a cycle of length 5 - 1 = 4. Its
+    // conversion numbers every activity one higher, and so must the reason.
+    scratchdir dir;
+    writefile("cycle.sch", "3\t1\t0\t0\n"
+                           "0\t1\t1\t1\t[0]\n"
+                           "1\t1\t1\t2\t[5]\n"
+                           "2\t1\t2\t1\t4\t[-1]\t[2]\n"
+                           "3\t1\t1\t4\t[1]\n"
+                           "4\t1\t0\n\n"
+                           "0\t1\t0\t0\n1\t1\t1\t1\n2\t1\t1\t1\n3\t1\t1\t1\n4\t1\t0\t0\n5\n");
+    ASSERT_EQ(runbinary(SCH2GPR_BINARY, "cycle.sch cycle.gpr", "").status, 0);
+    const std::string args = " --pctneg 50 --slack 5 --interest 0.01";
+    const std::string sch = tablefield(maxnpv("solve cycle.sch" + args).out, "reason");
+    const std::string gpr = tablefield(maxnpv("solve cycle.gpr" + args).out, "reason");
+    const std::string raising = "no feasible schedule: a cycle of positive length in the "
+                                "relations keeps raising the start of activity ";
+    ASSERT_EQ(gpr.compare(0, raising.size(), raising), 0) << gpr;
+    const int named = std::atoi(gpr.c_str() + raising.size()); // either activity of the cycle
+    EXPECT_TRUE(named == 2 || named == 3) << gpr;
+    EXPECT_EQ(gpr, raising + std::to_string(named) + "; the cycle: 2 -> 3 -> 2 (length 4)");
+    EXPECT_EQ(sch, raising + std::to_string(named - 1) + "; the cycle: 1 -> 2 -> 1 (length 4)");
+}
+
 TEST(Formats, NaturalOrderOfNames) {
     std::vector<std::string> names{"psp10.sch",  "PSP2.SCH", "psp1.sch",  "PSP30.sch", "psp31.sch",
                                    "psp003.sch", "a.sm",     "psp2a.sch", "PSP1.sch"};

@@ -255,6 +255,33 @@ TEST(Library, CommandLineOutOfMemoryEndsWithTheReason) {
 #endif
 }
 
+TEST(Library, ANetworkSaysHowItsReasonsNumberTheActivities) {
+    // A .sch file numbers its activities from 0, the others from 1; the
+    // unreached activity 2 of the file below is named so. No other first
+    // number is taken.
+    const std::string sch = "2\t1\t0\t0\n0\t1\t1\t1\t[0]\n1\t1\t1\t3\t[1]\n"
+                            "2\t1\t1\t3\t[1]\n3\t1\t0\n\n"
+                            "0\t1\t0\t0\n1\t1\t1\t1\n2\t1\t1\t1\n3\t1\t0\t0\n4\n";
+    maxnpv::network net;
+    ASSERT_EQ(maxnpv::parsenetwork(sch, &net, nullptr, 0, maxnpv::format::sch),
+              maxnpv::status::solved);
+    EXPECT_EQ(net.firstnumber, 0);
+    maxnpv::solver s;
+    const std::vector<double> cf(net.durations.size(), 1.0);
+    maxnpv::result r = s.solve(net, cf, {});
+    EXPECT_EQ(r.status, maxnpv::status::notconnected);
+    EXPECT_EQ(r.reason, "activities not connected: no chain of relations leads from the start "
+                        "dummy to activity 2");
+    net.firstnumber = 1;
+    r = s.solve(net, cf, {});
+    EXPECT_EQ(r.reason, "activities not connected: no chain of relations leads from the start "
+                        "dummy to activity 3");
+    net.firstnumber = 2;
+    r = s.solve(net, cf, {});
+    EXPECT_EQ(r.status, maxnpv::status::invalid);
+    EXPECT_EQ(r.reason, "the first activity number is 2, expected 0 or 1");
+}
+
 TEST(Library, CountsTheActivitiesTheDeadlineDoesNotBound) {
     // 1 -> 2 (SS 0), 1 -> 3 (SS 0), 2 -> 4 (SS 3): activity 2 (duration 3)
     // reaches the end dummy by a lag that covers its duration; activity 3

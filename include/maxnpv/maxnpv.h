@@ -92,6 +92,8 @@ struct network {
     std::vector<std::vector<entry>> entries; // per activity, its successor entries in order;
                                              // at most one row per activity (more is invalid),
                                              // activities without a row have no entries
+    int firstnumber = 1; // the number reasons give the start dummy, 0 or 1: 0 for a network
+                         // read from a .sch file, which numbers its activities from 0
 };
 
 // Reads a network from a file in format fmt; automatic chooses by the

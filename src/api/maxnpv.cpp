@@ -118,7 +118,10 @@ status parsein(const std::string &text, instformat fmt, bool gpronly, network *n
                                        reason, &reached)
                     : gpr::scaninstance(text.data(), text.size(), fmt, limitsof(maxactivities),
                                         &rec, reason, &reached);
-        if (kind == gpr::outcome::solved) fromrecords(rec, net);
+        if (kind == gpr::outcome::solved) {
+            fromrecords(rec, net);
+            net->firstnumber = fmt == instformat::sch ? 0 : 1;
+        }
         return statusof(kind);
     } catch (const std::bad_alloc &) {
         const long long n = rec.nract;
@@ -454,7 +457,12 @@ result solver::solvein(const network &net, const std::vector<double> &cashflows,
                                 " of activity " + std::to_string(i + 1) + " is " +
                                 std::to_string(to) + ", expected 1 to " + std::to_string(count));
         }
+    if (net.firstnumber != 0 && net.firstnumber != 1)
+        return fail(gpr::outcome::invalid, "the first activity number is " +
+                                               std::to_string(net.firstnumber) +
+                                               ", expected 0 or 1");
     torecords(net, &self->rec);
+    self->net.firstnumber = net.firstnumber;
     std::string why;
     gpr::outcome kind = gpr::checkrecords(self->rec, limits, &why);
     const int listed = (int)self->rec.entries.size();
@@ -463,14 +471,14 @@ result solver::solvein(const network &net, const std::vector<double> &cashflows,
     self->rec = gpr::records(); // the network holds it all now: the memory goes back for the solve
     if (kind != gpr::outcome::solved) return fail(kind, why);
     self->net.nrfile = listed;
-    const int n = self->net.nract;
+    const int n = self->net.nract, n0 = net.firstnumber;
     if ((int)cashflows.size() != n)
         return fail(gpr::outcome::invalid, std::to_string(cashflows.size()) + " cash flows for " +
                                                std::to_string(n) + " activities");
     for (int i = 0; i < n; i++)
         if (!std::isfinite(cashflows[i]))
             return fail(gpr::outcome::invalid,
-                        "the cash flow of activity " + std::to_string(i + 1) + " is not finite");
+                        "the cash flow of activity " + std::to_string(i + n0) + " is not finite");
     kind = gpr::analyse(&self->net, &why);
     if (kind != gpr::outcome::solved) return fail(kind, why);
     self->analysed = true;

@@ -433,7 +433,8 @@ outcome buildnetwork(const records &rec, const runlimits &limits, network *net,
                     reason,
                     "the maximal lag of entry %d of activity %d needs the reverse arc %d->%d, but "
                     "the lists of activity %d or %d are full (%d entries)",
-                    reqentry[x] - filestart[i] + 1, i + 1, s + 1, i + 1, s + 1, i + 1,
+                    reqentry[x] - filestart[i] + 1, i + net->firstnumber, s + net->firstnumber,
+                    i + net->firstnumber, s + net->firstnumber, i + net->firstnumber,
                     rowlen[s] >= limits.maxsucc ? limits.maxsucc : limits.maxnamed);
             rowlen[s]++;
             namedlen[i]++;

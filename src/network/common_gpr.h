@@ -95,6 +95,7 @@ struct network {
     std::vector<int64_t> est; // [activity] earliest start on the normalised lags; nostart
     int endtostart = nolag;   // lag of a listed pair end dummy -> activity 0, or nolag
     int nrfile = 0;           // successor entries of the file (the rows add reverse arcs)
+    int firstnumber = 1;      // the number reasons give activity 0: 1, or 0 as a .sch file has it
 
     int end() const { return nract - 1; }
     int entries() const { return rowstart[nract]; }

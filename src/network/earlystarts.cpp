@@ -125,10 +125,10 @@ std::string cycletext(const network &net, const std::vector<int> &lag) {
     if (cycle.empty()) return "";
     std::string text = "; the cycle: ";
     const size_t shown = std::min(cycle.size(), cyclenamed);
-    for (size_t k = 0; k < shown; k++) text += std::to_string(cycle[k] + 1) + " -> ";
+    for (size_t k = 0; k < shown; k++) text += std::to_string(cycle[k] + net.firstnumber) + " -> ";
     if (shown < cycle.size())
         text += "... (" + std::to_string(cycle.size()) + " activities in all) -> ";
-    text += std::to_string(cycle[0] + 1) + " (length " + std::to_string(length) + ")";
+    text += std::to_string(cycle[0] + net.firstnumber) + " (length " + std::to_string(length) + ")";
     return text;
 }
 
@@ -297,14 +297,14 @@ outcome analyse(network *net, std::string *reason) {
             std::snprintf(text, sizeof text,
                           "no feasible schedule: a cycle of positive length in the relations "
                           "keeps raising the start of activity %d",
-                          rawcycle + 1);
+                          rawcycle + net->firstnumber);
             *reason = text + cycletext(*net, raw);
         } else {
             std::snprintf(text, sizeof text,
                           "no feasible schedule: a cycle of positive length keeps raising the "
                           "start of activity %d; it involves the requirement that every "
                           "activity start after the project start and finish by the project end",
-                          cycle + 1);
+                          cycle + net->firstnumber);
             *reason = text + cycletext(*net, lag);
         }
         return outcome::infeasible;
@@ -314,7 +314,7 @@ outcome analyse(network *net, std::string *reason) {
         std::snprintf(text, sizeof text,
                       "activities not connected: no chain of relations leads from the start "
                       "dummy to the end dummy (activity %d), so there is no critical path",
-                      end + 1);
+                      end + net->firstnumber);
         *reason = text;
         return outcome::unlinked;
     }

@@ -49,14 +49,14 @@ bool valuesfit(const network &net, const std::vector<double> &cf, double interes
         std::snprintf(text, sizeof text,
                       "the cash flows are too large: their discounted sum passes %g (activity %d "
                       "has the cash flow %g)",
-                      maxvalue, worst + 1, cf[worst]);
+                      maxvalue, worst + net.firstnumber, cf[worst]);
         *reason = text;
         return false;
     }
     std::snprintf(text, sizeof text,
                   "the discounted cash flows leave the range of a double: activity %d can finish "
                   "at %lld, where its discount factor is exp(%g)",
-                  worst + 1, (long long)(net.est[worst] + net.dur[worst]),
+                  worst + net.firstnumber, (long long)(net.est[worst] + net.dur[worst]),
                   -interest * (double)(net.est[worst] + net.dur[worst]));
     *reason = text;
     return false;
@@ -90,7 +90,8 @@ outcome prepare(solver *s, const network &net, const std::vector<double> &cf, do
         std::snprintf(text, sizeof text,
                       "no feasible schedule: the end dummy (activity %d) starts at %lld at the "
                       "earliest, but the deadline requires it to start by %lld",
-                      end + 1, (long long)net.est[end], (long long)(net.est[0] - closing));
+                      end + net.firstnumber, (long long)net.est[end],
+                      (long long)(net.est[0] - closing));
         *reason = text;
         return outcome::infeasible;
     }
@@ -99,7 +100,7 @@ outcome prepare(solver *s, const network &net, const std::vector<double> &cf, do
         std::snprintf(text, sizeof text,
                       "activities not connected: no chain of relations leads from the start "
                       "dummy to activity %d",
-                      i + 1);
+                      i + net.firstnumber);
         *reason = text;
         return outcome::unlinked;
     }
