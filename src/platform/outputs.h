@@ -3,8 +3,9 @@
 // place once every byte, its flush to the disk and the close have
 // succeeded, so the file is either whole and new or untouched. A character
 // device (/dev/null, a terminal) is written directly; a pipe only when a
-// reader holds it open, so an output never blocks on a FIFO. Names are checked before anything is solved, and
-// one run's outputs are compared with its inputs and with each other.
+// reader holds it open, so an output never blocks on a FIFO. Names are
+// checked before anything is solved, and one run's outputs are compared with
+// their inputs and with each other.
 #ifndef MAXNPV_OUTPUTS_H
 #define MAXNPV_OUTPUTS_H
 
