@@ -84,7 +84,9 @@ constexpr int64_t maxtabled = 1024; // growths of differences up to this are tab
 constexpr int farshift = 56;        // the cache of longer ones: 2^(64 - farshift)
 constexpr size_t farslots = (size_t)1 << (64 - farshift); // slots, keyed by a multiplicative hash
 constexpr uint64_t farhash = 0x9e3779b97f4a7c15ull;       // of the difference
-constexpr int insidearc = -2; // a binding arc inside one strong component: no flow edge
+constexpr int insidearc = -2;     // a binding arc inside one strong component: no flow edge
+constexpr int unplaced = -3;      // a binding arc between two: its edge not placed yet
+constexpr long long gapwalks = 4; // push-relabel's gap scans cost at most this many graph walks
 // Flow capacities are doubles: a cut or flow only chooses which set moves or
 // which arcs form a tree; the gains and the tree's values that decide and
 // prove every step are summed in long double elsewhere.
@@ -135,15 +137,21 @@ struct fastwork {
     std::vector<int> path;    // a tree path; the flow's augmenting path
     std::vector<int> patharc; // the tree arcs along path
 
-    // Minimum cuts: a flow graph over the activities, a source and a sink.
-    std::vector<int> ghead, gnext, gto, glevel, giter, gqueue;
-    std::vector<capacity> gcap;
+    // Minimum cuts: a flow graph over the strong components of the binding
+    // arcs, a source and a sink; each node's edges lie together.
+    std::vector<int> gstart;    // [node 0..nodes] first slot of its edges (slots, in order)
+    std::vector<int> gto;       // [slot] the node an edge leads to
+    std::vector<int> grev;      // [slot] the slot of the same edge the other way
+    std::vector<capacity> gcap; // [slot] residual capacity (money)
+    std::vector<int> glevel;    // [node] push-relabel height; the cut's side after it
+    std::vector<int> giter;     // [node] push-relabel: the slot it scans; a fill cursor
+    std::vector<int> gqueue; // [node] queue of the heights' walk; between walks, nodes per height
+    bool gplacing = false;   // the second pass of a build: edges are placed
     std::vector<capacity> gexcess; // [node] push-relabel: excess of inflow (money)
     std::vector<char> gactive;     // [node] push-relabel: 1 while in gring
     std::vector<int> gring;        // push-relabel: ring of the active nodes
-    int gedges = 0;
-    std::vector<int> part; // [activity] connected part of the cut's set, or noarc
-    std::vector<int> scc;  // [activity] its cycle of binding arcs (strong component), or noarc
+    std::vector<int> part;         // [activity] connected part of the cut's set, or noarc
+    std::vector<int> scc; // [activity] its cycle of binding arcs (strong component), or noarc
     std::vector<int> sccindex, scclow, sccstack, scccall, sccnext; // Tarjan's walk: [activity]
     std::vector<char> sccon;          // [activity] 1 while on Tarjan's stack
     std::vector<long double> sccgain; // [component] what moving it gains (money)
@@ -153,7 +161,7 @@ struct fastwork {
     std::vector<char> done;           // [activity] tree building: joined the tree
 
     // The tree of an optimal schedule, from a flow of its cash flows.
-    std::vector<int> arcedge;   // [arc] its edge in the flow graph, insidearc, or noarc
+    std::vector<int> arcedge;   // [arc] its edge's slot in the flow graph, insidearc, or noarc
     std::vector<capacity> flow; // [arc] the flow it carries (money)
     std::vector<int> neededge;  // [activity] its edge from the source or to the sink, or noarc
     std::vector<long double>
@@ -447,92 +455,129 @@ void treemove(solver *s, fastwork &w, int v, direction dir, int a, int64_t step)
 
 // ------------------------------------------------------ minimum cuts ---
 
-void gclear(fastwork &w, int nodes) {
-    std::fill(w.ghead.begin(), w.ghead.begin() + nodes, -1);
-    w.gedges = 0;
+// The flow graph is built in two passes over the same edges: the first
+// counts each node's edges, the second places them, so that a node's edges
+// lie together and the scans of push-relabel walk memory in order. edges()
+// makes every gedge call of the graph, the same in both passes.
+template <class emit>
+void gbuild(fastwork &w, int nodes, emit edges) {
+    std::fill(w.gstart.begin(), w.gstart.begin() + nodes + 1, 0);
+    w.gplacing = false;
+    edges();
+    for (int v = 0; v < nodes; v++) w.gstart[v + 1] += w.gstart[v];
+    std::copy(w.gstart.begin(), w.gstart.begin() + nodes, w.giter.begin());
+    w.gplacing = true;
+    edges();
 }
 
-void gedge(fastwork &w, int a, int b, capacity cap) {
-    w.gto[w.gedges] = b, w.gcap[w.gedges] = cap, w.gnext[w.gedges] = w.ghead[a];
-    w.ghead[a] = w.gedges++;
-    w.gto[w.gedges] = a, w.gcap[w.gedges] = 0, w.gnext[w.gedges] = w.ghead[b];
-    w.ghead[b] = w.gedges++;
+// An edge from a to b of capacity cap, and its way back of none. Returns its
+// slot in the second pass (unplaced in the first).
+int gedge(fastwork &w, int a, int b, capacity cap) {
+    if (!w.gplacing) {
+        w.gstart[a + 1]++, w.gstart[b + 1]++;
+        return unplaced;
+    }
+    const int e = w.giter[a]++, r = w.giter[b]++;
+    w.gto[e] = b, w.gcap[e] = cap, w.grev[e] = r;
+    w.gto[r] = a, w.gcap[r] = 0, w.grev[r] = e;
+    return e;
 }
 
 // Heights for push-relabel: each node's distance to the sink over residual
 // edges, nodes for one that cannot reach it.
 void gsinkdistances(fastwork &w, int nodes, int snk) {
-    std::fill(w.glevel.begin(), w.glevel.begin() + nodes, nodes);
-    int head = 0, tail = 0;
-    w.gqueue[tail++] = snk;
-    w.glevel[snk] = 0;
-    while (head < tail) {
-        const int u = w.gqueue[head++];
-        for (int e = w.ghead[u]; e >= 0; e = w.gnext[e]) {
-            const int v = w.gto[e];
-            if (w.gcap[e ^ 1] > 0 && w.glevel[v] == nodes) {
-                w.glevel[v] = w.glevel[u] + 1;
-                w.gqueue[tail++] = v;
-            }
+    const int *start = w.gstart.data(), *to = w.gto.data(), *rev = w.grev.data();
+    const capacity *cap = w.gcap.data();
+    int *level = w.glevel.data(), *queue = w.gqueue.data();
+    std::fill(level, level + nodes, nodes);
+    int first = 0, last = 0;
+    queue[last++] = snk;
+    level[snk] = 0;
+    while (first < last) {
+        const int u = queue[first++];
+        const int up = level[u] + 1;
+        for (int e = start[u]; e < start[u + 1]; e++) {
+            const int v = to[e];
+            if (level[v] == nodes && cap[rev[e]] > 0) level[v] = up, queue[last++] = v;
         }
     }
 }
 
 // Push-relabel towards target: every node with excess (but the target and
 // the node held, whose height stays nodes) pushes it along residual edges
-// that go one step down in height, taken first in first out; heights are
+// that go one step down in height, taken first in first out. Heights are
 // made exact again by a walk back from the target after every nodes
-// relabels. A node that cannot reach the target keeps its excess. Pushes
-// move min(excess, capacity), so an excess or a capacity that runs out is
-// exactly zero, and the heights, bounded by nodes, bound the work as they do
-// for exact numbers.
+// relabels, and where a relabel empties a height (a gap), every node above
+// it can no longer reach the target and goes to nodes at once. A node that
+// cannot reach the target keeps its excess. Pushes move min(excess,
+// capacity), so an excess or a capacity that runs out is exactly zero, and
+// the heights, bounded by nodes, bound the work as they do for exact
+// numbers.
 void gpush(fastwork &w, int nodes, int target, int held) {
-    std::vector<int> &h = w.glevel;
-    gsinkdistances(w, nodes, target);
-    h[held] = nodes;
-    std::fill(w.gactive.begin(), w.gactive.begin() + nodes, 0);
-    std::copy(w.ghead.begin(), w.ghead.begin() + nodes, w.giter.begin());
+    const int *start = w.gstart.data(), *to = w.gto.data(), *rev = w.grev.data();
+    capacity *cap = w.gcap.data(), *excess = w.gexcess.data();
+    int *h = w.glevel.data(), *iter = w.giter.data(), *ring = w.gring.data();
+    // [height 0..nodes-1] nodes at that height: they share the walk's queue,
+    // for they are counted afresh after every walk.
+    int *count = w.gqueue.data();
+    auto exact = [&]() {
+        gsinkdistances(w, nodes, target);
+        h[held] = nodes;
+        std::fill(count, count + nodes, 0);
+        for (int v = 0; v < nodes; v++)
+            if (h[v] < nodes) count[h[v]]++;
+        std::copy(start, start + nodes, iter);
+    };
+    exact();
+    std::vector<char> &active = w.gactive;
+    std::fill_n(active.begin(), nodes, 0);
     int head = 0, size = 0;
     auto activate = [&](int v) {
-        if (v == target || v == held || w.gactive[v]) return;
-        w.gactive[v] = 1;
+        if (v == target || v == held || active[v]) return;
+        active[v] = 1;
         int slot = head + size++;
         if (slot >= nodes) slot -= nodes;
-        w.gring[slot] = v;
+        ring[slot] = v;
     };
     for (int v = 0; v < nodes; v++)
-        if (w.gexcess[v] > 0) activate(v);
+        if (excess[v] > 0) activate(v);
     int relabels = 0;
+    // Each gap costs a scan of the nodes; they are taken while that stays
+    // within a few walks over the graph, so that a graph whose every relabel
+    // leaves a gap does not cost nodes scans per relabel.
+    const long long gapbudget = gapwalks * ((long long)start[nodes] + nodes);
+    long long gapwork = 0;
     while (size > 0) {
-        const int u = w.gring[head];
+        const int u = ring[head];
         if (++head == nodes) head = 0;
         size--;
-        w.gactive[u] = 0;
-        while (w.gexcess[u] > 0 && h[u] < nodes) {
-            int &e = w.giter[u];
-            if (e < 0) { // relabel
+        active[u] = 0;
+        while (excess[u] > 0 && h[u] < nodes) {
+            int e = iter[u];
+            const int end = start[u + 1], below = h[u] - 1;
+            while (e < end && !(cap[e] > 0 && h[to[e]] == below)) e++;
+            if (e == end) { // relabel
                 int least = nodes;
-                for (int x = w.ghead[u]; x >= 0; x = w.gnext[x])
-                    if (w.gcap[x] > 0) least = std::min(least, h[w.gto[x]]);
+                for (int x = start[u]; x < end; x++)
+                    if (cap[x] > 0) least = std::min(least, h[to[x]]);
+                const int old = h[u];
                 h[u] = std::min(nodes, least + 1);
-                e = w.ghead[u];
-                if (++relabels >= nodes) {
-                    relabels = 0;
-                    gsinkdistances(w, nodes, target);
-                    h[held] = nodes;
-                    std::copy(w.ghead.begin(), w.ghead.begin() + nodes, w.giter.begin());
+                iter[u] = start[u];
+                if (h[u] < nodes) count[h[u]]++;
+                if (--count[old] == 0 && gapwork < gapbudget) { // a gap
+                    gapwork += nodes;
+                    for (int v = 0; v < nodes; v++)
+                        if (h[v] > old && h[v] < nodes) count[h[v]]--, h[v] = nodes;
                 }
+                if (++relabels >= nodes) relabels = 0, exact();
                 continue;
             }
-            const int v = w.gto[e];
-            if (w.gcap[e] > 0 && h[u] == h[v] + 1) {
-                const capacity d = std::min(w.gexcess[u], w.gcap[e]);
-                w.gcap[e] -= d, w.gcap[e ^ 1] += d;
-                w.gexcess[u] -= d, w.gexcess[v] += d;
-                activate(v);
-            } else {
-                e = w.gnext[e];
-            }
+            iter[u] = e;
+            const int v = to[e];
+            const capacity d = std::min(excess[u], cap[e]);
+            cap[e] -= d, cap[rev[e]] += d;
+            excess[u] -= d, excess[v] += d;
+            activate(v);
         }
     }
 }
@@ -541,10 +586,10 @@ void gpush(fastwork &w, int nodes, int target, int held) {
 // pushed towards snk as far as it can go.
 void gpreflow(fastwork &w, int nodes, int src, int snk) {
     std::fill(w.gexcess.begin(), w.gexcess.begin() + nodes, 0.0);
-    for (int e = w.ghead[src]; e >= 0; e = w.gnext[e]) {
+    for (int e = w.gstart[src]; e < w.gstart[src + 1]; e++) {
         const capacity f = w.gcap[e];
         if (!(f > 0)) continue;
-        w.gcap[e] = 0, w.gcap[e ^ 1] += f;
+        w.gcap[e] = 0, w.gcap[w.grev[e]] += f;
         w.gexcess[w.gto[e]] += f;
     }
     gpush(w, nodes, snk, src);
@@ -633,28 +678,32 @@ bool round(solver *s, fastwork &w, direction dir) {
     const int n = s->net->nract;
     const bool later = dir == direction::later;
     const int comps = bindingcomponents(*s, w), src = comps, snk = comps + 1;
-    gclear(w, comps + 2);
-    for (int a = 0; a < w.nrarcs; a++) {
-        const int i = w.from[a], k = w.to[a];
-        if (s->dropped[i] || s->dropped[k] || w.scc[i] == w.scc[k] || !binds(*s, w, a)) continue;
-        // Moving later, i's set takes k along; moving earlier, k's takes i.
-        if (later)
-            gedge(w, w.scc[i], w.scc[k], infinitecap);
-        else
-            gedge(w, w.scc[k], w.scc[i], infinitecap);
-    }
     std::fill(w.sccgain.begin(), w.sccgain.begin() + comps, 0.0L);
     for (int i = 1; i < n; i++) {
         if (s->dropped[i]) continue;
         const long double d = (long double)s->dcf[i];
         w.sccgain[w.scc[i]] += later ? -d : d;
     }
-    for (int c = 0; c < comps; c++) {
-        if (w.sccgain[c] > 0) gedge(w, src, c, (capacity)w.sccgain[c]);
-        if (w.sccgain[c] < 0) gedge(w, c, snk, (capacity)-w.sccgain[c]);
+    for (int a = 0; a < w.nrarcs; a++) {
+        const int i = w.from[a], k = w.to[a];
+        const bool between =
+            !s->dropped[i] && !s->dropped[k] && w.scc[i] != w.scc[k] && binds(*s, w, a);
+        w.arcedge[a] = between ? unplaced : noarc;
     }
-    gedge(w, w.scc[0], snk, infinitecap); // activity 0 never moves
-    gmincut(w, comps + 2, src, snk);      // the source side of the cut: level >= 0
+    gbuild(w, comps + 2, [&] {
+        for (int a = 0; a < w.nrarcs; a++) {
+            if (w.arcedge[a] != unplaced) continue;
+            // Moving later, i's set takes k along; moving earlier, k's takes i.
+            const int i = w.scc[w.from[a]], k = w.scc[w.to[a]];
+            w.arcedge[a] = later ? gedge(w, i, k, infinitecap) : gedge(w, k, i, infinitecap);
+        }
+        for (int c = 0; c < comps; c++) {
+            if (w.sccgain[c] > 0) gedge(w, src, c, (capacity)w.sccgain[c]);
+            if (w.sccgain[c] < 0) gedge(w, c, snk, (capacity)-w.sccgain[c]);
+        }
+        gedge(w, w.scc[0], snk, infinitecap); // activity 0 never moves
+    });
+    gmincut(w, comps + 2, src, snk); // the source side of the cut: level >= 0
     for (int i = 0; i < n; i++) w.inside[i] = !s->dropped[i] && w.glevel[w.scc[i]] >= 0;
 
     bool moved = false;
@@ -830,7 +879,6 @@ void routeinside(const solver &s, fastwork &w) {
 bool dualtree(solver *s, fastwork &w) {
     const int n = s->net->nract;
     const int comps = bindingcomponents(*s, w), src = comps, snk = comps + 1;
-    gclear(w, comps + 2);
     long double rest = 0;
     for (int i = 1; i < n; i++) rest += s->dropped[i] ? 0 : (long double)discount(*s, i);
     for (int i = 0; i < n; i++) {
@@ -841,24 +889,28 @@ bool dualtree(solver *s, fastwork &w) {
         const long double need = i == 0 ? -rest : (long double)discount(*s, i);
         w.carry[i] = need;
         w.subtotal[i] = 0;
-        if (need > 0) w.neededge[i] = w.gedges, gedge(w, w.scc[i], snk, (capacity)need);
-        if (need < 0) w.neededge[i] = w.gedges, gedge(w, src, w.scc[i], (capacity)-need);
     }
     for (int a = 0; a < w.nrarcs; a++) {
         w.arcedge[a] = noarc;
         w.flow[a] = 0;
         if (s->dropped[w.from[a]] || s->dropped[w.to[a]] || !binds(*s, w, a)) continue;
-        if (w.scc[w.from[a]] == w.scc[w.to[a]]) {
-            w.arcedge[a] = insidearc;
-            continue;
-        }
-        w.arcedge[a] = w.gedges;
-        gedge(w, w.scc[w.from[a]], w.scc[w.to[a]], infinitecap);
+        w.arcedge[a] = w.scc[w.from[a]] == w.scc[w.to[a]] ? insidearc : unplaced;
     }
+    gbuild(w, comps + 2, [&] {
+        for (int i = 0; i < n; i++) {
+            const long double need = w.carry[i];
+            if (s->dropped[i]) continue;
+            if (need > 0) w.neededge[i] = gedge(w, w.scc[i], snk, (capacity)need);
+            if (need < 0) w.neededge[i] = gedge(w, src, w.scc[i], (capacity)-need);
+        }
+        for (int a = 0; a < w.nrarcs; a++)
+            if (w.arcedge[a] == unplaced)
+                w.arcedge[a] = gedge(w, w.scc[w.from[a]], w.scc[w.to[a]], infinitecap);
+    });
     gmaxflow(w, comps + 2, src, snk);
-    long double short_ = 0;
-    for (int e = w.ghead[src]; e >= 0; e = w.gnext[e])
-        if (!(e & 1)) short_ += w.gcap[e];
+    long double short_ = 0; // what the source could not send
+    for (int i = 0; i < n; i++)
+        if (w.neededge[i] != noarc && w.carry[i] < 0) short_ += w.gcap[w.neededge[i]];
     if (!(short_ <= w.tolerance * n)) return false;
 
     // What each activity's arcs inside its component must bring it: its
@@ -866,12 +918,12 @@ bool dualtree(solver *s, fastwork &w) {
     // brought.
     for (int i = 0; i < n; i++)
         if (w.neededge[i] != noarc) {
-            const long double met = w.gcap[w.neededge[i] ^ 1];
+            const long double met = w.gcap[w.grev[w.neededge[i]]];
             w.carry[i] = w.carry[i] > 0 ? met : -met;
         }
     for (int a = 0; a < w.nrarcs; a++) {
         if (w.arcedge[a] < 0) continue;
-        w.flow[a] = w.gcap[w.arcedge[a] ^ 1];
+        w.flow[a] = w.gcap[w.grev[w.arcedge[a]]];
         w.carry[w.to[a]] -= w.flow[a];
         w.carry[w.from[a]] += w.flow[a];
     }
@@ -1075,14 +1127,15 @@ void fastprepare(solver *s) {
     w->path.reserve(n + 2);
     w->patharc.reserve(n);
     const int nodes = n + 2, edges = 2 * (m + n + 1);
-    w->ghead.assign(nodes, -1);
+    w->gstart.assign(nodes + 1, 0);
     w->glevel.assign(nodes, -1);
     w->giter.assign(nodes, -1);
     w->gqueue.assign(nodes, 0);
     w->gexcess.assign(nodes, 0);
     w->gactive.assign(nodes, 0);
     w->gring.assign(nodes, 0);
-    w->gnext.assign(edges, -1);
+    w->grev.assign(edges, 0);
+
     w->gto.assign(edges, 0);
     w->gcap.assign(edges, 0);
     w->heap.reserve(2 * (size_t)m + n);
