@@ -18,6 +18,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <condition_variable>
 #include <cstdarg>
 #include <cstdio>
@@ -50,6 +51,7 @@ namespace {
 const char outname[] = "output.txt";
 const char infoname[] = "info.out";
 constexpr long long pendingperthread = 4; // problems taken ahead of the next written, per thread
+constexpr int intdigits = 11;             // characters of an int at most, its sign included
 
 // The schedule of a solved problem, as the schedule files show it.
 schedreport scheduleof(const problem &p, const char *name, double interest) {
@@ -162,6 +164,17 @@ void appendf(std::string *text, const char *fmt, ...) {
     text->resize(at + (size_t)n);
 }
 
+// Appends "(i/cf) ", as "(%d/%d) " prints it: one record of the cash flows
+// in info.out, a thousand per instance of a thousand activities.
+void appendcashflow(std::string *text, int i, int cf) {
+    char digits[intdigits];
+    text->push_back('(');
+    text->append(digits, std::to_chars(digits, digits + intdigits, i).ptr);
+    text->push_back('/');
+    text->append(digits, std::to_chars(digits, digits + intdigits, cf).ptr);
+    text->append(") ");
+}
+
 // Reads and solves problem number probnr, the file D<probnr>.gpr of run.dir
 // or the probnr-th file of run.files, and makes its outputs. Touches nothing
 // but *p and *f, so problems may be solved on several threads at once, each
@@ -213,7 +226,7 @@ void solveproblem(const runparams &run, int probnr, bool table, problem *p, fini
     }
     if (kind == outcome::solved) {
         kind = setupproblem(p, bytes.data(), bytes.size(), run.problem, fmt);
-        for (size_t i = 0; i < p->cf.size(); i++) appendf(&f->info, "(%d/%d) ", (int)i, p->cf[i]);
+        for (size_t i = 0; i < p->cf.size(); i++) appendcashflow(&f->info, (int)i, p->cf[i]);
         if (p->own && p->ownwhy.empty() && (int)p->owncf.size() == p->net.nract)
             for (size_t i = 0; i < p->owncf.size(); i++)
                 appendf(&f->info, "(%d/%s) ", (int)i, shortestnum(p->owncf[i]).c_str());
