@@ -5,7 +5,8 @@
 // load or be rejected without a sanitizer report, and every solved one must
 // pass the consistency checks of the fuzz target: all arcs hold, every tree
 // arc is listed and binding, and npv is the sum over the activities that
-// were not dropped. The regression folder must not be empty.
+// were not dropped; solved again by the fast method, the same, and its npv
+// no lower than the classic one. The regression folder must not be empty.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -25,7 +26,10 @@ static std::string replay(const std::string &input) {
     gpr::problem p;
     gpr::outcome kind = solvetext(&p, input.substr(std::min(input.size(), fuzzparambytes)),
                                   params(fp.pctneg, fp.dlextra, fp.interest));
-    EXPECT_EQ(kind == gpr::outcome::solved ? checksolution(p.sol) : "", "");
+    if (kind == gpr::outcome::solved) {
+        EXPECT_EQ(checksolution(p.sol), "");
+        EXPECT_EQ(checkfastmethod(&p.sol), "");
+    }
     return name(kind);
 }
 
