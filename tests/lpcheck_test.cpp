@@ -431,6 +431,28 @@ TEST(LpCrossCheck, PartsFarFromTheirEarliestStarts) {
     EXPECT_EQ(disagree, 0);
 }
 
+// Long chains of binding arcs make deep trees, and at low interest rates
+// thousands of tree moves each change the values along their paths to
+// activity 0; the values taken afresh only once no move is left to choose
+// must still lead to the LP's optimum.
+TEST(LpCrossCheck, DeepTreesAtLowRates) {
+    scratchdir dir;
+    int disagree = 0;
+    testrng rng{20261210};
+    for (int k = 0; k < 4; k++) {
+        std::string text = randomproject(rng.next(), rng.range(2000, 4000));
+        const lpoptions opt = answers(k % 2 ? 30 : 70, k < 2 ? 10 : 0, k % 2 ? 0.0001 : 0.001);
+        double value = 0;
+        lpkind solver = solveroutcome(text, opt, &value);
+        lpresult lp = modelof(text, opt);
+        if (!(solver == lp.kind && solver == lpsolved && close(value, lp.npv)) && ++disagree <= 3)
+            ADD_FAILURE() << std::setprecision(15) << "instance " << k << ": solver "
+                          << lpkindname(solver) << " " << value << ", LP " << lpkindname(lp.kind)
+                          << " " << lp.npv << " " << lp.reason;
+    }
+    EXPECT_EQ(disagree, 0);
+}
+
 // Starts a million time units apart at interest rates of 0.05 and 0.2: a
 // subtree's value relative to its root's start leaves the range of long
 // double there, and the solve must still end, at the LP's optimum.

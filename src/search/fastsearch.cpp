@@ -12,8 +12,13 @@
 //
 // Subtree values are kept relative to their root's start, sum c_k e^{-r d_k}
 // e^{-r (S_k - S_root)}, in long double: a subtree that moves as a whole
-// keeps its value, and a move updates only the two paths to activity 0 and
-// the path inside the set that the re-rooting reverses. A subtree counts as
+// keeps its value, and a move changes only the values on the two paths to
+// activity 0 and on the path inside the set that the re-rooting reverses.
+// The last are taken at once; the two paths are only marked stale, and
+// their values are taken afresh from the children once no activity whose
+// value holds is left to move. On a deep tree (a long chain of binding arcs
+// in a sparse network) the stale paths of many moves share most of their
+// activities, so this costs far less than the depth per move. A subtree counts as
 // of the wrong sign only when its multiplier's wrong sign could cost more
 // than tolerance = gapshare * sum_k |c_k| e^{-r (S_k + d_k)} / n: the
 // multiplier times the largest slack its arc can have in x, which is the
@@ -77,6 +82,7 @@ constexpr double bindingshare = 1.5;     // binding arcs per activity above whic
 constexpr double degenerateshare = 0.7;  // share of degenerate moves in a window that calls a round
 constexpr long long minwindow = 30;      // fewest moves in a window
 constexpr long long windowdivisor = 50;  // a window is at least n / this moves
+constexpr long long windowgrowth = 64;   // a window grows to this many times its first size
 constexpr long long maxrounds = 100000;  // rounds of minimum cuts in one solve, at most
 constexpr long double noiseshare = 1e-15L; // share of a part's cash flows that is rounding
 constexpr int noarc = -1;                  // no arc / no activity
@@ -114,6 +120,7 @@ struct fastwork {
     std::vector<int> child;       // [activity] first child, noarc if none
     std::vector<int> next, prev;  // [activity] siblings among the parent's children
     std::vector<long double> rv;  // [activity] subtree value relative to its own start (money)
+    std::vector<char> stale;      // [activity] 1: rv no longer holds; so for its ancestors
     std::vector<long double> own; // [activity] c * e^{-r d}: value at start 0 (money)
     // Growths of the differences of tree arcs, each taken once per solve:
     // valid where the stamp equals growstamp.
@@ -264,15 +271,18 @@ void postorder(fastwork &w, int v) {
     std::reverse(w.order.begin(), w.order.end());
 }
 
+// The value of u's subtree from its children's values.
+inline long double subtreevalue(const solver &s, fastwork &w, int u) {
+    long double v = w.own[u];
+    for (int c = w.child[u]; c != noarc; c = w.next[c])
+        v += w.rv[c] * treegrow(s, w, s.st[c] - s.st[u]);
+    return v;
+}
+
 // Recomputes every relative subtree value from scratch.
 void recompute(const solver &s, fastwork &w) {
     postorder(w, 0);
-    for (int u : w.order) {
-        long double v = w.own[u];
-        for (int c = w.child[u]; c != noarc; c = w.next[c])
-            v += w.rv[c] * treegrow(s, w, s.st[c] - s.st[u]);
-        w.rv[u] = v;
-    }
+    for (int u : w.order) w.rv[u] = subtreevalue(s, w, u), w.stale[u] = 0;
 }
 
 // How far activity i may move earlier: to its earliest start (time units).
@@ -343,21 +353,34 @@ int dequeue(fastwork &w) {
     return v;
 }
 
-// Adds dv (relative to v's start) to the values of v's ancestors, from p up.
-// The growth e^{-r (at - S_u)} passes from each activity to its parent by the
-// tree arc's factor; where the product leaves the normal range of long double
-// it is taken afresh.
-void addtopath(const solver &s, fastwork &w, int p, int64_t at, long double dv) {
-    long double g = grow(s, at - s.st[p]);
-    for (int u = p; u != noarc;) {
-        w.rv[u] += dv * g;
-        enqueue(w, u);
-        const int q = w.parent[u];
-        if (q == noarc) break;
-        const long double next = g * treegrow(s, w, s.st[u] - s.st[q]);
-        g = std::isnormal(next) ? next : grow(s, at - s.st[q]);
-        u = q;
+// A move changes the values of every ancestor of the places it leaves and
+// joins. They are marked stale from p up to the first ancestor that is stale
+// already, so the stale activities are always the ancestors of some places:
+// a subtree whose root holds its value holds all of them.
+void markstale(fastwork &w, int p) {
+    for (int u = p; u != noarc && !w.stale[u]; u = w.parent[u]) w.stale[u] = 1;
+}
+
+// Takes every stale value afresh, children first, and queues those
+// activities, parents first. Returns false when nothing was stale.
+bool freshen(const solver &s, fastwork &w) {
+    if (!w.stale[0]) return false; // activity 0 is an ancestor of every stale one
+    w.order.clear();
+    w.members.assign(1, 0);
+    while (!w.members.empty()) { // the stale part, pre-order with children reversed
+        const int u = w.members.back();
+        w.members.pop_back();
+        w.order.push_back(u);
+        for (int c = w.child[u]; c != noarc; c = w.next[c])
+            if (w.stale[c]) w.members.push_back(c);
     }
+    for (size_t k = w.order.size(); k-- > 0;) { // children first
+        const int u = w.order[k];
+        w.rv[u] = subtreevalue(s, w, u);
+        w.stale[u] = 0;
+    }
+    for (int u : w.order) enqueue(w, u);
+    return true;
 }
 
 // Marks the subtree of v as the set being moved.
@@ -410,7 +433,7 @@ int deepestwrong(const solver &s, fastwork &w, int v, direction *dir) {
 // Drops the subtree of v: postponed without limit.
 void dropsubtree(solver *s, fastwork &w, int v) {
     const int p = w.parent[v];
-    addtopath(*s, w, p, s->st[v], -w.rv[v]);
+    markstale(w, p);
     unlink(w, v);
     gather(s, w, v);
     for (int i : w.members) {
@@ -424,7 +447,7 @@ void dropsubtree(solver *s, fastwork &w, int v) {
 // its blocking arc a, and hangs it from a.
 void treemove(solver *s, fastwork &w, int v, direction dir, int a, int64_t step) {
     const int p = w.parent[v];
-    addtopath(*s, w, p, s->st[v], -w.rv[v]); // its old ancestors lose its value
+    markstale(w, p); // its old ancestors lose its value
     unlink(w, v);
     const int64_t shift = dir == direction::later ? step : -step;
     for (int i : w.members) s->st[i] += shift;
@@ -450,7 +473,7 @@ void treemove(solver *s, fastwork &w, int v, direction dir, int a, int64_t step)
     for (int i = 0; i < k; i++) link(w, w.path[i + 1], w.path[i], w.patharc[i]);
     link(w, q, outside, a);
     for (int u : w.path) enqueue(w, u);
-    addtopath(*s, w, outside, s->st[q], w.rv[q]); // its new ancestors gain it
+    markstale(w, outside); // its new ancestors gain it
 }
 
 // ------------------------------------------------------ minimum cuts ---
@@ -1112,6 +1135,7 @@ void fastprepare(solver *s) {
     w->sccgain.assign(n, 0);
     w->inside.assign(n, 0);
     w->rv.assign(n, 0);
+    w->stale.assign(n, 0);
     w->own.assign(n, 0);
     w->lagtable.assign(2 * maxtabled + 1, 0);
     w->lagstamp.assign(2 * maxtabled + 1, 0);
@@ -1213,7 +1237,11 @@ fastend fastsolve(solver *s) {
             }
         }
     }
-    const long long window = std::max(minwindow, (long long)n / windowdivisor);
+    // The window doubles after every round that moved something, so that a
+    // network whose tree moves are often degenerate but not stuck does not
+    // pay for a cut every few dozen moves.
+    const long long firstwindow = std::max(minwindow, (long long)n / windowdivisor);
+    long long window = firstwindow;
     while (!limited && s->interest > 0) {
         if (!treeready) connect(s, w);
         treeready = false;
@@ -1232,6 +1260,7 @@ fastend fastsolve(solver *s) {
             int v = noarc;
             direction dir = direction::later;
             if (w.bland) {
+                freshen(*s, w);
                 int bestarc = noarc;
                 for (int u = 1; u < n; u++) {
                     direction d;
@@ -1242,9 +1271,10 @@ fastend fastsolve(solver *s) {
             } else {
                 while (w.qsize > 0 && v == noarc) {
                     const int u = dequeue(w);
-                    if (!s->dropped[u] && wrongsign(*s, w, u, &dir)) v = u;
+                    if (!s->dropped[u] && !w.stale[u] && wrongsign(*s, w, u, &dir)) v = u;
                 }
             }
+            if (v == noarc && !w.bland && freshen(*s, w)) continue;
             if (v == noarc) {
                 // Nothing left to move: check every value afresh, with the
                 // tolerance of the schedule reached.
@@ -1291,6 +1321,7 @@ fastend fastsolve(solver *s) {
                 for (int i = 0; i < n; i++) s->dcf[i] = s->dropped[i] ? 0 : discount(*s, i);
                 if (round(s, w, direction::later) || round(s, w, direction::earlier)) {
                     rebuild = true;
+                    window = std::min(2 * window, windowgrowth * firstwindow);
                     break;
                 }
                 if (!dualtried) { // optimal: build its tree from a flow
