@@ -18,19 +18,20 @@
 // their values are taken afresh from the children once no activity whose
 // value holds is left to move. On a deep tree (a long chain of binding arcs
 // in a sparse network) the stale paths of many moves share most of their
-// activities, so this costs far less than the depth per move. A subtree counts as
-// of the wrong sign only when its multiplier's wrong sign could cost more
-// than tolerance = gapshare * sum_k |c_k| e^{-r (S_k + d_k)} / n: the
-// multiplier times the largest slack its arc can have in x, which is the
-// subtree's value grown to the earliest start of the arc's earlier end. By
-// LP duality the schedule at the end is then within gapshare of that sum of
-// the optimum. Before it ends, every value is computed again from scratch
-// and checked once more, so rounding in the updates cannot end a solve
-// early. Judged where it stands instead, a subtree at the end of a long
-// project worth 1e-12 may hide a gain of a thousandth. A move's path
-// updates pass the growth e^{-r dt} from child to parent by the tree arc's
-// factor, e^{-r lag} or e^{r lag}, taken once per solve: a move costs
-// multiplications, not exponentials.
+// activities, so this costs far less than the depth per move.
+//
+// A subtree counts as of the wrong sign only when its multiplier's wrong
+// sign could cost more than tolerance = gapshare * sum_k |c_k| e^{-r (S_k +
+// d_k)} / n: the multiplier times the largest slack its arc can have in x,
+// which is the subtree's value grown to the earliest start of the arc's
+// earlier end. By LP duality the schedule at the end is then within
+// gapshare of that sum of the optimum. Before it ends, every value is
+// computed again from scratch and checked once more, so rounding in the
+// updates cannot end a solve early. Judged where it stands instead, a
+// subtree at the end of a long project worth 1e-12 may hide a gain of a
+// thousandth. A value taken from the children passes each child's growth
+// e^{-r dt} by the tree arc's factor, e^{-r lag} or e^{r lag}, taken once
+// per solve: a move costs multiplications, not exponentials.
 //
 // Where many arcs bind at once (window networks, dense networks at an
 // all-negative start), most tree moves are degenerate: they swap arcs at a
