@@ -182,6 +182,36 @@ TEST(BatchMode, CsvTableAndScheduleFiles) {
     EXPECT_NE(readfile("plans/D1.csv").find("\n2,3,-239,12,15,"), std::string::npos);
 }
 
+TEST(BatchMode, SchFilesAreNumberedFromZeroAsTheFileNumbersThem) {
+    // A ProGen/max file numbers its activities from 0: the schedule files,
+    // the reasons and the table of a batch run name them so, as solve does.
+    // cycle.sch: 1 -> 2 with lag 3 and 2 -> 1 with lag -1, a cycle of
+    // length 2 through activities 1 and 2 of the file.
+    scratchdir dir;
+    fs::copy(std::string(MAXNPV_TESTDATA) + "/sch/example.sch", "example.sch");
+    writefile("cycle.sch", "2 0 0 0\n0 1 2 1 2 [0] [0]\n1 1 2 2 3 [3] [0]\n2 1 2 1 3 [-1] "
+                           "[0]\n3 1 0\n0 1 0\n1 1 1\n2 1 1\n3 1 0\n");
+    const std::string run = " --pctneg 50 --slack 5 --interest 0.01";
+    ran r = maxnpv("batch" + run + " --csv t.csv --schedules plans example.sch cycle.sch");
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::string cycle = "the cycle: 1 -> 2 -> 1 (length 2)";
+    EXPECT_NE(r.err.find("cycle.sch: no feasible schedule: "), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find(cycle + "\n"), std::string::npos) << r.err;
+    EXPECT_NE(readfile("t.csv").find(cycle + "\n"), std::string::npos) << readfile("t.csv");
+    // The six activities of example.sch are 0 (start dummy) to 5 (end dummy).
+    std::istringstream plan(readfile("plans/example.csv"));
+    std::string line, numbers;
+    std::getline(plan, line);
+    while (std::getline(plan, line)) numbers += line.substr(0, line.find(',')) + " ";
+    EXPECT_EQ(numbers, "0 1 2 3 4 5 ");
+    // solve writes the same file and gives the same reason.
+    ran one = maxnpv("solve example.sch" + run + " --schedule one.csv");
+    EXPECT_EQ(one.status, 0) << one.err;
+    EXPECT_EQ(readfile("one.csv"), readfile("plans/example.csv"));
+    one = maxnpv("solve cycle.sch" + run);
+    EXPECT_NE(one.out.find(cycle + "\n"), std::string::npos) << one.out;
+}
+
 TEST(SolveMode, AgreesWithTheBatchAndMeetsEveryRelation) {
     scratchdir dir;
     std::vector<std::string> files{"D1.gpr", "D2.gpr", "D3.gpr", "D4.gpr"};

@@ -67,9 +67,11 @@ schedreport scheduleof(const problem &p, const char *name, double interest) {
     rep.interest = interest;
     rep.npv = s.npv;
     rep.passes = s.nrits;
+    rep.firstnumber = net.firstnumber;
+    const int base = net.firstnumber; // activities are numbered as the file numbers them
     for (int i = 0; i < net.nract; i++) {
         schedactivity a;
-        a.number = i + 1;
+        a.number = i + base;
         a.duration = net.dur[i];
         a.cashflow = s.cf[i];
         a.unbounded = s.dropped[i] != 0;
@@ -79,7 +81,7 @@ schedreport scheduleof(const problem &p, const char *name, double interest) {
         for (int x = 0; x < s.tsucclen[i]; x++) {
             const int e = s.tsucc[s.tsuccat[i] + x], j = net.succ[e];
             if (!s.dropped[i] && !s.dropped[j])
-                rep.arcs.push_back({i + 1, j + 1, true, s.lagof(e)});
+                rep.arcs.push_back({i + base, j + base, true, s.lagof(e)});
         }
     }
     return rep;

@@ -22,6 +22,9 @@ outcome setupproblem(problem *p, const char *data, size_t size, const problempar
     p->cf.clear();
     p->hasdeadline = false;
     p->notbounded = 0;
+    // Reasons and results number the activities as the file does: a .sch
+    // file from 0, the other formats from 1.
+    p->net.firstnumber = fmt == instformat::sch ? 0 : 1;
     int reached;
     records rec;
     outcome kind = scaninstance(data, size, fmt, params.limits, &rec, &p->reason, &reached);
