@@ -281,6 +281,17 @@ TEST(Outputs, NamesInMessagesAreEscapedAndDoubleDashEndsOptions) {
         EXPECT_NE(r.err.find(c[1]), std::string::npos) << r.err;
         EXPECT_EQ(r.err.find_first_of("\x1b\x07"), std::string::npos) << r.err;
     }
+    // The console rows of a batch run name such an instance escaped too, on
+    // one thread and on several.
+    ASSERT_EQ(shell("cp D1.gpr " + esc + ".gpr").status, 0);
+    for (const char *jobs : {"1", "2"}) {
+        outcome r = shell(maxnpv + " batch --pctneg 50 --slack 5 --interest 0.01 --jobs " + jobs +
+                          " -- " + esc + ".gpr D1.gpr");
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_NE(r.out.find("\n a\\x1bb\\x07   optimal"), std::string::npos) << r.out;
+        EXPECT_NE(r.out.find("\n       D1   optimal"), std::string::npos) << r.out;
+        EXPECT_EQ(r.out.find_first_of("\x1b\x07"), std::string::npos) << r.out;
+    }
     for (const std::string &tool : {sch2gpr + " " + esc + ".sch out.gpr",
                                     gprgen + " --count 1 --out " + esc + "/x --shape " + esc}) {
         SCOPED_TRACE(tool);

@@ -195,7 +195,9 @@ void solveproblem(const runparams &run, int probnr, bool table, problem *p, fini
     }
     f->file = file;
     const instformat fmt = run.hasformat ? run.format : formatofname(file);
-    appendf(&f->head, "\n %8s", name.c_str());
+    // A name from outside may hold control bytes: they are shown as \xNN, as
+    // on standard error, and cannot steer the terminal.
+    appendf(&f->head, "\n %8s", terminaltext(name).c_str());
     p->name = name;
     p->own = !run.cashflows.empty();
     p->ownwhy.clear();
@@ -330,7 +332,7 @@ bool runinorder(const problemlist &list, recordfile *out, recordfile *info, time
         // The name is known before the file is read: show it at once.
         std::string name = list.run->files.empty() ? "D" + std::to_string(probnr)
                                                    : instancename(list.run->files[probnr - 1]);
-        std::printf("\n %8s", name.c_str());
+        std::printf("\n %8s", terminaltext(name).c_str());
         std::fflush(stdout);
         solveproblem(*list.run, probnr, more->table.isopen(), &p, &f);
         if (!writefinished(f, true, out, info, stats, more, summary, why)) return false;
