@@ -1,9 +1,10 @@
-// output.txt, info.out and the CSV table are written whole: each goes to a
-// temporary file in its folder, and only once all of them are written to the
-// end are they renamed into place. A run that fails (a full disk, a file that
-// cannot be opened) or is stopped by a signal leaves every earlier copy as it
-// was, and removes its temporary files. The records of a problem are still
-// written when it is done, so a long run holds little in memory.
+// output.txt, info.out and the CSV table record the run as it goes
+// (platform/runfile.h): they are opened, all or none, once the run's values
+// are checked, emptied when the run begins, and each problem's records are
+// appended whole when it is done. A run that stops, by a failed write or a
+// signal, keeps the records of every problem it finished and no part of any
+// other; a write that fails ends the run with one line naming the file.
+// Schedule files are documents of their own and are written whole.
 //
 // With several jobs the problems are solved on that many threads, each
 // problem's outputs are kept in memory until it and every problem before it
@@ -37,9 +38,11 @@
 #include "driver/solvemode.h"
 #include "format/numarg.h"
 #include "maxnpv/maxnpv.h"
+#include "platform/cleanup.h"
 #include "platform/files.h"
 #include "platform/outputs.h"
 #include "platform/platform.h"
+#include "platform/runfile.h"
 #include "platform/shown.h"
 #include "report/schedule.h"
 #include "search/solvecycle.h"
@@ -90,7 +93,7 @@ schedreport scheduleof(const problem &p, const char *name, double interest) {
 // The extras of a batch run: the CSV table and the count of activities that
 // the deadline does not bound.
 struct extras {
-    recordfile table;              // the CSV table, when asked for
+    runfile table;                 // the CSV table, when asked for
     int loose = 0;                 // problems with activities the deadline does not bound
     long long looseactivities = 0; // those activities, over all such problems
 };
@@ -271,19 +274,35 @@ void solveproblem(const runparams &run, int probnr, bool table, problem *p, fini
     }
 }
 
-// Writes a finished problem: the console row (without its head when that
-// was shown before the solve), the reason line, the schedule file, and the
-// records of output.txt, info.out and the table, each flushed. False with
-// *why at the first result file that failed; output.txt and info.out are
-// then both flushed as far as they can be.
-bool writefinished(const finished &f, bool headshown, recordfile *out, recordfile *info,
-                   timestats *stats, extras *more, runsummary *summary, fault *why) {
-    info->put("%s", f.info.c_str());
+// Writes a finished problem: its schedule file, its records of output.txt,
+// info.out and the table, appended whole and as one, and then the console
+// row (without its head when that was shown before the solve) and the
+// reason line, so that what the console shows as done is in the files.
+// False with *why at the first result file that failed; every file then
+// ends with the problem before.
+bool writefinished(const finished &f, bool headshown, runfile *out, runfile *info, timestats *stats,
+                   extras *more, runsummary *summary, fault *why) {
+    if (!f.schedpath.empty()) {
+        std::string message;
+        if (!writeoutputfile(f.schedpath, f.schedtext, &message)) {
+            *why = {f.schedpath, "write", 0, message};
+            return false;
+        }
+    }
+    out->append(f.record);
+    info->append(f.info);
+    if (more->table.isopen()) more->table.append(f.row);
+    const std::vector<runfile *> files = {out, info, &more->table};
+    size_t failed;
+    int err;
+    if (!flushall(files, &failed, &err)) {
+        *why = {files[failed]->name(), "write", err};
+        return false;
+    }
     if (f.notbounded > 0) more->loose++, more->looseactivities += f.notbounded;
     if (!headshown) std::fputs(f.head.c_str(), stdout);
     std::fputs(f.console.c_str(), stdout);
     std::fflush(stdout);
-    out->put("%s", f.record.c_str());
     if (f.kind == outcome::solved)
         addtime(stats, f.elapsed);
     else if (!f.errreason.empty())
@@ -292,24 +311,7 @@ bool writefinished(const finished &f, bool headshown, recordfile *out, recordfil
     if (f.kind == outcome::notfound) summary->notfound++;
     if (f.kind == outcome::toomany) summary->toomany++;
     if (f.kind == outcome::invalid) summary->unreadable++;
-    if (more->table.isopen()) more->table.put("%s", f.row.c_str());
-    if (!f.schedpath.empty()) {
-        std::string message;
-        if (!writeoutputfile(f.schedpath, f.schedtext, &message)) {
-            *why = {f.schedpath, "write", 0, message};
-            return false;
-        }
-    }
-    int outerr, infoerr, tableerr = 0;
-    bool outok = out->flush(&outerr), infook = info->flush(&infoerr);
-    bool tableok = !more->table.isopen() || more->table.flush(&tableerr);
-    if (!outok)
-        *why = {out->name(), "write", outerr};
-    else if (!infook)
-        *why = {info->name(), "write", infoerr};
-    else if (!tableok)
-        *why = {more->table.name(), "write", tableerr};
-    return outok && infook && tableok;
+    return true;
 }
 
 // The problems of a run, by their position 0, 1, ... in it.
@@ -323,7 +325,7 @@ struct problemlist {
 
 // Solves the problems one after the other on this thread; each console row
 // shows its instance name while the problem is solved.
-bool runinorder(const problemlist &list, recordfile *out, recordfile *info, timestats *stats,
+bool runinorder(const problemlist &list, runfile *out, runfile *info, timestats *stats,
                 extras *more, runsummary *summary, fault *why) {
     problem p;
     for (long long k = 0; k < list.count; k++) {
@@ -344,7 +346,7 @@ bool runinorder(const problemlist &list, recordfile *out, recordfile *info, time
 // writes each as soon as it and every problem before it are done. At most
 // pendingperthread * threads problems are taken ahead of the one written
 // next, which bounds the memory of finished problems still waiting.
-bool runparallel(const problemlist &list, int threads, recordfile *out, recordfile *info,
+bool runparallel(const problemlist &list, int threads, runfile *out, runfile *info,
                  timestats *stats, extras *more, runsummary *summary, fault *why) {
     const long long window = (long long)threads * pendingperthread;
     std::mutex lock;
@@ -374,8 +376,11 @@ bool runparallel(const problemlist &list, int threads, recordfile *out, recordfi
     };
     const int wanted = (int)std::min<long long>(threads, list.count);
     std::vector<std::thread> pool;
-    // A system that refuses more threads gets the run on those it gave.
+    // A system that refuses more threads gets the run on those it gave. The
+    // threads never take a fatal signal: its handler runs on this one,
+    // which writes the files.
     try {
+        fatalsignalsblocked quiet;
         for (int t = 0; t < wanted; t++) pool.emplace_back(work);
     } catch (const std::system_error &) {
         if (pool.empty()) return runinorder(list, out, info, stats, more, summary, why);
@@ -565,23 +570,24 @@ bool checkoutputs(const runparams &run, const std::string &outpath, const std::s
 }
 
 runsummary runbatch(const runparams &run) {
-    static recordfile out, info;
+    static runfile out, info;
     static extras more;
     runsummary summary;
     const std::string outpath = run.outdir.empty() ? outname : run.outdir + "/" + outname;
     const std::string infopath = run.outdir.empty() ? infoname : run.outdir + "/" + infoname;
-    int err;
-    if (!out.openwhole(outpath.c_str(), &err)) outputfailed(outpath.c_str(), "open", err);
-    if (!info.openwhole(infopath.c_str(), &err)) outputfailed(infopath.c_str(), "open", err);
-    if (!run.csv.empty() && !more.table.openwhole(run.csv.c_str(), &err))
-        outputfailed(run.csv.c_str(), "open", err);
-    if (!out.empty(&err)) outputfailed(out.name(), "empty", err);
-    if (!info.empty(&err)) outputfailed(info.name(), "empty", err);
-    if (!run.csv.empty()) {
-        if (!more.table.empty(&err)) outputfailed(run.csv.c_str(), "empty", err);
+    // Every file is opened before any is emptied: one that cannot be opened
+    // leaves the earlier copies of the others as they were.
+    std::vector<runfile *> files = {&out, &info};
+    std::vector<std::string> paths = {outpath, infopath};
+    if (!run.csv.empty()) files.push_back(&more.table), paths.push_back(run.csv);
+    size_t failed = 0;
+    int err = 0;
+    if (!openall(files, paths, &failed, &err)) outputfailed(paths[failed].c_str(), "open", err);
+    for (runfile *file : files)
+        if (!file->start(&err)) outputfailed(file->name().c_str(), "empty", err);
+    if (!run.csv.empty())
         more.table.put("problem,status,passes,npv,seconds,activities,relations,file,deadline,"
                        "critical_path,interest,pctneg,seed,method,reason\n");
-    }
     const problemparams &pp = run.problem;
     if (run.cashflows.empty())
         info.put("\nPercentage negative cash flows : %d ", pp.pctneg);
@@ -600,6 +606,9 @@ runsummary runbatch(const runparams &run) {
     if (pp.boundall) info.put("Every activity bounded by the start and end dummies\n");
     info.put("\ninformation about the generated cash flows");
     info.put("\nproblem number :   (number of activity / cash flow)");
+    // The headers are records of their own: a run stopped during its first
+    // problem still tells what it was run with.
+    if (!flushall(files, &failed, &err)) outputfailed(files[failed]->name().c_str(), "write", err);
 
     timestats stats;
     // The last number of a range ends it by comparison, so a range that ends
@@ -620,6 +629,7 @@ runsummary runbatch(const runparams &run) {
     }
     if (!ok) outputfailed(why.file.c_str(), why.action, why.err);
     reportstats(&out, stats);
+    if (!out.flush(&err)) outputfailed(out.name().c_str(), "write", err);
     if (more.loose > 0) {
         std::fflush(stdout);
         std::fprintf(stderr,
@@ -629,16 +639,9 @@ runsummary runbatch(const runparams &run) {
                      more.loose, more.loose == 1 ? "problem has" : "problems have",
                      more.looseactivities, more.looseactivities == 1 ? "activity" : "activities");
     }
-    // Every file is written out before any replaces its earlier copy.
-    int outerr, infoerr, tableerr = 0;
-    bool outok = out.finish(&outerr), infook = info.finish(&infoerr);
-    bool tableok = more.table.finish(&tableerr);
-    if (!outok) outputfailed(out.name(), "write", outerr);
-    if (!infook) outputfailed(info.name(), "write", infoerr);
-    if (!tableok) outputfailed(run.csv.c_str(), "write", tableerr);
-    if (!out.commit(&outerr)) outputfailed(out.name(), "write", outerr);
-    if (!info.commit(&infoerr)) outputfailed(info.name(), "write", infoerr);
-    if (!more.table.commit(&tableerr)) outputfailed(run.csv.c_str(), "write", tableerr);
+    // The records reach the disk before the run ends as written.
+    for (runfile *file : files)
+        if (!file->close(&err)) outputfailed(file->name().c_str(), "write", err);
     return summary;
 }
 

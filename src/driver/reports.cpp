@@ -19,8 +19,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/files.h"
 #include "platform/platform.h"
+#include "platform/runfile.h"
 #include "platform/shown.h"
 
 namespace gpr {
@@ -57,7 +57,7 @@ void resulttexts(int probnr, int nrits, double npv, float elapsed, std::string *
     *record = formatted("\n%5d %5d %8.2lf %11.4f", probnr, nrits, npv, elapsed);
 }
 
-void reportresult(recordfile *out, timestats *t, int probnr, int nrits, double npv, float elapsed) {
+void reportresult(runfile *out, timestats *t, int probnr, int nrits, double npv, float elapsed) {
     addtime(t, elapsed);
     std::string console, record;
     resulttexts(probnr, nrits, npv, elapsed, &console, &record);
@@ -93,7 +93,7 @@ void skiptexts(int probnr, outcome kind, std::string *console, std::string *reco
     *record = formatted("\n%5d    %s", probnr, kept);
 }
 
-void reportskip(recordfile *out, int probnr, outcome kind) {
+void reportskip(runfile *out, int probnr, outcome kind) {
     if (kind == outcome::solved) return;
     std::string console, record;
     skiptexts(probnr, kind, &console, &record);
@@ -125,7 +125,7 @@ void computestats(const timestats &t, float *average, double *deviation) {
     if (spread > 0.0) *deviation = std::sqrt(spread / pairs);
 }
 
-void reportstats(recordfile *out, const timestats &t) {
+void reportstats(runfile *out, const timestats &t) {
     static const char format[] =
         "\n\n Average computation time (seconds)    : %8.3f  (standard deviation : %8.3f)";
     float average;

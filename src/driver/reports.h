@@ -9,7 +9,7 @@
 
 #include "network/common_gpr.h"
 
-class recordfile;
+class runfile;
 
 namespace gpr {
 
@@ -25,9 +25,9 @@ struct timestats {
 void computestats(const timestats &t, float *average, double *deviation);
 
 // The result of a solved problem; adds its time to t.
-void reportresult(recordfile *out, timestats *t, int probnr, int nrits, double npv, float elapsed);
+void reportresult(runfile *out, timestats *t, int probnr, int nrits, double npv, float elapsed);
 // The skip line of a problem that was not solved.
-void reportskip(recordfile *out, int probnr, outcome kind);
+void reportskip(runfile *out, int probnr, outcome kind);
 
 // The texts of reportresult and reportskip without writing them: the
 // console text and the output.txt record. A run that solves problems on
@@ -39,7 +39,7 @@ void skiptexts(int probnr, outcome kind, std::string *console, std::string *reco
 // Adds one solved problem's time to t.
 void addtime(timestats *t, float elapsed);
 // The statistics text and record.
-void reportstats(recordfile *out, const timestats &t);
+void reportstats(runfile *out, const timestats &t);
 
 // Writes "<file>: <reason>" as one line to standard error.
 void reportreason(const std::string &file, const std::string &reason);

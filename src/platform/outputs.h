@@ -75,12 +75,10 @@ int maketemp(const std::string &final, std::string *temp, int *err);
 bool syncfile(int fd, int *err);
 
 // Removes the temporary file `temp` of maketemp() (if it is still there)
-// and stops tracking it. maketemp() tracks every temporary file it makes: a
-// run ended by SIGINT, SIGTERM, SIGHUP or SIGPIPE removes those not yet
-// renamed, leaving the earlier files as they were and no litter.
+// and stops tracking it. maketemp() tracks every temporary file it makes
+// (cleanup.h): a run ended by a fatal signal removes those not yet renamed,
+// leaving the earlier files as they were and no litter.
 void droptemp(const std::string &temp);
-// Stops tracking temp, which was renamed into place.
-void untracktemp(const std::string &temp);
 
 // The name that a file written whole replaces: `path` with links resolved
 // when it exists, else `path` itself.
