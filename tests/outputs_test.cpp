@@ -83,13 +83,28 @@ TEST(Outputs, FullStandardOutputEndsWithItsOwnStatusAndOneLine) {
     // device: the solve is done, the result lost, so neither 0 nor 2.
     scratchdir dir;
     writefile("D1.gpr", example);
-    for (const char *form : {" --json", ""}) {
+    for (const char *form : {" --json", "", " --schedule -", " --gantt -"}) {
         SCOPED_TRACE(form);
         outcome r = shell(maxnpv + " solve D1.gpr" + solveargs + form + " > /dev/full");
         EXPECT_EQ(r.status, unwritten);
         EXPECT_EQ(r.err, "maxnpv solve: cannot write the standard output: No space left on "
                          "device\n");
     }
+    // A sweep's table or chart likewise; batch's table ends its run as a
+    // result file that cannot be written does, its console on standard error.
+    for (const char *to : {"", " --csv c.csv --plot -"}) {
+        SCOPED_TRACE(to);
+        outcome r = shell(maxnpv + " sweep D1.gpr --pctneg 50 --slack 0:2 --interest 0.01" + to +
+                          " > /dev/full");
+        EXPECT_EQ(r.status, unwritten);
+        EXPECT_EQ(r.err, "maxnpv sweep: cannot write the standard output: No space left on "
+                         "device\n");
+    }
+    outcome b = shell(maxnpv + " batch" + batchargs + " --csv - > /dev/full");
+    EXPECT_EQ(b.status, 1);
+    const std::string line = "maxnpv: cannot write the standard output: No space left on device\n";
+    ASSERT_GE(b.err.size(), line.size()) << b.err;
+    EXPECT_EQ(b.err.substr(b.err.size() - line.size()), line) << b.err;
     // sch2gpr's "-" likewise.
     writefile("in.sch", "1 0 0 0\n0 1 1 1 [0]\n1 1 1 2 [2]\n2 1 0\n0 1 0\n1 1 3\n2 1 0\n");
     outcome r = shell(sch2gpr + " in.sch - > /dev/full");

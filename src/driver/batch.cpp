@@ -90,12 +90,9 @@ schedreport scheduleof(const problem &p, const char *name, double interest) {
     return rep;
 }
 
-// The extras of a batch run: the CSV table and the count of activities that
-// the deadline does not bound.
+// The extras of a batch run: the CSV table.
 struct extras {
-    runfile table;                 // the CSV table, when asked for
-    int loose = 0;                 // problems with activities the deadline does not bound
-    long long looseactivities = 0; // those activities, over all such problems
+    runfile table; // the CSV table, when asked for
 };
 
 // A CSV field: quoted (with doubled quotes) when it holds a comma, a quote
@@ -280,8 +277,8 @@ void solveproblem(const runparams &run, int probnr, bool table, problem *p, fini
 // reason line, so that what the console shows as done is in the files.
 // False with *why at the first result file that failed; every file then
 // ends with the problem before.
-bool writefinished(const finished &f, bool headshown, runfile *out, runfile *info, timestats *stats,
-                   extras *more, runsummary *summary, fault *why) {
+bool writefinished(const finished &f, bool headshown, FILE *console, runfile *out, runfile *info,
+                   timestats *stats, extras *more, runsummary *summary, fault *why) {
     if (!f.schedpath.empty()) {
         std::string message;
         if (!writeoutputfile(f.schedpath, f.schedtext, &message)) {
@@ -299,14 +296,14 @@ bool writefinished(const finished &f, bool headshown, runfile *out, runfile *inf
         *why = {files[failed]->name(), "write", err};
         return false;
     }
-    if (f.notbounded > 0) more->loose++, more->looseactivities += f.notbounded;
-    if (!headshown) std::fputs(f.head.c_str(), stdout);
-    std::fputs(f.console.c_str(), stdout);
-    std::fflush(stdout);
+    if (f.notbounded > 0) summary->loose++, summary->looseactivities += f.notbounded;
+    if (!headshown) std::fputs(f.head.c_str(), console);
+    std::fputs(f.console.c_str(), console);
+    std::fflush(console);
     if (f.kind == outcome::solved)
         addtime(stats, f.elapsed);
     else if (!f.errreason.empty())
-        reportreason(f.file, f.errreason);
+        reportreason(f.file, f.errreason, console);
     summary->problems++;
     if (f.kind == outcome::notfound) summary->notfound++;
     if (f.kind == outcome::toomany) summary->toomany++;
@@ -334,10 +331,11 @@ bool runinorder(const problemlist &list, runfile *out, runfile *info, timestats 
         // The name is known before the file is read: show it at once.
         std::string name = list.run->files.empty() ? "D" + std::to_string(probnr)
                                                    : instancename(list.run->files[probnr - 1]);
-        std::printf("\n %8s", terminaltext(name).c_str());
-        std::fflush(stdout);
+        std::fprintf(list.run->console, "\n %8s", terminaltext(name).c_str());
+        std::fflush(list.run->console);
         solveproblem(*list.run, probnr, more->table.isopen(), &p, &f);
-        if (!writefinished(f, true, out, info, stats, more, summary, why)) return false;
+        if (!writefinished(f, true, list.run->console, out, info, stats, more, summary, why))
+            return false;
     }
     return true;
 }
@@ -396,7 +394,7 @@ bool runparallel(const problemlist &list, int threads, runfile *out, runfile *in
             written++;
         }
         room.notify_all();
-        ok = writefinished(*f, false, out, info, stats, more, summary, why);
+        ok = writefinished(*f, false, list.run->console, out, info, stats, more, summary, why);
     }
     {
         std::lock_guard<std::mutex> hold(lock);
@@ -457,6 +455,17 @@ std::vector<std::string> folderinstances(const std::string &dir) {
     return names;
 }
 
+std::string looseline(const runsummary &s) {
+    if (s.loose == 0) return "";
+    char line[200];
+    std::snprintf(line, sizeof line,
+                  "%d %s %lld %s not bounded by the deadline (no chain of relations to the end "
+                  "dummy covers the activity's duration); --bound-all bounds every activity",
+                  s.loose, s.loose == 1 ? "problem has" : "problems have", s.looseactivities,
+                  s.looseactivities == 1 ? "activity" : "activities");
+    return line;
+}
+
 std::string notrunline(const runsummary &s) {
     if (s.notrun() == 0) return "";
     std::string line = std::to_string(s.notrun()) + " of " + std::to_string(s.problems) +
@@ -510,7 +519,7 @@ bool checkoutputs(const runparams &run, const std::string &outpath, const std::s
         std::string what, path;
     };
     std::vector<place> outs = {{"output.txt", outpath}, {"info.out", infopath}};
-    if (!run.csv.empty()) outs.push_back({"the --csv file", run.csv});
+    if (!run.csv.empty() && run.csv != "-") outs.push_back({"the --csv file", run.csv});
     // The files the run reads, by name: instances and own cash flows.
     std::vector<place> ins;
     std::vector<std::string> schedules; // the schedule files of PATH instances
@@ -579,12 +588,18 @@ runsummary runbatch(const runparams &run) {
     // leaves the earlier copies of the others as they were.
     std::vector<runfile *> files = {&out, &info};
     std::vector<std::string> paths = {outpath, infopath};
-    if (!run.csv.empty()) files.push_back(&more.table), paths.push_back(run.csv);
+    const bool tabletostdout = run.csv == "-";
+    if (!run.csv.empty() && !tabletostdout) files.push_back(&more.table), paths.push_back(run.csv);
     size_t failed = 0;
     int err = 0;
-    if (!openall(files, paths, &failed, &err)) outputfailed(paths[failed].c_str(), "open", err);
+    if (!openall(files, paths, &failed, &err))
+        outputfailed(paths[failed].c_str(), "open", err, run.console);
+    if (tabletostdout) {
+        more.table.attach(STDOUT_FILENO, "the standard output");
+        files.push_back(&more.table);
+    }
     for (runfile *file : files)
-        if (!file->start(&err)) outputfailed(file->name().c_str(), "empty", err);
+        if (!file->start(&err)) outputfailed(file->name().c_str(), "empty", err, run.console);
     if (!run.csv.empty())
         more.table.put("problem,status,passes,npv,seconds,activities,relations,file,deadline,"
                        "critical_path,interest,pctneg,seed,method,reason\n");
@@ -608,7 +623,8 @@ runsummary runbatch(const runparams &run) {
     info.put("\nproblem number :   (number of activity / cash flow)");
     // The headers are records of their own: a run stopped during its first
     // problem still tells what it was run with.
-    if (!flushall(files, &failed, &err)) outputfailed(files[failed]->name().c_str(), "write", err);
+    if (!flushall(files, &failed, &err))
+        outputfailed(files[failed]->name().c_str(), "write", err, run.console);
 
     timestats stats;
     // The last number of a range ends it by comparison, so a range that ends
@@ -622,26 +638,13 @@ runsummary runbatch(const runparams &run) {
     const bool ok = run.jobs <= 1
                         ? runinorder(list, &out, &info, &stats, &more, &summary, &why)
                         : runparallel(list, run.jobs, &out, &info, &stats, &more, &summary, &why);
-    if (!ok && !why.message.empty()) {
-        std::fflush(stdout);
-        std::fprintf(stderr, "maxnpv: %s\n", why.message.c_str());
-        std::exit(1);
-    }
-    if (!ok) outputfailed(why.file.c_str(), why.action, why.err);
-    reportstats(&out, stats);
-    if (!out.flush(&err)) outputfailed(out.name().c_str(), "write", err);
-    if (more.loose > 0) {
-        std::fflush(stdout);
-        std::fprintf(stderr,
-                     "maxnpv batch: warning: %d %s %lld %s not bounded by the deadline (no chain "
-                     "of relations to the end dummy covers the activity's duration); "
-                     "--bound-all bounds every activity\n",
-                     more.loose, more.loose == 1 ? "problem has" : "problems have",
-                     more.looseactivities, more.looseactivities == 1 ? "activity" : "activities");
-    }
+    if (!ok && !why.message.empty()) runfailed(why.message, run.console);
+    if (!ok) outputfailed(why.file.c_str(), why.action, why.err, run.console);
+    reportstats(&out, stats, run.console);
+    if (!out.flush(&err)) outputfailed(out.name().c_str(), "write", err, run.console);
     // The records reach the disk before the run ends as written.
     for (runfile *file : files)
-        if (!file->close(&err)) outputfailed(file->name().c_str(), "write", err);
+        if (!file->close(&err)) outputfailed(file->name().c_str(), "write", err, run.console);
     return summary;
 }
 

@@ -242,10 +242,21 @@ bool makefolders(const std::string &path, std::string *why) {
     return true;
 }
 
+namespace {
+int stdoutfailure = 0; // the system's error of the first failed putstdout; 0: none
+} // namespace
+
+void putstdout(const std::string &text) {
+    errno = 0;
+    if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() && stdoutfailure == 0)
+        stdoutfailure = errno != 0 ? errno : EIO;
+}
+
 bool stdoutwritten(std::string *why) {
     errno = 0;
     if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return true;
-    *why = std::strerror(errno != 0 ? errno : EIO);
+    const int err = stdoutfailure != 0 ? stdoutfailure : errno;
+    *why = std::strerror(err != 0 ? err : EIO);
     return false;
 }
 

@@ -88,6 +88,11 @@ std::string replacedname(const std::string &path);
 // with the reason in *why.
 bool makefolders(const std::string &path, std::string *why);
 
+// Writes text to the standard output (through stdio), keeping the system's
+// reason of the first write that fails for stdoutwritten: a document larger
+// than stdio's buffer fails inside the write, not at the flush.
+void putstdout(const std::string &text);
+
 // Flushes and checks the standard output; false with the system's reason
 // in *why when any write to it has failed.
 bool stdoutwritten(std::string *why);
