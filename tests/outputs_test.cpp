@@ -1,10 +1,11 @@
-// Result files of maxnpv solve, maxnpv batch, sch2gpr and gprgen: an output
-// is whole and new or left as it was, a FIFO without a reader is refused at
-// once, a write that fails after the work has its own exit status and one
-// line naming the file, an output that is one of the run's inputs or
-// outputs is refused before anything is written, and names with control
-// bytes are shown escaped. Every run is a fresh process in a scratch folder,
-// in a session of its own.
+// Result files of maxnpv solve, maxnpv batch, sch2gpr and gprgen: a document
+// is whole and new or left as it was, the files that record a batch run hold
+// whole records of every finished problem whatever stops the run, a FIFO
+// without a reader is refused at once, a write that fails after the work
+// has its own exit status and one line naming the file, an output that is
+// one of the run's inputs or outputs is refused before anything is written,
+// and names with control bytes are shown escaped. Every run is a fresh
+// process in a scratch folder, in a session of its own.
 #include <gtest/gtest.h>
 
 #include <algorithm>
