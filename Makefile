@@ -4,7 +4,8 @@
 #                and run every test
 # Others: make check (the tests in a quick Release build), make build,
 # make python (the Python module into build/python), make bench, make fuzz,
-# make format, make format-check, make clean.
+# make readme (the README's example outputs made anew), make format,
+# make format-check, make clean.
 
 RELEASE_DIR := build
 TEST_DIR    := build/asan
@@ -18,7 +19,7 @@ FUZZ_CXX    ?= $(shell command -v clang++-14 || command -v clang++)
 CONFIGURE   := cmake --log-level=NOTICE
 MAKEFLAGS   += --no-print-directory
 
-.PHONY: demo test check build python bench fuzz format format-check clean prereq prereq-test prereq-python
+.PHONY: demo test check build python bench fuzz readme format format-check clean prereq prereq-test prereq-python
 
 prereq:
 	@command -v g++ >/dev/null 2>&1 || { echo "make: g++ is missing; install it with: apt-get install g++"; exit 1; }
@@ -85,6 +86,10 @@ fuzz: prereq
 	@CXX=$(FUZZ_CXX) $(CONFIGURE) -S . -B $(FUZZ_DIR) -DMAXNPV_FUZZ=ON -DMAXNPV_TESTS=OFF -DCMAKE_BUILD_TYPE=Debug
 	@cmake --build $(FUZZ_DIR) -j $(JOBS) --target gprfuzz verifyfuzz sch2gpr maxnpv
 	@fuzz/runfuzz.sh $(FUZZ_DIR) $(FUZZ_TIME) -dict=$(CURDIR)/fuzz/gpr.dict
+
+# The README's example blocks as the program prints them (a test checks them).
+readme: build
+	@$(PYTHON) tools/readmeexamples.py --write --maxnpv $(RELEASE_DIR)/maxnpv README.md
 
 FORMAT := $(shell command -v clang-format-14 || command -v clang-format)
 format:

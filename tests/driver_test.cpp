@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
+#include <csignal>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -232,11 +233,14 @@ TEST(Driver, PipesAndFoldersAreNoInstancesAndKeyWaitSkipsStandardInput) {
 TEST(Driver, UnwritableResultFilesStopTheRun) {
     // A folder in place of a result file cannot be opened, a link to
     // /dev/full cannot be written: exit status 1 and one line on stderr.
-    // The result files are replaced only when all are written, so an
-    // earlier copy of the other file survives either failure, and no
-    // temporary file is left. Problem 1 is missing.
+    // Every file is opened before any is emptied, so a file that cannot be
+    // opened leaves the earlier copy of the other as it was. Once the run has
+    // begun, both files hold the same whole records: info.out its header (a
+    // record of its own, written when the run begins), output.txt nothing,
+    // since problem 1 (missing) is not written to either.
     for (const char *c :
          {"open output.txt", "open info.out", "write output.txt", "write info.out"}) {
+        SCOPED_TRACE(c);
         scratchdir dir;
         std::string what = c, file = what.substr(what.find(' ') + 1);
         std::string other = file == "info.out" ? "output.txt" : "info.out";
@@ -245,32 +249,86 @@ TEST(Driver, UnwritableResultFilesStopTheRun) {
         ASSERT_EQ(open ? mkdir(file.c_str(), 0755) : symlink("/dev/full", file.c_str()), 0);
         run("1 1 50 10 0.01\n",
             "1\nmaxnpv: cannot " + what + ": " + std::strerror(open ? EISDIR : ENOSPC) + "\n");
-        EXPECT_EQ(readfile(other), "earlier") << c;
+        if (open)
+            EXPECT_EQ(readfile(other), "earlier");
+        else if (other == "info.out")
+            EXPECT_EQ(readfile(other), infoheader(50, 10, "0.010000"));
+        else
+            EXPECT_EQ(readfile(other), "");
         for (const auto &e : std::filesystem::directory_iterator("."))
             EXPECT_NE(e.path().filename().string()[0], '.') << e.path();
     }
+    // Where output.txt did not exist, a run that cannot open info.out does
+    // not leave an empty one behind.
+    scratchdir dir;
+    ASSERT_EQ(mkdir("info.out", 0755), 0);
+    run("1 1 50 10 0.01\n",
+        "1\nmaxnpv: cannot open info.out: " + std::string(std::strerror(EISDIR)) + "\n");
+    EXPECT_FALSE(std::filesystem::exists("output.txt"));
 }
 
-TEST(Driver, FullDiskLeavesTheEarlierFiles) {
-    // Files may grow to 512 bytes only (and the signal that would kill the
-    // process at the limit is ignored, so the write fails as on a full disk).
-    // output.txt fills first (problem 17's record would pass 512 bytes); the
-    // run stops with exit status 1, both earlier files stay as they were and
-    // the temporary files are gone.
+TEST(Driver, AFullDiskCutsBothFilesBackToTheirLastWholeRecords) {
+    // Files may grow to 512 bytes only. With the signal at the limit
+    // ignored, the write fails as on a full disk: output.txt fills first
+    // (problem 19's record would pass 512 bytes; problem 1 is the worked
+    // example, the others are missing), and the run stops with exit status 1
+    // and both files holding problems 1 to 18, whole.
+    constexpr size_t limit = 512;
     scratchdir dir;
     writefile("D1.gpr", example);
     writefile("output.txt", "earlier");
-    writefile("info.out", "earlier too");
     std::string command =
         std::string("trap '' XFSZ; ulimit -f 1; echo 1 40 50 10 0.01 | setsid -w '") +
-        MAXNPV_BINARY + "' > console.txt 2> errors.txt; echo $? > status.txt";
+        MAXNPV_BINARY + "' > /dev/null 2> errors.txt; echo $? > status.txt";
     ASSERT_EQ(std::system(command.c_str()), 0);
     EXPECT_EQ(readfile("status.txt") + readfile("errors.txt"),
               "1\nmaxnpv: cannot write output.txt: " + std::string(std::strerror(EFBIG)) + "\n");
-    EXPECT_EQ(readfile("output.txt"), "earlier");
-    EXPECT_EQ(readfile("info.out"), "earlier too");
-    for (const auto &e : std::filesystem::directory_iterator("."))
-        EXPECT_NE(e.path().filename().string()[0], '.') << e.path();
+    const std::string output = readfile("output.txt");
+    std::vector<float> t = solvetimes(output);
+    ASSERT_EQ(t.size(), 1u) << output;
+    std::string records = record(1, t[0]),
+                cashflows = infoheader(50, 10, "0.010000") + "\n   1 : " + examplecf;
+    int last = 1;
+    for (std::string next; (next = fmt("\n%5d    problem not found", last + 1),
+                           records.size() + next.size() <= limit);
+         last++) {
+        records += next;
+        cashflows += fmt("\n%4d : ", last + 1);
+    }
+    EXPECT_EQ(last, 18);
+    EXPECT_EQ(output, records);
+    EXPECT_EQ(readfile("info.out"), cashflows);
+}
+
+TEST(Driver, ASignalAtTheFileSizeLimitCutsTheHalfRecordBack) {
+    // Without the trap the write that meets the limit is cut short, and the
+    // next one raises SIGXFSZ, which ends the process. info.out fills first
+    // (ten copies of the worked example: each record takes 46 bytes), its
+    // record half written; the run dies by the signal with both files holding
+    // the same whole records.
+    constexpr size_t limit = 512;
+    scratchdir dir;
+    for (int n = 1; n <= 10; n++) writefile(fmt("D%d.gpr", n), example);
+    // (The shell's own note of the signal goes to /dev/null.)
+    std::string command = std::string("exec 2> /dev/null; ulimit -f 1; echo 1 40 50 10 0.01 | "
+                                      "setsid -w '") +
+                          MAXNPV_BINARY + "' > /dev/null 2> errors.txt; echo $? > status.txt";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    EXPECT_EQ(readfile("status.txt"), fmt("%d\n", 128 + SIGXFSZ));
+    std::string cashflows = infoheader(50, 10, "0.010000");
+    int last = 0;
+    for (std::string next;
+         (next = fmt("\n%4d : ", last + 1) + examplecf, cashflows.size() + next.size() <= limit);
+         last++)
+        cashflows += next;
+    EXPECT_EQ(last, 6);
+    EXPECT_EQ(readfile("info.out"), cashflows);
+    const std::string output = readfile("output.txt");
+    std::vector<float> t = solvetimes(output);
+    ASSERT_EQ(t.size(), (size_t)last) << output;
+    std::string records;
+    for (int n = 1; n <= last; n++) records += record(n, t[n - 1]);
+    EXPECT_EQ(output, records);
 }
 
 TEST(Driver, ClosedStandardStreamsStayOutOfTheResultFiles) {

@@ -20,6 +20,7 @@
 #include "driver/problem.h"
 #include "input/boundall.h"
 #include "maxnpv/maxnpv.h"
+#include "network/deadline.h"
 #include "support/randominstance.h"
 #include "support/testsupport.h"
 

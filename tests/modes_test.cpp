@@ -108,6 +108,10 @@ std::string broken(const std::string &gpr, const std::vector<planned> &acts, lon
 
 const std::string example = readfile(std::string(MAXNPV_EXAMPLES) + "/D1.gpr");
 
+int lines(const std::string &text) {
+    return (int)std::count(text.begin(), text.end(), '\n');
+}
+
 } // namespace
 
 TEST(BatchMode, WritesWhatTheDialogueWrites) {
@@ -180,6 +184,124 @@ TEST(BatchMode, CsvTableAndScheduleFiles) {
     EXPECT_EQ(fs::exists("plans/D1.csv"), true);
     EXPECT_EQ(fs::exists("plans/D2.csv"), false);
     EXPECT_NE(readfile("plans/D1.csv").find("\n2,3,-239,12,15,"), std::string::npos);
+}
+
+TEST(BatchMode, SchFilesAreNumberedFromZeroAsTheFileNumbersThem) {
+    // A ProGen/max file numbers its activities from 0: the schedule files,
+    // the reasons and the table of a batch run name them so, as solve does.
+    // cycle.sch: 1 -> 2 with lag 3 and 2 -> 1 with lag -1, a cycle of
+    // length 2 through activities 1 and 2 of the file.
+    scratchdir dir;
+    fs::copy(std::string(MAXNPV_TESTDATA) + "/sch/example.sch", "example.sch");
+    writefile("cycle.sch", "2 0 0 0\n0 1 2 1 2 [0] [0]\n1 1 2 2 3 [3] [0]\n2 1 2 1 3 [-1] "
+                           "[0]\n3 1 0\n0 1 0\n1 1 1\n2 1 1\n3 1 0\n");
+    const std::string run = " --pctneg 50 --slack 5 --interest 0.01";
+    ran r = maxnpv("batch" + run + " --csv t.csv --schedules plans example.sch cycle.sch");
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::string cycle = "the cycle: 1 -> 2 -> 1 (length 2)";
+    EXPECT_NE(r.err.find("cycle.sch: no feasible schedule: "), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find(cycle + "\n"), std::string::npos) << r.err;
+    EXPECT_NE(readfile("t.csv").find(cycle + "\n"), std::string::npos) << readfile("t.csv");
+    // The six activities of example.sch are 0 (start dummy) to 5 (end dummy).
+    std::istringstream plan(readfile("plans/example.csv"));
+    std::string line, numbers;
+    std::getline(plan, line);
+    while (std::getline(plan, line)) numbers += line.substr(0, line.find(',')) + " ";
+    EXPECT_EQ(numbers, "0 1 2 3 4 5 ");
+    // solve writes the same file and gives the same reason.
+    ran one = maxnpv("solve example.sch" + run + " --schedule one.csv");
+    EXPECT_EQ(one.status, 0) << one.err;
+    EXPECT_EQ(readfile("one.csv"), readfile("plans/example.csv"));
+    one = maxnpv("solve cycle.sch" + run);
+    EXPECT_NE(one.out.find(cycle + "\n"), std::string::npos) << one.out;
+}
+
+TEST(Modes, DashWritesAFileToTheStandardOutput) {
+    // "-" as --schedule, --gantt (solve), --csv (batch) or --plot (sweep):
+    // the file goes to the standard output, byte for byte as it would go to
+    // a file, and alone. Two documents for one standard output are bad use.
+    scratchdir dir;
+    writefile("D1.gpr", example);
+    writefile("D2.gpr", "2 0\n0 1 3 1 1 0\n0 0\n"); // names activity 3 of only 2: invalid
+    const std::string run = " --pctneg 50 --slack 10 --interest 0.01";
+    ran r = maxnpv("solve D1.gpr" + run + " --schedule -");
+    ASSERT_EQ(r.status, 0) << r.err;
+    // The worked example at slack 10: activity 2 (cash flow -239) starts at 12.
+    EXPECT_EQ(r.out.rfind("activity,duration,cashflow,start,finish,discounted,note\n1,", 0), 0u)
+        << r.out;
+    EXPECT_NE(r.out.find("\n2,3,-239,12,15,"), std::string::npos) << r.out;
+    ran file = maxnpv("solve D1.gpr" + run + " --schedule s.csv --gantt g.svg");
+    ASSERT_EQ(file.status, 0) << file.err;
+    EXPECT_EQ(r.out, readfile("s.csv"));
+    r = maxnpv("solve D1.gpr" + run + " --gantt -");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, readfile("g.svg"));
+    EXPECT_NE(r.out.find("<svg"), std::string::npos);
+    EXPECT_FALSE(fs::exists("-"));
+
+    // batch: the table alone on the standard output; the console rows, the
+    // reasons and the closing lines on standard error, each line whole.
+    r = maxnpv("batch --first 1 --last 2" + run + " --csv -");
+    ASSERT_EQ(r.status, 4) << r.err;
+    ran table = maxnpv("batch --first 1 --last 2" + run + " --csv t.csv");
+    // Both tables, without their solve times (the fifth column).
+    auto untimedtable = [](const std::string &text) {
+        std::string kept;
+        std::istringstream in(text);
+        for (std::string row; std::getline(in, row);) {
+            std::vector<std::string> fields = csvfields(row);
+            fields.erase(fields.begin() + 4);
+            for (const std::string &f : fields) kept += f + "|";
+            kept += "\n";
+        }
+        return kept;
+    };
+    EXPECT_EQ(untimedtable(r.out), untimedtable(readfile("t.csv")));
+    std::vector<std::string> rows;
+    for (std::istringstream in(r.out); std::getline(in, rows.emplace_back());) {
+    }
+    rows.pop_back();
+    ASSERT_EQ(rows.size(), 3u) << r.out;
+    EXPECT_EQ(rows[0].substr(0, 15), "problem,status,");
+    EXPECT_EQ(csvfields(rows[1])[1], "solved");
+    EXPECT_EQ(csvfields(rows[2])[1], "invalid");
+    const std::string err = r.err;
+    const size_t row1 = err.find("\n       D1   optimal    491.39 "),
+                 row2 = err.find("\n       D2\t\t\t\t\t invalid file\nD2.gpr: "),
+                 stats = err.find("\n\n Average computation time (seconds)    : "),
+                 closing = err.find(")\nmaxnpv batch: 1 of 2 problems not run: 1 unreadable\n");
+    EXPECT_EQ(err.rfind("\n\n filename  solution", 0), 0u) << err;
+    EXPECT_TRUE(row1 < row2 && row2 < stats && stats < closing && closing != std::string::npos)
+        << err;
+    EXPECT_EQ(err.size(), closing + 54) << err; // ending with the closing line
+    EXPECT_NE(readfile("output.txt").find("\n    1     3   491.39 "), std::string::npos);
+
+    // sweep: the chart alone on the standard output, the table in a file.
+    r = maxnpv("sweep D1.gpr --pctneg 50 --slack 0:4:2 --interest 0.01 --csv t.csv --plot -");
+    ASSERT_EQ(r.status, 0) << r.err;
+    file = maxnpv("sweep D1.gpr --pctneg 50 --slack 0:4:2 --interest 0.01 --plot p.svg");
+    EXPECT_EQ(r.out, readfile("p.svg"));
+    EXPECT_EQ(lines(readfile("t.csv")), 4); // header and three deadlines
+
+    const std::pair<std::string, std::string> refused[] = {
+        {"solve D1.gpr" + run + " --schedule - --gantt -",
+         "maxnpv solve: --schedule - and --gantt - would both write the standard output"},
+        {"solve D1.gpr" + run + " --json --gantt -",
+         "maxnpv solve: --json and --gantt - would both write the standard output"},
+        {"sweep D1.gpr --pctneg 50 --slack 0:4 --interest 0.01 --plot -",
+         "maxnpv sweep: --plot - and the table would both write the standard output"},
+        {"sweep D1.gpr --pctneg 50 --slack 0:4 --interest 0.01 --csv - --plot -",
+         "maxnpv sweep: --plot - and the table would both write the standard output"},
+    };
+    for (const auto &[args, says] : refused) {
+        SCOPED_TRACE(args);
+        fs::remove("output.txt");
+        r = maxnpv(args);
+        EXPECT_EQ(r.status, 2);
+        EXPECT_EQ(r.err.rfind(says, 0), 0u) << r.err;
+        EXPECT_EQ(lines(r.err), 1) << r.err;
+        EXPECT_EQ(r.out, "");
+    }
 }
 
 TEST(SolveMode, AgreesWithTheBatchAndMeetsEveryRelation) {

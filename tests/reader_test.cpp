@@ -15,6 +15,7 @@
 #include "input/boundall.h"
 #include "input/cashflow.h"
 #include "input/loadinstance.h"
+#include "network/deadline.h"
 #include "network/earlystarts.h"
 #include "support/randominstance.h"
 #include "support/testsupport.h"

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "driver/reports.h"
-#include "platform/files.h"
+#include "platform/runfile.h"
 #include "support/testsupport.h"
 
 namespace {
@@ -17,13 +17,14 @@ namespace {
 // console shows the same statistics text.
 std::string statsof(const std::vector<float> &times) {
     scratchdir dir;
-    recordfile out;
+    runfile out;
     int err;
     EXPECT_TRUE(out.open("output.txt", &err));
+    EXPECT_TRUE(out.start(&err));
     gpr::timestats t;
     printed shown = capture([&] {
         for (float s : times) gpr::reportresult(&out, &t, 1, 1, 0.0, s);
-        out.empty(&err);
+        out.start(&err); // the result records are dropped: only the statistics stay
         gpr::reportstats(&out, t);
     });
     EXPECT_TRUE(out.close(&err));
@@ -58,9 +59,10 @@ TEST(Statistics, OnePassFormulaAndItsUndefinedCorners) {
 
 TEST(Statistics, SkipRecordsLeaveTheStatisticsAlone) {
     scratchdir dir;
-    recordfile out;
+    runfile out;
     int err;
     ASSERT_TRUE(out.open("output.txt", &err));
+    ASSERT_TRUE(out.start(&err));
     gpr::timestats t;
     t.sumtime = 1.5f, t.sumsq = 2.25, t.nrsolved = 1;
     using gpr::outcome;

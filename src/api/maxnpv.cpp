@@ -13,11 +13,11 @@
 #include <limits>
 #include <new>
 
-#include "driver/problem.h"
 #include "format/instformat.h"
 #include "input/boundall.h"
 #include "input/cashflow.h"
 #include "input/loadinstance.h"
+#include "network/deadline.h"
 #include "network/earlystarts.h"
 #include "platform/files.h"
 #include "search/solvecycle.h"

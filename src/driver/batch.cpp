@@ -1,9 +1,10 @@
-// output.txt, info.out and the CSV table are written whole: each goes to a
-// temporary file in its folder, and only once all of them are written to the
-// end are they renamed into place. A run that fails (a full disk, a file that
-// cannot be opened) or is stopped by a signal leaves every earlier copy as it
-// was, and removes its temporary files. The records of a problem are still
-// written when it is done, so a long run holds little in memory.
+// output.txt, info.out and the CSV table record the run as it goes
+// (platform/runfile.h): they are opened, all or none, once the run's values
+// are checked, emptied when the run begins, and each problem's records are
+// appended whole when it is done. A run that stops, by a failed write or a
+// signal, keeps the records of every problem it finished and no part of any
+// other; a write that fails ends the run with one line naming the file.
+// Schedule files are documents of their own and are written whole.
 //
 // With several jobs the problems are solved on that many threads, each
 // problem's outputs are kept in memory until it and every problem before it
@@ -37,9 +38,11 @@
 #include "driver/solvemode.h"
 #include "format/numarg.h"
 #include "maxnpv/maxnpv.h"
+#include "platform/cleanup.h"
 #include "platform/files.h"
 #include "platform/outputs.h"
 #include "platform/platform.h"
+#include "platform/runfile.h"
 #include "platform/shown.h"
 #include "report/schedule.h"
 #include "search/solvecycle.h"
@@ -67,9 +70,11 @@ schedreport scheduleof(const problem &p, const char *name, double interest) {
     rep.interest = interest;
     rep.npv = s.npv;
     rep.passes = s.nrits;
+    rep.firstnumber = net.firstnumber;
+    const int base = net.firstnumber; // activities are numbered as the file numbers them
     for (int i = 0; i < net.nract; i++) {
         schedactivity a;
-        a.number = i + 1;
+        a.number = i + base;
         a.duration = net.dur[i];
         a.cashflow = s.cf[i];
         a.unbounded = s.dropped[i] != 0;
@@ -79,18 +84,15 @@ schedreport scheduleof(const problem &p, const char *name, double interest) {
         for (int x = 0; x < s.tsucclen[i]; x++) {
             const int e = s.tsucc[s.tsuccat[i] + x], j = net.succ[e];
             if (!s.dropped[i] && !s.dropped[j])
-                rep.arcs.push_back({i + 1, j + 1, true, s.lagof(e)});
+                rep.arcs.push_back({i + base, j + base, true, s.lagof(e)});
         }
     }
     return rep;
 }
 
-// The extras of a batch run: the CSV table and the count of activities that
-// the deadline does not bound.
+// The extras of a batch run: the CSV table.
 struct extras {
-    recordfile table;              // the CSV table, when asked for
-    int loose = 0;                 // problems with activities the deadline does not bound
-    long long looseactivities = 0; // those activities, over all such problems
+    runfile table; // the CSV table, when asked for
 };
 
 // A CSV field: quoted (with doubled quotes) when it holds a comma, a quote
@@ -193,7 +195,9 @@ void solveproblem(const runparams &run, int probnr, bool table, problem *p, fini
     }
     f->file = file;
     const instformat fmt = run.hasformat ? run.format : formatofname(file);
-    appendf(&f->head, "\n %8s", name.c_str());
+    // A name from outside may hold control bytes: they are shown as \xNN, as
+    // on standard error, and cannot steer the terminal.
+    appendf(&f->head, "\n %8s", terminaltext(name).c_str());
     p->name = name;
     p->own = !run.cashflows.empty();
     p->ownwhy.clear();
@@ -267,28 +271,14 @@ void solveproblem(const runparams &run, int probnr, bool table, problem *p, fini
     }
 }
 
-// Writes a finished problem: the console row (without its head when that
-// was shown before the solve), the reason line, the schedule file, and the
-// records of output.txt, info.out and the table, each flushed. False with
-// *why at the first result file that failed; output.txt and info.out are
-// then both flushed as far as they can be.
-bool writefinished(const finished &f, bool headshown, recordfile *out, recordfile *info,
+// Writes a finished problem: its schedule file, its records of output.txt,
+// info.out and the table, appended whole and as one, and then the console
+// row (without its head when that was shown before the solve) and the
+// reason line, so that what the console shows as done is in the files.
+// False with *why at the first result file that failed; every file then
+// ends with the problem before.
+bool writefinished(const finished &f, bool headshown, FILE *console, runfile *out, runfile *info,
                    timestats *stats, extras *more, runsummary *summary, fault *why) {
-    info->put("%s", f.info.c_str());
-    if (f.notbounded > 0) more->loose++, more->looseactivities += f.notbounded;
-    if (!headshown) std::fputs(f.head.c_str(), stdout);
-    std::fputs(f.console.c_str(), stdout);
-    std::fflush(stdout);
-    out->put("%s", f.record.c_str());
-    if (f.kind == outcome::solved)
-        addtime(stats, f.elapsed);
-    else if (!f.errreason.empty())
-        reportreason(f.file, f.errreason);
-    summary->problems++;
-    if (f.kind == outcome::notfound) summary->notfound++;
-    if (f.kind == outcome::toomany) summary->toomany++;
-    if (f.kind == outcome::invalid) summary->unreadable++;
-    if (more->table.isopen()) more->table.put("%s", f.row.c_str());
     if (!f.schedpath.empty()) {
         std::string message;
         if (!writeoutputfile(f.schedpath, f.schedtext, &message)) {
@@ -296,16 +286,29 @@ bool writefinished(const finished &f, bool headshown, recordfile *out, recordfil
             return false;
         }
     }
-    int outerr, infoerr, tableerr = 0;
-    bool outok = out->flush(&outerr), infook = info->flush(&infoerr);
-    bool tableok = !more->table.isopen() || more->table.flush(&tableerr);
-    if (!outok)
-        *why = {out->name(), "write", outerr};
-    else if (!infook)
-        *why = {info->name(), "write", infoerr};
-    else if (!tableok)
-        *why = {more->table.name(), "write", tableerr};
-    return outok && infook && tableok;
+    out->append(f.record);
+    info->append(f.info);
+    if (more->table.isopen()) more->table.append(f.row);
+    const std::vector<runfile *> files = {out, info, &more->table};
+    size_t failed;
+    int err;
+    if (!flushall(files, &failed, &err)) {
+        *why = {files[failed]->name(), "write", err};
+        return false;
+    }
+    if (f.notbounded > 0) summary->loose++, summary->looseactivities += f.notbounded;
+    if (!headshown) std::fputs(f.head.c_str(), console);
+    std::fputs(f.console.c_str(), console);
+    std::fflush(console);
+    if (f.kind == outcome::solved)
+        addtime(stats, f.elapsed);
+    else if (!f.errreason.empty())
+        reportreason(f.file, f.errreason, console);
+    summary->problems++;
+    if (f.kind == outcome::notfound) summary->notfound++;
+    if (f.kind == outcome::toomany) summary->toomany++;
+    if (f.kind == outcome::invalid) summary->unreadable++;
+    return true;
 }
 
 // The problems of a run, by their position 0, 1, ... in it.
@@ -319,7 +322,7 @@ struct problemlist {
 
 // Solves the problems one after the other on this thread; each console row
 // shows its instance name while the problem is solved.
-bool runinorder(const problemlist &list, recordfile *out, recordfile *info, timestats *stats,
+bool runinorder(const problemlist &list, runfile *out, runfile *info, timestats *stats,
                 extras *more, runsummary *summary, fault *why) {
     problem p;
     for (long long k = 0; k < list.count; k++) {
@@ -328,10 +331,11 @@ bool runinorder(const problemlist &list, recordfile *out, recordfile *info, time
         // The name is known before the file is read: show it at once.
         std::string name = list.run->files.empty() ? "D" + std::to_string(probnr)
                                                    : instancename(list.run->files[probnr - 1]);
-        std::printf("\n %8s", name.c_str());
-        std::fflush(stdout);
+        std::fprintf(list.run->console, "\n %8s", terminaltext(name).c_str());
+        std::fflush(list.run->console);
         solveproblem(*list.run, probnr, more->table.isopen(), &p, &f);
-        if (!writefinished(f, true, out, info, stats, more, summary, why)) return false;
+        if (!writefinished(f, true, list.run->console, out, info, stats, more, summary, why))
+            return false;
     }
     return true;
 }
@@ -340,7 +344,7 @@ bool runinorder(const problemlist &list, recordfile *out, recordfile *info, time
 // writes each as soon as it and every problem before it are done. At most
 // pendingperthread * threads problems are taken ahead of the one written
 // next, which bounds the memory of finished problems still waiting.
-bool runparallel(const problemlist &list, int threads, recordfile *out, recordfile *info,
+bool runparallel(const problemlist &list, int threads, runfile *out, runfile *info,
                  timestats *stats, extras *more, runsummary *summary, fault *why) {
     const long long window = (long long)threads * pendingperthread;
     std::mutex lock;
@@ -370,8 +374,11 @@ bool runparallel(const problemlist &list, int threads, recordfile *out, recordfi
     };
     const int wanted = (int)std::min<long long>(threads, list.count);
     std::vector<std::thread> pool;
-    // A system that refuses more threads gets the run on those it gave.
+    // A system that refuses more threads gets the run on those it gave. The
+    // threads never take a fatal signal: its handler runs on this one,
+    // which writes the files.
     try {
+        fatalsignalsblocked quiet;
         for (int t = 0; t < wanted; t++) pool.emplace_back(work);
     } catch (const std::system_error &) {
         if (pool.empty()) return runinorder(list, out, info, stats, more, summary, why);
@@ -387,7 +394,7 @@ bool runparallel(const problemlist &list, int threads, recordfile *out, recordfi
             written++;
         }
         room.notify_all();
-        ok = writefinished(*f, false, out, info, stats, more, summary, why);
+        ok = writefinished(*f, false, list.run->console, out, info, stats, more, summary, why);
     }
     {
         std::lock_guard<std::mutex> hold(lock);
@@ -448,6 +455,17 @@ std::vector<std::string> folderinstances(const std::string &dir) {
     return names;
 }
 
+std::string looseline(const runsummary &s) {
+    if (s.loose == 0) return "";
+    char line[200];
+    std::snprintf(line, sizeof line,
+                  "%d %s %lld %s not bounded by the deadline (no chain of relations to the end "
+                  "dummy covers the activity's duration); --bound-all bounds every activity",
+                  s.loose, s.loose == 1 ? "problem has" : "problems have", s.looseactivities,
+                  s.looseactivities == 1 ? "activity" : "activities");
+    return line;
+}
+
 std::string notrunline(const runsummary &s) {
     if (s.notrun() == 0) return "";
     std::string line = std::to_string(s.notrun()) + " of " + std::to_string(s.problems) +
@@ -501,7 +519,7 @@ bool checkoutputs(const runparams &run, const std::string &outpath, const std::s
         std::string what, path;
     };
     std::vector<place> outs = {{"output.txt", outpath}, {"info.out", infopath}};
-    if (!run.csv.empty()) outs.push_back({"the --csv file", run.csv});
+    if (!run.csv.empty() && run.csv != "-") outs.push_back({"the --csv file", run.csv});
     // The files the run reads, by name: instances and own cash flows.
     std::vector<place> ins;
     std::vector<std::string> schedules; // the schedule files of PATH instances
@@ -561,23 +579,30 @@ bool checkoutputs(const runparams &run, const std::string &outpath, const std::s
 }
 
 runsummary runbatch(const runparams &run) {
-    static recordfile out, info;
+    static runfile out, info;
     static extras more;
     runsummary summary;
     const std::string outpath = run.outdir.empty() ? outname : run.outdir + "/" + outname;
     const std::string infopath = run.outdir.empty() ? infoname : run.outdir + "/" + infoname;
-    int err;
-    if (!out.openwhole(outpath.c_str(), &err)) outputfailed(outpath.c_str(), "open", err);
-    if (!info.openwhole(infopath.c_str(), &err)) outputfailed(infopath.c_str(), "open", err);
-    if (!run.csv.empty() && !more.table.openwhole(run.csv.c_str(), &err))
-        outputfailed(run.csv.c_str(), "open", err);
-    if (!out.empty(&err)) outputfailed(out.name(), "empty", err);
-    if (!info.empty(&err)) outputfailed(info.name(), "empty", err);
-    if (!run.csv.empty()) {
-        if (!more.table.empty(&err)) outputfailed(run.csv.c_str(), "empty", err);
+    // Every file is opened before any is emptied: one that cannot be opened
+    // leaves the earlier copies of the others as they were.
+    std::vector<runfile *> files = {&out, &info};
+    std::vector<std::string> paths = {outpath, infopath};
+    const bool tabletostdout = run.csv == "-";
+    if (!run.csv.empty() && !tabletostdout) files.push_back(&more.table), paths.push_back(run.csv);
+    size_t failed = 0;
+    int err = 0;
+    if (!openall(files, paths, &failed, &err))
+        outputfailed(paths[failed].c_str(), "open", err, run.console);
+    if (tabletostdout) {
+        more.table.attach(STDOUT_FILENO, "the standard output");
+        files.push_back(&more.table);
+    }
+    for (runfile *file : files)
+        if (!file->start(&err)) outputfailed(file->name().c_str(), "empty", err, run.console);
+    if (!run.csv.empty())
         more.table.put("problem,status,passes,npv,seconds,activities,relations,file,deadline,"
                        "critical_path,interest,pctneg,seed,method,reason\n");
-    }
     const problemparams &pp = run.problem;
     if (run.cashflows.empty())
         info.put("\nPercentage negative cash flows : %d ", pp.pctneg);
@@ -596,6 +621,10 @@ runsummary runbatch(const runparams &run) {
     if (pp.boundall) info.put("Every activity bounded by the start and end dummies\n");
     info.put("\ninformation about the generated cash flows");
     info.put("\nproblem number :   (number of activity / cash flow)");
+    // The headers are records of their own: a run stopped during its first
+    // problem still tells what it was run with.
+    if (!flushall(files, &failed, &err))
+        outputfailed(files[failed]->name().c_str(), "write", err, run.console);
 
     timestats stats;
     // The last number of a range ends it by comparison, so a range that ends
@@ -609,32 +638,13 @@ runsummary runbatch(const runparams &run) {
     const bool ok = run.jobs <= 1
                         ? runinorder(list, &out, &info, &stats, &more, &summary, &why)
                         : runparallel(list, run.jobs, &out, &info, &stats, &more, &summary, &why);
-    if (!ok && !why.message.empty()) {
-        std::fflush(stdout);
-        std::fprintf(stderr, "maxnpv: %s\n", why.message.c_str());
-        std::exit(1);
-    }
-    if (!ok) outputfailed(why.file.c_str(), why.action, why.err);
-    reportstats(&out, stats);
-    if (more.loose > 0) {
-        std::fflush(stdout);
-        std::fprintf(stderr,
-                     "maxnpv batch: warning: %d %s %lld %s not bounded by the deadline (no chain "
-                     "of relations to the end dummy covers the activity's duration); "
-                     "--bound-all bounds every activity\n",
-                     more.loose, more.loose == 1 ? "problem has" : "problems have",
-                     more.looseactivities, more.looseactivities == 1 ? "activity" : "activities");
-    }
-    // Every file is written out before any replaces its earlier copy.
-    int outerr, infoerr, tableerr = 0;
-    bool outok = out.finish(&outerr), infook = info.finish(&infoerr);
-    bool tableok = more.table.finish(&tableerr);
-    if (!outok) outputfailed(out.name(), "write", outerr);
-    if (!infook) outputfailed(info.name(), "write", infoerr);
-    if (!tableok) outputfailed(run.csv.c_str(), "write", tableerr);
-    if (!out.commit(&outerr)) outputfailed(out.name(), "write", outerr);
-    if (!info.commit(&infoerr)) outputfailed(info.name(), "write", infoerr);
-    if (!more.table.commit(&tableerr)) outputfailed(run.csv.c_str(), "write", tableerr);
+    if (!ok && !why.message.empty()) runfailed(why.message, run.console);
+    if (!ok) outputfailed(why.file.c_str(), why.action, why.err, run.console);
+    reportstats(&out, stats, run.console);
+    if (!out.flush(&err)) outputfailed(out.name().c_str(), "write", err, run.console);
+    // The records reach the disk before the run ends as written.
+    for (runfile *file : files)
+        if (!file->close(&err)) outputfailed(file->name().c_str(), "write", err, run.console);
     return summary;
 }
 

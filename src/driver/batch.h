@@ -4,6 +4,7 @@
 #ifndef MAXNPV_BATCH_H
 #define MAXNPV_BATCH_H
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -28,12 +29,17 @@ struct runparams {
     std::string cashflows; // a folder of own cash flows <name>.txt; empty: drawn ones
     searchmethod method = searchmethod::classic; // how every problem is solved
     int jobs = 1; // threads that solve problems, 1 and more; outputs are the same for any count
+    // Where the console rows go: the standard output, or standard error when
+    // the table takes the standard output (csv "-").
+    FILE *console = stdout;
 };
 
 // What a run could not run: problems whose file was not found, could not be
 // read as an instance, or had more activities than the limit.
 struct runsummary {
     int problems = 0, notfound = 0, unreadable = 0, toomany = 0;
+    int loose = 0;                 // problems with activities the deadline does not bound
+    long long looseactivities = 0; // those activities, over all such problems
     int notrun() const { return notfound + unreadable + toomany; }
 };
 
@@ -61,9 +67,13 @@ bool checkoutputs(const runparams &run, const std::string &outpath, const std::s
 // Runs the problems first..last, writing output.txt and info.out in the
 // working folder. A result file that cannot be opened or written stops the
 // process with exit status 1 (each file then holds whole records only).
-// When run.problem.countbounds is set, one line on standard error at the end
-// counts the problems with activities that the deadline does not bound.
+// When run.problem.countbounds is set, the summary counts the problems with
+// activities that the deadline does not bound; looseline() tells them.
 runsummary runbatch(const runparams &run);
+
+// "2 problems have 3 activities not bounded by the deadline ..." for the
+// warning line of a run; "" when every activity is bounded.
+std::string looseline(const runsummary &s);
 
 } // namespace gpr
 

@@ -78,7 +78,9 @@ const char helptext[] =
     "  --csv FILE          also a table of one row per problem: problem, status,\n"
     "                      passes, npv (full precision), solve time in seconds,\n"
     "                      activities, relations (successor entries), file, deadline,\n"
-    "                      critical_path, interest, pctneg, seed, method, reason\n"
+    "                      critical_path, interest, pctneg, seed, method, reason;\n"
+    "                      \"-\": the table alone on standard output, the console\n"
+    "                      rows on standard error\n"
     "  --schedules DIR     also each solved problem's schedule as DIR/D<n>.csv\n"
     "                      (DIR/<name>.csv with PATH); DIR is made when missing,\n"
     "                      and other files in it are left as they are\n"
@@ -91,7 +93,8 @@ const char helptext[] =
     "natural order of their names (psp2 before psp10); other files (params.txt,\n"
     "protocol.txt, stat.txt) are passed over. The instances are the problems 1, 2, ...\n"
     "of the run in that order: output.txt and info.out number them so, and the\n"
-    "console row names each by its file name without the extension (psp1).\n"
+    "console row names each by its file name without the extension (psp1), control\n"
+    "characters shown as \\xNN.\n"
     "\n"
     "batch mode writes byte for byte what the dialogue writes for the same answers\n"
     "and never waits for a key. When some problems are not run it ends with one line\n"
@@ -201,19 +204,25 @@ int batchmode(int argc, char **argv) {
     // The result files are checked before anything is written: the table
     // can be written, and no result file is an input or another result.
     std::string why;
-    if (!run.csv.empty()) {
+    if (!run.csv.empty() && run.csv != "-") {
         outputfile table;
         if (!table.prepare(run.csv, &why)) opts.fail("--csv: %s", why.c_str());
     }
+    // A table on the standard output has it to itself: the console rows go
+    // to standard error.
+    if (run.csv == "-") run.console = stderr;
     const std::string outdir = run.outdir.empty() ? std::string() : run.outdir + "/";
     if (!gpr::checkoutputs(run, outdir + "output.txt", outdir + "info.out", &why))
         opts.fail("%s", why.c_str());
     if (!run.schedules.empty() && !makefolders(run.schedules, &why))
         opts.fail("--schedules: %s", why.c_str());
-    std::printf("\n\n filename  solution     npv     CPU time (sec)     error\n");
+    std::fprintf(run.console, "\n\n filename  solution     npv     CPU time (sec)     error\n");
     gpr::runsummary summary = gpr::runbatch(run);
-    std::printf("\n");
-    std::fflush(stdout);
+    // The console's last line is ended before any line of standard error.
+    std::fprintf(run.console, "\n");
+    std::fflush(run.console);
+    if (summary.loose > 0)
+        std::fprintf(stderr, "maxnpv batch: warning: %s\n", gpr::looseline(summary).c_str());
     if (summary.notrun() == 0) return 0;
     std::fprintf(stderr, "maxnpv batch: %s\n", gpr::notrunline(summary).c_str());
     return batchnotrun;

@@ -1,6 +1,7 @@
 // One problem of a batch run, from the instance file's bytes to a prepared
 // solve: the same steps for the dialogue, batch mode, the tests, the
-// benchmark and the fuzz target.
+// benchmark and the fuzz target. It belongs to the command line, not to the
+// library, which fixes its deadlines through network/deadline.h.
 #ifndef MAXNPV_PROBLEM_H
 #define MAXNPV_PROBLEM_H
 
@@ -54,16 +55,6 @@ struct problem {
 // The text is read in format fmt (see readinstance).
 outcome setupproblem(problem *p, const char *data, size_t size, const problemparams &params,
                      instformat fmt = instformat::gpr);
-
-// The deadline of a network: its critical path length plus slack, held at
-// half the 64-bit range when beyond it.
-int64_t deadlineof(const network &net, int64_t slack);
-
-// ceil(factor * criticalpath), computed in long double and with a tolerance
-// of 1e-15 of the product (below half a unit), so that a factor written in
-// decimal, which a double holds only nearly, gives the deadline of its
-// decimal value (1.1 * 10 is 11, not 12); held at half the 64-bit range.
-int64_t factordeadline(int64_t criticalpath, double factor);
 
 } // namespace gpr
 

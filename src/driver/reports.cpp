@@ -19,8 +19,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/files.h"
 #include "platform/platform.h"
+#include "platform/runfile.h"
 #include "platform/shown.h"
 
 namespace gpr {
@@ -57,7 +57,7 @@ void resulttexts(int probnr, int nrits, double npv, float elapsed, std::string *
     *record = formatted("\n%5d %5d %8.2lf %11.4f", probnr, nrits, npv, elapsed);
 }
 
-void reportresult(recordfile *out, timestats *t, int probnr, int nrits, double npv, float elapsed) {
+void reportresult(runfile *out, timestats *t, int probnr, int nrits, double npv, float elapsed) {
     addtime(t, elapsed);
     std::string console, record;
     resulttexts(probnr, nrits, npv, elapsed, &console, &record);
@@ -93,7 +93,7 @@ void skiptexts(int probnr, outcome kind, std::string *console, std::string *reco
     *record = formatted("\n%5d    %s", probnr, kept);
 }
 
-void reportskip(recordfile *out, int probnr, outcome kind) {
+void reportskip(runfile *out, int probnr, outcome kind) {
     if (kind == outcome::solved) return;
     std::string console, record;
     skiptexts(probnr, kind, &console, &record);
@@ -102,12 +102,16 @@ void reportskip(recordfile *out, int probnr, outcome kind) {
     out->put("%s", record.c_str());
 }
 
-void reportreason(const std::string &file, const std::string &reason) {
-    std::fflush(stdout);
-    // On a terminal shared with the console rows the reason takes a line of
+bool sharesstderr(FILE *console) {
+    return console == stderr || sameterminal(fileno(console), 2);
+}
+
+void reportreason(const std::string &file, const std::string &reason, FILE *console) {
+    std::fflush(console);
+    // On a stream shared with the console rows the reason takes a line of
     // its own below the row, which the next row's line break then ends;
     // elsewhere it is one line of its own stream.
-    if (sameterminal(1, 2))
+    if (sharesstderr(console))
         std::fprintf(stderr, "\n%s: %s", terminaltext(file).c_str(), terminaltext(reason).c_str());
     else
         std::fprintf(stderr, "%s: %s\n", terminaltext(file).c_str(), terminaltext(reason).c_str());
@@ -125,21 +129,27 @@ void computestats(const timestats &t, float *average, double *deviation) {
     if (spread > 0.0) *deviation = std::sqrt(spread / pairs);
 }
 
-void reportstats(recordfile *out, const timestats &t) {
+void reportstats(runfile *out, const timestats &t, FILE *console) {
     static const char format[] =
         "\n\n Average computation time (seconds)    : %8.3f  (standard deviation : %8.3f)";
     float average;
     double deviation;
     computestats(t, &average, &deviation);
-    std::printf(format, average, deviation);
-    std::fflush(stdout);
+    std::fprintf(console, format, average, deviation);
+    std::fflush(console);
     out->put(format, average, deviation);
 }
 
-void outputfailed(const char *file, const char *action, int err) {
-    std::fflush(stdout);
-    std::fprintf(stderr, "maxnpv: cannot %s %s: %s\n", action, terminaltext(file).c_str(),
-                 std::strerror(err != 0 ? err : EIO));
+void outputfailed(const char *file, const char *action, int err, FILE *console) {
+    runfailed(std::string("cannot ") + action + " " + terminaltext(file) + ": " +
+                  std::strerror(err != 0 ? err : EIO),
+              console);
+}
+
+void runfailed(const std::string &line, FILE *console) {
+    std::fflush(console);
+    if (sharesstderr(console)) std::fputc('\n', stderr);
+    std::fprintf(stderr, "maxnpv: %s\n", line.c_str());
     std::exit(1);
 }
 

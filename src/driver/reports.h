@@ -5,11 +5,12 @@
 #ifndef MAXNPV_REPORTS_H
 #define MAXNPV_REPORTS_H
 
+#include <cstdio>
 #include <string>
 
 #include "network/common_gpr.h"
 
-class recordfile;
+class runfile;
 
 namespace gpr {
 
@@ -25,9 +26,9 @@ struct timestats {
 void computestats(const timestats &t, float *average, double *deviation);
 
 // The result of a solved problem; adds its time to t.
-void reportresult(recordfile *out, timestats *t, int probnr, int nrits, double npv, float elapsed);
+void reportresult(runfile *out, timestats *t, int probnr, int nrits, double npv, float elapsed);
 // The skip line of a problem that was not solved.
-void reportskip(recordfile *out, int probnr, outcome kind);
+void reportskip(runfile *out, int probnr, outcome kind);
 
 // The texts of reportresult and reportskip without writing them: the
 // console text and the output.txt record. A run that solves problems on
@@ -38,15 +39,25 @@ void resulttexts(int probnr, int nrits, double npv, float elapsed, std::string *
 void skiptexts(int probnr, outcome kind, std::string *console, std::string *record);
 // Adds one solved problem's time to t.
 void addtime(timestats *t, float elapsed);
-// The statistics text and record.
-void reportstats(recordfile *out, const timestats &t);
+// The statistics text, on the console stream, and record.
+void reportstats(runfile *out, const timestats &t, FILE *console = stdout);
 
-// Writes "<file>: <reason>" as one line to standard error.
-void reportreason(const std::string &file, const std::string &reason);
+// Writes "<file>: <reason>" as one line to standard error; where the console
+// rows share that stream (a terminal, or the console on standard error) the
+// line is opened below the row instead.
+void reportreason(const std::string &file, const std::string &reason, FILE *console = stdout);
+
+// Whether the console stream and standard error end up on one screen or
+// file, so that a line of one must not start inside a line of the other.
+bool sharesstderr(FILE *console);
 
 // Stops the run when a result file cannot be opened or written: one line on
 // standard error naming the file and the system's reason, exit status 1.
-[[noreturn]] void outputfailed(const char *file, const char *action, int err);
+// A console row that shares standard error's stream is ended first.
+[[noreturn]] void outputfailed(const char *file, const char *action, int err,
+                               FILE *console = stdout);
+// The same for a message of its own: "maxnpv: <line>".
+[[noreturn]] void runfailed(const std::string &line, FILE *console = stdout);
 
 } // namespace gpr
 

@@ -92,6 +92,7 @@ const char helptext[] =
     "                      activities postponed without limit)\n"
     "  --schedule OUT.csv  the schedule as CSV with a header row\n"
     "  --gantt OUT.svg     the schedule as a Gantt chart (SVG)\n"
+    "                      (either as -: on standard output in place of the summary)\n"
     "  --gantt-order O     its rows: 'file' (default) or 'start' (by start time)\n"
     "  --gantt-arcs A      its binding relations: 'all', 'none', or by default all up to\n"
     "                      300 activities and none above\n"
@@ -136,7 +137,7 @@ static void checkoutputs(options &opts, std::vector<outputplace *> places,
                          const std::vector<std::pair<std::string, fileidentity>> &inputs) {
     std::vector<std::pair<std::string, fileidentity>> taken = inputs;
     for (outputplace *o : places) {
-        if (o->path.empty()) continue;
+        if (o->path.empty() || o->path == "-") continue;
         std::string why;
         if (!o->file.prepare(o->path, &why)) opts.fail("%s: %s", o->option, why.c_str());
         const fileidentity id = identify(o->path);
@@ -379,6 +380,16 @@ int solvemode(int argc, char **argv) {
     if (order == "start") chart.order = ganttorder::start;
     if (!arcs.empty()) chart.arcs = arcs == "all" ? ganttarcs::all : ganttarcs::none;
     opts.finish();
+    // "-" writes the file to the standard output in place of the summary;
+    // the standard output takes one document only.
+    const bool schedtostdout = schedule == "-", gantttostdout = gantt == "-";
+    if (schedtostdout && gantttostdout)
+        opts.fail("--schedule - and --gantt - would both write the standard output; give one a "
+                  "file name");
+    if (json && (schedtostdout || gantttostdout))
+        opts.fail("--json and %s - would both write the standard output; give %s a file name",
+                  schedtostdout ? "--schedule" : "--gantt",
+                  schedtostdout ? "--schedule" : "--gantt");
     checkfileandcashflows(opts);
     if (opts.given("--slack") + opts.given("--deadline") + opts.given("--deadline-factor") != 1)
         opts.fail("give one of --slack S, --deadline D or --deadline-factor F");
@@ -439,17 +450,17 @@ int solvemode(int argc, char **argv) {
     if (certificate) certify(&rep, r, opt.interest, boundall);
     std::string why;
     if (json) {
-        schedjson(rep, [](const std::string &piece) {
-            std::fwrite(piece.data(), 1, piece.size(), stdout);
-        });
+        schedjson(rep, [](const std::string &piece) { putstdout(piece); });
     } else {
-        const std::string out = schedtext(rep);
-        std::fwrite(out.data(), 1, out.size(), stdout);
+        const std::string out = schedtostdout   ? schedcsv(rep)
+                                : gantttostdout ? schedsvg(rep, chart)
+                                                : schedtext(rep);
+        putstdout(out);
     }
     if (!stdoutwritten(&why)) writefailed("", "the standard output", why);
-    if (!schedule.empty() && !scheduleout.file.write(schedcsv(rep), &why))
+    if (!schedule.empty() && !schedtostdout && !scheduleout.file.write(schedcsv(rep), &why))
         writefailed("--schedule", schedule, why);
-    if (!gantt.empty() && !ganttout.file.write(schedsvg(rep, chart), &why))
+    if (!gantt.empty() && !gantttostdout && !ganttout.file.write(schedsvg(rep, chart), &why))
         writefailed("--gantt", gantt, why);
     if (!closestdout(&why)) writefailed("", "the standard output", why);
     return r.status == maxnpv::status::solved ? 0 : 1;

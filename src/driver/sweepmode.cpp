@@ -73,10 +73,12 @@ const char helptext[] =
     "  --csv OUT                the table in OUT (default and \"-\": standard output)\n"
     "  --plot OUT.svg           a line chart of npv against the deadline, one line per\n"
     "                           interest rate; points without a schedule break the line\n"
+    "                           (\"-\": standard output, with the table in --csv OUT)\n"
     "Each option also as --name=value.\n"
     "\n"
     "exit status: 0 every point solved; 1 the instance cannot be solved at some point\n"
-    "(its row tells, and one line on standard error counts them); 2 bad use.\n";
+    "(its row tells, and one line on standard error counts them); 2 bad use; 3 the\n"
+    "table or the chart could not be written (one line names it).\n";
 
 // A CSV row of a point.
 std::string csvrow(const maxnpv::sweeppoint &p, bool absolute) {
@@ -198,6 +200,12 @@ int sweepmode(int argc, char **argv) {
     instformat fmt = instformat::gpr;
     if (opts.given("--format") && !formatofkey(formatname, &fmt))
         opts.fail("--format needs gpr, sch, sm or rcp, not '%s'", formatname.c_str());
+    // The table goes to the standard output unless --csv names a file; a
+    // chart there ("--plot -") needs the table elsewhere.
+    const bool tostdout = csv.empty() || csv == "-", plottostdout = plot == "-";
+    if (tostdout && plottostdout)
+        opts.fail("--plot - and the table would both write the standard output; give --csv a "
+                  "file name");
     checkfileandcashflows(opts);
     if (opts.given("--slack") == opts.given("--deadline"))
         opts.fail("give one of --slack A:B[:STEP] or --deadline A:B[:STEP]");
@@ -224,9 +232,8 @@ int sweepmode(int argc, char **argv) {
     std::vector<double> cf;
     const maxnpv::status read = readinstance(opts, file, &fmt, limit, &net, &why);
     if (read == maxnpv::status::solved) cf = cashflowsof(opts, net, file, cffile, pct, seed);
-    const bool tostdout = csv.empty() || csv == "-";
     if (!tostdout) checkoutput(opts, "--csv", csv);
-    if (!plot.empty()) checkoutput(opts, "--plot", plot);
+    if (!plot.empty() && !plottostdout) checkoutput(opts, "--plot", plot);
     if (read != maxnpv::status::solved) {
         std::fprintf(stderr, "maxnpv sweep: %s: %s: %s\n", terminaltext(file).c_str(),
                      maxnpv::statusname(read), why.c_str());
@@ -244,8 +251,8 @@ int sweepmode(int argc, char **argv) {
                      "maxnpv sweep: warning: %s: %d %s not bounded by the deadline (no chain "
                      "of relations to the end dummy covers %s duration); --bound-all bounds "
                      "every activity\n",
-                     file.c_str(), loose, loose == 1 ? "activity is" : "activities are",
-                     loose == 1 ? "its" : "their");
+                     terminaltext(file).c_str(), loose,
+                     loose == 1 ? "activity is" : "activities are", loose == 1 ? "its" : "their");
 
     std::string table = "deadline,interest,status,npv,passes,seconds\n";
     long long unsolved = 0;
@@ -254,14 +261,20 @@ int sweepmode(int argc, char **argv) {
         if (p.outcome.status != maxnpv::status::solved) unsolved++;
     }
     if (tostdout) {
-        std::fputs(table.c_str(), stdout);
-        std::fflush(stdout);
+        putstdout(table);
     } else if (!writetext(csv, table, &why)) {
         std::fprintf(stderr, "maxnpv sweep: --csv: %s\n", why.c_str());
         std::exit(writefailedstatus);
     }
-    if (!plot.empty() && !writetext(plot, chartof(file, grid, points), &why)) {
+    if (plottostdout) {
+        putstdout(chartof(file, grid, points));
+    } else if (!plot.empty() && !writetext(plot, chartof(file, grid, points), &why)) {
         std::fprintf(stderr, "maxnpv sweep: --plot: %s\n", why.c_str());
+        std::exit(writefailedstatus);
+    }
+    // A table or a chart lost on the way out is no success.
+    if (!closestdout(&why)) {
+        std::fprintf(stderr, "maxnpv sweep: cannot write the standard output: %s\n", why.c_str());
         std::exit(writefailedstatus);
     }
     if (unsolved == 0) return 0;

@@ -7,7 +7,6 @@
 #include "platform/outputs.h"
 
 #include <cerrno>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -16,6 +15,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/cleanup.h"
 #include "platform/shown.h"
 
 namespace {
@@ -48,44 +48,6 @@ bool writeall(int fd, const std::string &text) {
         done += (size_t)put;
     }
     return true;
-}
-
-// The temporary files not yet renamed, for the handler of a fatal signal,
-// which may only read plain memory: names in fixed slots, "" for a free one.
-constexpr int maxtemps = 16;            // temporary files tracked at once
-constexpr size_t tempnamesize = 4096;   // room for a name in a slot, the terminator included
-char tempnames[maxtemps][tempnamesize]; // the slots
-const int fatalsignals[] = {SIGINT, SIGTERM, SIGHUP, SIGPIPE};
-
-void removetemps(int sig) {
-    for (auto &name : tempnames)
-        if (name[0] != '\0') unlink(name);
-    signal(sig, SIG_DFL);
-    raise(sig);
-}
-
-// Tracks temp; a name too long for a slot, or a full table, is not tracked.
-void tracktemp(const std::string &temp) {
-    static bool installed = false;
-    if (!installed) {
-        installed = true;
-        for (int sig : fatalsignals) {
-            struct sigaction now;
-            // A signal the caller ignores stays ignored.
-            if (sigaction(sig, nullptr, &now) != 0 || now.sa_handler == SIG_IGN) continue;
-            struct sigaction act {};
-            act.sa_handler = removetemps;
-            sigemptyset(&act.sa_mask);
-            for (int other : fatalsignals) sigaddset(&act.sa_mask, other);
-            sigaction(sig, &act, nullptr);
-        }
-    }
-    if (temp.size() >= tempnamesize) return;
-    for (auto &name : tempnames)
-        if (name[0] == '\0') {
-            std::memcpy(name, temp.c_str(), temp.size() + 1);
-            return;
-        }
 }
 
 // The umask, read without changing it for good.
@@ -242,14 +204,6 @@ int maketemp(const std::string &final, std::string *temp, int *err) {
     return fd;
 }
 
-void untracktemp(const std::string &temp) {
-    for (auto &name : tempnames)
-        if (name[0] != '\0' && temp == name) {
-            name[0] = '\0';
-            return;
-        }
-}
-
 bool syncfile(int fd, int *err) {
     while (fsync(fd) != 0) {
         if (errno == EINTR) continue;
@@ -288,10 +242,21 @@ bool makefolders(const std::string &path, std::string *why) {
     return true;
 }
 
+namespace {
+int stdoutfailure = 0; // the system's error of the first failed putstdout; 0: none
+} // namespace
+
+void putstdout(const std::string &text) {
+    errno = 0;
+    if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() && stdoutfailure == 0)
+        stdoutfailure = errno != 0 ? errno : EIO;
+}
+
 bool stdoutwritten(std::string *why) {
     errno = 0;
     if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return true;
-    *why = std::strerror(errno != 0 ? errno : EIO);
+    const int err = stdoutfailure != 0 ? stdoutfailure : errno;
+    *why = std::strerror(err != 0 ? err : EIO);
     return false;
 }
 

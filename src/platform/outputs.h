@@ -75,12 +75,10 @@ int maketemp(const std::string &final, std::string *temp, int *err);
 bool syncfile(int fd, int *err);
 
 // Removes the temporary file `temp` of maketemp() (if it is still there)
-// and stops tracking it. maketemp() tracks every temporary file it makes: a
-// run ended by SIGINT, SIGTERM, SIGHUP or SIGPIPE removes those not yet
-// renamed, leaving the earlier files as they were and no litter.
+// and stops tracking it. maketemp() tracks every temporary file it makes
+// (cleanup.h): a run ended by a fatal signal removes those not yet renamed,
+// leaving the earlier files as they were and no litter.
 void droptemp(const std::string &temp);
-// Stops tracking temp, which was renamed into place.
-void untracktemp(const std::string &temp);
 
 // The name that a file written whole replaces: `path` with links resolved
 // when it exists, else `path` itself.
@@ -89,6 +87,11 @@ std::string replacedname(const std::string &path);
 // Creates the folder `path` and any missing parents, like mkdir -p; false
 // with the reason in *why.
 bool makefolders(const std::string &path, std::string *why);
+
+// Writes text to the standard output (through stdio), keeping the system's
+// reason of the first write that fails for stdoutwritten: a document larger
+// than stdio's buffer fails inside the write, not at the flush.
+void putstdout(const std::string &text);
 
 // Flushes and checks the standard output; false with the system's reason
 // in *why when any write to it has failed.
