@@ -198,6 +198,12 @@ status readnetwork(const std::string &path, network *net, std::string *reason, i
         *reason = nonetwork;
         return status::invalid;
     }
+    // The system reads a name up to its first NUL: a longer string would
+    // name another file than the one given.
+    if (path.find('\0') != std::string::npos) {
+        *reason = "cannot open the file: its name holds a NUL byte";
+        return status::notfound;
+    }
     std::string bytes;
     int err;
     readstatus got;
