@@ -166,6 +166,20 @@ def _maxactivities(value: Optional[int]) -> int:
     return limit
 
 
+def _filename(path: Any) -> str:
+    """path as a text file name, refused where it cannot name a file."""
+    if not isinstance(path, (str, os.PathLike)):
+        raise TypeError(f"path needs a file name, not {_typename(path)}")
+    name = os.fspath(path)
+    if not isinstance(name, str):
+        raise TypeError("path needs a text file name, not bytes")
+    # The system reads a name up to its first NUL: the rest would be lost,
+    # and another file read than the one named.
+    if "\0" in name:
+        raise ValueError(f"path holds a NUL character, which no file name can: {name!r}")
+    return name
+
+
 def _formatname(fmt: Optional[str]) -> str:
     if fmt is None:
         return "automatic"
@@ -319,14 +333,11 @@ def read(
     larger instances (None or 0: no limit).
 
     Raises FileNotFoundError for a missing file (OSError for another that
-    cannot be read) and ValueError with the reader's reason (file, line,
-    what was expected) for a malformed one.
+    cannot be read), ValueError for a name with a NUL character (as open()
+    does) and ValueError with the reader's reason (file, line, what was
+    expected) for a malformed file.
     """
-    if not isinstance(path, (str, os.PathLike)):
-        raise TypeError(f"path needs a file name, not {_typename(path)}")
-    name = os.fspath(path)
-    if not isinstance(name, str):
-        raise TypeError("path needs a text file name, not bytes")
+    name = _filename(path)
     fmt = _formatname(format)
     limit = _maxactivities(max_activities)
     status, reason, net = _lib.read(name, fmt, limit)
