@@ -29,6 +29,9 @@ end dummy.
 Cash flows are discounted continuously from each activity's completion:
 ``cashflow * exp(-interest * (start + duration))``.
 
+The interest rate has no default: every call that solves needs
+``interest=``, as the command line needs ``--interest``.
+
 Bad use (a missing file, a value of the wrong type or out of range, cash
 flows that do not fit the network, options that exclude each other) raises
 ``FileNotFoundError``, ``TypeError`` or ``ValueError`` with the reason the
@@ -549,7 +552,8 @@ def solve(
     slack: Optional[int] = None,
     deadline: Optional[int] = None,
     deadline_factor: Optional[float] = None,
-    interest: float = 0.01,
+    *,
+    interest: float,
     pctneg: Optional[int] = None,
     seed: Optional[int] = None,
     method: str = "fast",
@@ -568,8 +572,8 @@ def solve(
     ``deadline``, absolute; ``deadline_factor`` (above 0), the critical path
     length times the factor, rounded up.
 
-    ``interest`` is the continuous rate per time unit (0 or more);
-    ``method`` "fast" (default) or "classic", both exact; ``time_limit``
+    ``interest`` (required, a keyword) is the continuous rate per time unit
+    (0 or more); ``method`` "fast" (default) or "classic", both exact; ``time_limit``
     (seconds) and ``max_passes`` stop a long solve with status "limit
     reached" and the best schedule so far; ``bound_all`` solves as if every
     activity started no earlier than the start dummy and finished no later
@@ -807,7 +811,8 @@ def sweep(
     seed: Optional[int] = None,
     slack: Optional[Union[int, Sequence[int], np.ndarray]] = None,
     deadline: Optional[Union[int, Sequence[int], np.ndarray]] = None,
-    interest: Union[float, Sequence[float], np.ndarray] = 0.01,
+    *,
+    interest: Union[float, Sequence[float], np.ndarray],
     method: str = "fast",
     time_limit: Optional[float] = None,
     max_passes: Optional[int] = None,
@@ -820,7 +825,8 @@ def sweep(
     ``pctneg`` (and ``seed``) as in solve. The deadlines (one of): ``slack``,
     whole numbers of time units above the critical path length (e.g.
     ``range(0, 61, 2)`` or a numpy integer array), or ``deadline``, absolute
-    ones. ``interest`` is a rate or a sequence of rates (finite, 0 or more).
+    ones. ``interest`` (required, a keyword) is a rate or a sequence of rates
+    (finite, 0 or more).
     At most 100000 points in all. ``method``, ``time_limit``, ``max_passes``,
     ``bound_all`` and ``max_activities`` are those of solve.
 

@@ -37,12 +37,12 @@ def test_worked_example_optimum(worked):
 
 
 def test_deadline_forms_agree(worked):
-    by_slack = maxnpv.solve(worked, cashflows=WORKED_CASHFLOWS, slack=10)
-    by_deadline = maxnpv.solve(worked, cashflows=WORKED_CASHFLOWS, deadline=15)
+    by_slack = maxnpv.solve(worked, cashflows=WORKED_CASHFLOWS, slack=10, interest=RATE)
+    by_deadline = maxnpv.solve(worked, cashflows=WORKED_CASHFLOWS, deadline=15, interest=RATE)
     assert by_deadline.npv == pytest.approx(by_slack.npv, rel=1e-12)
     assert by_deadline.start.tolist() == by_slack.start.tolist()
     # ceil(1.7 * 5) = 9
-    by_factor = maxnpv.solve(worked, cashflows=WORKED_CASHFLOWS, deadline_factor=1.7)
+    by_factor = maxnpv.solve(worked, cashflows=WORKED_CASHFLOWS, deadline_factor=1.7, interest=RATE)
     assert by_factor.deadline == 9
     assert by_factor.npv == pytest.approx(worked_npv(9), rel=1e-12)
 
@@ -73,11 +73,11 @@ def test_unbounded_activity_and_bound_all():
     # Activity 1 (-100) has no relation to the end dummy: postponed without
     # limit, out of the npv; with bound_all it must finish by the end dummy.
     net = maxnpv.Network([0, 2, 0], [(0, 1, "SS", 0), (0, 2, "FS", 0)])
-    r = maxnpv.solve(net, cashflows=[0, -100, 0], slack=5)
+    r = maxnpv.solve(net, cashflows=[0, -100, 0], slack=5, interest=RATE)
     assert r.unbounded.tolist() == [False, True, False]
     assert r.npv == 0
     assert r.to_dict()["activities"][1]["start"] is None
-    r = maxnpv.solve(net, cashflows=[0, -100, 0], slack=5, bound_all=True)
+    r = maxnpv.solve(net, cashflows=[0, -100, 0], slack=5, bound_all=True, interest=RATE)
     assert r.deadline == 7 and r.start[1] == 5
     assert r.npv == pytest.approx(-100 * math.exp(-0.07), rel=1e-12)
 
@@ -85,8 +85,8 @@ def test_unbounded_activity_and_bound_all():
 def test_classic_and_fast_agree_on_the_examples():
     for k in range(1, 6):
         net = maxnpv.read(EXAMPLES / f"D{k}.gpr")
-        fast = maxnpv.solve(net, pctneg=50, slack=10)
-        classic = maxnpv.solve(net, pctneg=50, slack=10, method="classic")
+        fast = maxnpv.solve(net, pctneg=50, slack=10, interest=RATE)
+        classic = maxnpv.solve(net, pctneg=50, slack=10, method="classic", interest=RATE)
         assert classic.method == "classic"
         assert classic.npv == pytest.approx(fast.npv, rel=1e-9)
 
@@ -174,7 +174,7 @@ def test_seeded_draw_as_the_command_line(cli):
 
 
 def test_to_dict_is_plain_json(worked):
-    d = maxnpv.solve(worked, cashflows=WORKED_CASHFLOWS, slack=10).to_dict()
+    d = maxnpv.solve(worked, cashflows=WORKED_CASHFLOWS, slack=10, interest=RATE).to_dict()
     again = json.loads(json.dumps(d))
     assert again == d
     assert d["numbering"] == "from 0" and d["instance"] is None
@@ -186,7 +186,7 @@ def test_to_dict_is_plain_json(worked):
 # ---------------------------------------- instances that cannot be solved ---
 
 def test_infeasible_deadline_is_a_result(worked):
-    r = maxnpv.solve(worked, cashflows=WORKED_CASHFLOWS, deadline=4)
+    r = maxnpv.solve(worked, cashflows=WORKED_CASHFLOWS, deadline=4, interest=RATE)
     assert r.status == maxnpv.Status.INFEASIBLE and not r.solved
     assert "deadline" in r.reason
     assert r.npv is None and r.passes is None and len(r.start) == 0 and r.tree == []
@@ -197,26 +197,26 @@ def test_infeasible_deadline_is_a_result(worked):
 
 def test_cycle_of_positive_length_is_infeasible():
     net = maxnpv.Network([0, 2, 0], [(0, 1, "SS", 5), (0, 1, "SS", 3, "max"), (1, 2, "FS", 0)])
-    r = maxnpv.solve(net, cashflows=[0, 100, 0], slack=5)
+    r = maxnpv.solve(net, cashflows=[0, 100, 0], slack=5, interest=RATE)
     assert r.status == "infeasible" and "cycle" in r.reason
 
 
 def test_unlinked_activity_is_not_connected():
     net = maxnpv.Network([0, 2, 3, 0], [(0, 1, "FS", 0), (1, 3, "FS", 0)])
-    r = maxnpv.solve(net, pctneg=50, slack=3)
+    r = maxnpv.solve(net, pctneg=50, slack=3, interest=RATE)
     assert r.status == maxnpv.Status.NOT_CONNECTED and r.reason
 
 
 def test_too_many_activities_is_a_result(worked):
-    r = maxnpv.solve(worked, cashflows=WORKED_CASHFLOWS, slack=1, max_activities=4)
+    r = maxnpv.solve(worked, cashflows=WORKED_CASHFLOWS, slack=1, max_activities=4, interest=RATE)
     assert r.status == maxnpv.Status.TOO_MANY
 
 
 def test_move_limit_leaves_a_feasible_schedule():
     net = maxnpv.read(EXAMPLES / "D5.gpr")
-    full = maxnpv.solve(net, pctneg=50, slack=10, method="classic")
+    full = maxnpv.solve(net, pctneg=50, slack=10, method="classic", interest=RATE)
     assert full.passes > 1
-    r = maxnpv.solve(net, pctneg=50, slack=10, method="classic", max_passes=1)
+    r = maxnpv.solve(net, pctneg=50, slack=10, method="classic", max_passes=1, interest=RATE)
     assert r.status == maxnpv.Status.LIMIT and r.reason
     assert r.npv <= full.npv + 1e-9
     assert len(r.start) == len(net)
@@ -251,12 +251,23 @@ def test_move_limit_leaves_a_feasible_schedule():
 ])
 def test_bad_use_raises(worked, kwargs, error, text):
     with pytest.raises(error, match=text):
-        maxnpv.solve(worked, **kwargs)
+        maxnpv.solve(worked, **{"interest": RATE, **kwargs})
+
+
+def test_interest_has_no_default(worked):
+    # A forgotten rate is an error, as a forgotten --interest is.
+    with pytest.raises(TypeError, match="interest"):
+        maxnpv.solve(worked, cashflows=WORKED_CASHFLOWS, slack=10)
+    # It is a keyword: a sixth value by position is refused, not taken as the rate.
+    with pytest.raises(TypeError):
+        maxnpv.solve(worked, WORKED_CASHFLOWS, 10, None, None, RATE)
+    r = maxnpv.solve(worked, WORKED_CASHFLOWS, 10, interest=RATE)
+    assert r.npv == pytest.approx(worked_npv(15), rel=1e-12)
 
 
 def test_network_argument_is_checked():
     with pytest.raises(TypeError, match="maxnpv.Network"):
-        maxnpv.solve([0, 1, 0], pctneg=5, slack=0)
+        maxnpv.solve([0, 1, 0], pctneg=5, slack=0, interest=RATE)
     with pytest.raises(TypeError, match="maxnpv.Network"):
         maxnpv.random_cashflows("D1.gpr")
 
@@ -274,7 +285,7 @@ def test_parallel_solves_equal_sequential_ones(worked):
     jobs *= 3
 
     def run(job):
-        r = maxnpv.solve(job[0], **job[1])
+        r = maxnpv.solve(job[0], interest=RATE, **job[1])
         return r.status, r.npv, r.passes, r.start.tolist(), r.tree
 
     sequential = [run(job) for job in jobs]
