@@ -20,6 +20,7 @@
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <limits>
@@ -176,24 +177,39 @@ bool hasschedule(const maxnpv::result &r) {
            !r.start.empty();
 }
 
-// A list of 0-based (from, to) pairs of the library's arcs numbered from 1.
-py::list arcsof(const std::vector<std::pair<int, int>> &arcs) {
-    py::list out;
-    for (const std::pair<int, int> &a : arcs) out.append(py::make_tuple(a.first - 1, a.second - 1));
+// The first m of the library's arcs (numbered from 1) as an int64 array of
+// 0-based (from, to) rows, shape (m, 2).
+py::array_t<int64_t> arcsof(const std::vector<std::pair<int, int>> &arcs, size_t m) {
+    py::array_t<int64_t> out({(py::ssize_t)m, (py::ssize_t)2});
+    int64_t *at = out.mutable_data();
+    for (size_t k = 0; k < m; k++) *at++ = arcs[k].first - 1, *at++ = arcs[k].second - 1;
+    return out;
+}
+
+// The first m values of v as an array of T; entries v lacks are filler.
+template <typename T, typename U>
+py::array_t<T> firstof(const std::vector<U> &v, size_t m, T filler) {
+    py::array_t<T> out((py::ssize_t)m);
+    T *at = out.mutable_data();
+    for (size_t k = 0; k < m; k++) at[k] = k < v.size() ? (T)v[k] : filler;
     return out;
 }
 
 // Solves h for cashflows under the options given as a dict of the
-// library's option names; returns the result as a dict of Python values.
-// Raises what a signal handler raised during the solve (KeyboardInterrupt).
+// library's option names; returns the result as a dict of Python values,
+// with the wall time of the solve in seconds. Raises what a signal handler
+// raised during the solve (KeyboardInterrupt).
 py::dict solve(const netholder &h, const std::vector<double> &cashflows, const py::dict &given) {
     maxnpv::options opt = optionsof(given);
     interruption stop;
     opt.stop = stop.hook(given["interruptible"].cast<bool>());
     maxnpv::result r;
+    double seconds;
     {
         py::gil_scoped_release unlocked;
+        const auto began = std::chrono::steady_clock::now();
         r = maxnpv::solver().solve(h.net, cashflows, opt);
+        seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
     }
     stop.raise();
     const bool scheduled = hasschedule(r);
@@ -206,13 +222,8 @@ py::dict solve(const netholder &h, const std::vector<double> &cashflows, const p
         unbounded.mutable_data()[i] = r.unbounded[i];
         discounted.mutable_data()[i] = r.discounted[i];
     }
-    py::list tree, treelag, multiplier;
-    if (scheduled)
-        for (size_t k = 0; k < r.tree.size(); k++) {
-            tree.append(py::make_tuple(r.tree[k].first - 1, r.tree[k].second - 1));
-            treelag.append(k < r.treelag.size() ? py::cast(r.treelag[k]) : py::none());
-            multiplier.append(k < r.multiplier.size() ? py::cast(r.multiplier[k]) : py::none());
-        }
+    const size_t m = scheduled ? r.tree.size() : 0;
+    const double nan = std::numeric_limits<double>::quiet_NaN();
     py::dict out;
     out["status"] = maxnpv::statusname(r.status);
     out["reason"] = r.reason;
@@ -226,14 +237,16 @@ py::dict solve(const netholder &h, const std::vector<double> &cashflows, const p
     out["start"] = start;
     out["unbounded"] = unbounded;
     out["discounted"] = discounted;
-    out["tree"] = tree;
-    out["treelag"] = treelag;
-    out["multiplier"] = multiplier;
-    const bool postponed = scheduled && r.postponedlag.size() == r.postponedtree.size() &&
-                           r.postponedvalue.size() == r.postponedtree.size();
-    out["postponedtree"] = postponed ? arcsof(r.postponedtree) : py::list();
-    out["postponedlag"] = postponed ? py::cast(r.postponedlag) : py::list();
-    out["postponedvalue"] = postponed ? py::cast(r.postponedvalue) : py::list();
+    out["tree"] = arcsof(r.tree, m);
+    out["treelag"] = firstof<int64_t>(r.treelag, m, 0);
+    out["multiplier"] = firstof(r.multiplier, m, nan);
+    const bool whole = r.postponedlag.size() == r.postponedtree.size() &&
+                       r.postponedvalue.size() == r.postponedtree.size();
+    const size_t p = scheduled && whole ? r.postponedtree.size() : 0;
+    out["postponedtree"] = arcsof(r.postponedtree, p);
+    out["postponedlag"] = firstof<int64_t>(r.postponedlag, p, 0);
+    out["postponedvalue"] = firstof(r.postponedvalue, p, nan);
+    out["seconds"] = seconds;
     return out;
 }
 

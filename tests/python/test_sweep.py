@@ -142,6 +142,40 @@ def test_interest_has_no_default(worked):
         maxnpv.sweep(worked, WORKED_CASHFLOWS, None, None, [0, 1], None, 0.01)
 
 
+def test_points_as_rows_and_as_columns(worked):
+    sw = maxnpv.sweep(worked, cashflows=WORKED_CASHFLOWS, deadline=[4, 5, 9], interest=[0.01, 0.03])
+    columns = sw.to_dict()
+    assert list(columns) == ["deadline", "interest", "status", "reason", "npv", "passes", "seconds"]
+    assert {len(v) for v in columns.values()} == {6}
+    assert columns["deadline"].tolist() == [4, 5, 9, 4, 5, 9]
+    # pandas.DataFrame(sw) reads a sweep as it reads any iterable that is no
+    # sequence: list(sw), here a list of dicts, one per point.
+    rows = list(sw)
+    assert len(rows) == len(sw) == 6
+    for k, row in enumerate(rows):
+        assert list(row) == list(columns)
+        for name, value in row.items():
+            want = columns[name][k]
+            assert type(value) in (int, float, str, type(None))
+            assert value == want or (name == "npv" and math.isnan(value) and math.isnan(want))
+    assert rows[0]["status"] == "infeasible" and rows[0]["reason"] and math.isnan(rows[0]["npv"])
+    assert rows[4]["reason"] is None
+    assert rows[4]["npv"] == pytest.approx(worked_npv(5, 0.03), rel=1e-12)
+    # The columns are copies.
+    columns["npv"][1] = 0.0
+    columns["status"][0] = "solved"
+    assert sw.npv[1] == pytest.approx(worked_npv(5), rel=1e-12) and sw.status[0] == "infeasible"
+
+
+def test_pandas_takes_the_sweep_in_one_call(worked):
+    pd = pytest.importorskip("pandas")
+    sw = maxnpv.sweep(worked, cashflows=WORKED_CASHFLOWS, deadline=[4, 5, 9], interest=[0.01, 0.03])
+    by_rows = pd.DataFrame(sw)
+    assert by_rows.shape == (6, 7)
+    assert by_rows["deadline"].tolist() == [4, 5, 9, 4, 5, 9]
+    pd.testing.assert_frame_equal(by_rows, pd.DataFrame(sw.to_dict()))
+
+
 def test_bad_cash_flows_raise(worked):
     with pytest.raises(ValueError, match="give either pctneg or cashflows"):
         maxnpv.sweep(worked, slack=[0], interest=0.01)

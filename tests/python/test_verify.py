@@ -96,7 +96,7 @@ def test_altered_results_are_rejected(worked):
 
     # A tree arc that is no relation of the network (2 -> 1).
     foreign = copy.deepcopy(r)
-    foreign.tree[foreign.tree.index((2, 3))] = (2, 1)
+    foreign.tree[foreign.tree.tolist().index([2, 3])] = (2, 1)
     rejected(worked, foreign)
 
     wrong_deadline = copy.deepcopy(r)
