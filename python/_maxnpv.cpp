@@ -7,12 +7,24 @@
 //
 // Numbering: the library numbers activities from 1 in successor entries and
 // tree arcs; this module hands out 0-based indices throughout.
+//
+// Ctrl-C: Python only notes a signal in its C handler and runs the Python
+// handler (which raises KeyboardInterrupt) when the interpreter next looks,
+// which it cannot do while a solve holds the thread without the GIL. So a
+// solve on the main thread gets the library's stop hook: now and then it
+// takes the GIL for a moment and lets Python run its handlers; an exception
+// one of them raises ends the solve, and is raised once the solve is over
+// and the GIL held again. The library leaves nothing half changed by such a
+// stop, and every call here uses a solver of its own.
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
+#include <chrono>
 #include <cstdint>
+#include <functional>
 #include <limits>
+#include <memory>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -116,6 +128,31 @@ py::array_t<double> seeded(const netholder &h, int pctneg, unsigned long long se
     return asarray(maxnpv::seededcashflows(h.net, pctneg, seed, name));
 }
 
+// The exception that a Python signal handler raised during a solve, caught
+// by the stop hook of hook() and raised again by raise().
+class interruption {
+  public:
+    // The stop hook for a solve on this thread: empty unless it is Python's
+    // main thread, the only one on which Python runs signal handlers (asking
+    // from another thread would take the GIL for nothing).
+    std::function<bool()> hook(bool mainthread) {
+        if (!mainthread) return {};
+        return [this]() {
+            py::gil_scoped_acquire held;
+            if (PyErr_CheckSignals() == 0) return false;
+            caught = std::make_unique<py::error_already_set>(); // takes the exception over
+            return true;
+        };
+    }
+    // Raises the caught exception, if any. Call with the GIL held.
+    void raise() const {
+        if (caught) throw *caught;
+    }
+
+  private:
+    std::unique_ptr<py::error_already_set> caught; // what a handler raised, or null
+};
+
 // The options given as a dict of the library's option names.
 maxnpv::options optionsof(const py::dict &given) {
     maxnpv::options opt;
@@ -133,23 +170,49 @@ maxnpv::options optionsof(const py::dict &given) {
     return opt;
 }
 
-// A list of 0-based (from, to) pairs of the library's arcs numbered from 1.
-py::list arcsof(const std::vector<std::pair<int, int>> &arcs) {
-    py::list out;
-    for (const std::pair<int, int> &a : arcs) out.append(py::make_tuple(a.first - 1, a.second - 1));
+// Whether r carries a schedule: solved, or ended by a limit after the search
+// began (a sweep's points that a stop left unsolved have none).
+bool hasschedule(const maxnpv::result &r) {
+    return (r.status == maxnpv::status::solved || r.status == maxnpv::status::limit) &&
+           !r.start.empty();
+}
+
+// The first m of the library's arcs (numbered from 1) as an int64 array of
+// 0-based (from, to) rows, shape (m, 2).
+py::array_t<int64_t> arcsof(const std::vector<std::pair<int, int>> &arcs, size_t m) {
+    py::array_t<int64_t> out({(py::ssize_t)m, (py::ssize_t)2});
+    int64_t *at = out.mutable_data();
+    for (size_t k = 0; k < m; k++) *at++ = arcs[k].first - 1, *at++ = arcs[k].second - 1;
+    return out;
+}
+
+// The first m values of v as an array of T; entries v lacks are filler.
+template <typename T, typename U>
+py::array_t<T> firstof(const std::vector<U> &v, size_t m, T filler) {
+    py::array_t<T> out((py::ssize_t)m);
+    T *at = out.mutable_data();
+    for (size_t k = 0; k < m; k++) at[k] = k < v.size() ? (T)v[k] : filler;
     return out;
 }
 
 // Solves h for cashflows under the options given as a dict of the
-// library's option names; returns the result as a dict of Python values.
+// library's option names; returns the result as a dict of Python values,
+// with the wall time of the solve in seconds. Raises what a signal handler
+// raised during the solve (KeyboardInterrupt).
 py::dict solve(const netholder &h, const std::vector<double> &cashflows, const py::dict &given) {
-    const maxnpv::options opt = optionsof(given);
+    maxnpv::options opt = optionsof(given);
+    interruption stop;
+    opt.stop = stop.hook(given["interruptible"].cast<bool>());
     maxnpv::result r;
+    double seconds;
     {
         py::gil_scoped_release unlocked;
+        const auto began = std::chrono::steady_clock::now();
         r = maxnpv::solver().solve(h.net, cashflows, opt);
+        seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
     }
-    const bool scheduled = r.status == maxnpv::status::solved || r.status == maxnpv::status::limit;
+    stop.raise();
+    const bool scheduled = hasschedule(r);
     const size_t n = scheduled ? r.start.size() : 0;
     py::array_t<int64_t> start((py::ssize_t)n);
     py::array_t<bool> unbounded((py::ssize_t)n);
@@ -159,13 +222,8 @@ py::dict solve(const netholder &h, const std::vector<double> &cashflows, const p
         unbounded.mutable_data()[i] = r.unbounded[i];
         discounted.mutable_data()[i] = r.discounted[i];
     }
-    py::list tree, treelag, multiplier;
-    if (scheduled)
-        for (size_t k = 0; k < r.tree.size(); k++) {
-            tree.append(py::make_tuple(r.tree[k].first - 1, r.tree[k].second - 1));
-            treelag.append(k < r.treelag.size() ? py::cast(r.treelag[k]) : py::none());
-            multiplier.append(k < r.multiplier.size() ? py::cast(r.multiplier[k]) : py::none());
-        }
+    const size_t m = scheduled ? r.tree.size() : 0;
+    const double nan = std::numeric_limits<double>::quiet_NaN();
     py::dict out;
     out["status"] = maxnpv::statusname(r.status);
     out["reason"] = r.reason;
@@ -179,14 +237,16 @@ py::dict solve(const netholder &h, const std::vector<double> &cashflows, const p
     out["start"] = start;
     out["unbounded"] = unbounded;
     out["discounted"] = discounted;
-    out["tree"] = tree;
-    out["treelag"] = treelag;
-    out["multiplier"] = multiplier;
-    const bool postponed = scheduled && r.postponedlag.size() == r.postponedtree.size() &&
-                           r.postponedvalue.size() == r.postponedtree.size();
-    out["postponedtree"] = postponed ? arcsof(r.postponedtree) : py::list();
-    out["postponedlag"] = postponed ? py::cast(r.postponedlag) : py::list();
-    out["postponedvalue"] = postponed ? py::cast(r.postponedvalue) : py::list();
+    out["tree"] = arcsof(r.tree, m);
+    out["treelag"] = firstof<int64_t>(r.treelag, m, 0);
+    out["multiplier"] = firstof(r.multiplier, m, nan);
+    const bool whole = r.postponedlag.size() == r.postponedtree.size() &&
+                       r.postponedvalue.size() == r.postponedtree.size();
+    const size_t p = scheduled && whole ? r.postponedtree.size() : 0;
+    out["postponedtree"] = arcsof(r.postponedtree, p);
+    out["postponedlag"] = firstof<int64_t>(r.postponedlag, p, 0);
+    out["postponedvalue"] = firstof(r.postponedvalue, p, nan);
+    out["seconds"] = seconds;
     return out;
 }
 
@@ -248,11 +308,14 @@ py::tuple verify(const netholder &h, const std::vector<double> &cashflows, doubl
 // absolute, times interest rates) as the library's sweep does; returns the
 // points in its order as a dict of arrays and lists: deadline (absolute,
 // nodeadline where not known), interest, status, reason, npv (NaN without a
-// schedule), passes, seconds.
+// schedule), passes, seconds. Raises what a signal handler raised during the
+// sweep (KeyboardInterrupt).
 py::dict sweep(const netholder &h, const std::vector<double> &cashflows, const py::dict &given,
                const std::vector<long long> &deadlines, bool absolute,
                const std::vector<double> &interests, long long nodeadline) {
-    const maxnpv::options opt = optionsof(given);
+    maxnpv::options opt = optionsof(given);
+    interruption stop;
+    opt.stop = stop.hook(given["interruptible"].cast<bool>());
     maxnpv::sweepgrid grid;
     grid.deadlines = deadlines;
     grid.absolute = absolute;
@@ -262,6 +325,7 @@ py::dict sweep(const netholder &h, const std::vector<double> &cashflows, const p
         py::gil_scoped_release unlocked;
         points = maxnpv::sweep(h.net, cashflows, opt, grid);
     }
+    stop.raise();
     const py::ssize_t n = (py::ssize_t)points.size();
     py::array_t<int64_t> deadline(n), passes(n);
     py::array_t<double> interest(n), npv(n), seconds(n);
@@ -269,8 +333,7 @@ py::dict sweep(const netholder &h, const std::vector<double> &cashflows, const p
     for (py::ssize_t k = 0; k < n; k++) {
         const maxnpv::sweeppoint &p = points[(size_t)k];
         const maxnpv::result &r = p.outcome;
-        const bool scheduled =
-            r.status == maxnpv::status::solved || r.status == maxnpv::status::limit;
+        const bool scheduled = hasschedule(r);
         deadline.mutable_data()[k] = r.hasdeadline ? r.deadline
                                      : absolute    ? p.deadline
                                                    : nodeadline;

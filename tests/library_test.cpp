@@ -121,6 +121,18 @@ TEST(Library, NullPointersAreAStatus) {
     EXPECT_EQ(maxnpv::parsenetwork("", nullptr, nullptr), maxnpv::status::invalid);
 }
 
+TEST(Library, AFileNameWithANulByteIsRefused) {
+    // The system would read "D1.gpr", the part before the NUL.
+    scratchdir dir;
+    writefile("D1.gpr", example);
+    maxnpv::network net;
+    std::string why;
+    const std::string name("D1.gpr\0/../other.gpr", 21);
+    EXPECT_EQ(maxnpv::readnetwork(name, &net, &why), maxnpv::status::notfound);
+    EXPECT_EQ(why, "cannot open the file: its name holds a NUL byte");
+    EXPECT_TRUE(net.durations.empty());
+}
+
 TEST(Library, ValuesAtTheEndsOfTheirTypes) {
     const maxnpv::network net = examplenet();
     maxnpv::options opt = exampleoptions();

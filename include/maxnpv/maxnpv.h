@@ -51,8 +51,8 @@ enum class status {
     invalid,      // malformed, or values that cannot be represented
     infeasible,   // no schedule meets the relations and the deadline
     notconnected, // some activity is not tied to the project by any chain of relations
-    limit,        // a time or move limit ended the solve: the schedule is feasible, the
-                  // best found so far, but not proven optimal
+    limit,        // a time or move limit, or the stop hook, ended the solve: the schedule
+                  // is feasible, the best found so far, but not proven optimal
 };
 
 // "solved", "not found", "too many activities", "invalid", "infeasible",
@@ -142,6 +142,15 @@ struct options {
     // Told now and then (about once a second after the first two seconds)
     // during a long solve: the moves made and the current npv. Empty: none.
     std::function<void(long long moves, double npv)> progress;
+    // Asked now and then while solving, at least every 20 ms or so (about
+    // every 10 ms of searching, and by a sweep before its first point and
+    // between points at the same rate; one step of the search on a very
+    // large network can take longer): true ends the solve with status::limit
+    // and the reason "the solve was stopped", keeping the best schedule found
+    // so far, and leaves the solver as the solve found it (see solver). For
+    // Ctrl-C, or a caller's own deadline. It is called on the thread that
+    // solves and must not throw. Empty: never asked.
+    std::function<bool()> stop;
 };
 
 struct result {
@@ -222,7 +231,11 @@ class solver {
     solver &operator=(solver &&) noexcept;
 
     // Solves net for one cash flow per activity (dummies included). Never
-    // throws for bad input: result.status and result.reason tell.
+    // throws for bad input: result.status and result.reason tell. A solve
+    // that opt.stop ends returns its best schedule but leaves the solver as
+    // it was before: a later resolve() starts from the solve before it, and
+    // notbounded() counts for that one, as if the stopped solve had never
+    // run.
     result solve(const network &net, const std::vector<double> &cashflows, const options &opt);
 
     // Solves the network of the last solve again, starting from its final
@@ -272,7 +285,10 @@ struct sweeppoint {
 // deadlinefactor and interest are replaced by the point's. The points come
 // back rate by rate in the grid's order, and within a rate deadline by
 // deadline in the grid's order. An empty grid gives no points; a point that
-// cannot be solved carries its status and reason.
+// cannot be solved carries its status and reason. When opt.stop answers
+// true, the point being solved ends as a stopped solve does, and every
+// point not yet solved gets status::limit with the reason "the solve was
+// stopped" and no schedule (start empty, hasdeadline false).
 //
 // It is the same as this loop, written with a serpentine order:
 //     maxnpv::solver s;

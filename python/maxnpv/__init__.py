@@ -16,11 +16,13 @@ one import away::
     r = maxnpv.solve(net, cashflows=cf, slack=10, interest=0.01)
     r.status, r.reason, r.npv, r.passes, r.method, r.deadline, r.critical_path
     r.start, r.unbounded, r.discounted            # numpy arrays (int64, bool, float64)
-    r.tree                                        # list of (i, j) binding relations
-    r.to_dict()                                   # the fields of `maxnpv solve --json`
+    r.tree, r.multipliers                         # binding relations (m x 2), their values
+    pandas.DataFrame(r.to_dict())                 # one row per activity
+    r.to_json()                                   # the document of `maxnpv solve --json`
     maxnpv.verify(net, r)                         # a Verdict: true when r is proven optimal
     sw = maxnpv.sweep(net, pctneg=50, slack=range(0, 21, 2), interest=[0.01, 0.02])
     sw.deadline, sw.interest, sw.status, sw.npv   # one entry per point, rate by rate
+    pandas.DataFrame(sw)                          # one row per point
 
 Activities are numbered from 0 throughout: index 0 is the start dummy
 (activity 1 of a .gpr file, activity 0 of a .sch file), the last index the
@@ -29,6 +31,9 @@ end dummy.
 Cash flows are discounted continuously from each activity's completion:
 ``cashflow * exp(-interest * (start + duration))``.
 
+The interest rate has no default: every call that solves needs
+``interest=``, as the command line needs ``--interest``.
+
 Bad use (a missing file, a value of the wrong type or out of range, cash
 flows that do not fit the network, options that exclude each other) raises
 ``FileNotFoundError``, ``TypeError`` or ``ValueError`` with the reason the
@@ -36,16 +41,20 @@ command line gives. An instance that cannot be solved is no exception: its
 ``Result`` tells the status and the reason.
 
 Solves, checks and sweeps release the GIL: several may run at once from a
-thread pool.
+thread pool. On the main thread, Ctrl-C (or any exception a signal handler
+raises) ends a running solve or sweep within a few hundredths of a second
+and is raised from it; nothing is left half done.
 """
 
 from __future__ import annotations
 
 import enum
+import json
 import math
 import numbers
 import os
-from typing import Any, Dict, List, Optional, Sequence, Tuple, Union
+import threading
+from typing import Any, Dict, Iterator, List, Optional, Sequence, Tuple, Union
 
 import numpy as np
 
@@ -114,7 +123,8 @@ class Status(str, enum.Enum):
     INFEASIBLE = "infeasible"  # no schedule meets the relations and the deadline
     NOT_CONNECTED = "not connected"  # an activity is tied to the project by no relation
     LIMIT = "limit reached"  # a time or move limit stopped the solve: a feasible
-    # schedule, the best found, not proven optimal
+    # schedule, the best found, not proven optimal; also the library's status of a
+    # stopped solve, which Python raises as the signal handler's exception instead
 
     def __str__(self) -> str:
         return self.value
@@ -164,6 +174,20 @@ def _maxactivities(value: Optional[int]) -> int:
     if limit == 1:
         raise ValueError("max_activities needs 0 (no limit) or 2 and more, not 1")
     return limit
+
+
+def _filename(path: Any) -> str:
+    """path as a text file name, refused where it cannot name a file."""
+    if not isinstance(path, (str, os.PathLike)):
+        raise TypeError(f"path needs a file name, not {_typename(path)}")
+    name = os.fspath(path)
+    if not isinstance(name, str):
+        raise TypeError("path needs a text file name, not bytes")
+    # The system reads a name up to its first NUL: the rest would be lost,
+    # and another file read than the one named.
+    if "\0" in name:
+        raise ValueError(f"path holds a NUL character, which no file name can: {name!r}")
+    return name
 
 
 def _formatname(fmt: Optional[str]) -> str:
@@ -319,14 +343,11 @@ def read(
     larger instances (None or 0: no limit).
 
     Raises FileNotFoundError for a missing file (OSError for another that
-    cannot be read) and ValueError with the reader's reason (file, line,
-    what was expected) for a malformed one.
+    cannot be read), ValueError for a name with a NUL character (as open()
+    does) and ValueError with the reader's reason (file, line, what was
+    expected) for a malformed file.
     """
-    if not isinstance(path, (str, os.PathLike)):
-        raise TypeError(f"path needs a file name, not {_typename(path)}")
-    name = os.fspath(path)
-    if not isinstance(name, str):
-        raise TypeError("path needs a text file name, not bytes")
+    name = _filename(path)
     fmt = _formatname(format)
     limit = _maxactivities(max_activities)
     status, reason, net = _lib.read(name, fmt, limit)
@@ -417,30 +438,35 @@ class Result:
     deadline       the absolute project deadline; None when not known
     critical_path  the end dummy's earliest start; None when not known
     interest       the rate of the solve
+    seconds        the wall time of the solve call, in seconds
     cashflows      the cash flows solved for (float64 array)
     start          per activity its start (int64 array); meaningless where
                    unbounded; empty without a schedule
     unbounded      per activity: postponed without limit (bool array); its cash
                    flow is left out of the npv
     discounted     per activity its share of the npv (float64 array)
-    tree           the binding relations of the final spanning tree as (i, j);
-                   (last, 0) is the deadline
-    tree_lags      per tree arc its start-to-start lag: start(j) >= start(i) + lag
-    multipliers    per tree arc the value it carries (its dual multiplier, >= 0
-                   when optimal)
+    tree           the binding relations of the final spanning tree, one (i, j)
+                   row each (int64 array of shape (m, 2)); (last, 0) is the
+                   deadline
+    tree_lags      per tree arc its start-to-start lag (int64 array):
+                   start(j) >= start(i) + lag
+    multipliers    per tree arc the value it carries (float64 array: its dual
+                   multiplier, >= 0 when optimal)
     postponed_tree, postponed_lags, postponed_values
                    the relations between postponed activities that bind at their
-                   starts relative to their part, their start-to-start lags and
-                   values (>= 0), which prove that putting them off is best
+                   starts relative to their part ((p, 2) int64 array), their
+                   start-to-start lags (int64) and values (float64, >= 0), which
+                   prove that putting them off is best
     bound_all      whether the solve had bound_all
 
     ``solved`` is True for status "solved"; a schedule exists also for "limit
-    reached".
+    reached". ``to_dict()`` gives the schedule as columns for
+    ``pandas.DataFrame``, ``to_json()`` the document of ``maxnpv solve --json``.
     """
 
     __slots__ = (
         "status", "reason", "npv", "passes", "method", "deadline", "critical_path",
-        "interest", "cashflows", "start", "unbounded", "discounted", "tree",
+        "interest", "seconds", "cashflows", "start", "unbounded", "discounted", "tree",
         "tree_lags", "multipliers", "postponed_tree", "postponed_lags", "postponed_values",
         "bound_all", "_durations", "_instance",
     )
@@ -459,16 +485,17 @@ class Result:
             int(got["criticalpath"]) if got["hasdeadline"] else None
         )
         self.interest = interest
+        self.seconds = float(got["seconds"])
         self.cashflows = cf
         self.start: np.ndarray = got["start"]
         self.unbounded: np.ndarray = got["unbounded"]
         self.discounted: np.ndarray = got["discounted"]
-        self.tree: List[Tuple[int, int]] = list(got["tree"])
-        self.tree_lags: List[int] = list(got["treelag"])
-        self.multipliers: List[float] = list(got["multiplier"])
-        self.postponed_tree: List[Tuple[int, int]] = list(got["postponedtree"])
-        self.postponed_lags: List[int] = list(got["postponedlag"])
-        self.postponed_values: List[float] = list(got["postponedvalue"])
+        self.tree: np.ndarray = got["tree"]
+        self.tree_lags: np.ndarray = got["treelag"]
+        self.multipliers: np.ndarray = got["multiplier"]
+        self.postponed_tree: np.ndarray = got["postponedtree"]
+        self.postponed_lags: np.ndarray = got["postponedlag"]
+        self.postponed_values: np.ndarray = got["postponedvalue"]
         self.bound_all = bound_all
         self._durations = net.durations
         self._instance = net.path
@@ -478,14 +505,37 @@ class Result:
         """True when an optimal schedule was found."""
         return self.status == Status.SOLVED
 
-    def to_dict(self) -> Dict[str, Any]:
-        """The fields of ``maxnpv solve --json``, numbered from 0, as plain Python values.
+    def to_dict(self) -> Dict[str, np.ndarray]:
+        """The schedule as columns of one row per activity, for ``pandas.DataFrame``.
 
-        instance, status, reason, npv, passes, method, deadline, critical_path,
-        interest, numbering ("from 0"), activities (activity, duration,
-        cashflow, start, finish, discounted, unbounded) and arcs (from, to,
-        lag); unknown values are None, activities and arcs empty without a
-        schedule. json.dumps takes it as it is.
+        activity (its index, from 0), duration, cashflow, start, finish
+        (start plus duration), discounted and unbounded, each a fresh numpy
+        array (int64, float64 or bool) of one entry per activity; start and
+        finish mean nothing where unbounded is True. Without a schedule every
+        column is empty. ``pandas.DataFrame(r.to_dict())`` is the table.
+        """
+        n = len(self.start)
+        durations = np.array(self._durations if n else [], dtype=np.int64)
+        start = np.array(self.start, dtype=np.int64)
+        return {
+            "activity": np.arange(n, dtype=np.int64),
+            "duration": durations,
+            "cashflow": np.array(self.cashflows[:n] if n else [], dtype=np.float64),
+            "start": start,
+            "finish": start + durations,
+            "discounted": np.array(self.discounted, dtype=np.float64),
+            "unbounded": np.array(self.unbounded, dtype=np.bool_),
+        }
+
+    def to_json(self, **dumps: Any) -> str:
+        """The document of ``maxnpv solve --json`` as JSON text, numbered from 0.
+
+        Its fields: instance, status, reason, npv, passes, method, deadline,
+        critical_path, interest, numbering ("from 0"), activities (activity,
+        duration, cashflow, start, finish, discounted, unbounded) and arcs
+        (from, to, lag); unknown values are null, the start and finish of an
+        unbounded activity too, activities and arcs empty without a schedule.
+        Keywords go to json.dumps (indent=2, say).
         """
         scheduled = len(self.start) > 0
         activities = []
@@ -503,10 +553,10 @@ class Result:
                     "unbounded": free,
                 })
         arcs = [
-            {"from": i, "to": j, "lag": lag}
+            {"from": int(i), "to": int(j), "lag": int(lag)}
             for (i, j), lag in zip(self.tree, self.tree_lags)
         ] if scheduled else []
-        return {
+        return json.dumps({
             "instance": self._instance,
             "status": str(self.status),
             "reason": self.reason,
@@ -519,7 +569,7 @@ class Result:
             "numbering": "from 0",
             "activities": activities,
             "arcs": arcs,
-        }
+        }, **dumps)
 
     def __repr__(self) -> str:
         if self.npv is None:
@@ -534,7 +584,8 @@ def solve(
     slack: Optional[int] = None,
     deadline: Optional[int] = None,
     deadline_factor: Optional[float] = None,
-    interest: float = 0.01,
+    *,
+    interest: float,
     pctneg: Optional[int] = None,
     seed: Optional[int] = None,
     method: str = "fast",
@@ -553,15 +604,17 @@ def solve(
     ``deadline``, absolute; ``deadline_factor`` (above 0), the critical path
     length times the factor, rounded up.
 
-    ``interest`` is the continuous rate per time unit (0 or more);
-    ``method`` "fast" (default) or "classic", both exact; ``time_limit``
+    ``interest`` (required, a keyword) is the continuous rate per time unit
+    (0 or more); ``method`` "fast" (default) or "classic", both exact; ``time_limit``
     (seconds) and ``max_passes`` stop a long solve with status "limit
     reached" and the best schedule so far; ``bound_all`` solves as if every
     activity started no earlier than the start dummy and finished no later
     than the end dummy starts; ``max_activities`` refuses larger networks.
 
     Returns a Result, also when the instance cannot be solved (status and
-    reason tell why). Raises TypeError or ValueError for bad use.
+    reason tell why). Raises TypeError or ValueError for bad use, and
+    KeyboardInterrupt (or what another signal handler raises) when Ctrl-C
+    ends the solve on the main thread.
     """
     options, cf = _solveoptions(net, cashflows, pctneg, seed, slack, deadline, deadline_factor,
                                 interest, method, time_limit, max_passes, bound_all,
@@ -629,6 +682,9 @@ def _solveoptions(
         "timelimit": seconds,
         "maxpasses": moves,
         "maxactivities": limit,
+        # Python runs signal handlers on its main thread only: solves there
+        # let them run now and then, so that Ctrl-C ends a long one.
+        "interruptible": threading.current_thread() is threading.main_thread(),
     }
     return options, cf
 
@@ -743,9 +799,16 @@ class Sweep:
     npv       the npv (float64 array); NaN without a schedule
     passes    the method's moves (int64 array)
     seconds   the point's solve time (float64 array)
+
+    ``pandas.DataFrame(sweep)`` is the table of one row per point, as is
+    ``pandas.DataFrame(sweep.to_dict())``: iterating a sweep gives its points,
+    each a dict of the fields above; ``to_dict()`` gives them as columns.
     """
 
-    __slots__ = ("deadline", "interest", "status", "reason", "npv", "passes", "seconds")
+    # The fields of a point, in the order of the table's columns.
+    _COLUMNS = ("deadline", "interest", "status", "reason", "npv", "passes", "seconds")
+
+    __slots__ = _COLUMNS
 
     def __init__(self, got: Dict[str, Any]) -> None:
         self.deadline: np.ndarray = got["deadline"]
@@ -758,6 +821,23 @@ class Sweep:
 
     def __len__(self) -> int:
         return len(self.status)
+
+    def __iter__(self) -> Iterator[Dict[str, Any]]:
+        """The points in order, each a dict of plain Python values (a row)."""
+        columns = [getattr(self, c) for c in self._COLUMNS]
+        lists = [c.tolist() if isinstance(c, np.ndarray) else c for c in columns]
+        for values in zip(*lists):
+            yield dict(zip(self._COLUMNS, values))
+
+    def to_dict(self) -> Dict[str, Any]:
+        """The points as columns: each field a fresh array or list of one entry per point.
+
+        deadline (int64), interest (float64), status (list of str), reason
+        (list, None where solved), npv (float64, NaN without a schedule),
+        passes (int64), seconds (float64). ``pandas.DataFrame(sw.to_dict())``
+        is the table.
+        """
+        return {c: getattr(self, c).copy() for c in self._COLUMNS}
 
     def __repr__(self) -> str:
         solved = sum(s == Status.SOLVED for s in self.status)
@@ -787,7 +867,8 @@ def sweep(
     seed: Optional[int] = None,
     slack: Optional[Union[int, Sequence[int], np.ndarray]] = None,
     deadline: Optional[Union[int, Sequence[int], np.ndarray]] = None,
-    interest: Union[float, Sequence[float], np.ndarray] = 0.01,
+    *,
+    interest: Union[float, Sequence[float], np.ndarray],
     method: str = "fast",
     time_limit: Optional[float] = None,
     max_passes: Optional[int] = None,
@@ -800,14 +881,16 @@ def sweep(
     ``pctneg`` (and ``seed``) as in solve. The deadlines (one of): ``slack``,
     whole numbers of time units above the critical path length (e.g.
     ``range(0, 61, 2)`` or a numpy integer array), or ``deadline``, absolute
-    ones. ``interest`` is a rate or a sequence of rates (finite, 0 or more).
+    ones. ``interest`` (required, a keyword) is a rate or a sequence of rates
+    (finite, 0 or more).
     At most 100000 points in all. ``method``, ``time_limit``, ``max_passes``,
     ``bound_all`` and ``max_activities`` are those of solve.
 
     Each point starts from the optimal schedule of its neighbour; the values
     are those of independent solves of the points. Returns a Sweep; a point
     that cannot be solved carries its status and reason. Raises TypeError or
-    ValueError for bad use.
+    ValueError for bad use, and KeyboardInterrupt (or what another signal
+    handler raises) when Ctrl-C ends the sweep on the main thread.
     """
     _checknetwork(net)
     if (slack is None) == (deadline is None):

@@ -2,6 +2,13 @@
 // from the solver's own, and every check of a caller's values done before
 // the solver sees them, so that a bad value becomes a status with its reason
 // instead of an assertion.
+//
+// A solve that the caller's stop hook ends must leave the solver as it found
+// it, so that a program that catches Ctrl-C can go on with the same solver.
+// Rather than copy the whole state before every solve, a solve with a hook
+// keeps only what a later call reads of it: the network given (moved aside,
+// not copied), the schedule a resolve would start from, and how the analysed
+// network was built, which a stop rebuilds.
 #include "maxnpv/maxnpv.h"
 
 #include <algorithm>
@@ -104,6 +111,14 @@ std::string *reasonof(std::string *reason, std::string *dummy) {
 }
 
 const char nonetwork[] = "no network to read into (a null pointer)";
+const char limitreached[] = "a limit on the solve's time or moves was reached";
+const char stopped[] = "the solve was stopped"; // the stop hook answered true
+
+// The solver's network of net, as a solve builds it: the caller's entries as
+// records, checked against the limits, the bounds of boundall added, the arcs
+// built (not yet analysed). rec is scratch, left empty.
+gpr::outcome buildfrom(const network &net, bool boundall, int maxactivities, gpr::records *rec,
+                       gpr::network *out, std::string *why);
 
 // Reads text in format fmt (gpr through scanrecords, the rest through
 // scaninstance) into *net; an allocation that fails is a status, not an
@@ -183,6 +198,12 @@ status readnetwork(const std::string &path, network *net, std::string *reason, i
         *reason = nonetwork;
         return status::invalid;
     }
+    // The system reads a name up to its first NUL: a longer string would
+    // name another file than the one given.
+    if (path.find('\0') != std::string::npos) {
+        *reason = "cannot open the file: its name holds a NUL byte";
+        return status::notfound;
+    }
     std::string bytes;
     int err;
     readstatus got;
@@ -231,10 +252,35 @@ struct solver::state {
     gpr::records rec;          // scratch of the conversion
     std::vector<int64_t> warm; // the schedule a resolve starts from, when it has one
     bool haswarm = false;
-    bool analysed = false; // net holds the last solve's network with its earliest starts
+    bool analysed = false;   // net holds the last solve's network with its earliest starts
+    bool builtbound = false; // the boundall that net was built with (when analysed)
+    int builtlimit = 0;      // the maxactivities that net was built with (when analysed)
+
+    // What a solve with a stop hook found, to go back to when the hook ends it.
+    network earlier;                // the given network it replaced (when moved)
+    bool movedgiven = false;        // whether earlier holds that network
+    bool earlierhasgiven = false;   // hasgiven as it found it
+    std::vector<int64_t> earlierst; // sol.st as it found it: where a resolve would start
+    bool earlieranalysed = false;   // analysed as it found it
+    bool earlierbound = false;      // builtbound as it found it
+    int earlierlimit = 0;           // builtlimit as it found it
 };
 
 namespace {
+
+gpr::outcome buildfrom(const network &net, bool boundall, int maxactivities, gpr::records *rec,
+                       gpr::network *out, std::string *why) {
+    const gpr::runlimits limits = limitsof(maxactivities);
+    torecords(net, rec);
+    out->firstnumber = net.firstnumber;
+    gpr::outcome kind = gpr::checkrecords(*rec, limits, why);
+    const int listed = (int)rec->entries.size();
+    if (kind == gpr::outcome::solved && boundall) gpr::addbounds(rec);
+    if (kind == gpr::outcome::solved) kind = gpr::buildnetwork(*rec, limits, out, why);
+    *rec = gpr::records(); // the network holds it all now: the memory goes back for the solve
+    if (kind == gpr::outcome::solved) out->nrfile = listed;
+    return kind;
+}
 
 // The multiplier of every tree arc: the value of the part of the tree it
 // cuts off from activity 0, signed so that it is at least 0 when the tree is
@@ -408,13 +454,35 @@ result solver::solve(const network &net, const std::vector<double> &cashflows, c
     // anywhere in the solve is a status, and the state forgets the solve.
     try {
         if (!self) self.reset(new state);
-        return solvein(net, cashflows, opt);
+        result r = solvein(net, cashflows, opt);
+        if (!opt.stop) return r;
+        state &st = *self;
+        if (st.sol.stopped) {
+            // Back to the state the solve found: the network and schedule a
+            // resolve takes, and the analysed network that notbounded counts on.
+            if (st.movedgiven) st.given = std::move(st.earlier);
+            st.hasgiven = st.earlierhasgiven;
+            st.sol.st.swap(st.earlierst);
+            st.analysed = false;
+            std::string why;
+            if (st.earlieranalysed &&
+                buildfrom(st.given, st.earlierbound, st.earlierlimit, &st.rec, &st.net, &why) ==
+                    gpr::outcome::solved &&
+                gpr::analyse(&st.net, &why) == gpr::outcome::solved) {
+                st.analysed = true;
+                st.builtbound = st.earlierbound;
+                st.builtlimit = st.earlierlimit;
+            }
+        }
+        st.earlier = network(); // what it kept is not needed any more
+        return r;
     } catch (const std::bad_alloc &) {
         if (self) {
             self->haswarm = false;
             self->analysed = false;
             self->hasgiven = false;
             self->given = network();
+            self->earlier = network();
         }
         result r;
         r.method = opt.method;
@@ -426,6 +494,17 @@ result solver::solve(const network &net, const std::vector<double> &cashflows, c
 result solver::solvein(const network &net, const std::vector<double> &cashflows,
                        const options &opt) {
     result r;
+    state &st = *self;
+    st.sol.stopped = false;
+    if (opt.stop) {
+        st.earlierhasgiven = st.hasgiven;
+        st.movedgiven = &net != &st.given;
+        if (st.movedgiven) st.earlier = std::move(st.given);
+        st.earlierst = st.sol.st;
+        st.earlieranalysed = st.analysed;
+        st.earlierbound = st.builtbound;
+        st.earlierlimit = st.builtlimit;
+    }
     self->analysed = false;
     if (&net != &self->given) {
         self->given = net;
@@ -442,7 +521,6 @@ result solver::solvein(const network &net, const std::vector<double> &cashflows,
                     "the interest rate must be a finite number of at least 0");
     if (!(opt.deadlinefactor >= 0) || !std::isfinite(opt.deadlinefactor))
         return fail(gpr::outcome::invalid, "the deadline factor must be a finite number above 0");
-    const gpr::runlimits limits = limitsof(opt.maxactivities);
     const size_t count = net.durations.size();
     if (net.entries.size() > count)
         return fail(gpr::outcome::invalid, "the network has " + std::to_string(net.entries.size()) +
@@ -461,16 +539,10 @@ result solver::solvein(const network &net, const std::vector<double> &cashflows,
         return fail(gpr::outcome::invalid, "the first activity number is " +
                                                std::to_string(net.firstnumber) +
                                                ", expected 0 or 1");
-    torecords(net, &self->rec);
-    self->net.firstnumber = net.firstnumber;
     std::string why;
-    gpr::outcome kind = gpr::checkrecords(self->rec, limits, &why);
-    const int listed = (int)self->rec.entries.size();
-    if (kind == gpr::outcome::solved && opt.boundall) gpr::addbounds(&self->rec);
-    if (kind == gpr::outcome::solved) kind = gpr::buildnetwork(self->rec, limits, &self->net, &why);
-    self->rec = gpr::records(); // the network holds it all now: the memory goes back for the solve
+    gpr::outcome kind =
+        buildfrom(net, opt.boundall, opt.maxactivities, &self->rec, &self->net, &why);
     if (kind != gpr::outcome::solved) return fail(kind, why);
-    self->net.nrfile = listed;
     const int n = self->net.nract, n0 = net.firstnumber;
     if ((int)cashflows.size() != n)
         return fail(gpr::outcome::invalid, std::to_string(cashflows.size()) + " cash flows for " +
@@ -482,6 +554,8 @@ result solver::solvein(const network &net, const std::vector<double> &cashflows,
     kind = gpr::analyse(&self->net, &why);
     if (kind != gpr::outcome::solved) return fail(kind, why);
     self->analysed = true;
+    self->builtbound = opt.boundall;
+    self->builtlimit = opt.maxactivities;
     r.criticalpath = self->net.est[self->net.end()];
     long long deadline = opt.deadline;
     if (opt.deadlinefactor > 0)
@@ -503,6 +577,7 @@ result solver::solvein(const network &net, const std::vector<double> &cashflows,
     s.limits.maxmoves = opt.maxpasses > 0 ? opt.maxpasses : 0;
     s.limits.seconds = opt.timelimit > 0 && std::isfinite(opt.timelimit) ? opt.timelimit : 0;
     s.limits.progress = opt.progress;
+    s.limits.stop = opt.stop;
     const bool warm = self->haswarm && (int)self->warm.size() == n;
     if (warm) s.st = self->warm;
     self->haswarm = false;
@@ -511,7 +586,7 @@ result solver::solvein(const network &net, const std::vector<double> &cashflows,
         warm);
 
     r.status = finished ? status::solved : status::limit;
-    if (!finished) r.reason = "a limit on the solve's time or moves was reached";
+    if (!finished) r.reason = s.stopped ? stopped : limitreached;
     r.npv = s.npv;
     r.passes = s.nrits;
     r.start.assign(s.st.begin(), s.st.end());
@@ -569,6 +644,17 @@ std::vector<sweeppoint> sweep(const network &net, const std::vector<double> &cas
     options at = opt;
     at.deadlinefactor = 0;
     at.absolute = grid.absolute;
+    // The stop hook is asked before the first point, by the points' solves
+    // and, where they are too short to ask it, between them at the same rate.
+    // Once it has answered true, no point is solved any more.
+    bool halted = false;
+    std::chrono::steady_clock::time_point asked = std::chrono::steady_clock::now();
+    const std::chrono::duration<double> gap(gpr::stopevery);
+    if (opt.stop)
+        at.stop = [&opt, &halted, &asked]() {
+            asked = std::chrono::steady_clock::now();
+            return halted = opt.stop();
+        };
     bool first = true;
     for (size_t r = 0; r < nr; r++)
         for (size_t k = 0; k < nd; k++) {
@@ -578,6 +664,14 @@ std::vector<sweeppoint> sweep(const network &net, const std::vector<double> &cas
             sweeppoint &p = points[r * nd + d];
             p.deadline = grid.deadlines[d];
             p.interest = grid.interests[r];
+            if (opt.stop && !halted && (first || std::chrono::steady_clock::now() - asked >= gap))
+                at.stop();
+            if (halted) {
+                p.outcome.status = status::limit;
+                p.outcome.reason = stopped;
+                p.outcome.method = opt.method;
+                continue;
+            }
             at.interest = p.interest;
             (grid.absolute ? at.deadline : at.slack) = p.deadline;
             const auto began = std::chrono::steady_clock::now();

@@ -40,6 +40,7 @@ constexpr double maxexponent = 700;    // largest discount exponent whose exp() 
 constexpr double maxvalue = 1e300;     // largest total of discounted cash flows a solve accepts
 constexpr int exactcycles = gprmaxact; // up to this size a cycle's reason names the activity
                                        // that the classic relaxation sweeps name
+constexpr double stopevery = 0.01;     // seconds of solving between questions to a stop hook
 
 // ------------------------------------------------------------- sentinels ---
 
@@ -120,6 +121,7 @@ struct solvelimits {
     double seconds = 0;     // seconds of solving; 0: no limit
     std::function<void(long long moves, double npv)> progress; // told now and then during
                                                                // long solves, or empty
+    std::function<bool()> stop; // asked every stopevery seconds: true ends the solve; or empty
 };
 
 struct solver {
@@ -157,6 +159,8 @@ struct solver {
     std::chrono::steady_clock::time_point started; // when the running solve began
     long long checks = 0;                          // limit checks of the running solve
     double lastprogress = 0;                       // seconds at the last progress report
+    double laststop = 0;                           // seconds at the last question to limits.stop
+    bool stopped = false;                          // limits.stop ended the running solve
 
     int64_t lagof(int e) const { return e == net->deadlinearc() ? closing : net->lag[e]; }
 };

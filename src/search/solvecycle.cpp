@@ -131,6 +131,8 @@ bool solvecycle(solver *s) {
     s->started = std::chrono::steady_clock::now();
     s->checks = 0;
     s->lastprogress = 0;
+    s->laststop = 0;
+    s->stopped = false;
     buildtree(s);
     searchreset(s);
     bool moved;
@@ -173,6 +175,8 @@ bool solvewith(solver *s, searchmethod method, bool warm) {
     s->started = std::chrono::steady_clock::now();
     s->checks = 0;
     s->lastprogress = 0;
+    s->laststop = 0;
+    s->stopped = false;
     if (!s->fast) fastprepare(s);
     const fastend end = fastsolve(s);
     // Values beyond long double (starts a million time units apart at a high
@@ -194,10 +198,16 @@ bool overlimit(solver *s) {
     constexpr double every = 1;          // seconds between progress reports
     const solvelimits &l = s->limits;
     if (l.maxmoves > 0 && s->nrits >= l.maxmoves) return true;
-    if ((++s->checks % clockevery) != 0 || (l.seconds <= 0 && !l.progress)) return false;
+    if ((++s->checks % clockevery) != 0 || (l.seconds <= 0 && !l.progress && !l.stop)) return false;
     const double t =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - s->started).count();
     if (l.seconds > 0 && t >= l.seconds) return true;
+    // The hook is asked by the clock, not by the moves: it may cost far more
+    // than a move (a Python caller takes its interpreter's lock for it).
+    if (l.stop && t - s->laststop >= stopevery) {
+        s->laststop = t;
+        if (l.stop()) return s->stopped = true;
+    }
     if (l.progress && t >= quiet && t - s->lastprogress >= every) {
         s->lastprogress = t;
         l.progress(s->nrits, schedulevalue(*s));

@@ -37,8 +37,10 @@ bool solvecycle(solver *s);
 // arc and the deadline. Returns false when a limit stopped it.
 bool solvewith(solver *s, searchmethod method, bool warm = false);
 
-// True when the running solve has reached a limit of s->limits; tells the
-// progress callback now and then. Called after every move.
+// True when the running solve has reached a limit of s->limits or its stop
+// hook answered true (then s->stopped is set); tells the progress callback
+// now and then. Called after every move: the clock is read only every so
+// many calls, and the hook asked only every stopevery seconds.
 bool overlimit(solver *s);
 
 // The value of the current schedule: the discounted cash flows of every

@@ -29,3 +29,18 @@ def network(seed, size=8, tied=True):
             most = 4 + durations[i] + durations[j] + rng.randint(0, 6)
             relations.append((i, j, "SS", most, "max"))
     return maxnpv.Network(durations, relations, name=f"g{seed}")
+
+
+def window(seed, n=1000):
+    """A network that keeps the classic search busy for minutes at 1000
+    activities: zero durations, every activity from index 2 on starts 0 or 1
+    time unit after each of four random earlier ones (a window of width 1),
+    so that many schedules tie and sets move back and forth by one unit."""
+    rng = random.Random(seed)
+    relations = [(0, 1, "FS", 0)]
+    for j in range(2, n - 1):
+        for _ in range(4):
+            i = rng.randint(1, j - 1)
+            relations += [(i, j, "SS", 0), (i, j, "SS", 1, "max")]
+    relations.append((n - 2, n - 1, "FS", 0))
+    return maxnpv.Network([0] * n, relations, name=f"w{seed}")

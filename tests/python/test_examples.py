@@ -1,5 +1,5 @@
 """examples/solve_set.py over a folder: natural order, other files passed
-over, unreadable instances as rows, the CSV."""
+over, unreadable instances as rows, the CSV, the interest rate it needs."""
 
 import csv
 import shutil
@@ -21,7 +21,8 @@ def test_solve_set_writes_one_row_per_instance(tmp_path):
     (folder / "notes.txt").write_text("not an instance\n")
     table = tmp_path / "out.csv"
     done = subprocess.run([sys.executable, str(SOURCE / "examples" / "solve_set.py"), str(folder),
-                           "--slack", "10", "--jobs", "2", "--csv", str(table)],
+                           "--slack", "10", "--interest", "0.01", "--jobs", "2",
+                           "--csv", str(table)],
                           capture_output=True, text=True, check=False)
     assert done.returncode == 0, done.stderr
     rows = list(csv.DictReader(table.open()))
@@ -32,3 +33,13 @@ def test_solve_set_writes_one_row_per_instance(tmp_path):
         assert float(r["npv"]) == pytest.approx(worked_npv(15), rel=1e-12)
     assert rows[3]["status"] == "invalid" and "mode" in rows[3]["reason"]
     assert len(done.stdout.splitlines()) == 5
+
+
+def test_solve_set_needs_the_interest_rate(tmp_path):
+    table = tmp_path / "out.csv"
+    done = subprocess.run([sys.executable, str(SOURCE / "examples" / "solve_set.py"),
+                           str(EXAMPLES), "--slack", "10", "--csv", str(table)],
+                          capture_output=True, text=True, check=False)
+    assert done.returncode == 2
+    assert "--interest" in done.stderr and done.stdout == ""
+    assert not table.exists()

@@ -73,6 +73,17 @@ def test_parse_reads_text():
     assert len(sch) == 6
 
 
+def test_a_name_with_a_nul_is_refused(tmp_path):
+    # Read up to the NUL, the name would read the file "a" and give the
+    # network the name "passwd", which seeded cash flows depend on.
+    shutil.copy(EXAMPLES / "D1.gpr", tmp_path / "a")
+    name = str(tmp_path / "a") + "\0/../../etc/passwd.gpr"
+    for given in (name, pathlib.Path(name)):
+        with pytest.raises(ValueError, match="path holds a NUL character"):
+            maxnpv.read(given)
+    assert len(maxnpv.read(tmp_path / "a")) == 5
+
+
 def test_files_that_cannot_be_read(tmp_path):
     with pytest.raises(FileNotFoundError, match="cannot read .*missing.gpr"):
         maxnpv.read(tmp_path / "missing.gpr")

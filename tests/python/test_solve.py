@@ -1,15 +1,17 @@
 """Solving: optima worked by hand, the command line's results, statuses of
-instances that cannot be solved, bad use, and solves on several threads."""
+instances that cannot be solved, bad use, the result as a table, and solves
+on several threads."""
 
 import concurrent.futures
 import json
 import math
+import time
 
 import numpy as np
 import pytest
 
 import maxnpv
-from conftest import EXAMPLES, TESTDATA, WORKED_CASHFLOWS, worked_npv
+from conftest import EXAMPLES, TESTDATA, WORKED_CASHFLOWS, WORKED_DURATIONS, worked_npv
 
 RATE = 0.01
 
@@ -31,18 +33,26 @@ def test_worked_example_optimum(worked):
     assert r.discounted.tolist() == pytest.approx(want, rel=1e-12)
     # The only binding relations: 0->2 (FS 0), 2->3 (SS 1), 1->4 (FS, 1 ends at
     # the deadline) and the deadline arc 4->0; as start-to-start lags 0, 1, 3, -15.
-    assert sorted(zip(r.tree, r.tree_lags)) == [((0, 2), 0), ((1, 4), 3), ((2, 3), 1), ((4, 0), -15)]
-    assert all(m >= -1e-9 for m in r.multipliers)
+    assert r.tree.dtype == np.int64 and r.tree.shape == (4, 2)
+    assert r.tree_lags.dtype == np.int64 and r.multipliers.dtype == np.float64
+    assert sorted(zip(map(tuple, r.tree.tolist()), r.tree_lags.tolist())) == [
+        ((0, 2), 0), ((1, 4), 3), ((2, 3), 1), ((4, 0), -15)]
+    # Each arc carries the discounted value of what it holds away from 0:
+    # 2->3 activity 3, 0->2 activities 2 and 3, 1->4 and 4->0 activity 1.
+    d = dict(zip(map(tuple, r.tree.tolist()), r.multipliers.tolist()))
+    assert d[(2, 3)] == pytest.approx(want[3], rel=1e-12)
+    assert d[(0, 2)] == pytest.approx(want[2] + want[3], rel=1e-12)
+    assert d[(1, 4)] == d[(4, 0)] == pytest.approx(-want[1], rel=1e-12)
     assert r.method == "fast" and r.passes >= 1
 
 
 def test_deadline_forms_agree(worked):
-    by_slack = maxnpv.solve(worked, cashflows=WORKED_CASHFLOWS, slack=10)
-    by_deadline = maxnpv.solve(worked, cashflows=WORKED_CASHFLOWS, deadline=15)
+    by_slack = maxnpv.solve(worked, cashflows=WORKED_CASHFLOWS, slack=10, interest=RATE)
+    by_deadline = maxnpv.solve(worked, cashflows=WORKED_CASHFLOWS, deadline=15, interest=RATE)
     assert by_deadline.npv == pytest.approx(by_slack.npv, rel=1e-12)
     assert by_deadline.start.tolist() == by_slack.start.tolist()
     # ceil(1.7 * 5) = 9
-    by_factor = maxnpv.solve(worked, cashflows=WORKED_CASHFLOWS, deadline_factor=1.7)
+    by_factor = maxnpv.solve(worked, cashflows=WORKED_CASHFLOWS, deadline_factor=1.7, interest=RATE)
     assert by_factor.deadline == 9
     assert by_factor.npv == pytest.approx(worked_npv(9), rel=1e-12)
 
@@ -73,11 +83,15 @@ def test_unbounded_activity_and_bound_all():
     # Activity 1 (-100) has no relation to the end dummy: postponed without
     # limit, out of the npv; with bound_all it must finish by the end dummy.
     net = maxnpv.Network([0, 2, 0], [(0, 1, "SS", 0), (0, 2, "FS", 0)])
-    r = maxnpv.solve(net, cashflows=[0, -100, 0], slack=5)
+    r = maxnpv.solve(net, cashflows=[0, -100, 0], slack=5, interest=RATE)
     assert r.unbounded.tolist() == [False, True, False]
     assert r.npv == 0
-    assert r.to_dict()["activities"][1]["start"] is None
-    r = maxnpv.solve(net, cashflows=[0, -100, 0], slack=5, bound_all=True)
+    assert json.loads(r.to_json())["activities"][1]["start"] is None
+    assert r.to_dict()["unbounded"].tolist() == [False, True, False]
+    # Its part of the certificate: no relation among postponed activities.
+    assert r.postponed_tree.shape == (0, 2) and r.postponed_tree.dtype == np.int64
+    assert r.postponed_lags.dtype == np.int64 and r.postponed_values.dtype == np.float64
+    r = maxnpv.solve(net, cashflows=[0, -100, 0], slack=5, bound_all=True, interest=RATE)
     assert r.deadline == 7 and r.start[1] == 5
     assert r.npv == pytest.approx(-100 * math.exp(-0.07), rel=1e-12)
 
@@ -85,8 +99,8 @@ def test_unbounded_activity_and_bound_all():
 def test_classic_and_fast_agree_on_the_examples():
     for k in range(1, 6):
         net = maxnpv.read(EXAMPLES / f"D{k}.gpr")
-        fast = maxnpv.solve(net, pctneg=50, slack=10)
-        classic = maxnpv.solve(net, pctneg=50, slack=10, method="classic")
+        fast = maxnpv.solve(net, pctneg=50, slack=10, interest=RATE)
+        classic = maxnpv.solve(net, pctneg=50, slack=10, method="classic", interest=RATE)
         assert classic.method == "classic"
         assert classic.npv == pytest.approx(fast.npv, rel=1e-9)
 
@@ -157,8 +171,8 @@ def test_same_result_as_the_command_line(cli, path, method):
     assert r.cashflows.tolist() == [a["cashflow"] for a in acts]
     assert [None if u else s for s, u in zip(r.start.tolist(), r.unbounded)] == [a["start"] for a in acts]
     base = 0 if doc["numbering"] == "from 0" else 1
-    assert r.tree == [(a["from"] - base, a["to"] - base) for a in doc["arcs"]]
-    mine = r.to_dict()
+    assert r.tree.tolist() == [[a["from"] - base, a["to"] - base] for a in doc["arcs"]]
+    mine = json.loads(r.to_json())
     assert set(mine) == set(doc)
     assert [set(a) for a in mine["activities"]] == [set(a) for a in acts]
     assert [set(a) for a in mine["arcs"]] == [set(a) for a in doc["arcs"]]
@@ -173,11 +187,13 @@ def test_seeded_draw_as_the_command_line(cli):
     assert r.npv == pytest.approx(doc["npv"], rel=1e-12)
 
 
-def test_to_dict_is_plain_json(worked):
-    d = maxnpv.solve(worked, cashflows=WORKED_CASHFLOWS, slack=10).to_dict()
-    again = json.loads(json.dumps(d))
-    assert again == d
+def test_to_json_is_the_document(worked):
+    r = maxnpv.solve(worked, cashflows=WORKED_CASHFLOWS, slack=10, interest=RATE)
+    d = json.loads(r.to_json())
+    assert json.loads(r.to_json(indent=2)) == d
     assert d["numbering"] == "from 0" and d["instance"] is None
+    assert d["arcs"] == [{"from": i, "to": j, "lag": lag}
+                         for (i, j), lag in zip(r.tree.tolist(), r.tree_lags.tolist())]
     assert d["activities"][1] == {"activity": 1, "duration": 3, "cashflow": -239.0, "start": 12,
                                   "finish": 15, "discounted": pytest.approx(-239 * math.exp(-0.15)),
                                   "unbounded": False}
@@ -186,37 +202,38 @@ def test_to_dict_is_plain_json(worked):
 # ---------------------------------------- instances that cannot be solved ---
 
 def test_infeasible_deadline_is_a_result(worked):
-    r = maxnpv.solve(worked, cashflows=WORKED_CASHFLOWS, deadline=4)
+    r = maxnpv.solve(worked, cashflows=WORKED_CASHFLOWS, deadline=4, interest=RATE)
     assert r.status == maxnpv.Status.INFEASIBLE and not r.solved
     assert "deadline" in r.reason
-    assert r.npv is None and r.passes is None and len(r.start) == 0 and r.tree == []
-    d = r.to_dict()
+    assert r.npv is None and r.passes is None and len(r.start) == 0
+    assert r.tree.shape == (0, 2) and len(r.tree_lags) == len(r.multipliers) == 0
+    d = json.loads(r.to_json())
     assert d["status"] == "infeasible" and d["activities"] == [] and d["arcs"] == []
     assert d["critical_path"] == 5 and d["deadline"] == 4
 
 
 def test_cycle_of_positive_length_is_infeasible():
     net = maxnpv.Network([0, 2, 0], [(0, 1, "SS", 5), (0, 1, "SS", 3, "max"), (1, 2, "FS", 0)])
-    r = maxnpv.solve(net, cashflows=[0, 100, 0], slack=5)
+    r = maxnpv.solve(net, cashflows=[0, 100, 0], slack=5, interest=RATE)
     assert r.status == "infeasible" and "cycle" in r.reason
 
 
 def test_unlinked_activity_is_not_connected():
     net = maxnpv.Network([0, 2, 3, 0], [(0, 1, "FS", 0), (1, 3, "FS", 0)])
-    r = maxnpv.solve(net, pctneg=50, slack=3)
+    r = maxnpv.solve(net, pctneg=50, slack=3, interest=RATE)
     assert r.status == maxnpv.Status.NOT_CONNECTED and r.reason
 
 
 def test_too_many_activities_is_a_result(worked):
-    r = maxnpv.solve(worked, cashflows=WORKED_CASHFLOWS, slack=1, max_activities=4)
+    r = maxnpv.solve(worked, cashflows=WORKED_CASHFLOWS, slack=1, max_activities=4, interest=RATE)
     assert r.status == maxnpv.Status.TOO_MANY
 
 
 def test_move_limit_leaves_a_feasible_schedule():
     net = maxnpv.read(EXAMPLES / "D5.gpr")
-    full = maxnpv.solve(net, pctneg=50, slack=10, method="classic")
+    full = maxnpv.solve(net, pctneg=50, slack=10, method="classic", interest=RATE)
     assert full.passes > 1
-    r = maxnpv.solve(net, pctneg=50, slack=10, method="classic", max_passes=1)
+    r = maxnpv.solve(net, pctneg=50, slack=10, method="classic", max_passes=1, interest=RATE)
     assert r.status == maxnpv.Status.LIMIT and r.reason
     assert r.npv <= full.npv + 1e-9
     assert len(r.start) == len(net)
@@ -251,14 +268,83 @@ def test_move_limit_leaves_a_feasible_schedule():
 ])
 def test_bad_use_raises(worked, kwargs, error, text):
     with pytest.raises(error, match=text):
-        maxnpv.solve(worked, **kwargs)
+        maxnpv.solve(worked, **{"interest": RATE, **kwargs})
+
+
+def test_interest_has_no_default(worked):
+    # A forgotten rate is an error, as a forgotten --interest is.
+    with pytest.raises(TypeError, match="interest"):
+        maxnpv.solve(worked, cashflows=WORKED_CASHFLOWS, slack=10)
+    # It is a keyword: a sixth value by position is refused, not taken as the rate.
+    with pytest.raises(TypeError):
+        maxnpv.solve(worked, WORKED_CASHFLOWS, 10, None, None, RATE)
+    r = maxnpv.solve(worked, WORKED_CASHFLOWS, 10, interest=RATE)
+    assert r.npv == pytest.approx(worked_npv(15), rel=1e-12)
 
 
 def test_network_argument_is_checked():
     with pytest.raises(TypeError, match="maxnpv.Network"):
-        maxnpv.solve([0, 1, 0], pctneg=5, slack=0)
+        maxnpv.solve([0, 1, 0], pctneg=5, slack=0, interest=RATE)
     with pytest.raises(TypeError, match="maxnpv.Network"):
         maxnpv.random_cashflows("D1.gpr")
+
+
+# ------------------------------------------------------- as a table ---
+
+def one_row_per_entry(columns):
+    """What pandas.DataFrame(columns) takes as a table of one row per entry:
+    a dict of one-dimensional arrays or lists, all of one length (returned)."""
+    assert isinstance(columns, dict)
+    for v in columns.values():
+        assert isinstance(v, list) or (isinstance(v, np.ndarray) and v.ndim == 1)
+    lengths = {len(v) for v in columns.values()}
+    assert len(lengths) == 1
+    return lengths.pop()
+
+
+def test_to_dict_is_one_row_per_activity(worked):
+    r = maxnpv.solve(worked, cashflows=WORKED_CASHFLOWS, slack=10, interest=RATE)
+    d = r.to_dict()
+    assert list(d) == ["activity", "duration", "cashflow", "start", "finish", "discounted",
+                       "unbounded"]
+    assert one_row_per_entry(d) == 5
+    assert [d[k].dtype for k in d] == [np.int64, np.int64, np.float64, np.int64, np.int64,
+                                       np.float64, np.bool_]
+    assert d["activity"].tolist() == [0, 1, 2, 3, 4]
+    assert d["duration"].tolist() == WORKED_DURATIONS
+    assert d["cashflow"].tolist() == WORKED_CASHFLOWS
+    assert d["start"].tolist() == [0, 12, 0, 1, 15]
+    assert d["finish"].tolist() == [0, 15, 2, 5, 15]
+    assert d["discounted"].sum() == pytest.approx(worked_npv(15), rel=1e-12)
+    assert not d["unbounded"].any()
+    # The columns are the table's own: changing them leaves the result be.
+    d["start"][1] = 99
+    d["cashflow"][1] = 0
+    assert r.start[1] == 12 and r.cashflows[1] == -239
+
+    # Without a schedule the columns are there, empty.
+    none = maxnpv.solve(worked, cashflows=WORKED_CASHFLOWS, deadline=4, interest=RATE).to_dict()
+    assert one_row_per_entry(none) == 0
+    assert none["start"].dtype == np.int64 and none["unbounded"].dtype == np.bool_
+
+
+def test_pandas_takes_the_result_in_one_call(worked):
+    pd = pytest.importorskip("pandas")
+    r = maxnpv.solve(worked, cashflows=WORKED_CASHFLOWS, slack=10, interest=RATE)
+    df = pd.DataFrame(r.to_dict())
+    assert df.shape == (5, 7)
+    assert df["finish"].tolist() == [0, 15, 2, 5, 15]
+    assert df.loc[df["cashflow"] < 0, "activity"].tolist() == [1]
+
+
+def test_seconds_is_the_time_of_the_solve_call():
+    net = maxnpv.read(EXAMPLES / "D5.gpr")
+    for method in maxnpv.METHODS:
+        began = time.perf_counter()
+        r = maxnpv.solve(net, pctneg=50, slack=10, interest=RATE, method=method)
+        took = time.perf_counter() - began
+        assert isinstance(r.seconds, float)
+        assert 0 < r.seconds <= took
 
 
 # ------------------------------------------------------------ threads ---
@@ -274,8 +360,8 @@ def test_parallel_solves_equal_sequential_ones(worked):
     jobs *= 3
 
     def run(job):
-        r = maxnpv.solve(job[0], **job[1])
-        return r.status, r.npv, r.passes, r.start.tolist(), r.tree
+        r = maxnpv.solve(job[0], interest=RATE, **job[1])
+        return r.status, r.npv, r.passes, r.start.tolist(), r.tree.tolist()
 
     sequential = [run(job) for job in jobs]
     with concurrent.futures.ThreadPoolExecutor(max_workers=4) as pool:

@@ -49,7 +49,7 @@ def test_points_equal_independent_solves(method):
 
 def test_example_file_by_absolute_deadlines_and_bound_all():
     net = maxnpv.read(EXAMPLES / "D3.gpr")
-    cp = maxnpv.solve(net, pctneg=50, slack=0).critical_path
+    cp = maxnpv.solve(net, pctneg=50, slack=0, interest=0.01).critical_path
     # Below the critical path first, so that some points have no schedule.
     deadlines = np.arange(cp - 3, cp + 30, 4)
     rates = np.array([0.005, 0.02])
@@ -82,7 +82,7 @@ def test_single_values_and_ranges(worked):
     scalar = maxnpv.sweep(worked, cashflows=WORKED_CASHFLOWS, slack=np.int64(3),
                           interest=np.array(0.02))
     assert scalar.npv.tolist() == one.npv.tolist()
-    ranged = maxnpv.sweep(worked, cashflows=WORKED_CASHFLOWS, deadline=range(3, 8))
+    ranged = maxnpv.sweep(worked, cashflows=WORKED_CASHFLOWS, deadline=range(3, 8), interest=0.01)
     assert ranged.status == ["infeasible", "infeasible", "solved", "solved", "solved"]
     assert ranged.deadline.tolist() == [3, 4, 5, 6, 7]
     assert np.isnan(ranged.npv[:2]).all()
@@ -93,7 +93,7 @@ def test_unknown_deadline_of_a_network_without_critical_path():
     # A cycle of positive length: no earliest starts, so no critical path.
     net = maxnpv.Network([0, 1, 1, 0], [(0, 1, "FS", 0), (1, 2, "SS", 2), (2, 1, "SS", 1),
                                         (2, 3, "FS", 0)])
-    sw = maxnpv.sweep(net, pctneg=50, slack=[0, 1])
+    sw = maxnpv.sweep(net, pctneg=50, slack=[0, 1], interest=0.01)
     assert sw.status == ["infeasible", "infeasible"]
     assert sw.deadline.tolist() == [maxnpv.UNKNOWN_DEADLINE] * 2
     assert all(sw.reason)
@@ -132,11 +132,52 @@ def test_parallel_sweeps_equal_sequential_ones():
 ])
 def test_bad_grids_raise(worked, kwargs, error, text):
     with pytest.raises(error, match=text):
-        maxnpv.sweep(worked, cashflows=WORKED_CASHFLOWS, **kwargs)
+        maxnpv.sweep(worked, cashflows=WORKED_CASHFLOWS, **{"interest": 0.01, **kwargs})
+
+
+def test_interest_has_no_default(worked):
+    with pytest.raises(TypeError, match="interest"):
+        maxnpv.sweep(worked, cashflows=WORKED_CASHFLOWS, slack=[0, 1])
+    with pytest.raises(TypeError):
+        maxnpv.sweep(worked, WORKED_CASHFLOWS, None, None, [0, 1], None, 0.01)
+
+
+def test_points_as_rows_and_as_columns(worked):
+    sw = maxnpv.sweep(worked, cashflows=WORKED_CASHFLOWS, deadline=[4, 5, 9], interest=[0.01, 0.03])
+    columns = sw.to_dict()
+    assert list(columns) == ["deadline", "interest", "status", "reason", "npv", "passes", "seconds"]
+    assert {len(v) for v in columns.values()} == {6}
+    assert columns["deadline"].tolist() == [4, 5, 9, 4, 5, 9]
+    # pandas.DataFrame(sw) reads a sweep as it reads any iterable that is no
+    # sequence: list(sw), here a list of dicts, one per point.
+    rows = list(sw)
+    assert len(rows) == len(sw) == 6
+    for k, row in enumerate(rows):
+        assert list(row) == list(columns)
+        for name, value in row.items():
+            want = columns[name][k]
+            assert type(value) in (int, float, str, type(None))
+            assert value == want or (name == "npv" and math.isnan(value) and math.isnan(want))
+    assert rows[0]["status"] == "infeasible" and rows[0]["reason"] and math.isnan(rows[0]["npv"])
+    assert rows[4]["reason"] is None
+    assert rows[4]["npv"] == pytest.approx(worked_npv(5, 0.03), rel=1e-12)
+    # The columns are copies.
+    columns["npv"][1] = 0.0
+    columns["status"][0] = "solved"
+    assert sw.npv[1] == pytest.approx(worked_npv(5), rel=1e-12) and sw.status[0] == "infeasible"
+
+
+def test_pandas_takes_the_sweep_in_one_call(worked):
+    pd = pytest.importorskip("pandas")
+    sw = maxnpv.sweep(worked, cashflows=WORKED_CASHFLOWS, deadline=[4, 5, 9], interest=[0.01, 0.03])
+    by_rows = pd.DataFrame(sw)
+    assert by_rows.shape == (6, 7)
+    assert by_rows["deadline"].tolist() == [4, 5, 9, 4, 5, 9]
+    pd.testing.assert_frame_equal(by_rows, pd.DataFrame(sw.to_dict()))
 
 
 def test_bad_cash_flows_raise(worked):
     with pytest.raises(ValueError, match="give either pctneg or cashflows"):
-        maxnpv.sweep(worked, slack=[0])
+        maxnpv.sweep(worked, slack=[0], interest=0.01)
     with pytest.raises(ValueError, match="3 cash flows"):
-        maxnpv.sweep(worked, cashflows=[0, 1, 0], slack=[0])
+        maxnpv.sweep(worked, cashflows=[0, 1, 0], slack=[0], interest=0.01)

@@ -96,7 +96,7 @@ def test_altered_results_are_rejected(worked):
 
     # A tree arc that is no relation of the network (2 -> 1).
     foreign = copy.deepcopy(r)
-    foreign.tree[foreign.tree.index((2, 3))] = (2, 1)
+    foreign.tree[foreign.tree.tolist().index([2, 3])] = (2, 1)
     rejected(worked, foreign)
 
     wrong_deadline = copy.deepcopy(r)
@@ -117,10 +117,11 @@ def test_result_must_fit_the_network(worked):
 
 
 def test_unsolved_results_are_rejected(worked):
-    infeasible = maxnpv.solve(worked, cashflows=WORKED_CASHFLOWS, deadline=4)
+    infeasible = maxnpv.solve(worked, cashflows=WORKED_CASHFLOWS, deadline=4, interest=0.01)
     assert infeasible.status == maxnpv.Status.INFEASIBLE
     rejected(worked, infeasible)
-    stopped = maxnpv.solve(generated.network(3, size=12), pctneg=50, slack=5, max_passes=1)
+    stopped = maxnpv.solve(generated.network(3, size=12), pctneg=50, slack=5, max_passes=1,
+                           interest=0.01)
     if stopped.status == maxnpv.Status.LIMIT:
         rejected(generated.network(3, size=12), stopped)
 
@@ -155,7 +156,7 @@ def test_postponed_certificate_is_checked():
 
 
 def test_verify_arguments_are_checked(worked):
-    r = solved(worked, cashflows=WORKED_CASHFLOWS, slack=10)
+    r = solved(worked, cashflows=WORKED_CASHFLOWS, slack=10, interest=0.01)
     with pytest.raises(TypeError, match="maxnpv.Network"):
         maxnpv.verify("net", r)
     with pytest.raises(TypeError, match="maxnpv.Result"):
