@@ -125,8 +125,9 @@ class program {
     }
 
     // Adds the row sum coef * y(i, t) over terms <= upper, the constants
-    // moved to the right; a row without a column is left out (the windows
-    // make it hold). False once the matrix is too large.
+    // moved to the right. A row without a column is left out when the
+    // constants meet it, and otherwise makes the program infeasible (then
+    // `broken` is set). False once the matrix is too large.
     struct term {
         int i;
         int64_t t;
@@ -145,7 +146,10 @@ class program {
                 ar.push_back(x.coef);
             }
         }
-        if (ar.size() == before) return true;
+        if (ar.size() == before) {
+            broken = broken || upper < 0; // the coefficients are whole numbers
+            return true;
+        }
         rows++;
         bounds.push_back(upper);
         return (long long)ar.size() <= maxentries;
@@ -158,6 +162,8 @@ class program {
     std::vector<int> ia, ja;    // [entry] row and column
     std::vector<double> ar;     // [entry] coefficient
     std::vector<double> bounds; // [row - 1] upper bound
+    bool broken = false;        // a row of constants alone fails: no schedule at all
+    std::string why;            // which one, in words
 };
 
 // The resource rows of resource k: one per time at which the activities
@@ -197,7 +203,15 @@ bool resourcerows(const temporal &net, size_t k, program *p) {
                 terms.push_back({s.i, t, units});
                 terms.push_back({s.i, t - in.dur[s.i], -units});
             }
+            bool before = p->broken;
             if (!p->row(terms, (double)in.capacity[k])) return false;
+            if (p->broken && !before) {
+                int64_t units = 0; // all of them run at t whatever the schedule
+                for (const span &s : running) units += in.demand[s.i][k];
+                p->why = format("the activities whose windows hold them at time %lld need %lld "
+                                "units of resource %zu there, which has %lld",
+                                (long long)t, (long long)units, k + 1, (long long)in.capacity[k]);
+            }
         }
         t++;
     }
@@ -295,6 +309,17 @@ lpresult rcsolve(const std::string &path, const lpoptions &opt) {
                          : format("the time-indexed model needs more than %lld matrix entries "
                                   "(the windows are too wide)",
                                   maxentries);
+        return res;
+    }
+
+    if (p.broken) {
+        // Activities whose windows fix them where they overlap beyond a
+        // capacity. (An arc row of constants holds by the windows: one that
+        // fails would be a fault of the longest paths.)
+        res.kind = p.why.empty() ? lpfailed : lpinfeasible;
+        res.byresources = !p.why.empty();
+        res.reason = p.why.empty() ? "the windows break a relation" : p.why;
+        res.seconds = since(started);
         return res;
     }
 
