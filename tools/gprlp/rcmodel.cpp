@@ -185,7 +185,7 @@ bool resourcerows(const temporal &net, size_t k, program *p) {
     std::vector<span> running;
     std::vector<program::term> terms;
     size_t next = 0;
-    int64_t t = 0;
+    int64_t t = INT64_MIN; // the time of the row; raised to the first span at once
     while (next < spans.size() || !running.empty()) {
         if (running.empty()) t = std::max(t, spans[next].from);
         while (next < spans.size() && spans[next].from <= t) running.push_back(spans[next++]);
