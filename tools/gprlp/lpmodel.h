@@ -27,7 +27,7 @@ enum lpkind {
     lpunlinked,   // some activity (perhaps the end dummy) is reached by no chain of arcs
     lpsolved,     // the LP was solved: npv holds the optimum
     lpfailed,     // GLPK found no certified optimum, or the model is too large for it
-    lplimit,      // rcsolve: the time limit ended the search (see lpresult::bound)
+    lplimit,      // rcsolve: the time or node limit ended the search (see lpresult::bound)
     lpnotbounded, // rcsolve: some activity has no latest start (nothing bounds it)
 };
 
@@ -48,7 +48,8 @@ struct lpoptions {
     // later than the end dummy starts, whether the file lists the pair or not
     // (maxnpv solve --bound-all).
     bool boundall = false;
-    double timelimit = 0; // rcsolve: seconds of GLPK's search, 0 for none
+    double timelimit = 0;    // rcsolve: seconds of GLPK's search, 0 for none
+    long long nodelimit = 0; // rcsolve: branch-and-bound nodes GLPK may create, 0 for no limit
 };
 
 struct lpresult {

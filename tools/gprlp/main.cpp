@@ -6,6 +6,7 @@
 // that sch2gpr uses, into a temporary file that the model then reads as it
 // reads any .gpr file; the model itself shares no code with the solver.
 #include <cerrno>
+#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -20,7 +21,8 @@
 
 static const char helptext[] =
     "usage: gprlp [--cashflows CFFILE] [--deadline D] [--schedule] [--format F]\n"
-    "             [--bound-all] [--resources [--time-limit S]] FILE PCTNEG DLEXTRA INTEREST\n"
+    "             [--bound-all] [--resources [--time-limit S] [--node-limit N]]\n"
+    "             FILE PCTNEG DLEXTRA INTEREST\n"
     "       gprlp --help\n"
     "\n"
     "Computes the optimal net present value of the instance FILE as a\n"
@@ -63,6 +65,8 @@ static const char helptext[] =
     "                      every activity. Negative capacities and demands are refused.\n"
     "  --time-limit S      with --resources: stop GLPK's search after S seconds\n"
     "                      (decimals allowed) and report the best schedule found\n"
+    "  --node-limit N      with --resources: stop it once it has N branch-and-bound\n"
+    "                      nodes (the same stop on every machine)\n"
     "\n"
     "Output on standard output:\n"
     "  the optimal net present value (full precision, %.17g), or \"infeasible\" or \"not "
@@ -82,7 +86,8 @@ static const char helptext[] =
     "                         deadline already exclude every schedule, or the\n"
     "                         resources exclude every schedule that they admit\n"
     "  best NPV|none          (limit only) the best schedule's net present value\n"
-    "  bound VALUE|none       (limit only) GLPK's bound on the optimum\n"
+    "  bound VALUE|none       (limit only) GLPK's bound on the optimum: the best\n"
+    "                         bound of its open nodes, or its root's LP value\n"
     "  glpk time SECONDS s    building the integer program and GLPK's search\n"
     "  read time SECONDS s    reading FILE and the cash flows\n"
     "  nodes N                branch-and-bound nodes\n"
@@ -99,7 +104,7 @@ static const char helptext[] =
     "     --resources: and the resources)\n"
     "  4  not connected: some activity is reached by no chain of relations from the\n"
     "     start dummy\n"
-    "  5  (--resources) the time limit ended the search\n"
+    "  5  (--resources) the time or node limit ended the search\n"
     "  6  (--resources) not bounded: some activity has no latest start\n";
 
 static bool parseint(const char *text, long long lo, long long hi, long long *value) {
@@ -114,8 +119,8 @@ static bool parseint(const char *text, long long lo, long long hi, long long *va
 static int usage(const char *problem) {
     std::fprintf(stderr,
                  "gprlp: %s\nusage: gprlp [--help] [--cashflows CFFILE] [--deadline D] "
-                 "[--schedule] [--format F] [--bound-all] [--resources [--time-limit S]] FILE "
-                 "PCTNEG DLEXTRA INTEREST\n",
+                 "[--schedule] [--format F] [--bound-all] [--resources [--time-limit S] "
+                 "[--node-limit N]] FILE PCTNEG DLEXTRA INTEREST\n",
                  problem);
     return 1;
 }
@@ -215,7 +220,7 @@ int main(int argc, char **argv) {
         } else if (a == "--bound-all") {
             opt.boundall = true;
         } else if (a == "--cashflows" || a == "--deadline" || a == "--format" ||
-                   a == "--time-limit") {
+                   a == "--time-limit" || a == "--node-limit") {
             if (k + 1 == argc) return usage((a + " needs a value").c_str());
             const char *v = argv[++k];
             if (a == "--format") {
@@ -229,6 +234,10 @@ int main(int argc, char **argv) {
                 if (rest == v || *rest != '\0' || !std::isfinite(opt.timelimit) ||
                     opt.timelimit <= 0)
                     return usage("--time-limit needs a positive number of seconds");
+            } else if (a == "--node-limit") {
+                if (!parseint(v, 1, LLONG_MAX, &value))
+                    return usage("--node-limit needs a whole number of 1 or more");
+                opt.nodelimit = value;
             } else if (a == "--cashflows")
                 cffile = v;
             else if (!parseint(v, -(1LL << 60), 1LL << 60, &value))
@@ -242,6 +251,7 @@ int main(int argc, char **argv) {
         }
     }
     if (opt.timelimit > 0 && !resources) return usage("--time-limit needs --resources");
+    if (opt.nodelimit > 0 && !resources) return usage("--node-limit needs --resources");
     if (args.size() != 4) return usage("expected four arguments");
     long long pctneg, dlextra;
     if (!parseint(args[1], INT32_MIN, INT32_MAX, &pctneg))

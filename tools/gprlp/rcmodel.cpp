@@ -52,10 +52,10 @@
 //    resource at every time in the model's own terms, and its npv is
 //    computed in long double. GLPK's numbers are thus used only to find the
 //    schedule; the value reported is that of the schedule.
-// A time limit stops the branch and bound; the best schedule found (if any)
-// and GLPK's bound (the best bound of the open nodes, unscaled) are
-// reported. The model's size is checked while it is built (`maxcolumns`,
-// `maxentries`), so an instance too large for it is refused instead of
+// A time limit or a node limit stops the branch and bound; the best
+// schedule found (if any) and GLPK's bound (the best bound of the open
+// nodes, or the root's LP value, unscaled) are reported. The model's size is checked while it is
+// built (`maxcolumns`, `maxentries`), so an instance too large for it is refused instead of
 // exhausting memory.
 #include <glpk.h>
 
@@ -79,11 +79,16 @@ constexpr long long maxentries = 10000000; // matrix entries the model may have
 constexpr double objtolerance = 1e-11;     // GLPK's tol_obj, relative to the largest term
 constexpr double chosen = 0.5;             // y above this: the activity has started
 
-// What GLPK's callback records while it searches.
+// What GLPK's callback records while it searches, and the node limit it
+// applies.
 struct searchlog {
-    bool hasbound = false; // a bound was seen
-    double bound = 0;      // the best bound of the open nodes at the last selection (scaled)
-    long long nodes = 0;   // nodes created so far
+    bool hasbound = false;   // a bound was seen
+    double bound = 0;        // the best bound of the open nodes at the last selection (scaled)
+    bool hasroot = false;    // the root's LP was solved
+    double root = 0;         // the root's LP value, a bound before any selection (scaled)
+    long long nodes = 0;     // nodes created so far
+    long long nodelimit = 0; // stop once this many nodes exist (0: no limit)
+    bool stopped = false;    // the node limit stopped the search
 };
 
 void callback(glp_tree *tree, void *info) {
@@ -91,11 +96,27 @@ void callback(glp_tree *tree, void *info) {
     int active, current, total;
     glp_ios_tree_size(tree, &active, &current, &total);
     log->nodes = total;
-    if (glp_ios_reason(tree) != GLP_ISELECT) return;
-    int best = glp_ios_best_node(tree);
-    if (best == 0) return;
-    log->hasbound = true;
-    log->bound = glp_ios_node_bound(tree, best);
+    if (log->nodelimit > 0 && total >= log->nodelimit && !log->stopped) {
+        log->stopped = true;
+        glp_ios_terminate(tree);
+    }
+    const int reason = glp_ios_reason(tree);
+    if (reason == GLP_ISELECT) {
+        int best = glp_ios_best_node(tree);
+        if (best == 0) return;
+        log->hasbound = true;
+        log->bound = glp_ios_node_bound(tree, best);
+        return;
+    }
+    // Where the root's LP relaxation is solved, its value bounds the optimum
+    // (cuts only lower it).
+    int node = glp_ios_curr_node(tree);
+    glp_prob *lp = glp_ios_get_prob(tree);
+    if ((reason == GLP_IROWGEN || reason == GLP_ICUTGEN || reason == GLP_IBRANCH) && node != 0 &&
+        glp_ios_up_node(tree, node) == 0 && glp_get_status(lp) == GLP_OPT) {
+        log->hasroot = true;
+        log->root = glp_get_obj_val(lp);
+    }
 }
 
 // The integer program in GLPK's terms, as it is built: rows of "sum <= upper"
@@ -357,6 +378,7 @@ lpresult rcsolve(const std::string &path, const lpoptions &opt) {
     res.cols = (int)p.columns;
 
     searchlog log;
+    log.nodelimit = opt.nodelimit;
     glp_iocp parm;
     glp_init_iocp(&parm);
     parm.msg_lev = GLP_MSG_OFF;
@@ -376,7 +398,9 @@ lpresult rcsolve(const std::string &path, const lpoptions &opt) {
     res.nodes = log.nodes;
 
     std::vector<int64_t> s(n, 0);
-    bool schedule = (code == 0 && status == GLP_OPT) || (code == GLP_ETMLIM && status == GLP_FEAS);
+    // A limit ends the search with the best schedule found, if any.
+    const bool limit = code == GLP_ETMLIM || (code == GLP_ESTOP && log.stopped);
+    bool schedule = (code == 0 && status == GLP_OPT) || (limit && status == GLP_FEAS);
     for (int i = 0; schedule && i < n; i++) {
         s[i] = ls[i];
         for (int64_t t = ls[i] - 1; t >= es[i]; t--)
@@ -392,7 +416,7 @@ lpresult rcsolve(const std::string &path, const lpoptions &opt) {
         res.reason = "GLPK's branch and bound finds no schedule within the capacities";
         return res;
     }
-    if (!schedule && code != GLP_ETMLIM) {
+    if (!schedule && !limit) {
         res.kind = lpfailed;
         res.reason =
             format("GLPK's branch and bound found no optimum (code %d, status %d)", code, status);
@@ -412,15 +436,19 @@ lpresult rcsolve(const std::string &path, const lpoptions &opt) {
         res.npv = (double)npv;
         res.schedule.assign(s.begin(), s.end());
     }
-    if (code == GLP_ETMLIM) {
+    if (limit) {
         res.kind = lplimit;
-        res.reason = format("the time limit of %g s ended the search", opt.timelimit);
-        // The optimum lies below the best open node's bound, or within the
-        // tolerance of the best schedule where the open nodes promise less.
-        double bound = log.hasbound ? log.bound : bestscaled;
+        res.reason = code == GLP_ETMLIM
+                         ? format("the time limit of %g s ended the search", opt.timelimit)
+                         : format("the node limit of %lld ended the search", opt.nodelimit);
+        // The optimum lies below the best open node's bound (or the root's
+        // LP value before any node was chosen), or within the tolerance of
+        // the best schedule where the open nodes promise less.
+        bool known = log.hasbound || log.hasroot || schedule;
+        double bound = log.hasbound ? log.bound : log.hasroot ? log.root : bestscaled;
         if (schedule) bound = std::max(bound, bestscaled);
         res.bound = bound * std::exp(top);
-        res.hasbound = (log.hasbound || schedule) && std::isfinite(res.bound);
+        res.hasbound = known && std::isfinite(res.bound);
         return res;
     }
     res.kind = lpsolved;
