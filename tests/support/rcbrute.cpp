@@ -152,8 +152,11 @@ std::string rcgprtext(const rcproblem &p) {
     return text;
 }
 
-rcanswer rcbrute(const rcproblem &p, long long deadline, const std::vector<double> &cf,
-                 double interest) {
+namespace {
+
+// The difference constraints of the instance: D[a][b] is the least that
+// start(b) - start(a) must be (none: no constraint), before any closure.
+std::vector<std::vector<long long>> constraints(const rcproblem &p, long long deadline) {
     const int n = (int)p.dur.size(), end = n - 1;
     std::vector<std::vector<long long>> D(n, std::vector<long long>(n, none));
     auto atleast = [&D](int a, int b, long long w) { D[a][b] = std::max(D[a][b], w); };
@@ -177,6 +180,34 @@ rcanswer rcbrute(const rcproblem &p, long long deadline, const std::vector<doubl
     for (int i = 0; i < end; i++)
         if (listed[i][end]) atleast(i, end, p.dur[i]);
     atleast(end, 0, -deadline);
+    return D;
+}
+
+} // namespace
+
+bool rcfeasible(const rcproblem &p, long long deadline, const std::vector<long long> &s) {
+    const int n = (int)p.dur.size();
+    if ((int)s.size() != n || s[0] != 0) return false;
+    const std::vector<std::vector<long long>> D = constraints(p, deadline);
+    for (int a = 0; a < n; a++)
+        for (int b = 0; b < n; b++)
+            if (D[a][b] != none && s[b] - s[a] < D[a][b]) return false;
+    for (int i = 0; i < n; i++) { // the use at each start, where it rises
+        for (size_t k = 0; k < p.capacity.size(); k++) {
+            long long used = 0;
+            for (int j = 0; j < n; j++)
+                if (p.dur[j] > 0 && s[j] <= s[i] && s[i] < s[j] + p.dur[j]) used += p.demand[j][k];
+            if (p.dur[i] > 0 && used > p.capacity[k]) return false;
+        }
+    }
+    return true;
+}
+
+rcanswer rcbrute(const rcproblem &p, long long deadline, const std::vector<double> &cf,
+                 double interest) {
+    const int n = (int)p.dur.size();
+    std::vector<std::vector<long long>> D = constraints(p, deadline);
+    auto atleast = [&D](int a, int b, long long w) { D[a][b] = std::max(D[a][b], w); };
     for (int i = 0; i < n; i++) atleast(i, i, 0);
     for (int k = 0; k < n; k++)
         for (int a = 0; a < n; a++)

@@ -55,4 +55,10 @@ struct rcanswer {
 rcanswer rcbrute(const rcproblem &p, long long deadline, const std::vector<double> &cf,
                  double interest);
 
+// Whether schedule s meets everything that the enumeration requires: the
+// start dummy at 0, the difference constraints of the relations, of the
+// listed pairs and of the deadline, and the resources at every time. A
+// second statement of feasibility, for a differential test of the checker.
+bool rcfeasible(const rcproblem &p, long long deadline, const std::vector<long long> &s);
+
 #endif
