@@ -27,11 +27,11 @@ using starts = std::vector<long long>;
 // and the reason when the text cannot be read.
 std::string verdict(const std::string &text, long long deadline, const starts &s,
                     const std::vector<char> &postponed = {}, const rawclaim *claim = nullptr,
-                    rawformat fmt = rawformat::gpr) {
+                    rawformat fmt = rawformat::gpr, bool boundall = false) {
     rawinstance inst;
     std::string why = rawread(text, fmt, &inst);
     if (!why.empty()) return "unreadable: " + why;
-    return rawcheck(inst, deadline, s, postponed, claim);
+    return rawcheck(inst, deadline, s, postponed, claim, boundall);
 }
 
 bool has(const std::string &text, const std::string &part) {
@@ -153,6 +153,15 @@ TEST(RawCheck, DummiesDeadlineAndTheListedPairs) {
                                 "1  1  4 1 3 0\n"
                                 "0  0\n";
     EXPECT_EQ(verdict(through, 10, {0, 2, 2, 3}), "");
+
+    // Under bound-all every activity is held so, listed or not.
+    EXPECT_EQ(verdict(through, 10, {0, 2, 2, 3}, {}, nullptr, rawformat::gpr, true),
+              "activity 2 finishes at 5, after the end dummy starts at 3, which bound-all ties "
+              "every activity to");
+    EXPECT_EQ(verdict(unlisted, 10, {0, 2, -3, 10}, {}, nullptr, rawformat::gpr, true),
+              "activity 3 starts at -3, before the start dummy, which bound-all ties every "
+              "activity to");
+    EXPECT_EQ(verdict(through, 10, {0, 2, 2, 5}, {}, nullptr, rawformat::gpr, true), "");
 }
 
 TEST(RawCheck, ResourcesAtEveryTime) {
@@ -305,7 +314,7 @@ TEST(RawCheck, RejectedFilesNameTheLine) {
 // test them); the checker must accept them all, npv included.
 TEST(RawCheck, AcceptsTheSchedulesOfTheSolverAndTheLp) {
     scratchdir dir;
-    int solved = 0, postponed = 0;
+    int solved = 0, postponed = 0, boundall = 0;
     for (int plant = plantnone; plant <= plantshortend; plant++) {
         for (uint64_t seed = 1; seed <= 40; seed++) {
             const std::string text = randominstance(seed * 31 + plant, (plantkind)plant, 14, 40);
@@ -340,8 +349,20 @@ TEST(RawCheck, AcceptsTheSchedulesOfTheSolverAndTheLp) {
             }
             claim.npv = lp.npv;
             EXPECT_EQ(verdict(text, lp.deadline, s, away, &claim), "");
+
+            // Under bound-all, which the checker must then apply.
+            run.boundall = true;
+            const maxnpv::result bounded = maxnpv::solver().solve(net, cf, run);
+            if (bounded.status != maxnpv::status::solved) continue;
+            for (size_t i = 0; i < away.size(); i++) away[i] = bounded.unbounded[i];
+            claim.npv = bounded.npv;
+            EXPECT_EQ(
+                verdict(text, bounded.deadline, bounded.start, away, &claim, rawformat::gpr, true),
+                "");
+            boundall++;
         }
     }
+    EXPECT_GE(boundall, 200);
     EXPECT_GE(solved, 250);
     EXPECT_GE(postponed, 20);
 }
@@ -382,6 +403,8 @@ TEST(RawCheck, CommandLine) {
     r = runbinary(RCHECK_BINARY, "--deadline 9 f.gpr s.csv");
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "accepted\n");
+    r = runbinary(RCHECK_BINARY, "--bound-all --deadline 9 f.gpr s.csv");
+    EXPECT_EQ(r.status, 0) << r.err;
     r = runbinary(RCHECK_BINARY, "--deadline 2 f.gpr s.csv");
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, "rejected: the end dummy (activity 4) starts at 3, after the deadline 2\n");

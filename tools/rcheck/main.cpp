@@ -22,7 +22,7 @@ namespace {
 
 const char helptext[] =
     "usage: rcheck [--format gpr|sch] [--deadline D] [--interest R] [--npv V]\n"
-    "              FILE RESULT\n"
+    "              [--bound-all] FILE RESULT\n"
     "       rcheck --help\n"
     "\n"
     "Checks the schedule in RESULT against the instance FILE, reading FILE itself\n"
@@ -48,6 +48,10 @@ const char helptext[] =
     "                  \"deadline\" otherwise)\n"
     "  --interest R    with --npv: the interest rate of the claimed npv (a JSON\n"
     "                  document's own \"interest\" otherwise)\n"
+    "  --bound-all     every activity starts at 0 or later and finishes by the end\n"
+    "                  dummy's start, listed or not, as under maxnpv solve\n"
+    "                  --bound-all (implied by a document whose certificate says\n"
+    "                  \"bound_all\": true)\n"
     "  --npv V         the claimed npv (a JSON document's own \"npv\" otherwise);\n"
     "                  checked, when there is one and an interest rate, against the\n"
     "                  schedule's, sum of cashflow * exp(-R * (start + duration))\n"
@@ -262,6 +266,7 @@ struct result {
     long long deadline = 0;
     double interest = 0, npv = 0;
     std::string status, numbering;
+    bool boundall = false; // the certificate says the solve had --bound-all
 };
 
 bool fromjson(const std::string &text, result *r, std::string *why) {
@@ -285,6 +290,9 @@ bool fromjson(const std::string &text, result *r, std::string *why) {
         r->hasinterest = true, r->interest = x->num;
     if (const jvalue *x = doc.get("npv"); x != nullptr && x->type == jvalue::number)
         r->hasnpv = true, r->npv = x->num;
+    if (const jvalue *c = doc.get("certificate"); c != nullptr && c->type == jvalue::object)
+        if (const jvalue *b = c->get("bound_all"); b != nullptr && b->type == jvalue::boolean)
+            r->boundall = b->b;
     const jvalue *acts = doc.get("activities");
     if (acts == nullptr || acts->type != jvalue::array) {
         *why = "the result has no \"activities\" list";
@@ -410,7 +418,7 @@ int main(int argc, char **argv) {
     bool hasdeadline = false, hasinterest = false, hasnpv = false;
     long long deadline = 0;
     double interest = 0, npv = 0;
-    bool optionsdone = false;
+    bool optionsdone = false, boundall = false;
     for (int k = 1; k < argc; k++) {
         std::string a = argv[k];
         if (optionsdone || a == "-" || a.empty() || a[0] != '-') {
@@ -424,6 +432,10 @@ int main(int argc, char **argv) {
         if (a == "--help" || a == "-h") {
             std::fputs(helptext, stdout);
             return 0;
+        }
+        if (a == "--bound-all") {
+            boundall = true;
+            continue;
         }
         std::string value;
         size_t eq = a.find('=');
@@ -511,7 +523,8 @@ int main(int argc, char **argv) {
     if (!hasnpv) hasnpv = res.hasnpv, npv = res.npv;
     claim.interest = interest;
     claim.npv = npv;
-    why = rawcheck(inst, deadline, start, postponed, hasnpv && hasinterest ? &claim : nullptr);
+    why = rawcheck(inst, deadline, start, postponed, hasnpv && hasinterest ? &claim : nullptr,
+                   boundall || res.boundall);
     if (!why.empty()) return reject(why);
     return say("accepted", 0);
 }

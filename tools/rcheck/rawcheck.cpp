@@ -21,7 +21,8 @@
 //    which acts as a relation of its own): a listed pair from the start
 //    dummy to i makes i start no earlier than 0, a listed pair from i to the
 //    end dummy makes i finish no later than the end dummy starts (so i may
-//    not be postponed).
+//    not be postponed). Under bound-all (maxnpv solve --bound-all) every
+//    real activity is held so, listed or not.
 // 4. The end dummy starts by the deadline.
 // 5. At every whole time t, the activities that run then (start <= t <
 //    start + duration, not postponed) need at most the capacity of every
@@ -342,7 +343,7 @@ std::string rawread(const std::string &text, rawformat format, rawinstance *out)
 }
 
 std::string rawcheck(const rawinstance &in, long long deadline, const std::vector<long long> &start,
-                     const std::vector<char> &postponed, const rawclaim *claim) {
+                     const std::vector<char> &postponed, const rawclaim *claim, bool boundall) {
     const int n = in.n, end = n - 1;
     auto name = [&in](int i) { return "activity " + std::to_string(i + in.firstnumber); };
     auto num = [](long long v) { return std::to_string(v); };
@@ -408,6 +409,18 @@ std::string rawcheck(const rawinstance &in, long long deadline, const std::vecto
                    ", after the end dummy starts at " + num(start[end]) + ", which the pair (" +
                    num(a + in.firstnumber) + ", " + num(b + in.firstnumber) +
                    ") of this line ties it to";
+    }
+
+    // ... and of every pair, listed or not, under bound-all
+    for (int i = 1; boundall && i < end; i++) {
+        if (!away(i) && start[i] < 0)
+            return name(i) + " starts at " + num(start[i]) +
+                   ", before the start dummy, which bound-all ties every activity to";
+        if (away(i) || start[i] + in.dur[i] > start[end])
+            return name(i) +
+                   (away(i) ? " is postponed" : " finishes at " + num(start[i] + in.dur[i])) +
+                   ", after the end dummy starts at " + num(start[end]) +
+                   ", which bound-all ties every activity to";
     }
 
     // 4. the deadline

@@ -46,11 +46,13 @@ struct rawclaim {
 };
 
 // Checks a schedule: start[i] for every activity, and postponed[i] set for
-// an activity postponed without limit (empty: none). Returns "" when every
-// rule holds, else one reason naming the first rule broken. Activities are
-// named as the file numbers them (from firstnumber).
+// an activity postponed without limit (empty: none). With boundall every
+// real activity starts at 0 or later and finishes by the end dummy's start,
+// as under maxnpv solve --bound-all. Returns "" when every rule holds, else
+// one reason naming the first rule broken. Activities are named as the file
+// numbers them (from firstnumber).
 std::string rawcheck(const rawinstance &inst, long long deadline,
                      const std::vector<long long> &start, const std::vector<char> &postponed,
-                     const rawclaim *claim = nullptr);
+                     const rawclaim *claim = nullptr, bool boundall = false);
 
 #endif
