@@ -1,44 +1,9 @@
-// The model is deliberately independent of maxnpv: it includes no header of
-// the solver and links none of its code. It reads the file with its own
-// reader, draws the cash flows with its own copy of the generator, builds
-// the network and runs its own longest paths, and follows the rules of the
-// problem rather than the solver's steps, so that a fault in the solver
-// cannot hide in a shared piece. Steps:
+// The LP of the max-npv problem, solved by GLPK. Steps 1 to 5 (reading the
+// file, the cash flows, the arcs, the earliest and latest starts) are those of
+// lpnetwork.cpp, shared with the MIP of rcmodel.cpp; from there:
 //
-// 1. Read the instance: header (activity count, resource type count, the
-//    header's resource values), then per activity its duration, resource
-//    values and successor entries of four values (activity number, bound
-//    type, relation type, lag value). Any 32-bit integers are taken as they
-//    are; only what would make the model itself go wrong is refused (a
-//    missing value, a non-integer, an activity number outside the instance,
-//    negative counts). The size is limited by memory alone: the network is
-//    kept as a list of arcs, never as a matrix.
-// 2. Cash flows, unless the caller gives them: the generator seeded with 0 at
-//    every instance; each activity in order takes two draws, the first giving
-//    the magnitude 1..500, the second the sign; the dummies get 0.
-// 3. The arcs. Every entry (owner i, named s) lists the pair (i,s). An entry
-//    of bound type 1 or 2 and relation type 1..4 also gives a start-to-start
-//    lag candidate: a minimal lag for the pair (i,s), a maximal one as a
-//    minimal lag of the reverse pair (s,i), which is then listed too. A
-//    cell's lag is the largest of its candidates, whatever their values.
-//    Normalisation, before anything is computed: a listed pair (0,i) gets at
-//    least 0 and a listed pair (i,end) at least dur[i], a cell without
-//    candidate exactly that. The arcs are then the listed pairs that have a
-//    lag; a listed pair without one (a phantom pair) constrains nothing.
-// 4. Earliest starts are longest paths from activity 0 (start 0); an
-//    activity that no chain of arcs reaches has none and raises nothing. A
-//    cycle of positive length that activity 0 reaches: infeasible. The end
-//    dummy unreached: not connected. The deadline is the end dummy's earliest
-//    start plus the slack (within 32 bits), or the caller's absolute
-//    deadline; the deadline arc end->0 has the length minus the deadline, or
-//    the file's own lag of (end,0) when that pair is an arc with a larger
-//    lag. An end dummy whose earliest start lies further after activity 0's
-//    than the deadline arc allows: infeasible. Any activity unreached: not
-//    connected. Otherwise the instance is solvable.
-// 5. Latest starts are activity 0's start minus the longest path to activity
-//    0 over the arcs and the deadline arc. An activity from which no chain
-//    leads back has none: it can be put off without end, and when that pays
-//    it is dropped (its x tends to 0 and it adds nothing to the npv).
+// 5. (continued) An activity without a latest start is dropped when that
+//    pays (its x tends to 0 and it adds nothing to the npv).
 // 6. The LP, numerically. With y_i = exp(-r (s_i - R_i)) measured against a
 //    feasible reference schedule R, an arc i->j of length l reads
 //    y_j <= exp(r (R_j - R_i - l)) y_i, a coefficient of at least 1, and the
@@ -94,6 +59,7 @@
 //    with the value of that schedule. Its net present value, over the
 //    activities not put off without end, is the result.
 #include "lpmodel.h"
+#include "lpnetwork.h"
 
 #include <glpk.h>
 
@@ -113,292 +79,13 @@
 
 namespace {
 
-constexpr int64_t nopath = std::numeric_limits<int64_t>::min(); // not reached
-constexpr int64_t noend = std::numeric_limits<int64_t>::max();  // no latest start
-constexpr int64_t farthest = (int64_t)1 << 60; // bound of every time the model handles
-constexpr double reach = 5;                    // r times the trust region's half width
+using namespace lpnet;
+
+constexpr double reach = 5;          // r times the trust region's half width
 constexpr double vanish = 70;        // exp(-70): a set moved this far adds nothing measurable
 constexpr double negligible = 1e-14; // most that the weights set to 0 may add, relative
 constexpr double certified = 1e-12;  // most that anything may add to a certified optimum
 constexpr int maxrounds = 1000;
-
-using clock_type = std::chrono::steady_clock;
-
-double since(clock_type::time_point t) {
-    return std::chrono::duration<double>(clock_type::now() - t).count();
-}
-
-std::string format(const char *fmt, ...) __attribute__((format(printf, 1, 2)));
-std::string format(const char *fmt, ...) {
-    char buf[512];
-    va_list args;
-    va_start(args, fmt);
-    std::vsnprintf(buf, sizeof buf, fmt, args);
-    va_end(args);
-    return buf;
-}
-
-// ------------------------------------------------------------ the file ---
-
-struct entry {
-    int owner, named; // 0-based
-    int64_t bound, relation, value;
-};
-
-struct instance {
-    int n = 0;
-    std::vector<int64_t> dur;
-    std::vector<entry> entries;
-};
-
-// White-space separated decimal integers of 32 bits.
-class tokenizer {
-  public:
-    explicit tokenizer(std::string s) : text(std::move(s)) {}
-
-    bool next(int64_t *value, const char *what, std::string *reason) {
-        while (pos < text.size() && std::isspace((unsigned char)text[pos])) pos++;
-        count++;
-        if (pos == text.size()) {
-            *reason = format("value %ld: expected %s, found the end of the file", count, what);
-            return false;
-        }
-        size_t start = pos;
-        while (pos < text.size() && !std::isspace((unsigned char)text[pos])) pos++;
-        std::string tok = text.substr(start, pos - start);
-        size_t k = tok[0] == '-' || tok[0] == '+' ? 1 : 0;
-        bool ok = k < tok.size();
-        int64_t magnitude = 0;
-        for (; ok && k < tok.size(); k++) {
-            ok = tok[k] >= '0' && tok[k] <= '9';
-            if (magnitude <= (int64_t)1 << 32) magnitude = magnitude * 10 + (tok[k] - '0');
-        }
-        int64_t v = tok[0] == '-' ? -magnitude : magnitude;
-        if (!ok || v < INT32_MIN || v > INT32_MAX) {
-            *reason = format("value %ld: expected %s, found \"%.40s\"", count, what, tok.c_str());
-            return false;
-        }
-        *value = v;
-        return true;
-    }
-
-  private:
-    std::string text;
-    size_t pos = 0;
-    long count = 0;
-};
-
-bool readinstance(const std::string &path, instance *in, std::string *reason) {
-    std::string text;
-    if (!lpreadfile(path, &text, reason)) return false;
-    tokenizer tok(std::move(text));
-    int64_t n, nrres, scratch;
-    bool ok = tok.next(&n, "the activity count", reason);
-    if (ok && n < 2) {
-        *reason = format("the activity count is %lld, expected at least 2", (long long)n);
-        ok = false;
-    }
-    ok = ok && tok.next(&nrres, "the resource type count", reason);
-    if (ok && nrres < 0) {
-        *reason = format("the resource type count is %lld", (long long)nrres);
-        ok = false;
-    }
-    for (int64_t k = 0; ok && k < nrres; k++) ok = tok.next(&scratch, "a resource value", reason);
-    in->n = (int)n;
-    in->dur.clear();
-    in->entries.clear();
-    for (int i = 0; ok && i < n; i++) { // grows as it reads: a false count costs no memory
-        int64_t count, duration;
-        ok = tok.next(&duration, "a duration", reason);
-        in->dur.push_back(duration);
-        for (int64_t k = 0; ok && k < nrres; k++)
-            ok = tok.next(&scratch, "a resource value", reason);
-        ok = ok && tok.next(&count, "a successor count", reason);
-        if (ok && count < 0) {
-            *reason = format("activity %d has the successor count %lld", i + 1, (long long)count);
-            ok = false;
-        }
-        for (int64_t k = 0; ok && k < count; k++) {
-            int64_t named;
-            entry e{i, 0, 0, 0, 0};
-            ok = tok.next(&named, "a successor number", reason);
-            if (ok && (named < 1 || named > n)) {
-                *reason = format("activity %d names activity %lld", i + 1, (long long)named);
-                ok = false;
-            }
-            e.named = (int)named - 1;
-            ok = ok && tok.next(&e.bound, "a bound type", reason) &&
-                 tok.next(&e.relation, "a relation type", reason) &&
-                 tok.next(&e.value, "a lag value", reason);
-            if (ok) in->entries.push_back(e);
-        }
-    }
-    if (!ok) *reason = path + ": " + *reason;
-    return ok;
-}
-
-std::vector<double> drawncashflows(int n, int pctneg) {
-    uint32_t state = 0;
-    auto draw = [&state]() {
-        state = state * 214013u + 2531011u;
-        return (int)((state >> 16) & 0x7fffu);
-    };
-    std::vector<double> cf(n);
-    for (int i = 0; i < n; i++) {
-        int magnitude = draw() % 500 + 1;
-        bool negative = draw() % 100 < pctneg;
-        cf[i] = i == 0 || i == n - 1 ? 0 : negative ? -magnitude : magnitude;
-    }
-    return cf;
-}
-
-// --------------------------------------------------------- the network ---
-
-struct arc {
-    int from, to;
-    int64_t len;
-};
-
-// The start-to-start lag that one entry implies, as the arc from -> to.
-// Returns false for bound and relation types that imply none.
-bool startlag(const instance &in, const entry &e, int *from, int *to, int64_t *len) {
-    if (e.bound != 1 && e.bound != 2) return false;
-    if (e.relation < 1 || e.relation > 4) return false;
-    // A relation ties an end point of the owner i to one of the named activity
-    // s; a finish lies dur after its start. Minimal lag v: point(s) >= point(i)
-    // + v, so start(s) >= start(i) + v + dur(i) [if i's finish] - dur(s) [if
-    // s's finish]. Types 1..4: start-start, start-finish, finish-start, finish-finish.
-    bool ownerfinish = e.relation == 3 || e.relation == 4;
-    bool namedfinish = e.relation == 2 || e.relation == 4;
-    int64_t l = e.value + (ownerfinish ? in.dur[e.owner] : 0) - (namedfinish ? in.dur[e.named] : 0);
-    if (e.bound == 1) {
-        *from = e.owner;
-        *to = e.named;
-        *len = l;
-    } else { // maximal: start(s) <= start(i) + l, i.e. start(i) >= start(s) - l
-        *from = e.named;
-        *to = e.owner;
-        *len = -l;
-    }
-    return true;
-}
-
-// The arcs of step 3, normalised, ordered by (from, to), self-loops included.
-std::vector<arc> buildarcs(const instance &in) {
-    struct cell {
-        uint64_t key; // from * n + to
-        int64_t len;
-        bool candidate;
-    };
-    const uint64_t n = (uint64_t)in.n;
-    const int end = in.n - 1;
-    std::vector<cell> cells;
-    cells.reserve(in.entries.size() * 2);
-    for (const entry &e : in.entries) {
-        cells.push_back({(uint64_t)e.owner * n + (uint64_t)e.named, 0, false});
-        int from, to;
-        int64_t len;
-        if (startlag(in, e, &from, &to, &len))
-            cells.push_back({(uint64_t)from * n + (uint64_t)to, len, true});
-    }
-    std::sort(cells.begin(), cells.end(),
-              [](const cell &a, const cell &b) { return a.key < b.key; });
-    std::vector<arc> arcs;
-    for (size_t k = 0; k < cells.size();) {
-        uint64_t key = cells[k].key;
-        bool candidate = false;
-        int64_t len = 0;
-        for (; k < cells.size() && cells[k].key == key; k++) {
-            if (!cells[k].candidate) continue;
-            len = candidate ? std::max(len, cells[k].len) : cells[k].len;
-            candidate = true;
-        }
-        int from = (int)(key / n), to = (int)(key % n);
-        if (from == 0 && to >= 1) {
-            len = candidate ? std::max(len, (int64_t)0) : 0;
-            candidate = true;
-        }
-        if (to == end && from < end) {
-            len = candidate ? std::max(len, in.dur[from]) : in.dur[from];
-            candidate = true;
-        }
-        if (candidate) arcs.push_back({from, to, len});
-    }
-    return arcs;
-}
-
-// Arcs grouped by their source (or, reversed, by their target).
-struct digraph {
-    std::vector<int> first; // [activity 0..n] first arc
-    std::vector<int> head;
-    std::vector<int64_t> len;
-
-    digraph(int n, const std::vector<arc> &arcs, bool reversed) : first(n + 1, 0) {
-        for (const arc &a : arcs) first[(reversed ? a.to : a.from) + 1]++;
-        for (int i = 0; i < n; i++) first[i + 1] += first[i];
-        head.resize(arcs.size());
-        len.resize(arcs.size());
-        std::vector<int> fill(first.begin(), first.end() - 1);
-        for (const arc &a : arcs) {
-            int k = fill[reversed ? a.to : a.from]++;
-            head[k] = reversed ? a.from : a.to;
-            len[k] = a.len;
-        }
-    }
-    int size() const { return (int)first.size() - 1; }
-};
-
-// True if the parent pointers hold a cycle. Every pointer was set by a strict
-// raise, so such a cycle has positive length.
-bool parentcycle(const std::vector<int> &parent, std::vector<int> &mark) {
-    int n = (int)parent.size();
-    std::fill(mark.begin(), mark.end(), -1);
-    for (int v = 0; v < n; v++) {
-        int u = v;
-        while (u >= 0 && mark[u] == -1) {
-            mark[u] = v;
-            u = parent[u];
-        }
-        if (u >= 0 && mark[u] == v) return true;
-    }
-    return false;
-}
-
-// Longest paths over g from the activities that have a value in dist (the
-// others hold nopath and raise nothing until reached). A queue of raised
-// activities is worked off until nothing rises. Returns false if a cycle of
-// positive length is reached: a path of n arcs to some activity proves one
-// (a raise that closes a cycle is strict only when the cycle is positive),
-// and a cycle among the parent pointers, looked for every n raises, finds it
-// sooner.
-bool longestpaths(const digraph &g, std::vector<int64_t> &dist) {
-    const int n = g.size();
-    std::vector<int> arcs(n, 0), parent(n, -1), mark(n);
-    std::vector<char> queued(n, 0);
-    std::vector<int> ring(n); // every activity waits at most once
-    size_t head = 0, waiting = 0;
-    for (int v = 0; v < n; v++)
-        if (dist[v] != nopath) ring[waiting++] = v, queued[v] = 1;
-    long long raises = 0;
-    while (waiting > 0) {
-        int u = ring[head];
-        head = (head + 1) % n;
-        waiting--;
-        queued[u] = 0;
-        for (int k = g.first[u]; k < g.first[u + 1]; k++) {
-            int v = g.head[k];
-            int64_t candidate = dist[u] + g.len[k];
-            if (dist[v] != nopath && candidate <= dist[v]) continue;
-            dist[v] = candidate;
-            parent[v] = u;
-            arcs[v] = arcs[u] + 1;
-            if (arcs[v] >= n) return false;
-            if (++raises % n == 0 && parentcycle(parent, mark)) return false;
-            if (!queued[v]) ring[(head + waiting++) % n] = v, queued[v] = 1;
-        }
-    }
-    return true;
-}
 
 // The activities reported as put off without end: the largest set of
 // activities without a latest start that is closed under successors and in
@@ -925,24 +612,6 @@ bool npvmodel::solve(lpresult *res, std::vector<int64_t> &s) {
 
 } // namespace
 
-bool lpreadfile(const std::string &path, std::string *text, std::string *reason) {
-    std::FILE *file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) {
-        *reason = "cannot open " + path + ": " + std::strerror(errno);
-        return false;
-    }
-    text->clear();
-    char buf[1 << 16];
-    for (size_t got; (got = std::fread(buf, 1, sizeof buf, file)) > 0;) text->append(buf, got);
-    int err = std::ferror(file) ? errno : 0;
-    std::fclose(file);
-    if (err != 0) {
-        *reason = "cannot read " + path + ": " + std::strerror(err);
-        return false;
-    }
-    return true;
-}
-
 const char *lpkindname(lpkind kind) {
     switch (kind) {
     case lpunreadable:
@@ -953,6 +622,10 @@ const char *lpkindname(lpkind kind) {
         return "not connected";
     case lpsolved:
         return "solved";
+    case lplimit:
+        return "limit";
+    case lpnotbounded:
+        return "not bounded";
     case lpfailed:
         break;
     }
@@ -966,84 +639,13 @@ lpresult lpsolve(const std::string &path, const lpoptions &opt) {
         res.reason = format("the interest rate %g is not a positive number", r);
         return res;
     }
-    auto started = clock_type::now();
-    instance in;
-    if (!readinstance(path, &in, &res.reason)) return res;
-    const int n = in.n, end = n - 1;
-    res.nract = n;
-    std::vector<double> cf = opt.cashflows;
-    if (cf.empty()) cf = drawncashflows(n, opt.pctneg);
-    if ((int)cf.size() != n) {
-        res.reason = format("%zu cash flows given for %d activities", cf.size(), n);
-        return res;
-    }
-    for (int i = 0; i < n; i++) {
-        if (std::isfinite(cf[i])) continue;
-        res.reason = format("the cash flow of activity %d is not a finite number", i + 1);
-        return res;
-    }
-    res.readseconds = since(started);
-
-    started = clock_type::now();
-    std::vector<arc> arcs = buildarcs(in);
-    std::vector<int64_t> es(n, nopath);
-    es[0] = 0;
-    bool cycle = !longestpaths(digraph(n, arcs, false), es);
-    int unreached = 0;
-    while (unreached < n && es[unreached] != nopath) unreached++;
-    res.kind = cycle ? lpinfeasible : lpunlinked;
-    if (cycle)
-        res.reason = "the relations hold a cycle of positive length";
-    else if (es[end] == nopath)
-        res.reason = format("no chain of relations leads from activity 1 to the end dummy %d", n);
-    if (cycle || es[end] == nopath) {
-        res.pathseconds = since(started);
-        return res;
-    }
-
-    int64_t deadline;
-    if (opt.deadline)
-        deadline = std::clamp<long long>(*opt.deadline, -farthest, farthest);
-    else
-        deadline = std::clamp<int64_t>(
-            es[end] + std::clamp<long long>(opt.slack, -farthest, farthest), -INT32_MAX, INT32_MAX);
-    res.deadline = deadline;
-    int64_t closing = -deadline;
-    std::vector<arc> lparcs;
-    for (const arc &a : arcs) {
-        if (a.from == end && a.to == 0)
-            closing = std::max(closing, a.len);
-        else if (a.from != a.to)
-            lparcs.push_back(a);
-    }
-    lparcs.push_back({end, 0, closing});
-    if (es[end] - es[0] > -closing) {
-        res.kind = lpinfeasible;
-        res.reason = format("the end dummy starts %lld after activity 1 at the earliest, the "
-                            "deadline allows %lld",
-                            (long long)(es[end] - es[0]), (long long)-closing);
-        res.pathseconds = since(started);
-        return res;
-    }
-    if (unreached < n) {
-        res.kind = lpunlinked;
-        res.reason =
-            format("no chain of relations leads from activity 1 to activity %d", unreached + 1);
-        res.pathseconds = since(started);
-        return res;
-    }
-
-    // Latest starts: activity 0 is fixed at its earliest start 0.
-    std::vector<int64_t> back(n, nopath), ls(n, noend);
-    back[0] = 0;
-    if (!longestpaths(digraph(n, lparcs, true), back)) {
-        res.kind = lpfailed; // ruled out by the checks above
-        res.reason = "the arcs with the deadline arc hold a cycle of positive length";
-        return res;
-    }
-    for (int i = 0; i < n; i++)
-        if (back[i] != nopath) ls[i] = es[0] - back[i];
-    res.pathseconds = since(started);
+    temporal net;
+    if (!analyse(path, opt, false, &net, &res)) return res;
+    const instance &in = net.in;
+    const int n = in.n;
+    const std::vector<double> &cf = net.cf;
+    const std::vector<int64_t> &es = net.es, &ls = net.ls;
+    const std::vector<arc> &lparcs = net.arcs;
 
     // The LP over the activities that can matter; the others start as early
     // as the schedule of those allows.
