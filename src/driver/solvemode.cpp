@@ -217,6 +217,7 @@ schedreport reportof(const std::string &file, const maxnpv::network &net,
     rep.interest = opt.interest;
     rep.method = maxnpv::methodname(r.method);
     rep.firstnumber = base;
+    rep.capacities = net.capacities;
     if (r.status != maxnpv::status::solved && r.status != maxnpv::status::limit) return rep;
     rep.npv = r.npv;
     rep.passes = r.passes;
@@ -228,6 +229,7 @@ schedreport reportof(const std::string &file, const maxnpv::network &net,
         a.unbounded = r.unbounded[i];
         a.start = r.start[i];
         a.discounted = r.discounted[i];
+        if (i < net.demands.size()) a.demands = net.demands[i];
         rep.activities.push_back(a);
     }
     for (size_t k = 0; k < r.tree.size(); k++) {
