@@ -1,7 +1,9 @@
-// What a schedule asks of the renewable resources: the sweep of
-// network/resourceuse against a count over every integer time (random
-// schedules, hand-worked ones, the rule for the worst resource, 64-bit sums
-// and far times).
+// What a schedule asks of the renewable resources, and the warnings about
+// it: the sweep of network/resourceuse against a count over every integer
+// time (random schedules, hand-worked ones, the rule for the worst resource,
+// 64-bit sums and far times), and the lines that maxnpv solve and maxnpv
+// batch print, run as the built program without a terminal, while the
+// dialogue prints nothing new.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -105,6 +107,10 @@ plan randomplan(std::mt19937 &rng, int n, int nrres) {
     return p;
 }
 
+ran maxnpv(const std::string &args, const std::string &input = "") {
+    return runbinary(MAXNPV_BINARY, args, input);
+}
+
 // Activities 2 (duration 2) and 3 (duration 3) both follow the start dummy
 // and lead to the end dummy; each needs 2 of resource 1 (capacity 3) and 1 of
 // resource 2 (capacity 1). With the deadline at the critical path 3,
@@ -114,6 +120,8 @@ plan randomplan(std::mt19937 &rng, int n, int nrres) {
 // 2. The worst is resource 2 (twice its capacity against 4/3).
 const char overloading[] = "4 2 3 1\n0 0 0 2 2 1 1 0 3 1 1 0\n2 2 1 1 4 1 3 0\n"
                            "3 2 1 1 4 1 3 0\n0 0 0 0\n";
+const char bare[] = "4 0\n0 2 2 1 1 0 3 1 1 0\n2 1 4 1 3 0\n3 1 4 1 3 0\n0 0\n";
+const char roomy[] = "4 1 10\n0 0 2 2 1 1 0 3 1 1 0\n2 4 1 4 1 3 0\n3 5 1 4 1 3 0\n0 0 0\n";
 
 } // namespace
 
@@ -274,4 +282,53 @@ TEST(ResourceUse, NetworkAndItsEarliestStarts) {
     gpr::measureuse(net, net.est, &leftout, false, &use);
     EXPECT_EQ(use.overloaded, 0);
     EXPECT_EQ(use.worst, -1);
+}
+
+TEST(ResourceWarnings, SolveWarnsOnceWhenTheScheduleOverloads) {
+    scratchdir dir;
+    writefile("r.gpr", overloading);
+    writefile("bare.gpr", bare);
+    writefile("roomy.gpr", roomy);
+    writefile("cf.txt", "0 10 10 0\n");
+    ran r = maxnpv("solve r.gpr --cashflows cf.txt --slack 0 --interest 0.01");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "maxnpv solve: warning: r.gpr: the schedule overloads a resource in 2 of 3 "
+                     "periods (worst: resource 2, peak 2 of capacity 1); --resources takes the "
+                     "resources into account\n");
+    // The JSON document is as without resources: no resource data unless asked for.
+    r = maxnpv("solve r.gpr --cashflows cf.txt --slack 0 --interest 0.01 --json");
+    EXPECT_EQ(r.out.find("capacities"), std::string::npos);
+    EXPECT_EQ(r.out.find("demands"), std::string::npos);
+    EXPECT_NE(r.err.find("2 of 3 periods"), std::string::npos);
+    // No resources, or resources that suffice, or no schedule: no warning.
+    for (const char *args :
+         {"bare.gpr --cashflows cf.txt --slack 0", "roomy.gpr --pctneg 50 --slack 0",
+          "r.gpr --cashflows cf.txt --deadline 2"}) {
+        r = maxnpv(std::string("solve ") + args + " --interest 0.01");
+        EXPECT_EQ(r.err, "") << args;
+    }
+}
+
+TEST(ResourceWarnings, BatchCountsTheOverloadingSchedulesAndTheDialogueStaysQuiet) {
+    scratchdir dir;
+    writefile("D1.gpr", overloading);
+    writefile("D2.gpr", bare);
+    writefile("D3.gpr", roomy);
+    const char line[] = "maxnpv batch: warning: 1 of 3 schedules overloads a resource; --resources "
+                        "takes the resources into account\n";
+    for (const char *jobs : {"1", "2"}) {
+        ran batch = maxnpv(std::string("batch --first 1 --last 3 --pctneg 50 --slack 0 "
+                                       "--interest 0.01 --jobs ") +
+                           jobs);
+        EXPECT_EQ(batch.status, 0);
+        EXPECT_EQ(batch.err, line) << jobs;
+    }
+    ran one = maxnpv("batch --first 1 --last 1 --pctneg 50 --slack 0 --interest 0.01");
+    EXPECT_EQ(one.err, "maxnpv batch: warning: 1 of 1 schedule overloads a resource; --resources "
+                       "takes the resources into account\n");
+    ran none = maxnpv("batch --first 2 --last 3 --pctneg 50 --slack 0 --interest 0.01");
+    EXPECT_EQ(none.err, "");
+    ran dialogue = maxnpv("", "1 3 50 0 0.01\n");
+    EXPECT_EQ(dialogue.status, 0);
+    EXPECT_EQ(dialogue.err, "");
 }

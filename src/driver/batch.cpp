@@ -37,6 +37,7 @@
 #include "driver/solvemode.h"
 #include "format/numarg.h"
 #include "maxnpv/maxnpv.h"
+#include "network/resourceuse.h"
 #include "platform/files.h"
 #include "platform/outputs.h"
 #include "platform/platform.h"
@@ -91,6 +92,8 @@ struct extras {
     recordfile table;              // the CSV table, when asked for
     int loose = 0;                 // problems with activities the deadline does not bound
     long long looseactivities = 0; // those activities, over all such problems
+    int schedules = 0;             // problems solved
+    int overloading = 0;           // their schedules that overload a resource (when counted)
 };
 
 // A CSV field: quoted (with doubled quotes) when it holds a comma, a quote
@@ -135,8 +138,9 @@ struct finished {
     std::string schedpath; // its schedule file; empty: none
     std::string schedtext; // that file's text
     outcome kind = outcome::solved;
-    float elapsed = 0;  // solve time, seconds (when solved)
-    int notbounded = 0; // activities the deadline does not bound (when read)
+    float elapsed = 0;      // solve time, seconds (when solved)
+    int notbounded = 0;     // activities the deadline does not bound (when read)
+    bool overloads = false; // its schedule overloads a resource (when counted)
 };
 
 // A result file that could not be opened or written: what outputfailed
@@ -240,6 +244,11 @@ void solveproblem(const runparams &run, int probnr, bool table, problem *p, fini
         micros = ustime() - ustart;
         f->elapsed = (float)((mstime() - start) / 1000.0);
         resulttexts(probnr, p->sol.nrits, p->sol.npv, f->elapsed, &f->console, &f->record);
+        if (run.countoverloads && !p->net.capacity.empty()) {
+            resourceuse use;
+            measureuse(p->net, p->sol.st, &p->sol.dropped, false, &use);
+            f->overloads = use.overloaded > 0;
+        }
     } else {
         skiptexts(probnr, kind, &f->console, &f->record);
         f->errreason = p->reason;
@@ -276,6 +285,8 @@ bool writefinished(const finished &f, bool headshown, recordfile *out, recordfil
                    timestats *stats, extras *more, runsummary *summary, fault *why) {
     info->put("%s", f.info.c_str());
     if (f.notbounded > 0) more->loose++, more->looseactivities += f.notbounded;
+    if (f.kind == outcome::solved) more->schedules++;
+    if (f.overloads) more->overloading++;
     if (!headshown) std::fputs(f.head.c_str(), stdout);
     std::fputs(f.console.c_str(), stdout);
     std::fflush(stdout);
@@ -624,6 +635,16 @@ runsummary runbatch(const runparams &run) {
                      "--bound-all bounds every activity\n",
                      more.loose, more.loose == 1 ? "problem has" : "problems have",
                      more.looseactivities, more.looseactivities == 1 ? "activity" : "activities");
+    }
+    if (more.overloading > 0) {
+        std::fflush(stdout);
+        std::fprintf(stderr,
+                     "maxnpv batch: warning: %d of %d %s a resource; --resources takes the "
+                     "resources into account\n",
+                     more.overloading, more.schedules,
+                     more.schedules == 1     ? "schedule overloads"
+                     : more.overloading == 1 ? "schedules overloads"
+                                             : "schedules overload");
     }
     // Every file is written out before any replaces its earlier copy.
     int outerr, infoerr, tableerr = 0;

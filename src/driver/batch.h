@@ -28,6 +28,7 @@ struct runparams {
     std::string cashflows; // a folder of own cash flows <name>.txt; empty: drawn ones
     searchmethod method = searchmethod::classic; // how every problem is solved
     int jobs = 1; // threads that solve problems, 1 and more; outputs are the same for any count
+    bool countoverloads = false; // count the schedules that overload a resource (batch mode)
 };
 
 // What a run could not run: problems whose file was not found, could not be
@@ -62,7 +63,9 @@ bool checkoutputs(const runparams &run, const std::string &outpath, const std::s
 // working folder. A result file that cannot be opened or written stops the
 // process with exit status 1 (each file then holds whole records only).
 // When run.problem.countbounds is set, one line on standard error at the end
-// counts the problems with activities that the deadline does not bound.
+// counts the problems with activities that the deadline does not bound; when
+// run.countoverloads is set and some schedule overloads a resource, one line
+// counts those schedules.
 runsummary runbatch(const runparams &run);
 
 } // namespace gpr

@@ -191,6 +191,7 @@ int batchmode(int argc, char **argv) {
     run.problem.deadline = deadline;
     run.problem.deadlinefactor = factor;
     run.problem.countbounds = true;
+    run.countoverloads = true;
     run.first = (int)first;
     run.last = (int)last;
     run.problem.pctneg = (int)pct;
