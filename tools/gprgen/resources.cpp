@@ -74,6 +74,7 @@ void genresources(const genparams &p, uint64_t seed, int number, gprinstance *g)
             if (row[k] != 0) row[k] = rng.range(demandmin, demandmax);
     }
     g->capacity.assign(nrres, 0);
+    if (nrres == 0) return; // nothing to measure
     const std::vector<int64_t> peak = earliestpeaks(*g);
     for (int k = 0; k < nrres; k++) {
         int64_t least = 0;
