@@ -82,6 +82,54 @@ TEST(Formats, ValidFilesConvertToTheHandWrittenGpr) {
     EXPECT_EQ(p.net.est, (std::vector<int64_t>{0, 0, 0, 3, 2, rcpcritical}));
 }
 
+// The renewable resources of every format reach the network: one capacity
+// per type and a demand per activity and type, as the hand-written files hold
+// them. A .sm file's non-renewable and
+// doubly constrained resources are read and checked but left out, so
+// mixed-resources.sm (example.sm with one of each kind more) gives the
+// network of example.sm.
+TEST(Formats, RenewableResourcesReachTheNetwork) {
+    const std::vector<int> schdemand = {0, 0, 2, 1, 1, 3, 3, 0, 0, 2, 0, 0};
+    const std::vector<int> smdemand = {0, 0, 3, 1, 2, 0, 0, 4, 5, 2, 1, 1, 0, 0};
+    const struct {
+        const char *file;
+        instformat fmt;
+        std::vector<int> capacity, demand;
+    } cases[] = {
+        {"sch/example.gpr", instformat::gpr, {4, 3}, schdemand},
+        {"sch/example.sch", instformat::sch, {4, 3}, schdemand},
+        {"sch/nores.sch", instformat::sch, {}, {}},
+        {"sm/example.sm", instformat::sm, {6, 5}, smdemand},
+        {"sm/mixed-resources.sm", instformat::sm, {6, 5}, smdemand},
+        {"rcp/example.rcp", instformat::rcp, {10}, {0, 4, 5, 2, 3, 0}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.file);
+        const std::string text = readfile(data + c.file);
+        gpr::network net;
+        std::string why;
+        int reached;
+        ASSERT_EQ(gpr::readinstance(text.data(), text.size(), c.fmt, gpr::runlimits(), &net, &why,
+                                    &reached),
+                  gpr::outcome::solved)
+            << why;
+        EXPECT_EQ(net.nrres, (int)c.capacity.size());
+        EXPECT_EQ(net.capacity, c.capacity);
+        EXPECT_EQ(net.demand, c.demand);
+    }
+    // A negative value in a column that is left out is still a defect.
+    std::string text = readfile(data + "sm/mixed-resources.sm");
+    const size_t job5 = text.find("  5      1     3       5    2    9    0");
+    ASSERT_NE(job5, std::string::npos);
+    text.replace(job5 + 30, 4, "  -9");
+    gprinstance g;
+    formaterror err;
+    EXPECT_FALSE(readsm(text, &g, &err));
+    EXPECT_EQ(err.line, 34);
+    EXPECT_NE(err.reason.find("demand 3 of job 5 is -9, expected 0 to"), std::string::npos)
+        << err.reason;
+}
+
 TEST(Formats, EveryMalformedFileHasItsLineAndReason) {
     const std::tuple<const char *, long, const char *> cases[] = {
         {"sm/bad/no-jobs-line.sm", 16,

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -37,7 +38,8 @@ int gprgen(const std::string &args) {
 // relation value" (successors from 1, stored here from 0).
 struct instance {
     int n = 0;
-    std::vector<int> dur;
+    std::vector<int> dur, capacity;
+    std::vector<std::vector<int>> demand; // per activity, K values
     std::vector<std::vector<std::array<int, 4>>> rec;
     bool wellformed = false; // every value was there and nothing followed
 
@@ -45,12 +47,13 @@ struct instance {
         std::istringstream in(text);
         int k = 0, v, m;
         if (!(in >> n >> k) || n < 2 || k < 0) return;
-        for (int c = 0; c < k; c++) in >> v;
+        for (int c = 0; c < k; c++) in >> v, capacity.push_back(v);
         dur.resize(n);
+        demand.assign(n, std::vector<int>(k));
         rec.resize(n);
         for (int i = 0; i < n; i++) {
             in >> dur[i];
-            for (int c = 0; c < k; c++) in >> v;
+            for (int c = 0; c < k; c++) in >> demand[i][c];
             for (in >> m; m > 0 && in; m--) {
                 std::array<int, 4> e;
                 in >> e[0] >> e[1] >> e[2] >> e[3];
@@ -338,6 +341,145 @@ TEST(Gprgen, LargeNetworks) {
     }
 }
 
+// FNV-1a of a file's bytes.
+uint64_t fnv1a(const std::string &s) {
+    uint64_t h = 0xcbf29ce484222325ULL;
+    for (unsigned char c : s) h = (h ^ c) * 0x100000001b3ULL;
+    return h;
+}
+
+// The peak use of resource k in the schedule st (activities of duration 0
+// or less use nothing), by a count over every time.
+int64_t peakuse(const instance &g, const std::vector<int64_t> &st, int k) {
+    int64_t last = 0, peak = 0;
+    for (int i = 0; i < g.n; i++) last = std::max(last, st[i] + std::max(0, g.dur[i]));
+    for (int64_t t = 0; t < last; t++) {
+        int64_t use = 0;
+        for (int i = 0; i < g.n; i++)
+            if (g.dur[i] > 0 && st[i] <= t && t < st[i] + g.dur[i]) use += g.demand[i][k];
+        peak = std::max(peak, use);
+    }
+    return peak;
+}
+
+// Without the resource options a seed gives the files it always gave: these
+// are the hashes of files that gprgen wrote before it could draw resources
+// of its own (revision 5c6b165), for every shape. With them, the networks stay
+// those files' networks; only the capacities and demands change.
+TEST(Gprgen, ResourceOptionsLeaveTheNetworksAsTheSeedGivesThem) {
+    scratchdir scratch;
+    const struct {
+        const char *options;
+        uint64_t d1, d2;
+    } runs[] = {
+        {"--shape random --act 30 --resources 3", 0x477f160fe31ba8ebULL, 0x33453b455ef19cd6ULL},
+        {"--shape dense --act 30 --resources 3", 0x1a70dde7fa684f9bULL, 0xf7670988e95fab9cULL},
+        {"--shape sparse --act 30 --resources 3", 0xe2cdbc876a6754f5ULL, 0xd9a9d4705d018661ULL},
+        {"--shape window --act 30 --resources 3", 0xeaf9d61c3af08ae7ULL, 0x61a98d8e60ac0bbbULL},
+        {"--shape adversarial --resources 2", 0x2f27e71b74c104f5ULL, 0x6accf60f296bd055ULL},
+    };
+    for (const auto &r : runs) {
+        SCOPED_TRACE(r.options);
+        const std::string base = std::string(r.options) + " --seed 7 --count 2 --force --out ";
+        ASSERT_EQ(gprgen(base + "plain"), 0);
+        EXPECT_EQ(fnv1a(readfile("plain/D1.gpr")), r.d1);
+        EXPECT_EQ(fnv1a(readfile("plain/D2.gpr")), r.d2);
+        ASSERT_EQ(gprgen(base + "drawn --resource-factor 0.5"), 0);
+        for (const char *file : {"D1.gpr", "D2.gpr"}) {
+            const instance plain(readfile(std::string("plain/") + file));
+            const instance drawn(readfile(std::string("drawn/") + file));
+            ASSERT_TRUE(plain.wellformed && drawn.wellformed);
+            EXPECT_EQ(drawn.dur, plain.dur);
+            EXPECT_EQ(drawn.rec, plain.rec);
+            EXPECT_EQ(drawn.capacity.size(), plain.capacity.size());
+            EXPECT_NE(drawn.demand, plain.demand);
+        }
+    }
+    ASSERT_EQ(gprgen("--seed 7 --count 1 --act 30 --resources 2 --bound-all --maxlag 40 "
+                     "--relations fs --out bounds"),
+              0);
+    EXPECT_EQ(fnv1a(readfile("bounds/D1.gpr")), 0x363518228a7c1457ULL);
+}
+
+// The resources in the sense of ProGen: a real activity uses each type with
+// the probability of the resource factor and at least one, with demands
+// 1..10; capacities lie at the resource strength between the largest single
+// demand and the peak of the earliest-start schedule, as computed here from
+// the relations of the files alone.
+TEST(Gprgen, ResourceFactorAndStrength) {
+    scratchdir scratch;
+    const struct {
+        const char *shape;
+        const char *rf, *rs;
+        double factor;
+        int strength; // percent
+    } runs[] = {
+        {"random", "0.25", "0", 0.25, 0}, {"random --maxlag 60", "0.5", "0.37", 0.5, 37},
+        {"dense", "1", "1", 1, 100},      {"sparse", "0.75", "0.5", 0.75, 50},
+        {"random", "0", "0.6", 0, 60},
+    };
+    for (const auto &r : runs) {
+        SCOPED_TRACE(std::string(r.shape) + " " + r.rf + " " + r.rs);
+        ASSERT_EQ(gprgen(std::string("--shape ") + r.shape +
+                         " --count 8 --min-act 20 --max-act 120 --resources 4 --resource-factor " +
+                         r.rf + " --resource-strength " + r.rs + " --force --out set"),
+                  0);
+        long long used = 0, pairs = 0;
+        std::set<int> values;
+        for (const instance &g : fileset("set").inst) {
+            ASSERT_TRUE(g.wellformed);
+            ASSERT_EQ(g.capacity.size(), 4u);
+            const std::vector<int64_t> st = g.earliest();
+            ASSERT_FALSE(st.empty());
+            for (int i = 0; i < g.n; i++) {
+                const bool dummy = i == 0 || i == g.n - 1;
+                int uses = 0;
+                for (int d : g.demand[i]) {
+                    EXPECT_TRUE(d == 0 || (!dummy && d >= 1 && d <= 10)) << i << ": " << d;
+                    uses += d > 0;
+                    if (d > 0) values.insert(d);
+                }
+                if (!dummy) {
+                    EXPECT_EQ(uses > 0, r.factor > 0) << i;
+                    used += uses;
+                    pairs += 4;
+                }
+            }
+            for (int k = 0; k < 4; k++) {
+                int least = 0;
+                for (int i = 0; i < g.n; i++) least = std::max(least, g.demand[i][k]);
+                const int64_t most = std::max<int64_t>(least, peakuse(g, st, k));
+                // round(RS * (Kmax - Kmin)), halves up
+                const int64_t want = least + (r.strength * (most - least) + 50) / 100;
+                EXPECT_EQ(g.capacity[k], want) << "resource " << k + 1;
+            }
+        }
+        const double share = (double)used / pairs;
+        // Each type with probability RF, and one more where that drew none:
+        // (1 - RF)^4 / 4 of the pairs on top.
+        const double expected = r.factor + std::pow(1 - r.factor, 4) / 4 * (r.factor > 0);
+        EXPECT_NEAR(share, expected, 0.04);
+        if (r.factor > 0) {
+            EXPECT_EQ(values.size(), 10u);
+        }
+    }
+    // Window networks have only zero durations: nothing is ever used, and each
+    // capacity is the largest single demand.
+    ASSERT_EQ(gprgen("--shape window --count 3 --act 60 --resources 2 --resource-strength 1 "
+                     "--force --out set"),
+              0);
+    for (const instance &g : fileset("set").inst)
+        for (int k = 0; k < 2; k++) {
+            int least = 0;
+            for (int i = 0; i < g.n; i++) least = std::max(least, g.demand[i][k]);
+            EXPECT_EQ(g.capacity[k], least);
+        }
+    // The same options and seed give the same files.
+    ASSERT_EQ(gprgen("--count 3 --act 50 --resources 3 --resource-strength 0.2 --out a"), 0);
+    ASSERT_EQ(gprgen("--count 3 --act 50 --resources 3 --resource-strength=0.2 --out b"), 0);
+    EXPECT_EQ(fileset("a").files, fileset("b").files);
+}
+
 TEST(Gprgen, HelpAndBadCommandLines) {
     scratchdir scratch;
     EXPECT_EQ(gprgen("--help"), 0);
@@ -364,7 +506,12 @@ TEST(Gprgen, HelpAndBadCommandLines) {
                              "--max-act=9 --act 5",
                              "--shape window --maxlag 10",
                              "--shape dense --relations fs",
-                             "--shape adversarial --act 20"}) {
+                             "--shape adversarial --act 20",
+                             "--resource-factor 1.5",
+                             "--resource-factor -0.1",
+                             "--resource-strength half",
+                             "--resource-strength=",
+                             "--resource-factor 0.5 --resource-factor 0.5"}) {
         EXPECT_EQ(gprgen(std::string(args) + " --out bad"), 2) << args;
         std::string err = readfile("gen.err");
         EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << args << ": " << err;

@@ -316,3 +316,71 @@ TEST(Library, CountsTheActivitiesTheDeadlineDoesNotBound) {
     EXPECT_EQ(s.solve(net, cf, exampleoptions()).status, maxnpv::status::infeasible);
     EXPECT_EQ(s.notbounded(), -1);
 }
+
+// The renewable resources travel with the network: read from the file, and
+// checked when a caller's network is solved (fewer rows than activities and
+// empty rows are zero demands; more rows, rows of another length and
+// negative values are invalid, the activities named as the network numbers
+// them).
+TEST(Library, ResourcesOfANetwork) {
+    maxnpv::network net = examplenet(); // examples/D1.gpr: "5 1 10", demands 0 2 3 1 0
+    EXPECT_EQ(net.capacities, std::vector<int>{10});
+    EXPECT_EQ(net.demands, (std::vector<std::vector<int>>{{0}, {2}, {3}, {1}, {0}}));
+    maxnpv::network bare;
+    ASSERT_EQ(maxnpv::parsegpr("2 0\n0 1 2 1 1 0\n0 0\n", &bare, nullptr), maxnpv::status::solved);
+    EXPECT_TRUE(bare.capacities.empty());
+    EXPECT_TRUE(bare.demands.empty());
+    // Of a .sm file the renewable resources only: the columns of its
+    // non-renewable and doubly constrained resources are left out.
+    maxnpv::network mixed;
+    std::string why;
+    ASSERT_EQ(maxnpv::readnetwork(MAXNPV_TESTDATA "/sm/mixed-resources.sm", &mixed, &why),
+              maxnpv::status::solved)
+        << why;
+    EXPECT_EQ(mixed.capacities, (std::vector<int>{6, 5}));
+    EXPECT_EQ(mixed.demands, (std::vector<std::vector<int>>{
+                                 {0, 0}, {3, 1}, {2, 0}, {0, 4}, {5, 2}, {1, 1}, {0, 0}}));
+
+    maxnpv::network fewer = examplenet();
+    fewer.capacities = {4, 0};
+    fewer.demands = {{0, 0}, {}, {5, 9}};
+    const maxnpv::result solved = maxnpv::solver().solve(fewer, examplecf, exampleoptions());
+    EXPECT_EQ(solved.status, maxnpv::status::solved) << solved.reason;
+
+    const struct {
+        std::vector<int> capacities;
+        std::vector<std::vector<int>> demands;
+        int firstnumber;
+        const char *reason;
+    } bad[] = {
+        {{10},
+         {{0}, {2}, {3}, {1}, {0}, {0}},
+         1,
+         "the network has 6 rows of demands for 5 activities (one row per activity at most)"},
+        {{10},
+         {{0}, {2, 1}},
+         1,
+         "the demands of activity 2 hold 2 values, expected 1 (one per "
+         "capacity)"},
+        {{},
+         {{0}, {2}},
+         0,
+         "the demands of activity 0 hold 1 values, expected 0 (one per "
+         "capacity)"},
+        {{10, -1}, {}, 1, "the capacity of resource 2 is -1, expected 0 or more"},
+        {{10, 3},
+         {{0, 0}, {1, -3}},
+         0,
+         "the demand of activity 1 for resource 2 is -3, expected 0 or more"},
+    };
+    for (const auto &b : bad) {
+        SCOPED_TRACE(b.reason);
+        net = examplenet();
+        net.capacities = b.capacities;
+        net.demands = b.demands;
+        net.firstnumber = b.firstnumber;
+        maxnpv::result r = maxnpv::solver().solve(net, examplecf, exampleoptions());
+        EXPECT_EQ(r.status, maxnpv::status::invalid);
+        EXPECT_EQ(r.reason, b.reason);
+    }
+}

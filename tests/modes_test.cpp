@@ -140,12 +140,16 @@ TEST(BatchMode, WritesWhatTheDialogueWrites) {
         EXPECT_EQ(untimed(readfile("output.txt")), untimed(output));
         EXPECT_EQ(readfile("info.out"), info);
         // Beyond the dialogue's lines, the batch may warn of activities that
-        // the deadline does not bound; that line names --bound-all.
+        // the deadline does not bound (a line that names --bound-all) and of
+        // schedules that overload a resource (one that names --resources).
         std::string err = batch.err;
-        const size_t warning = err.find("maxnpv batch: warning: ");
-        if (warning != std::string::npos) {
+        for (size_t warning;
+             (warning = err.find("maxnpv batch: warning: ")) != std::string::npos;) {
             const size_t eol = err.find('\n', warning);
-            EXPECT_NE(err.substr(warning, eol - warning).find("--bound-all"), std::string::npos);
+            const std::string line = err.substr(warning, eol - warning);
+            EXPECT_TRUE(line.find("--bound-all") != std::string::npos ||
+                        line.find("--resources") != std::string::npos)
+                << line;
             err.erase(warning, eol + 1 - warning);
         }
         EXPECT_EQ(err, dialogue.err + (missing ? "maxnpv batch: 2 of 6 problems not run: 2 not "

@@ -265,6 +265,10 @@ TEST(Reader, RejectedFiles) {
         {bad("token-too-long-to-echo"), "line 2, value 8",
          "found \"" + std::string(30, '7') + std::string(10, 'x') + "...\", which is not"},
         {bad("negative-resource-count"), "line 1, value 2", "resource type count is -1"},
+        {bad("negative-capacity"), "line 1, value 4",
+         "the capacity of resource 2 is -1, expected 0 to 2147483647"},
+        {bad("negative-demand"), "line 4, value 23",
+         "the demand of activity 3 for resource 1 is -2, expected 0 to 2147483647"},
         {bad("successor-count-negative"), "line 3, value 10", "count of activity 2 is -1"},
         {bad("successor-count-too-large"), "line 2, value 4", "count of activity 1 is 1001"},
         {bad("successor-number-zero"), "line 3, value 5", "entry 1 of activity 1 is 0, expected 1"},
@@ -293,13 +297,16 @@ TEST(Reader, RejectedFiles) {
     EXPECT_EQ(reason, "1001 activities, more than the limit of 1000; maxnpv batch and maxnpv "
                       "solve take a higher one with --max-activities");
 
-    // Accepted at the limits: white space of every kind, signs, 32-bit ends,
-    // magnitudes of 1000000. A converted lag of -1000000 is a relation like
-    // any other; into the end dummy it is raised to the duration 1000000.
-    const char *limits = "3\t1 -2147483648\r\n0 2147483647 1 +2 1 3 +1000000\r\n"
+    // Accepted at the limits: white space of every kind, signs, 32-bit ends
+    // (a bound type of -2147483648 takes part in the lists and implies no
+    // lag), magnitudes of 1000000. A converted lag of -1000000 is a relation
+    // like any other; into the end dummy it is raised to the duration 1000000.
+    const char *limits = "3\t1 2147483647\r\n0 2147483647 2 +2 1 3 +1000000 2 -2147483648 1 0\r\n"
                          "1000000\v0\f1 3 1 1 -1000000\r\n0 0 0\r\n";
     ASSERT_EQ(analysed(limits, &net), "solved");
     EXPECT_EQ(net.est, (startlist{0, 1000000, 2000000}));
+    EXPECT_EQ(net.capacity, std::vector<int>{INT_MAX});
+    EXPECT_EQ(net.demand, (std::vector<int>{INT_MAX, 0, 0}));
 }
 
 TEST(Reader, CashFlowsAsFarAsTheReadingGot) {
@@ -343,4 +350,47 @@ TEST(Reader, CashFlowsAsFarAsTheReadingGot) {
                              "can finish at -1000000",
                              0),
               0u);
+}
+
+// The resource data of records that a program fills itself is checked as the
+// reader checks a file's, and reaches the network as read: one capacity per
+// type, one demand per activity and type, none of them negative.
+TEST(Reader, ResourceDataOfRecords) {
+    const std::string text = "4 2 7 0\n0 0 0 2 2 1 3 0 3 1 3 0\n2 3 1 1 4 1 3 0\n"
+                             "3 0 2147483647 1 4 1 3 0\n0 0 0 0\n";
+    gpr::records rec;
+    std::string why;
+    int reached;
+    ASSERT_EQ(gpr::scanrecords(text.data(), text.size(), gpr::runlimits(), &rec, &why, &reached),
+              gpr::outcome::solved);
+    EXPECT_EQ(rec.capacity, (std::vector<int>{7, 0}));
+    EXPECT_EQ(rec.demand, (std::vector<int>{0, 0, 3, 1, 0, INT_MAX, 0, 0}));
+    network net;
+    ASSERT_EQ(gpr::buildnetwork(rec, gpr::runlimits(), &net, &why), gpr::outcome::solved);
+    EXPECT_EQ(net.nrres, 2);
+    EXPECT_EQ(net.capacity, rec.capacity);
+    EXPECT_EQ(net.demand, rec.demand);
+    ASSERT_EQ(gpr::checkrecords(rec, gpr::runlimits(), &why), gpr::outcome::solved) << why;
+
+    const struct {
+        void (*change)(gpr::records *);
+        const char *reason;
+    } bad[] = {
+        {[](gpr::records *r) { r->capacity.pop_back(); },
+         "the network has 2 resource types but 1 capacities"},
+        {[](gpr::records *r) { r->demand.push_back(0); },
+         "the network has 4 activities and 2 resource types but 9 demands, expected 8"},
+        {[](gpr::records *r) { r->nrres = -1; },
+         "the resource type count is -1, expected 0 or more"},
+        {[](gpr::records *r) { r->capacity[1] = -5; },
+         "the capacity of resource 2 is -5, expected 0 to 2147483647"},
+        {[](gpr::records *r) { r->demand[5] = INT_MIN; },
+         "the demand of activity 3 for resource 2 is -2147483648, expected 0 to 2147483647"},
+    };
+    for (const auto &b : bad) {
+        gpr::records changed = rec;
+        b.change(&changed);
+        EXPECT_EQ(name(gpr::checkrecords(changed, gpr::runlimits(), &why)), "invalid") << b.reason;
+        EXPECT_EQ(why, b.reason);
+    }
 }

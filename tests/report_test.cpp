@@ -264,3 +264,109 @@ TEST(Report, GanttCharts) {
     EXPECT_TRUE(xmlok(svg));
     EXPECT_EQ(count(svg, "class=\"bar"), 0u);
 }
+
+namespace {
+
+uint64_t fnv1a(const std::string &s) {
+    uint64_t h = 0xcbf29ce484222325ULL;
+    for (unsigned char c : s) h = (h ^ c) * 0x100000001b3ULL;
+    return h;
+}
+
+// small() with two resources: activity 2 (from 3 to 7) needs 3 and 2, the
+// postponed activity 3 needs 9 of each (and is left out), the dummies none
+// (the start dummy's row is empty).
+schedreport withresources() {
+    schedreport r = small();
+    r.capacities = {5, 0};
+    r.activities[1].demands = {3, 2};
+    r.activities[2].demands = {9, 9};
+    r.activities[3].demands = {0, 0};
+    return r;
+}
+
+} // namespace
+
+TEST(Report, ResourcesInTheJsonDocument) {
+    // Off, the document is byte for byte the one without resource data.
+    EXPECT_EQ(schedjson(withresources()), schedjson(small()));
+    if (!have("python3")) GTEST_SKIP() << "python3 not found";
+    schedreport r = withresources();
+    r.resourcesjson = true;
+    std::string doc = pyjson(schedjson(r));
+    EXPECT_NE(doc.find("\"capacities\": [5, 0], \"critical_path\": null"), std::string::npos)
+        << doc;
+    EXPECT_NE(doc.find("\"passes\": 2, \"peak\": [3, 2], \"reason\": null"), std::string::npos);
+    EXPECT_NE(doc.find("{\"activity\": 1, \"cashflow\": 0, \"demands\": [0, 0], "
+                       "\"discounted\": 0,"),
+              std::string::npos);
+    EXPECT_NE(doc.find("{\"activity\": 2, \"cashflow\": 12.5, \"demands\": [3, 2], "),
+              std::string::npos);
+    EXPECT_NE(doc.find("{\"activity\": 3, \"cashflow\": -50, \"demands\": [9, 9], "),
+              std::string::npos);
+    // Not solved: the capacities, no peak, no activities.
+    r.status = "infeasible", r.reason = "no schedule";
+    doc = pyjson(schedjson(r));
+    EXPECT_NE(doc.find("{\"activities\": [], \"arcs\": [], \"capacities\": [5, 0], "),
+              std::string::npos)
+        << doc;
+    EXPECT_NE(doc.find("\"peak\": null"), std::string::npos);
+    // No resources: empty lists.
+    r = small();
+    r.resourcesjson = true;
+    doc = pyjson(schedjson(r));
+    EXPECT_NE(doc.find("\"capacities\": [], "), std::string::npos);
+    EXPECT_NE(doc.find("\"peak\": [], "), std::string::npos);
+    EXPECT_NE(doc.find("{\"activity\": 2, \"cashflow\": 12.5, \"demands\": [], "),
+              std::string::npos);
+}
+
+TEST(Report, GanttChartsOfResources) {
+    // A chart without resources is the chart of the revision before there
+    // were resources to draw (5c6b165): these are the hashes of its bytes for
+    // this report, by file order with the relations and by start without.
+    schedreport r;
+    r.instance = "chain.gpr", r.status = "solved", r.interest = 0.01, r.npv = 12.5, r.passes = 3;
+    long long t = 0;
+    for (int k = 1; k <= 40; k++) {
+        long long d = k % 7 == 0 || k == 1 || k == 40 ? 0 : k % 5 + 1;
+        bool postponed = k % 17 == 0;
+        r.activities.push_back({k, d, k % 3 == 0 ? -10.0 : 10.0, postponed, t, 1.0});
+        if (k > 1) r.arcs.push_back({k - 1, k});
+        if (!postponed) t += d;
+    }
+    r.hasdeadline = true, r.deadline = t + 10;
+    r.arcs.push_back({40, 1});
+    ganttoptions bystart;
+    bystart.order = ganttorder::start, bystart.arcs = ganttarcs::none;
+    EXPECT_EQ(fnv1a(schedsvg(r)), 0x08fb7bcaaf3e06d9ULL);
+    EXPECT_EQ(fnv1a(schedsvg(r, bystart)), 0xd203c95eb0868fdaULL);
+
+    // Activities 2 (0 to 3, demands 2 1), 3 (1 to 3, 3 0) and 4 (3 to 5,
+    // 4 1) against capacities 4 and 1: resource 1 uses 2, 5, 5, 4, 4, over
+    // its capacity from 1 to 3; resource 2 uses 1 throughout.
+    schedreport s;
+    s.instance = "res.gpr", s.status = "solved", s.interest = 0.01;
+    s.hasdeadline = true, s.deadline = 6;
+    s.capacities = {4, 1};
+    const long long plan[][4] = {
+        {0, 0, 0, 0}, {0, 3, 2, 1}, {1, 2, 3, 0}, {3, 2, 4, 1}, {5, 0, 0, 0}};
+    for (int k = 0; k < 5; k++) {
+        s.activities.push_back({k + 1, plan[k][1], 1.0, false, plan[k][0], 1.0});
+        s.activities.back().demands = {(int)plan[k][2], (int)plan[k][3]};
+    }
+    if (!have("xmllint")) GTEST_SKIP() << "xmllint not found";
+    std::string svg = schedsvg(s);
+    EXPECT_TRUE(xmlok(svg));
+    EXPECT_EQ(count(svg, "<g class=\"resource\">"), 2u);
+    EXPECT_EQ(count(svg, "<g class=\"resource\"><title>resource 1: peak 5 of capacity 4</title>"),
+              1u);
+    EXPECT_EQ(count(svg, "<g class=\"resource\"><title>resource 2: peak 1 of capacity 1</title>"),
+              1u);
+    // The one stretch over capacity is marked once, under resource 1's title.
+    const std::string over = "<g fill=\"#c62828\"><rect ";
+    EXPECT_EQ(count(svg, over), 1u);
+    EXPECT_LT(svg.find("resource 1: peak"), svg.find(over));
+    EXPECT_GT(svg.find("resource 2: peak"), svg.find(over));
+    EXPECT_EQ(count(svg, ">capacity 4</text>") + count(svg, ">capacity 1</text>"), 2u);
+}

@@ -15,6 +15,7 @@
 #include <tuple>
 #include <vector>
 
+#include "input/loadinstance.h"
 #include "network/common_gpr.h"
 #include "support/testsupport.h"
 
@@ -85,6 +86,48 @@ TEST(Sch2gpr, ConvertsInstancesOfMoreThan1000Activities) {
         {1001, "0 0  2  1002 1 1 6  2 1 1 -1000000"},
         {1002, "1 1  0"}};
     for (const auto &[at, text] : records) EXPECT_EQ(lines[at], text) << "line " << at + 1;
+}
+
+// The .gpr that sch2gpr writes reads back with the capacities and demands
+// that reading the .sch gives: three resources, capacities at the 32-bit end
+// and 0, demands of every size.
+TEST(Sch2gpr, ResourceDataSurvivesTheConversion) {
+    const int n = 40, nrres = 3;
+    std::ostringstream sch;
+    sch << n << " " << nrres << " 0 0\n0 1 1 1 [0]\n";
+    for (int i = 1; i <= n; i++) sch << i << " 1 1 " << i + 1 << " [" << i % 3 << "]\n";
+    sch << n + 1 << " 1 0\n";
+    for (int i = 0; i <= n + 1; i++) {
+        const bool dummy = i == 0 || i == n + 1;
+        sch << i << " 1 " << (dummy ? 0 : i % 6 + 1);
+        for (int k = 0; k < nrres; k++)
+            sch << " " << (dummy ? 0 : i == 7 && k == 0 ? 2147483647 : (i * (k + 3)) % 11);
+        sch << "\n";
+    }
+    sch << "2147483647 0 17\n";
+    scratchdir dir;
+    writefile("res.sch", sch.str());
+    ASSERT_EQ(runtool("res.sch res.gpr"), 0) << readfile("err.txt");
+    gpr::records fromsch, fromgpr;
+    std::string why;
+    int reached;
+    const std::string schtext = readfile("res.sch"), gprtext = readfile("res.gpr");
+    ASSERT_EQ(gpr::scaninstance(schtext.data(), schtext.size(), instformat::sch,
+                                gpr::runlimits::none(), &fromsch, &why, &reached),
+              gpr::outcome::solved)
+        << why;
+    ASSERT_EQ(gpr::scaninstance(gprtext.data(), gprtext.size(), instformat::gpr,
+                                gpr::runlimits::none(), &fromgpr, &why, &reached),
+              gpr::outcome::solved)
+        << why;
+    EXPECT_EQ(fromsch.capacity, (std::vector<int>{2147483647, 0, 17}));
+    ASSERT_EQ(fromsch.demand.size(), (size_t)(n + 2) * nrres);
+    EXPECT_EQ(fromsch.demand[7 * nrres], 2147483647);
+    EXPECT_EQ(fromsch.demand[5 * nrres + 2], 3); // 5 * 5 % 11
+    EXPECT_EQ(fromgpr.nrres, nrres);
+    EXPECT_EQ(fromgpr.capacity, fromsch.capacity);
+    EXPECT_EQ(fromgpr.demand, fromsch.demand);
+    EXPECT_EQ(fromgpr.dur, fromsch.dur);
 }
 
 TEST(Sch2gpr, RejectsMalformedOrUnreadableInputAndWrongUsage) {

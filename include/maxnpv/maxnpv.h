@@ -6,7 +6,12 @@
 //
 // A network holds the activities as a .gpr instance file holds them: the
 // first is the start dummy, the last the end dummy, and each has a duration
-// and successor entries. Read one from a file (.gpr, or the ProGen/max .sch
+// and successor entries, and the renewable resources: a capacity per
+// resource type and each activity's demand of each type while it runs (at
+// every integer time t, the activities with start <= t < start + duration
+// use their demands; activities of duration 0 use nothing). The solve does
+// not take the resources into account; they are carried for the caller and
+// the reports. Read one from a file (.gpr, or the ProGen/max .sch
 // format of the public benchmark sets) or fill the struct yourself; then
 // solve it for a set of cash flows, a deadline and an interest rate:
 //
@@ -92,12 +97,21 @@ struct network {
     std::vector<std::vector<entry>> entries; // per activity, its successor entries in order;
                                              // at most one row per activity (more is invalid),
                                              // activities without a row have no entries
-    int firstnumber = 1; // the number reasons give the start dummy, 0 or 1: 0 for a network
-                         // read from a .sch file, which numbers its activities from 0
+    int firstnumber = 1;         // the number reasons give the start dummy, 0 or 1: 0 for a network
+                                 // read from a .sch file, which numbers its activities from 0
+    std::vector<int> capacities; // per resource type, units; empty: no resources
+    std::vector<std::vector<int>> demands; // per activity (as durations), one value per resource
+                                           // type; empty: no demands (all 0). Fewer rows than
+                                           // activities leave the rest at 0, and so does an
+                                           // empty row; more rows, a row of another length
+                                           // and a negative value or capacity are invalid
 };
 
 // Reads a network from a file in format fmt; automatic chooses by the
-// extension (see format). A file that is invalid in its format but reads in
+// extension (see format). The capacities and demands of the file's renewable
+// resources come with it (a .sm file's non-renewable and doubly constrained
+// resources are left out); a network without resources has both empty, one
+// with resources a row of demands per activity. A file that is invalid in its format but reads in
 // another gets a reason that says so ("...; this looks like a ProGen/max .sch
 // file: name it .sch or give --format sch"). Every precedence of .sm and .rcp
 // files is a finish-to-start minimal lag of 0. maxactivities limits the

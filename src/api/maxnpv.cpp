@@ -15,6 +15,7 @@
 #include <chrono>
 #include <climits>
 #include <cmath>
+#include <cstddef>
 #include <cstdio>
 #include <cstring>
 #include <limits>
@@ -56,11 +57,19 @@ gpr::runlimits limitsof(int maxactivities) {
     return {maxactivities, maxactivities, maxactivities};
 }
 
+// The records of a network whose rows were checked (resourcesreason).
 void torecords(const network &net, gpr::records *rec) {
     const int n = (int)net.durations.size();
+    const size_t nrres = net.capacities.size();
     rec->nract = n;
-    rec->nrres = 0;
+    rec->nrres = (int)nrres;
     rec->dur = net.durations;
+    rec->capacity = net.capacities;
+    rec->demand.assign((size_t)n * nrres, 0);
+    for (size_t i = 0; i < net.demands.size() && i < (size_t)n; i++)
+        if (net.demands[i].size() == nrres)
+            std::copy(net.demands[i].begin(), net.demands[i].end(),
+                      rec->demand.begin() + (std::ptrdiff_t)(i * nrres));
     rec->entries.clear();
     rec->rowstart.assign(1, 0);
     for (int i = 0; i < n; i++) {
@@ -73,12 +82,47 @@ void torecords(const network &net, gpr::records *rec) {
 
 void fromrecords(const gpr::records &rec, network *net) {
     net->durations = rec.dur;
+    net->capacities = rec.capacity;
+    net->demands.clear();
+    if (rec.nrres > 0) {
+        net->demands.assign(rec.nract, {});
+        for (int i = 0; i < rec.nract; i++)
+            net->demands[i].assign(rec.demand.begin() + (std::ptrdiff_t)i * rec.nrres,
+                                   rec.demand.begin() + (std::ptrdiff_t)(i + 1) * rec.nrres);
+    }
     net->entries.assign(rec.nract, {});
     for (int i = 0; i < rec.nract; i++)
         for (int e = rec.rowstart[i]; e < rec.rowstart[i + 1]; e++) {
             const gpr::fileentry &f = rec.entries[e];
             net->entries[i].push_back({f.named + 1, f.bound, f.rel, f.value});
         }
+}
+
+// Why the resources of a caller's network cannot be used, or "": more rows
+// of demands than activities, a row of another length than the capacities
+// (an empty row is all 0), a negative capacity or demand. Activities are
+// numbered from first.
+std::string resourcesreason(const network &net, int first) {
+    const size_t count = net.durations.size(), nrres = net.capacities.size();
+    if (net.demands.size() > count)
+        return "the network has " + std::to_string(net.demands.size()) + " rows of demands for " +
+               std::to_string(count) + " activities (one row per activity at most)";
+    for (size_t k = 0; k < nrres; k++)
+        if (net.capacities[k] < 0)
+            return "the capacity of resource " + std::to_string(k + 1) + " is " +
+                   std::to_string(net.capacities[k]) + ", expected 0 or more";
+    for (size_t i = 0; i < net.demands.size(); i++) {
+        const std::vector<int> &row = net.demands[i];
+        const std::string act = "activity " + std::to_string((long long)i + first);
+        if (!row.empty() && row.size() != nrres)
+            return "the demands of " + act + " hold " + std::to_string(row.size()) +
+                   " values, expected " + std::to_string(nrres) + " (one per capacity)";
+        for (size_t k = 0; k < row.size(); k++)
+            if (row[k] < 0)
+                return "the demand of " + act + " for resource " + std::to_string(k + 1) + " is " +
+                       std::to_string(row[k]) + ", expected 0 or more";
+    }
+    return "";
 }
 
 // The reader's format of a caller's choice; automatic chooses by the name.
@@ -539,6 +583,8 @@ result solver::solvein(const network &net, const std::vector<double> &cashflows,
         return fail(gpr::outcome::invalid, "the first activity number is " +
                                                std::to_string(net.firstnumber) +
                                                ", expected 0 or 1");
+    const std::string resources = resourcesreason(net, net.firstnumber);
+    if (!resources.empty()) return fail(gpr::outcome::invalid, resources);
     std::string why;
     gpr::outcome kind =
         buildfrom(net, opt.boundall, opt.maxactivities, &self->rec, &self->net, &why);

@@ -39,6 +39,7 @@
 #include "format/numarg.h"
 #include "maxnpv/maxnpv.h"
 #include "platform/cleanup.h"
+#include "network/resourceuse.h"
 #include "platform/files.h"
 #include "platform/outputs.h"
 #include "platform/platform.h"
@@ -137,8 +138,9 @@ struct finished {
     std::string schedpath; // its schedule file; empty: none
     std::string schedtext; // that file's text
     outcome kind = outcome::solved;
-    float elapsed = 0;  // solve time, seconds (when solved)
-    int notbounded = 0; // activities the deadline does not bound (when read)
+    float elapsed = 0;      // solve time, seconds (when solved)
+    int notbounded = 0;     // activities the deadline does not bound (when read)
+    bool overloads = false; // its schedule overloads a resource (when counted)
 };
 
 // A result file that could not be opened or written: what outputfailed
@@ -244,6 +246,11 @@ void solveproblem(const runparams &run, int probnr, bool table, problem *p, fini
         micros = ustime() - ustart;
         f->elapsed = (float)((mstime() - start) / 1000.0);
         resulttexts(probnr, p->sol.nrits, p->sol.npv, f->elapsed, &f->console, &f->record);
+        if (run.countoverloads && !p->net.capacity.empty()) {
+            resourceuse use;
+            measureuse(p->net, p->sol.st, &p->sol.dropped, false, &use);
+            f->overloads = use.overloaded > 0;
+        }
     } else {
         skiptexts(probnr, kind, &f->console, &f->record);
         f->errreason = p->reason;
@@ -297,6 +304,8 @@ bool writefinished(const finished &f, bool headshown, FILE *console, runfile *ou
         return false;
     }
     if (f.notbounded > 0) summary->loose++, summary->looseactivities += f.notbounded;
+    if (f.kind == outcome::solved) summary->schedules++;
+    if (f.overloads) summary->overloading++;
     if (!headshown) std::fputs(f.head.c_str(), console);
     std::fputs(f.console.c_str(), console);
     std::fflush(console);
@@ -463,6 +472,18 @@ std::string looseline(const runsummary &s) {
                   "dummy covers the activity's duration); --bound-all bounds every activity",
                   s.loose, s.loose == 1 ? "problem has" : "problems have", s.looseactivities,
                   s.looseactivities == 1 ? "activity" : "activities");
+    return line;
+}
+
+std::string overloadline(const runsummary &s) {
+    if (s.overloading == 0) return "";
+    char line[200];
+    std::snprintf(line, sizeof line,
+                  "%d of %d %s a resource; --resources takes the resources into account",
+                  s.overloading, s.schedules,
+                  s.schedules == 1     ? "schedule overloads"
+                  : s.overloading == 1 ? "schedules overloads"
+                                       : "schedules overload");
     return line;
 }
 

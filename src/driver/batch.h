@@ -32,6 +32,7 @@ struct runparams {
     // Where the console rows go: the standard output, or standard error when
     // the table takes the standard output (csv "-").
     FILE *console = stdout;
+    bool countoverloads = false; // count the schedules that overload a resource (batch mode)
 };
 
 // What a run could not run: problems whose file was not found, could not be
@@ -40,6 +41,8 @@ struct runsummary {
     int problems = 0, notfound = 0, unreadable = 0, toomany = 0;
     int loose = 0;                 // problems with activities the deadline does not bound
     long long looseactivities = 0; // those activities, over all such problems
+    int schedules = 0;             // problems solved
+    int overloading = 0;           // their schedules that overload a resource (when counted)
     int notrun() const { return notfound + unreadable + toomany; }
 };
 
@@ -68,12 +71,18 @@ bool checkoutputs(const runparams &run, const std::string &outpath, const std::s
 // working folder. A result file that cannot be opened or written stops the
 // process with exit status 1 (each file then holds whole records only).
 // When run.problem.countbounds is set, the summary counts the problems with
-// activities that the deadline does not bound; looseline() tells them.
+// activities that the deadline does not bound; looseline() tells them;
+// when run.countoverloads is set, it counts the schedules that overload a
+// resource, which overloadline() tells.
 runsummary runbatch(const runparams &run);
 
 // "2 problems have 3 activities not bounded by the deadline ..." for the
 // warning line of a run; "" when every activity is bounded.
 std::string looseline(const runsummary &s);
+
+// "3 of 20 schedules overload a resource; --resources takes ..." for the
+// warning line of a run; "" when none does (or none was counted).
+std::string overloadline(const runsummary &s);
 
 } // namespace gpr
 

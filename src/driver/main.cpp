@@ -194,6 +194,7 @@ int batchmode(int argc, char **argv) {
     run.problem.deadline = deadline;
     run.problem.deadlinefactor = factor;
     run.problem.countbounds = true;
+    run.countoverloads = true;
     run.first = (int)first;
     run.last = (int)last;
     run.problem.pctneg = (int)pct;
@@ -223,6 +224,8 @@ int batchmode(int argc, char **argv) {
     std::fflush(run.console);
     if (summary.loose > 0)
         std::fprintf(stderr, "maxnpv batch: warning: %s\n", gpr::looseline(summary).c_str());
+    if (summary.overloading > 0)
+        std::fprintf(stderr, "maxnpv batch: warning: %s\n", gpr::overloadline(summary).c_str());
     if (summary.notrun() == 0) return 0;
     std::fprintf(stderr, "maxnpv batch: %s\n", gpr::notrunline(summary).c_str());
     return batchnotrun;

@@ -3,7 +3,9 @@
 // checked before anything is written: options, the instance file, the cash
 // flows and the places of the output files; bad use gets one line and exit
 // status 2. An instance that is read but cannot be solved is a result, not a
-// mistake: its status and reason are the output, with exit status 1.
+// mistake: its status and reason are the output, with exit status 1. The
+// solve ignores the instance's resources, so a schedule that overloads one
+// gets a warning line, measured on the report that is shown.
 #include "driver/solvemode.h"
 
 #include <algorithm>
@@ -218,6 +220,7 @@ schedreport reportof(const std::string &file, const maxnpv::network &net,
     rep.interest = opt.interest;
     rep.method = maxnpv::methodname(r.method);
     rep.firstnumber = base;
+    rep.capacities = net.capacities;
     if (r.status != maxnpv::status::solved && r.status != maxnpv::status::limit) return rep;
     rep.npv = r.npv;
     rep.passes = r.passes;
@@ -229,6 +232,7 @@ schedreport reportof(const std::string &file, const maxnpv::network &net,
         a.unbounded = r.unbounded[i];
         a.start = r.start[i];
         a.discounted = r.discounted[i];
+        if (i < net.demands.size()) a.demands = net.demands[i];
         rep.activities.push_back(a);
     }
     for (size_t k = 0; k < r.tree.size(); k++) {
@@ -448,6 +452,20 @@ int solvemode(int argc, char **argv) {
     if (opt.progress) std::fputs("\r\033[K", stderr); // clear a progress line, if any
     schedreport rep = reportof(file, net, cf, opt, r, fmt == instformat::sch ? 0 : 1);
     if (certificate) certify(&rep, r, opt.interest, boundall);
+    if (issolved(rep) && !rep.capacities.empty()) {
+        // The solve does not take the resources into account: say when its
+        // schedule asks more of one than it has.
+        resourceuse use;
+        reportuse(rep, false, &use);
+        if (use.overloaded > 0)
+            std::fprintf(stderr,
+                         "maxnpv solve: warning: %s: the schedule overloads a resource in %lld of "
+                         "%lld periods (worst: resource %d, peak %lld of capacity %d); "
+                         "--resources takes the resources into account\n",
+                         terminaltext(file).c_str(), (long long)use.overloaded,
+                         (long long)use.periods(), use.worst + 1, (long long)use.peak[use.worst],
+                         rep.capacities[use.worst]);
+    }
     std::string why;
     if (json) {
         schedjson(rep, [](const std::string &piece) { putstdout(piece); });

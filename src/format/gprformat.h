@@ -46,9 +46,9 @@ struct gprentry {
 
 struct gprinstance {
     int nract = 0;
-    std::vector<int> capacity;              // one value per resource type
+    std::vector<int> capacity;              // one value per renewable resource type, units
     std::vector<int> dur;                   // per activity, 0-based
-    std::vector<std::vector<int>> demand;   // per activity, one value per resource type
+    std::vector<std::vector<int>> demand;   // per activity, one value per resource type, units
     std::vector<std::vector<gprentry>> rec; // per activity, its successor entries in file order
 };
 

@@ -9,7 +9,7 @@
 //   d r_1 ... r_K m s_1 ... s_m   duration, demands, m successors (from 1)
 // Every successor is a finish-to-start precedence with a minimal lag of 0:
 // the entry {s, minimal, finish-to-start, 0}. Durations, demands and
-// capacities carry over; the solver reads the resource data and ignores it.
+// capacities carry over; every resource of the format is renewable.
 //
 // The reader refuses, at the first value that shows it: a value that is not
 // a 32-bit integer, fewer than 2 activities, a negative resource count,

@@ -100,8 +100,9 @@ bool headercount(smreader &r, const textline &line, size_t colon, const std::str
     return intfield(r.lines, v, 0, lo, smmaxcount, what, value);
 }
 
-// The header up to the precedence section: the job and resource counts.
-bool readheader(smreader &r, int *jobs, long long *nrres) {
+// The header up to the precedence section: the job and resource counts,
+// *nrres of every kind and *renewable of those kept.
+bool readheader(smreader &r, int *jobs, long long *nrres, int *renewable) {
     int counts[3] = {-1, -1, -1}; // renewable, nonrenewable, doubly constrained
     static const char *const labels[3] = {"renewable", "nonrenewable", "doubly constrained"};
     static const char *const letters[3] = {"R", "N", "D"};
@@ -136,6 +137,7 @@ bool readheader(smreader &r, int *jobs, long long *nrres) {
                                          "\" before the header line \"jobs (incl. "
                                          "supersource/sink ): N\"");
     *nrres = 0;
+    *renewable = counts[0];
     for (int k = 0; k < 3; k++) {
         if (counts[k] < 0)
             return r.lines.fail(line.nr, std::string("found \"") + precedencehead +
@@ -203,7 +205,7 @@ bool readprecedences(smreader &r, gprinstance *g) {
     return true;
 }
 
-bool readrequests(smreader &r, int nrres, gprinstance *g) {
+bool readrequests(smreader &r, int nrres, int renewable, gprinstance *g) {
     if (!r.heading(requesthead, "the precedence lines of " + std::to_string(g->nract) + " jobs") ||
         !r.columns("the column header \"jobnr. mode duration R 1 ...\""))
         return false;
@@ -236,13 +238,14 @@ bool readrequests(smreader &r, int nrres, gprinstance *g) {
             if (!intfield(r.lines, line, 3 + (size_t)k, 0, INT32_MAX,
                           "demand " + std::to_string(k + 1) + " of " + job, &demand[k]))
                 return false;
+        demand.resize(renewable);
         g->dur.push_back(d);
         g->demand.push_back(std::move(demand));
     }
     return true;
 }
 
-bool readavailabilities(smreader &r, int nrres, gprinstance *g) {
+bool readavailabilities(smreader &r, int nrres, int renewable, gprinstance *g) {
     if (!r.heading(availhead, "the request lines of " + std::to_string(g->nract) + " jobs"))
         return false;
     if (nrres == 0) return true; // no resources: the lines of names and of capacities are empty
@@ -257,6 +260,7 @@ bool readavailabilities(smreader &r, int nrres, gprinstance *g) {
         if (!intfield(r.lines, line, (size_t)k, 0, INT32_MAX, "capacity " + std::to_string(k + 1),
                       &g->capacity[k]))
             return false;
+    g->capacity.resize(renewable);
     return true;
 }
 
@@ -266,8 +270,10 @@ bool readsm(const std::string &text, gprinstance *out, formaterror *err) {
     smreader r(text, err);
     gprinstance g;
     long long nrres = 0;
-    if (!readheader(r, &g.nract, &nrres) || !readprecedences(r, &g) ||
-        !readrequests(r, (int)nrres, &g) || !readavailabilities(r, (int)nrres, &g))
+    int renewable = 0;
+    if (!readheader(r, &g.nract, &nrres, &renewable) || !readprecedences(r, &g) ||
+        !readrequests(r, (int)nrres, renewable, &g) ||
+        !readavailabilities(r, (int)nrres, renewable, &g))
         return false;
     textline line;
     if (r.skipping(&line))

@@ -19,9 +19,12 @@
 // Jobs are numbered from 1 (job 1 the start dummy, the last the end dummy),
 // as the activities of a .gpr file. Every successor is a finish-to-start
 // precedence with a minimal lag of 0: the entry {s, minimal,
-// finish-to-start, 0}. Durations, demands and capacities carry over (every
-// resource of the header, renewable or not, becomes one resource type); the
-// solver reads them and ignores them. Other header lines are passed over.
+// finish-to-start, 0}. Durations carry over, and so do the demands and
+// capacities of the renewable resources: the first R columns, as PSPLIB lists
+// the renewable resources before the non-renewable and doubly constrained
+// ones. The values of those other kinds are read and checked like the rest
+// but not kept (they limit a whole project's use, not the use per period).
+// Other header lines are passed over.
 //
 // The reader refuses, at the line that shows it: a missing section or
 // header line, a value that is not a 32-bit integer, jobs out of order, a

@@ -3,10 +3,11 @@
 // defect: tokens, counts, activity numbers, magnitudes, and how often an
 // activity is named. The bound of gprmaxmag on durations and lag values keeps
 // every converted lag within a few million, so the sums of the solver stay far
-// from overflow. The values are kept as they are read; the rows are built
-// from them afterwards, when every duration is known (start-to-finish and
-// finish-to-finish relations are converted with the duration of the named
-// activity, whose record may come later in the file).
+// from overflow. Capacities and demands are any 32-bit values of 0 and more
+// (a negative one describes no resource). The values are kept as they are
+// read; the rows are built from them afterwards, when every duration is known
+// (start-to-finish and finish-to-finish relations are converted with the
+// duration of the named activity, whose record may come later in the file).
 //
 // Every relation becomes a minimal start-to-start lag; all relations on one
 // pair together give the largest of their lags (a pair on which no relation
@@ -25,6 +26,7 @@
 #include "input/loadinstance.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstdarg>
 #include <cstdio>
 #include <unordered_map>
@@ -43,9 +45,9 @@ class reader {
     reader(const char *data, size_t size, const runlimits &lim, std::string *why)
         : tok(data, size), bytes(size), limits(lim), reason(why) {}
 
-    outcome header(int *nract, int *nrres);
-    outcome records(int nract, int nrres, std::vector<int> *dur, std::vector<fileentry> *entries,
-                    std::vector<int> *filestart, int *reached);
+    outcome header(int *nract, int *nrres, std::vector<int> *capacity);
+    outcome records(int nract, int nrres, std::vector<int> *dur, std::vector<int> *demand,
+                    std::vector<fileentry> *entries, std::vector<int> *filestart, int *reached);
 
   private:
     tokenizer tok;           // the values of the file
@@ -144,22 +146,28 @@ bool reader::within(int *v, long long lo, long long hi, what k, int a, int i) {
     return false;
 }
 
-// The header: activity count, resource type count and the ignored resource
-// values. The activity limit is tested by the caller.
-outcome reader::header(int *nract, int *nrres) {
-    int scratch;
+// The header: activity count, resource type count and one capacity per
+// type. The activity limit is tested by the caller. The capacities are kept
+// as they are read, never sized from the count: a count that the file does
+// not back with values costs nothing.
+outcome reader::header(int *nract, int *nrres, std::vector<int> *capacity) {
+    int c;
     if (!value(nract, what::nract)) return outcome::invalid;
     if (*nract < 2)
         return rejectat("the activity count is %d; an instance needs both dummies", *nract);
     if (!value(nrres, what::nrres)) return outcome::invalid;
     if (*nrres < 0) return rejectat("the resource type count is %d, expected 0 or more", *nrres);
-    for (int k = 1; k <= *nrres; k++)
-        if (!value(&scratch, what::headres, 0, k)) return outcome::invalid;
+    for (int k = 1; k <= *nrres; k++) {
+        if (!value(&c, what::headres, 0, k)) return outcome::invalid;
+        if (c < 0)
+            return rejectat("the capacity of resource %d is %d, expected 0 to %d", k, c, INT_MAX);
+        capacity->push_back(c);
+    }
     return outcome::solved;
 }
 
 // Every record, in file order, with the checks of every value.
-outcome reader::records(int nract, int nrres, std::vector<int> *dur,
+outcome reader::records(int nract, int nrres, std::vector<int> *dur, std::vector<int> *demand,
                         std::vector<fileentry> *entries, std::vector<int> *filestart,
                         int *reached) {
     // A file holds at least two bytes per value, so no activity beyond its
@@ -167,11 +175,16 @@ outcome reader::records(int nract, int nrres, std::vector<int> *dur,
     named.assign(std::min<size_t>((size_t)nract, bytes / 2 + 1), 0);
     for (int i = 0; i < nract; i++) {
         *reached = i;
-        int d, count, s, bound, rel, lag, scratch;
+        int d, count, s, bound, rel, lag, r;
         if (!within(&d, -gprmaxmag, gprmaxmag, what::dur, i + 1)) return outcome::invalid;
         dur->push_back(d);
-        for (int k = 1; k <= nrres; k++)
-            if (!value(&scratch, what::res, i + 1, k)) return outcome::invalid;
+        for (int k = 1; k <= nrres; k++) {
+            if (!value(&r, what::res, i + 1, k)) return outcome::invalid;
+            if (r < 0)
+                return rejectat("the demand of activity %d for resource %d is %d, expected 0 to %d",
+                                i + 1, k, r, INT_MAX);
+            demand->push_back(r);
+        }
         if (!within(&count, 0, limits.maxsucc, what::count, i + 1)) return outcome::invalid;
         filestart->push_back((int)entries->size());
         for (int k = 1; k <= count; k++) {
@@ -253,15 +266,17 @@ outcome scanrecords(const char *data, size_t size, const runlimits &limits, reco
     *reached = -1;
     reader in(data, size, limits, reason);
     int n, nrres;
-    outcome kind = in.header(&n, &nrres);
+    rec->capacity.clear();
+    outcome kind = in.header(&n, &nrres, &rec->capacity);
     if (kind != outcome::solved) return kind;
     rec->nract = n;
     rec->nrres = nrres;
     if (n > limits.maxact) return toomanyreason(n, limits, reason);
     rec->dur.clear();
+    rec->demand.clear();
     rec->entries.clear();
     rec->rowstart.clear();
-    return in.records(n, nrres, &rec->dur, &rec->entries, &rec->rowstart, reached);
+    return in.records(n, nrres, &rec->dur, &rec->demand, &rec->entries, &rec->rowstart, reached);
 }
 
 outcome checkrecords(const records &rec, const runlimits &limits, std::string *reason) {
@@ -272,11 +287,34 @@ outcome checkrecords(const records &rec, const runlimits &limits, std::string *r
     if ((int)rec.dur.size() != n || (int)rec.rowstart.size() != n + 1)
         return rejectwith(reason, "the network has %d activities but %zu durations", n,
                           rec.dur.size());
+    const int nrres = rec.nrres;
+    if (nrres < 0)
+        return rejectwith(reason, "the resource type count is %d, expected 0 or more", nrres);
+    if (rec.capacity.size() != (size_t)nrres)
+        return rejectwith(reason, "the network has %d resource types but %zu capacities", nrres,
+                          rec.capacity.size());
+    if (rec.demand.size() != (size_t)n * (size_t)nrres)
+        return rejectwith(reason,
+                          "the network has %d activities and %d resource types but %zu demands, "
+                          "expected %zu",
+                          n, nrres, rec.demand.size(), (size_t)n * (size_t)nrres);
+    for (int k = 0; k < nrres; k++)
+        if (rec.capacity[k] < 0)
+            return rejectwith(reason, "the capacity of resource %d is %d, expected 0 to %d", k + 1,
+                              rec.capacity[k], INT_MAX);
     std::vector<int> named(n, 0);
     for (int i = 0; i < n; i++) {
         if (rec.dur[i] < -gprmaxmag || rec.dur[i] > gprmaxmag)
             return rejectwith(reason, "the duration of activity %d is %d, expected %d to %d", i + 1,
                               rec.dur[i], -gprmaxmag, gprmaxmag);
+        for (int k = 0; k < nrres; k++) {
+            const int r = rec.demand[(size_t)i * nrres + k];
+            if (r < 0)
+                return rejectwith(reason,
+                                  "the demand of activity %d for resource %d is %d, expected 0 "
+                                  "to %d",
+                                  i + 1, k + 1, r, INT_MAX);
+        }
         const int count = rec.rowstart[i + 1] - rec.rowstart[i];
         if (count > limits.maxsucc)
             return rejectwith(reason, "the successor count of activity %d is %d, expected 0 to %d",
@@ -346,6 +384,11 @@ outcome scaninstance(const char *data, size_t size, instformat fmt, const runlim
             rec->nract = g.nract;
             rec->nrres = (int)g.capacity.size();
             rec->dur = g.dur;
+            rec->capacity = g.capacity;
+            rec->demand.clear();
+            rec->demand.reserve((size_t)g.nract * g.capacity.size());
+            for (const std::vector<int> &row : g.demand)
+                rec->demand.insert(rec->demand.end(), row.begin(), row.end());
             rec->entries.clear();
             rec->rowstart.assign(1, 0);
             for (int i = 0; i < g.nract; i++) {
@@ -446,6 +489,8 @@ outcome buildnetwork(const records &rec, const runlimits &limits, network *net,
     // The rows: the file's entries, then the appended ones.
     net->nract = n;
     net->nrres = rec.nrres;
+    net->capacity = rec.capacity;
+    net->demand = rec.demand;
     net->nrfile = nfile;
     net->dur = std::move(dur);
     net->rowstart.assign(n + 1, 0);

@@ -20,15 +20,17 @@ struct fileentry {
 // The values of a file, before any conversion.
 struct records {
     int nract = 0;                  // activities, both dummies included
-    int nrres = 0;                  // resource types (their values are not kept)
+    int nrres = 0;                  // renewable resource types
     std::vector<int> dur;           // [activity] duration
+    std::vector<int> capacity;      // [resource 0..nrres-1] capacity, units
+    std::vector<int> demand;        // [activity * nrres + resource] demand while it runs, units
     std::vector<fileentry> entries; // all successor entries, in file order
     std::vector<int> rowstart;      // [activity 0..nract] first entry of its record
 };
 
 // Scans the file text data[0..size-1] into *rec, checking every value in
-// file order. Returns outcome::solved, or outcome::toomany or
-// outcome::invalid with *reason ("line L, value V: ..." for a defect of the
+// file order (capacities and demands must not be negative). Returns outcome::solved, or
+// outcome::toomany or outcome::invalid with *reason ("line L, value V: ..." for a defect of the
 // text). *reached tells how far the reading got: the activity whose record it
 // was reading when it stopped (-1 while in the header, nract-1 once every
 // record was read), which is as far as a batch run draws and logs the cash
@@ -37,7 +39,9 @@ outcome scanrecords(const char *data, size_t size, const runlimits &limits, reco
                     std::string *reason, int *reached);
 
 // The checks of scanrecords for records that come from elsewhere (a program
-// that fills them itself), with reasons that name activity and entry.
+// that fills them itself), with reasons that name activity and entry: also
+// one capacity per resource type and one demand per activity and type, none
+// of them negative.
 outcome checkrecords(const records &rec, const runlimits &limits, std::string *reason);
 
 // Builds the network of checked records: the rows with the appended reverse

@@ -14,7 +14,10 @@
 // lists, in file order, with the start-to-start lag that all relations on
 // that pair together imply. The rows are stored one after the other (entries
 // rowstart[i] .. rowstart[i+1]-1), so a network costs memory in proportion
-// to its activities plus its entries.
+// to its activities plus its entries, and its resource data (one demand per
+// activity and renewable resource type, in one array) in proportion to
+// activities times resource types. The solve itself does not read the
+// resource data; the reports measure a schedule against it.
 #ifndef MAXNPV_COMMON_GPR_H
 #define MAXNPV_COMMON_GPR_H
 
@@ -79,8 +82,10 @@ struct runlimits {
 
 struct network {
     int nract = 0;             // activities, both dummies included (2..)
-    int nrres = 0;             // resource types in the header; values are ignored
+    int nrres = 0;             // renewable resource types (0..)
     std::vector<int> dur;      // [activity] duration, time units
+    std::vector<int> capacity; // [resource 0..nrres-1] capacity, units
+    std::vector<int> demand;   // [activity * nrres + resource] demand while it runs, units
     std::vector<int> rowstart; // [activity 0..nract] first entry of the row; [nract] = entries
     std::vector<int> succ;     // [entry 0..entries] named activity; [entries] the deadline arc
     std::vector<int> owner;    // [entry] activity whose row holds the entry

@@ -66,6 +66,12 @@ constexpr int maxshown = 120;          // characters of a name shown in the titl
 constexpr int reasonline = 110;        // characters per line of a reason
 constexpr int reasonlines = 6;         // lines of a reason shown at most
 constexpr double axismargin = 0.02;    // the axis runs this share of its range past its end
+constexpr double bandbudget = 360;     // the resource bands share this height until ...
+constexpr double maxband = 72;         // ... each is this high (few resources)
+constexpr double minband = 36;         // or this low (many)
+constexpr double bandgap = 10;         // between two resource bands
+constexpr double bandpad = 6;          // room above the highest use or capacity in a band
+constexpr double resourcehead = 30;    // the caption row above the bands
 
 // ---------------------------------------------------------------- colours ---
 
@@ -82,6 +88,10 @@ const char stripecolour[] = "#f5f7fa";
 const char guidecolour[] = "#cfd8dc";
 const char zerolinecolour[] = "#9e9e9e"; // time 0 when the axis starts before it
 const char zonecolour[] = "#fff3e0";
+const char usecolour[] = "#90a4ae";      // a resource's use
+const char capacitycolour[] = "#37474f"; // its capacity line
+const char overcolour[] = "#c62828";     // use above the capacity
+const char bandcolour[] = "#fafafa";     // the background of a resource band
 
 // ------------------------------------------------------------------ text ---
 
@@ -526,6 +536,78 @@ std::string deadlinemark(const schedreport &r, const chartlayout &c) {
                       " stroke=\"white\" stroke-width=\"3\" paint-order=\"stroke\"");
 }
 
+// The height of one resource band for this many resources.
+double bandheight(std::size_t resources) {
+    return std::min(maxband, std::max(minband, bandbudget / std::max<std::size_t>(resources, 1)));
+}
+
+// The resource bands under the plot, from top down: a caption row, then per
+// resource its use over time as a filled step line on the chart's time
+// scale, the capacity as a dashed line, and the use above the capacity in the
+// colour of an overload. Each band is one group titled with the resource's
+// peak and capacity.
+std::string resourcebands(const schedreport &r, const chartlayout &c, double top) {
+    gpr::resourceuse use;
+    reportuse(r, true, &use);
+    const std::size_t nrres = r.capacities.size();
+    const double bandh = bandheight(nrres);
+    legendrow caption{margin, top + resourcehead / 2, ""};
+    auto swatch = [](const char *colour) {
+        return "<rect y=\"-5\" width=\"12\" height=\"10\" " + attr("fill", colour) + "/>";
+    };
+    caption.item(swatch(usecolour), "resource use per period");
+    caption.item("<path d=\"M0,0H12\" " + attr("stroke", capacitycolour) +
+                     " stroke-dasharray=\"4,2\"/>",
+                 "capacity");
+    caption.item(swatch(overcolour), "over capacity");
+    std::string out = caption.out;
+
+    double y = top + resourcehead;
+    long long nticks = (long long)std::floor((c.tmax - c.tmin) / c.step + 1e-9);
+    std::string grid;
+    for (long long k = 0; k <= nticks; k++)
+        grid += "M" + px(c.x(c.tmin + c.step * k)) + ',' + px(y) + 'V' +
+                px(y + nrres * (bandh + bandgap) - bandgap);
+    out += "<path d=\"" + grid + "\" " + attr("stroke", gridcolour) + " fill=\"none\"/>\n";
+    for (std::size_t k = 0; k < nrres; k++, y += bandh + bandgap) {
+        const long long capacity = r.capacities[k], peak = use.peak[k];
+        const double scale = (double)std::max(std::max(peak, capacity), 1LL);
+        const double bottom = y + bandh;
+        auto level = [&](long long u) { return bottom - (double)u / scale * (bandh - bandpad); };
+        const std::string name = "resource " + std::to_string(k + 1);
+        out += "<g class=\"resource\"><title>" + name + ": peak " + std::to_string(peak) +
+               " of capacity " + std::to_string(capacity) + "</title>\n";
+        out += "<rect " + attr("x", px(c.x0)) + ' ' + attr("y", px(y)) + ' ' +
+               attr("width", px(c.plotright - c.x0)) + ' ' + attr("height", px(bandh)) + ' ' +
+               attr("fill", bandcolour) + ' ' + attr("stroke", gridcolour) + "/>\n";
+        out += textat(c.plotleft - 4, y + bandh / 2 + 4, "R" + std::to_string(k + 1),
+                      "text-anchor=\"end\"");
+        const std::vector<gpr::usestep> &steps = use.profile[k];
+        std::string area = "M" + px(c.x((double)steps[0].from)) + ',' + px(bottom), over;
+        for (std::size_t j = 0; j < steps.size(); j++) {
+            const double from = (double)steps[j].from;
+            const double to = (double)(j + 1 < steps.size() ? steps[j + 1].from : use.last);
+            area += 'V' + px(level(steps[j].use)) + 'H' + px(c.x(to));
+            if (steps[j].use > capacity)
+                over += "<rect " + attr("x", px(c.x(from))) + ' ' +
+                        attr("y", px(level(steps[j].use))) + ' ' +
+                        attr("width", px(std::max(minbarwidth, c.x(to) - c.x(from)))) + ' ' +
+                        attr("height", px(level(capacity) - level(steps[j].use))) + "/>";
+        }
+        area += 'V' + px(bottom) + 'z';
+        out += "<path d=\"" + area + "\" " + attr("fill", usecolour) + "/>\n";
+        if (!over.empty()) out += "<g " + attr("fill", overcolour) + ">" + over + "</g>\n";
+        const double capy = level(capacity);
+        out += "<path d=\"M" + px(c.x0) + ',' + px(capy) + 'H' + px(c.plotright) + "\" " +
+               attr("stroke", capacitycolour) + " stroke-dasharray=\"4,2\"/>\n";
+        out += textat(c.plotright - 4, capy - 3, "capacity " + std::to_string(capacity),
+                      "text-anchor=\"end\" font-size=\"9\" " + attr("fill", capacitycolour) +
+                          " stroke=\"white\" stroke-width=\"3\" paint-order=\"stroke\"");
+        out += "</g>\n";
+    }
+    return out;
+}
+
 // The report with its activities in the rows' order.
 schedreport ordered(const schedreport &given, ganttorder order) {
     schedreport r = given;
@@ -552,7 +634,11 @@ std::string schedsvg(const schedreport &given, const ganttoptions &opt) {
     const bool arcs = opt.arcs == ganttarcs::all ||
                       (opt.arcs == ganttarcs::automatic && r.activities.size() <= autoarcslimit);
     chartlayout c = layoutof(r);
-    std::string out = svghead(c.plotbottom + (c.bottomaxis ? bottomaxisband : 10) + margin);
+    const double below = c.plotbottom + (c.bottomaxis ? bottomaxisband : 10);
+    const std::size_t nrres = r.capacities.size();
+    const double resources =
+        nrres == 0 ? 0 : resourcehead + nrres * (bandheight(nrres) + bandgap) - bandgap;
+    std::string out = svghead(below + resources + margin);
     out += "<title>Schedule of " + xmltext(r.instance, maxshown) + "</title>\n";
     out += "<defs>" + marker("arrow", relationcolour) + marker("deadarrow", deadlinecolour) +
            marker("postarrow", postponedcolour) + "</defs>\n";
@@ -562,5 +648,6 @@ std::string schedsvg(const schedreport &given, const ganttoptions &opt) {
     out += bars(r, c);
     if (c.postponed > 0) out += postponedzone(r, c);
     if (r.hasdeadline) out += deadlinemark(r, c);
+    if (nrres > 0) out += resourcebands(r, c, below);
     return out + "</svg>\n";
 }

@@ -9,6 +9,12 @@
 // The rows shrink with the number of activities (to a floor), and labels and
 // ticks thin out, so the chart stays readable and compact from a handful to
 // a thousand activities.
+//
+// An instance with renewable resources gets, under the plot and on its time
+// scale, one band per resource with its use over time, its capacity line and
+// the use above the capacity marked; each band is a group titled "resource
+// k: peak P of capacity C" (k from 1). Charts of instances without resources
+// have none of this.
 #ifndef MAXNPV_GANTT_H
 #define MAXNPV_GANTT_H
 

@@ -14,6 +14,7 @@
 #include <charconv>
 #include <clocale>
 #include <cmath>
+#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -131,6 +132,31 @@ bool finishtime(const schedactivity &a, long long &finish) {
     return !__builtin_add_overflow(a.start, a.duration, &finish);
 }
 
+void reportuse(const schedreport &r, bool profiles, gpr::resourceuse *out) {
+    const size_t n = r.activities.size(), nrres = r.capacities.size();
+    std::vector<int64_t> start(n), dur(n);
+    std::vector<char> leftout(n);
+    std::vector<int> demand(n * nrres, 0);
+    for (size_t i = 0; i < n; i++) {
+        const schedactivity &a = r.activities[i];
+        start[i] = a.start;
+        dur[i] = a.duration;
+        leftout[i] = a.unbounded;
+        std::copy_n(a.demands.begin(), std::min(nrres, a.demands.size()),
+                    demand.begin() + (std::ptrdiff_t)(i * nrres));
+    }
+    gpr::measureuse(r.capacities, demand, start, dur, &leftout, profiles, out);
+}
+
+// A JSON array of whole numbers on one line: [1, 2, 3].
+template <class T>
+static std::string jsonints(const std::vector<T> &values) {
+    std::string out = "[";
+    for (size_t k = 0; k < values.size(); k++)
+        out += (k == 0 ? "" : ", ") + std::to_string(values[k]);
+    return out + "]";
+}
+
 static void jsonstring(std::string &out, const std::string &s) {
     out += '"';
     for (std::size_t at = 0; at < s.size();) {
@@ -237,6 +263,16 @@ void schedjson(const schedreport &r, const std::function<void(const std::string 
     jsonfield(out, "critical_path", r.hascriticalpath ? intnum(r.criticalpath) : "null", false);
     jsonfield(out, "interest", jsonnum(r.interest), false);
     jsonfield(out, "numbering", r.firstnumber == 0 ? "\"from 0\"" : "\"from 1\"", false);
+    if (r.resourcesjson) {
+        jsonfield(out, "capacities", jsonints(r.capacities), false);
+        std::string peak = "null";
+        if (solved) {
+            gpr::resourceuse use;
+            reportuse(r, false, &use);
+            peak = jsonints(use.peak);
+        }
+        jsonfield(out, "peak", peak, false);
+    }
 
     // The lists go out an element at a time: the document is never held whole.
     const bool acts = solved && !r.activities.empty();
@@ -255,7 +291,13 @@ void schedjson(const schedreport &r, const std::function<void(const std::string 
             list += ", \"finish\": ";
             list += timed && finishtime(a, finish) ? intnum(finish) : "null";
             list += ", \"discounted\": " + jsonnum(a.unbounded ? 0.0 : a.discounted);
-            list += a.unbounded ? ", \"unbounded\": true}" : ", \"unbounded\": false}";
+            list += a.unbounded ? ", \"unbounded\": true" : ", \"unbounded\": false";
+            if (r.resourcesjson) {
+                std::vector<int> demands = a.demands;
+                demands.resize(r.capacities.size(), 0);
+                list += ", \"demands\": " + jsonints(demands);
+            }
+            list += "}";
             emit(list);
         }
         emit("\n  ],\n");

@@ -1,6 +1,8 @@
 // The optimal schedule of one instance as the solve command presents it, and
 // its three text forms: a JSON document for programs, CSV for spreadsheets
-// and an aligned summary for the terminal. The solver fills a schedreport;
+// and an aligned summary for the terminal. A report also carries the
+// instance's renewable resources, for the Gantt chart and, when asked for,
+// the JSON document. The solver fills a schedreport;
 // the functions here only format it, and never print.
 //
 // Activities keep their file numbers: from 1 in a .gpr file (1 = start
@@ -15,6 +17,8 @@
 #include <utility>
 #include <vector>
 
+#include "network/resourceuse.h"
+
 struct schedactivity {
     int number = 0;         // activity number as in the file (from firstnumber)
     long long duration = 0; // time units
@@ -25,6 +29,8 @@ struct schedactivity {
     bool unbounded = false;
     long long start = 0;     // start time; only when !unbounded
     double discounted = 0.0; // cashflow * exp(-interest * (start + duration)); 0 when unbounded
+    std::vector<int> demands = std::vector<int>(); // per resource type of the report, units,
+                                                   // while it runs; empty: none (all 0)
 };
 
 // A binding relation of the final spanning tree, by file numbers; the
@@ -72,6 +78,13 @@ struct schedreport {
     // the least start of its part (activities linked by those relations).
     std::vector<certarc> postponedcert;
     std::vector<std::pair<int, long long>> offsets; // (activity number, relative start)
+    // The renewable resources: the capacity per resource type (empty: the
+    // instance has none), each activity's demands in its own row. The Gantt
+    // chart draws the use of every resource; the JSON document shows the
+    // resources only when resourcesjson is set ("capacities", "peak" and each
+    // activity's "demands").
+    std::vector<int> capacities;
+    bool resourcesjson = false;
 };
 
 extern const char schedsolved[]; // the status of a solved instance
@@ -83,6 +96,9 @@ bool issolved(const schedreport &r);
 // One JSON document: run data, the schedule (one activity per line) and the
 // tree arcs, and when certified the optimality certificate: the tree's
 // relations with their values and the activities postponed without limit.
+// With resourcesjson the run data also holds "capacities" and "peak" (each
+// resource's peak use; null when not solved) and every activity its
+// "demands"; without it the document is as it always was.
 // Everything unknown and every non-finite number is null.
 std::string schedjson(const schedreport &r);
 // The same document handed to emit piece by piece (the fields, then one
@@ -105,5 +121,10 @@ std::string shortestnum(double v);
 
 // Finish time start + duration; false when it does not fit a long long.
 bool finishtime(const schedactivity &a, long long &finish);
+
+// What the schedule of a solved report asks of its resources, the activities
+// postponed without limit left out; with profiles each resource's use over
+// time too. An activity without demands uses nothing.
+void reportuse(const schedreport &r, bool profiles, gpr::resourceuse *out);
 
 #endif

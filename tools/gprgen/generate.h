@@ -41,6 +41,8 @@ enum class genshape {
 // The largest activity count gprgen accepts.
 constexpr int genmaxact = 10000000;
 
+constexpr int genwhole = 1000000; // a share of 1 in millionths
+
 // What the instances of one run look like.
 struct genparams {
     genshape shape = genshape::random;
@@ -48,7 +50,13 @@ struct genparams {
     int maxact = 10;
     int maxlagpct = 20; // random: percentage of real activities with a maximal lag (rounded)
     bool mixed = true;  // random: all four relation types, or finish-to-start only
-    int nrres = 1;      // resource types (values are written, maxnpv ignores them)
+    int nrres = 1;      // renewable resource types
+    // Resource data in the sense of ProGen (see resources.cpp) instead of the
+    // values that earlier versions drew with the network; the shares are
+    // millionths (0..genwhole).
+    bool progen = false;
+    int resfactor = genwhole / 2;   // share of the resource types a real activity uses
+    int resstrength = genwhole / 2; // where a capacity lies between its least and most
 };
 
 // The instance with the given number of a run with this seed. Each number
@@ -64,8 +72,10 @@ uint64_t genmix(uint64_t z);
 // (activities 0-based).
 int sslag(const gprinstance &g, int i, int s, int rel, int v);
 
-// An instance of n activities with capacities, durations dur(rng) and
-// demands drawn for the real activities, and no entries yet.
+// An instance of n activities with capacities (10..30), durations dur(rng)
+// and demands (0..10) drawn for the real activities, and no entries yet; the
+// resource values are those of earlier versions, kept as the network's
+// generator draws them so that a seed keeps giving the same files.
 template <class durfn>
 gprinstance genbase(splitmix &rng, int n, int nrres, durfn dur) {
     gprinstance g;
@@ -85,5 +95,11 @@ gprinstance gendense(splitmix &rng, int n, int nrres);
 gprinstance gensparse(splitmix &rng, int n, int nrres);
 gprinstance genwindow(splitmix &rng, int n, int nrres);
 gprinstance genadversarial(splitmix &rng, int nrres);
+
+// Replaces the capacities and demands of instance `number` of a run with this
+// seed by resource data in the sense of ProGen with p.resfactor and
+// p.resstrength, drawn from a generator of its own: the rest of the instance
+// stays as it is.
+void genresources(const genparams &p, uint64_t seed, int number, gprinstance *g);
 
 #endif

@@ -6,6 +6,7 @@
 // then).
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -62,8 +63,20 @@ const char usage[] =
     "  --relations R    random shape only: 'mixed': start-to-start, start-to-finish,\n"
     "                   finish-to-start and finish-to-finish relations (default); 'fs':\n"
     "                   finish-to-start only\n"
-    "  --resources K    resource types written per activity (0..100; default 1); maxnpv\n"
-    "                   reads and ignores the values\n"
+    "  --resources K    renewable resource types, a capacity each and a demand per\n"
+    "                   activity (0..100; default 1). Without the next two options the\n"
+    "                   values are those of earlier versions (capacities 10..30, demands\n"
+    "                   0..10, drawn with the network), so a seed gives the files it gave\n"
+    "  --resource-factor RF\n"
+    "                   resources in the sense of ProGen: each real activity uses each\n"
+    "                   resource type with probability RF (0..1; default 0.5), and one\n"
+    "                   type at least when RF > 0, with a demand of 1..10\n"
+    "  --resource-strength RS\n"
+    "                   and capacities Kmin + round(RS * (Kmax - Kmin)) (0..1; default\n"
+    "                   0.5): Kmin the largest single demand, Kmax the peak use of the\n"
+    "                   earliest-start schedule (at least Kmin). Either option draws such\n"
+    "                   resources, from a random stream of their own: the networks stay\n"
+    "                   those of the same seed without them\n"
     "  --out DIR        folder for the files, created if missing (default: current folder)\n"
     "  --force          overwrite files D<n>.gpr that exist; without it gprgen stops\n"
     "                   before writing anything\n"
@@ -99,6 +112,14 @@ long long whole(const std::string &option, const std::string &text, long long lo
         badusage(option + " needs a whole number in " + std::to_string(lo) + ".." +
                  std::to_string(hi) + ", not '" + text + "'");
     return v;
+}
+
+// A share 0..1 given in decimal, in millionths (genwhole is 1).
+int share(const std::string &option, const std::string &text) {
+    double v = 0;
+    if (!parsereal(text.c_str(), &v) || v < 0 || v > 1)
+        badusage(option + " needs a number in 0..1, not '" + text + "'");
+    return (int)std::llround(v * genwhole);
 }
 
 bool shapenamed(const std::string &name, genshape *shape) {
@@ -139,6 +160,7 @@ int main(int argc, char **argv) {
     static const char *const valued[] = {"--count",     "--first", "--act",    "--min-act",
                                          "--max-act",   "--seed",  "--maxlag", "--relations",
                                          "--resources", "--out",   "--shape"};
+    static const char *const resourceoptions[] = {"--resource-factor", "--resource-strength"};
     std::map<std::string, std::string> given; // option -> its value as written
     bool force = false, bounds = false;
     for (int k = 1; k < argc; k++) {
@@ -162,7 +184,9 @@ int main(int argc, char **argv) {
             force = true;
             continue;
         }
-        if (std::find(std::begin(valued), std::end(valued), name) == std::end(valued))
+        if (std::find(std::begin(valued), std::end(valued), name) == std::end(valued) &&
+            std::find(std::begin(resourceoptions), std::end(resourceoptions), name) ==
+                std::end(resourceoptions))
             badusage("unknown option '" + name + "'");
         if (given.count(name)) badusage(name + " is given twice");
         if (eq != std::string::npos)
@@ -218,6 +242,12 @@ int main(int argc, char **argv) {
     }
     if (given.count("--resources"))
         p.nrres = (int)whole("--resources", given["--resources"], 0, resmax);
+    for (const char *option : resourceoptions) {
+        if (!given.count(option)) continue;
+        p.progen = true;
+        (std::string(option) == "--resource-factor" ? p.resfactor : p.resstrength) =
+            share(option, given[option]);
+    }
     if (given.count("--out")) out = given["--out"];
     if (out.empty()) badusage("--out needs a folder name");
     if (p.minact > p.maxact)
@@ -255,6 +285,7 @@ int main(int argc, char **argv) {
         try {
             gprinstance g = generate(p, seed, (int)number);
             if (bounds) boundall(&g);
+            if (p.progen) genresources(p, seed, (int)number, &g);
             text = formatgpr(g);
         } catch (const std::exception &e) {
             std::fprintf(stderr, "gprgen: internal error in D%lld.gpr: %s\n", number, e.what());
