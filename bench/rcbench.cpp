@@ -34,8 +34,11 @@ int main(int argc, char **argv) {
     const auto t0 = std::chrono::steady_clock::now();
     maxnpv::result r = maxnpv::solver().solve(net, cf, opt);
     const double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-    std::printf("%s %.10f %.10f %lld %.6f %lld\n", maxnpv::statusname(r.status), r.npv, r.bound,
-                r.nodes, s, r.deadline);
+    double size = 0; // the sum of the cash flows' magnitudes
+    for (double c : cf) size += c < 0 ? -c : c;
+    const char *name = r.status == maxnpv::status::limit ? "limit" : maxnpv::statusname(r.status);
+    std::printf("%s %.10f %.10f %lld %.6f %lld %.0f\n", name, r.npv, r.bound, r.nodes, s,
+                r.deadline, size);
     if (r.status != maxnpv::status::solved && r.status != maxnpv::status::limit)
         std::printf("# %s\n", r.reason.c_str());
     return 0;

@@ -34,6 +34,8 @@
 // come from pools whose freed blocks are kept per size and used again.
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <limits>
 
 #include "search/rcsearch.h"
@@ -44,6 +46,10 @@ namespace gpr {
 namespace {
 
 constexpr double progressevery = 0.25; // seconds between progress reports
+constexpr double firstshare = 0.25;    // share of the time limit the first schedule may take
+constexpr double firstseconds = 2;     // its seconds without a time limit
+const char noschedule[] = "no feasible schedule: the resources exclude every schedule that meets "
+                          "the relations and the deadline";
 
 struct rcnode {
     int parent = rcnonode; // the node it branched from
@@ -86,9 +92,9 @@ class pool {
 
 class searcher {
   public:
-    searcher(const network &net, const std::vector<double> &flows, double rate, int64_t due,
+    searcher(const network &instance, const std::vector<double> &flows, double rate, int64_t due,
              const rclimits &lim)
-        : base(net), cf(flows), interest(rate), deadline(due), limits(lim) {}
+        : base(instance), cf(flows), interest(rate), deadline(due), limits(lim) {}
 
     rcresult run();
 
@@ -104,7 +110,9 @@ class searcher {
     rcbuild build;                // node network scratch
     network net;                  // the network of the node being solved
     solver sol;                   // its relaxation
-    std::vector<rcarc> path;      // the arcs of the node being solved
+    std::vector<rcarc> path;      // the arcs of the node being expanded
+    network parentnet;            // the network of the node being expanded
+    int parentof = rcnonode;      // the node parentnet stands for
     std::vector<int> set;         // a forbidden set
     std::vector<int> pairs;       // its ordered pairs, as (i, j) one after the other
     std::vector<int64_t> keys;    // a sort key per pair
@@ -116,6 +124,9 @@ class searcher {
     pool<rcarc> arcpool;
     pool<int> pairpool;
     std::vector<std::pair<double, int>> heap; // open nodes by bound (largest first), lazily
+    std::vector<int> stack; // open nodes, the deepest and best last (lazily): the order of
+                            // the search while no schedule is known
+    std::vector<std::pair<double, int>> children; // the open children of one expansion
 
     long double tolerance = 0;   // values within this count as equal (money)
     bool hasbest = false;        // an incumbent exists
@@ -123,7 +134,8 @@ class searcher {
     std::vector<int64_t> bestst; // its schedule
     std::vector<char> bestdrop;  // its dropped activities
     long long solved = 0;        // relaxations solved
-    bool stopped = false;        // a limit stopped the search
+    long long dbgempty = 0, dbgexp = 0;
+    bool stopped = false;                                           // a limit stopped the search
     double stoppedbound = -std::numeric_limits<double>::infinity(); // bound of work cut short
     std::chrono::steady_clock::time_point started;
     double lastprogress = 0;
@@ -140,7 +152,39 @@ class searcher {
     outcome evaluate(int v, const rcarc *extra, int extracount, double *bound, bool *feasible);
     void keepconflict(int v);
     void expand(int v, int *dive);
+    bool firstschedule(rcresult *r);
+
+    rcfeasiblework feas;        // the search for a first schedule
+    rcchainwork chainwork;      // chaining scratch
+    std::vector<rcarc> chain;   // the arcs of a chained schedule
+    std::vector<int64_t> found; // a schedule found by the first search
 };
+
+// A first schedule, from the search among earliest schedules, chained and
+// solved for the best schedule of its order: the incumbent the branch and
+// bound starts from. True when that search proved that there is none (*r
+// then says so).
+bool searcher::firstschedule(rcresult *r) {
+    feasibleprepare(base, model, &feas);
+    const double seconds = limits.seconds > 0 ? firstshare * limits.seconds : firstseconds;
+    long long tried = 0;
+    const rcfound got = findfeasible(
+        base, model, build, &feas, seconds, [this]() { return overlimit(); }, 1, &found, &tried);
+    if (getenv("RCDEBUG"))
+        fprintf(stderr, "first: %d after %lld nodes %.3f s\n", (int)got, tried, elapsed());
+    if (got == rcfound::infeasible) {
+        r->end = rcend::infeasible;
+        r->nodes = solved;
+        r->reason = noschedule;
+        return true;
+    }
+    if (got != rcfound::schedule) return false;
+    chainschedule(model, found, feas.nodrop, &chainwork, &chain);
+    double bound = 0;
+    bool feasible = false;
+    evaluate(nodes.empty() ? rcnonode : 0, chain.data(), (int)chain.size(), &bound, &feasible);
+    return false;
+}
 
 bool searcher::overlimit() {
     if (limits.maxnodes > 0 && solved >= limits.maxnodes) return true;
@@ -187,6 +231,7 @@ int searcher::newnode(int parent) {
 void searcher::release(int v) {
     while (v != rcnonode && !nodes[v].open && nodes[v].live == 0) {
         rcnode &x = nodes[v];
+        if (parentof == v) parentof = rcnonode; // its slot may stand for another node next
         arcpool.give(x.arcat, x.arccount);
         pairpool.give(x.pairat, x.paircount);
         x.paircount = x.arccount = 0;
@@ -203,11 +248,17 @@ void searcher::release(int v) {
 // meets the resources (and then it is compared with the incumbent).
 outcome searcher::evaluate(int v, const rcarc *extra, int extracount, double *bound,
                            bool *feasible) {
-    path.clear();
-    for (int u = v; u != rcnonode; u = nodes[u].parent)
-        for (int a = 0; a < nodes[u].arccount; a++) path.push_back(arcpool[nodes[u].arcat + a]);
-    path.insert(path.end(), extra, extra + extracount);
-    if (extendnetwork(base, path.data(), (int)path.size(), &build, &net) != outcome::solved)
+    // The network of v once per expansion; each child adds its own arcs.
+    if (parentof != v) {
+        path.clear();
+        for (int u = v; u != rcnonode; u = nodes[u].parent)
+            for (int a = 0; a < nodes[u].arccount; a++) path.push_back(arcpool[nodes[u].arcat + a]);
+        if (extendnetwork(base, path.data(), (int)path.size(), &build, &parentnet) !=
+            outcome::solved)
+            return outcome::infeasible; // cannot be: v was solved
+        parentof = v;
+    }
+    if (extendnetwork(parentnet, extra, extracount, &build, &net) != outcome::solved)
         return outcome::infeasible;
     std::string why;
     const outcome kind = prepare(&sol, net, cf, interest, deadline, &why);
@@ -268,6 +319,7 @@ void searcher::keepconflict(int v) {
 void searcher::expand(int v, int *dive) {
     *dive = rcnonode;
     double divebound = 0;
+    children.clear();
     nodes[v].open = false;
     const int count = nodes[v].paircount / 2;
     // The arcs of a child: its pair, then the negations of the earlier
@@ -283,6 +335,7 @@ void searcher::expand(int v, int *dive) {
         bool feasible = false;
         const outcome kind = evaluate(v, arcs.data(), (int)arcs.size(), &bound, &feasible);
         if (kind != outcome::solved) {
+            dbgempty++;
             arcs.erase(arcs.begin());
             if (stopped) {
                 // The rest of v's schedules are not searched: its bound stays.
@@ -303,10 +356,13 @@ void searcher::expand(int v, int *dive) {
             keepconflict(c);
             heap.push_back({bound, c});
             std::push_heap(heap.begin(), heap.end());
+            children.push_back({bound, c});
             if (*dive == rcnonode || bound > divebound) *dive = c, divebound = bound;
         }
         arcs[0] = negation;
     }
+    std::sort(children.begin(), children.end());
+    for (const auto &c : children) stack.push_back(c.second);
 }
 
 rcresult searcher::run() {
@@ -319,6 +375,9 @@ rcresult searcher::run() {
     model.capacity = base.capacity.data();
     model.demand = base.demand.data();
     profileprepare(model, &profile);
+    int64_t closing = -deadline;
+    if (base.endtostart != nolag && base.endtostart > closing) closing = base.endtostart;
+    nodeprepare(base, closing, &build);
     set.reserve(n);
     // An activity that alone needs more than a capacity fits no schedule.
     for (int i = 0; i < n; i++) {
@@ -365,6 +424,8 @@ rcresult searcher::run() {
         nodes[root].open = true;
         keepconflict(root);
         heap.push_back({bound, root});
+        stack.push_back(root);
+        if (firstschedule(&r)) return r;
     }
     int dive = feasible ? rcnonode : root;
     while (!feasible) {
@@ -374,6 +435,11 @@ rcresult searcher::run() {
         }
         report(false);
         int v = dive;
+        if (v == rcnonode && !hasbest) {
+            // Depth first until a schedule is known: the deepest open node.
+            while (!stack.empty() && !nodes[stack.back()].open) stack.pop_back();
+            if (!stack.empty()) v = stack.back();
+        }
         if (v == rcnonode) {
             while (!heap.empty() && !nodes[heap.front().second].open) {
                 std::pop_heap(heap.begin(), heap.end());
@@ -389,10 +455,14 @@ rcresult searcher::run() {
             continue;
         }
         expand(v, &dive);
+        dbgexp++;
         release(v);
         if (stopped) break;
     }
     r.nodes = solved;
+    if (getenv("RCDEBUG"))
+        fprintf(stderr, "expanded %lld empty %lld solved %lld open %zu\n", dbgexp, dbgempty, solved,
+                heap.size());
     r.hasschedule = hasbest;
     if (hasbest) {
         r.npv = bestnpv;
@@ -414,9 +484,7 @@ rcresult searcher::run() {
     }
     r.bound = hasbest ? bestnpv : 0;
     r.end = hasbest ? rcend::solved : rcend::infeasible;
-    if (!hasbest)
-        r.reason = "no feasible schedule: the resources exclude every schedule that meets the "
-                   "relations and the deadline";
+    if (!hasbest) r.reason = noschedule;
     report(true);
     return r;
 }

@@ -9,15 +9,87 @@
 // to node, so a search of many nodes allocates only while the first ones grow
 // them.
 //
-// The earliest starts are taken afresh: an added arc can only raise them, and
-// a cycle of positive length that the arcs close (two activities each asked
-// to finish before the other starts, say) shows as starts that never settle.
+// The earliest starts only rise as arcs are added, so they are found from the
+// base network's by posting the arcs one at a time and raising the starts
+// from each arc's head until nothing rises. Before an arc is posted the
+// starts meet every arc posted so far, so whatever rises rises from its
+// head: should its own tail rise, a path from the head back to the tail is
+// longer than minus the arc's lag, which closes a cycle of positive length
+// (two activities each asked to finish before the other starts). That is
+// found at once, not after the starts have climbed a long way. A start
+// pushed past its latest start under the deadline (those of the instance
+// bound every node's) also ends the node.
 #include <algorithm>
 
-#include "network/earlystarts.h"
 #include "search/rcsearch.h"
 
 namespace gpr {
+
+namespace {
+
+constexpr long long raisesper = 4; // passes over the network the latest starts may take
+
+// Raises the starts st along arc c (its lag in place) until nothing rises;
+// false when a start passes its latest one or c's own tail rises.
+bool raisefrom(const network &net, const rcarc &c, rcbuild &w, std::vector<int64_t> *starts) {
+    std::vector<int64_t> &st = *starts;
+    const int n = net.nract;
+    int head = 0, size = 0;
+    bool ok = true;
+    auto raise = [&](int j, int64_t v) {
+        if (v <= st[j]) return;
+        st[j] = v;
+        if (v > w.late[j] || j == c.from) ok = false;
+        if (!w.queued[j]) w.queued[j] = 1, w.queue[(head + size++) % n] = j;
+    };
+    raise(c.to, st[c.from] + c.lag);
+    while (size > 0 && ok) {
+        const int i = w.queue[head];
+        head = (head + 1) % n, size--;
+        w.queued[i] = 0;
+        for (int e = net.rowstart[i]; e < net.rowstart[i + 1] && ok; e++)
+            if (net.lag[e] != nolag) raise(net.succ[e], st[i] + net.lag[e]);
+    }
+    while (size > 0) w.queued[w.queue[head]] = 0, head = (head + 1) % n, size--;
+    return ok;
+}
+
+} // namespace
+
+void nodeprepare(const network &base, int64_t closing, rcbuild *work) {
+    const int n = base.nract, end = n - 1;
+    rcbuild &w = *work;
+    w.queue.assign(n, 0);
+    w.queued.assign(n, 0);
+    w.late.assign(n, nolate);
+    // Arcs by head, to walk them backwards from activity 0.
+    std::vector<int> first(n + 1, 0), arcs(base.entries());
+    for (int e = 0; e < base.entries(); e++) first[base.succ[e] + 1]++;
+    for (int i = 0; i < n; i++) first[i + 1] += first[i];
+    std::vector<int> fill(first.begin(), first.end() - 1);
+    for (int e = 0; e < base.entries(); e++) arcs[fill[base.succ[e]]++] = e;
+    // st_i <= st_j - lag for an arc i -> j; st_0 = 0; st_end <= st_0 - closing.
+    std::vector<int> ring{0};
+    std::vector<char> in(n, 0);
+    in[0] = 1;
+    w.late[0] = 0;
+    long long budget = raisesper * (long long)(n + base.entries()) * n;
+    for (size_t k = 0; k < ring.size() && budget-- > 0; k++) {
+        const int j = ring[k];
+        in[j] = 0;
+        auto lower = [&](int i, int64_t v) {
+            if (v >= w.late[i]) return;
+            w.late[i] = v;
+            if (!in[i]) in[i] = 1, ring.push_back(i);
+        };
+        for (int x = first[j]; x < first[j + 1]; x++) {
+            const int e = arcs[x], i = base.owner[e];
+            if (base.lag[e] == nolag || i == j) continue;
+            lower(i, w.late[j] - base.lag[e]);
+        }
+        if (j == 0) lower(end, -closing);
+    }
+}
 
 outcome extendnetwork(const network &base, const rcarc *arcs, int count, rcbuild *work,
                       network *out) {
@@ -83,8 +155,9 @@ outcome extendnetwork(const network &base, const rcarc *arcs, int count, rcbuild
             out->predkey[e + s] = base.predkey[e];
         }
     }
-    // The new entries after each row's base entries, in (from, to) order;
-    // the larger lag on the pairs the base lists.
+    // The new entries after each row's base entries, in (from, to) order,
+    // without a lag until their arc is posted below; w.pairentry[a] becomes
+    // the first entry of arc a's pair.
     for (int i = 0; i < n; i++) w.extra[i] = base.rowstart[i + 1] + w.shift[i]; // fill cursor
     std::fill(w.newnamed.begin(), w.newnamed.end(), 0);
     int at = -1; // the entry of the pair of the arc before
@@ -96,26 +169,38 @@ outcome extendnetwork(const network &base, const rcarc *arcs, int count, rcbuild
                 at = w.extra[c.from]++;
                 out->succ[at] = c.to;
                 out->owner[at] = c.from;
-                out->lag[at] = c.lag;
+                out->lag[at] = nolag;
                 out->firstpos[at] = at;
                 out->predkey[at] = base.nrpred[c.to] + w.newnamed[c.to]++;
                 out->nrpred[c.to]++;
-                continue;
+            } else {
+                at = w.pairentry[a] + w.shift[c.from];
             }
-            at = w.pairentry[a] + w.shift[c.from];
         }
-        if (out->lag[at] == nolag || out->lag[at] < c.lag) {
-            // Every entry of the pair carries the pair's lag.
-            for (int e = out->rowstart[c.from]; e < out->rowstart[c.from + 1]; e++)
-                if (out->succ[e] == c.to) out->lag[e] = c.lag;
-        }
+        w.pairentry[a] = at;
     }
     out->succ[size] = 0;
     out->owner[size] = n - 1;
     out->lag[size] = nolag;
     out->firstpos[size] = size;
     out->predkey[size] = lastkey;
-    return earlieststarts(*out, out->lag, &out->est) < 0 ? outcome::solved : outcome::infeasible;
+
+    // The arcs posted one by one, in the order given: each raises the
+    // earliest starts from its head, and raising its own tail on the way
+    // means a cycle of positive length through it (the starts met every arc
+    // posted before).
+    out->est = base.est;
+    std::vector<int64_t> &st = out->est;
+    for (int k = 0; k < count; k++) {
+        const rcarc &c = arcs[k];
+        const int f = w.pairentry[k];
+        if (out->lag[f] != nolag && out->lag[f] >= c.lag) continue;
+        for (int e = f; e < out->rowstart[c.from + 1]; e++) // every entry of the pair
+            if (out->succ[e] == c.to) out->lag[e] = c.lag;
+        if (st[c.from] == nostart) continue;
+        if (!raisefrom(*out, c, w, &st)) return outcome::infeasible;
+    }
+    return outcome::solved;
 }
 
 } // namespace gpr

@@ -25,6 +25,8 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "network/common_gpr.h"
@@ -57,13 +59,25 @@ struct rcbuild {
     std::vector<int> newnamed;  // [activity] added arcs naming it
     std::vector<int> pairentry; // [arc] the base entry of its pair, or -1 for a new entry
     std::vector<int> order;     // arcs sorted by (from, to)
+    std::vector<int> queue;     // activities whose rows may raise a start (a ring)
+    std::vector<char> queued;   // [activity] 1 while in the queue
+    std::vector<int64_t> late;  // [activity] latest start of the instance under the deadline,
+                                // time units; nolate where nothing bounds it
 };
+
+constexpr int64_t nolate = INT64_MAX; // a latest start that nothing bounds
+
+// Fills work->late with the latest starts of the analysed network base under
+// the deadline arc of lag closing (end dummy -> activity 0), and sizes the
+// scratch. Every network that adds arcs to base has latest starts no later.
+void nodeprepare(const network &base, int64_t closing, rcbuild *work);
 
 // Builds into *out the analysed network base with the arcs added (a pair the
 // base lists keeps its entries and takes the larger lag; a new pair gets one
 // entry at the end of its row), with out->est its earliest starts. Returns
 // outcome::solved, or outcome::infeasible when the arcs close a cycle of
-// positive length.
+// positive length or push a start past its latest start (nodeprepare must
+// have run).
 outcome extendnetwork(const network &base, const rcarc *arcs, int count, rcbuild *work,
                       network *out);
 
@@ -100,6 +114,74 @@ int findconflict(const rcmodel &m, const std::vector<int64_t> &st, const std::ve
 
 // Sizes the conflict scratch for the model.
 void profileprepare(const rcmodel &m, rcprofile *work);
+
+// --------------------------------------------------- a first schedule ---
+
+// State of the search for a first resource-feasible schedule, sized by the
+// instance.
+struct rcfeasiblework {
+    struct frame {
+        int pairat = 0; // its pairs: pairs[pairat .. pairat + paircount - 1], best first
+        int paircount = 0;
+        int next = 0;     // the child to try next
+        int pending = -1; // the child whose negation the node takes next, or -1
+        int arcmark = 0;  // arcs of the path to the node and of the negations it took
+    };
+    std::vector<rcarc> arcs;     // the arcs of the path, a stack
+    std::vector<int> nextarc;    // [arc] the arc before it out of the same activity, or -1
+    std::vector<int> firstarc;   // [activity] its last arc on the stack, or -1
+    std::vector<int> previn;     // [arc] the arc before it into the same activity, or -1
+    std::vector<int> lastin;     // [activity] its last arc in on the stack, or -1
+    std::vector<int> infirst;    // [activity 0..nract] first slot of its entries in inentry
+    std::vector<int> inentry;    // [slot] the instance's entries by the activity they name
+    std::vector<int64_t> starts; // [depth * nract + activity] earliest starts, time units
+    std::vector<int64_t> lates;  // [depth * nract + activity] latest starts, or nolate
+    int maxdepth = 0;            // depths the search may reach
+    std::vector<int> queue;      // activities whose arcs may raise a start (a ring)
+    std::vector<char> queued;    // [activity] 1 while in the queue
+    std::vector<char> nodrop;    // [activity] 0: nothing is dropped in an earliest schedule
+    std::vector<int64_t> view;   // the starts of the node being looked at
+    rcprofile profile;           // conflict scratch
+    std::vector<int> set;        // a forbidden set
+    std::vector<std::pair<int, int>> pairs;              // the pairs of every frame, a stack
+    std::vector<frame> frames;                           // the nodes of the path
+    std::vector<std::tuple<int64_t, int64_t, int>> keys; // sort keys of one frame's pairs
+    std::vector<std::pair<int, int>> order;              // one frame's pairs in order
+};
+
+// Sizes the state for an instance.
+void feasibleprepare(const network &net, const rcmodel &m, rcfeasiblework *w);
+
+// Looks for a resource-feasible schedule of net (analysed; b holds its latest
+// starts from nodeprepare) among earliest schedules, depth first with
+// restarts, for at most the seconds given (0: until stopnow, found or
+// proven absent), with the schedule in *found. *nodes counts the nodes
+// tried.
+// How the search for a first schedule ended.
+enum class rcfound {
+    schedule,   // a resource-feasible schedule
+    infeasible, // a try searched every order: there is none
+    unknown,    // the time or the stop hook ended it first
+};
+
+rcfound findfeasible(const network &net, const rcmodel &m, const rcbuild &b, rcfeasiblework *w,
+                     double seconds, const std::function<bool()> &stopnow, uint64_t seed,
+                     std::vector<int64_t> *found, long long *nodes);
+
+// ------------------------------------------------------------- chaining ---
+
+// Scratch of the chaining, sized by the instance.
+struct rcchainwork {
+    std::vector<int> users;                    // one resource's users by start
+    std::vector<std::pair<int, int64_t>> held; // (activity, units it can still pass on)
+};
+
+// Arcs j -> i of lag d_j (deduplicated, by from and to) that pass each
+// resource's units along the resource-feasible schedule st: every schedule
+// that meets them meets the capacities. The dropped activities are chained
+// among themselves.
+void chainschedule(const rcmodel &m, const std::vector<int64_t> &st,
+                   const std::vector<char> &dropped, rcchainwork *w, std::vector<rcarc> *arcs);
 
 // ------------------------------------------------------------ the search ---
 
