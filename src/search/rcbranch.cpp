@@ -166,7 +166,8 @@ class searcher {
 // then says so).
 bool searcher::firstschedule(rcresult *r) {
     feasibleprepare(base, model, &feas);
-    const double seconds = limits.seconds > 0 ? firstshare * limits.seconds : firstseconds;
+    double seconds = limits.seconds > 0 ? firstshare * limits.seconds : firstseconds;
+    if (getenv("RCFIRSTONLY")) seconds = atof(getenv("RCFIRSTONLY"));
     long long tried = 0;
     const rcfound got = findfeasible(
         base, model, build, &feas, seconds, [this]() { return overlimit(); }, 1, &found, &tried);
@@ -176,6 +177,11 @@ bool searcher::firstschedule(rcresult *r) {
         r->end = rcend::infeasible;
         r->nodes = solved;
         r->reason = noschedule;
+        return true;
+    }
+    if (getenv("RCFIRSTONLY")) {
+        r->end = got == rcfound::schedule ? rcend::solved : rcend::limited;
+        r->nodes = tried;
         return true;
     }
     if (got != rcfound::schedule) return false;

@@ -35,6 +35,8 @@ void profileprepare(const rcmodel &m, rcprofile *work) {
     work->byfin.reserve(u);
     work->running.reserve(u);
     work->candidate.reserve(u);
+    work->trial.reserve(u);
+    work->chosen.reserve(u);
     work->use.assign(m.nrres, 0);
 }
 
@@ -69,9 +71,11 @@ bool forbiddenset(const rcmodel &m, int k, rcprofile *w, std::vector<int> *set) 
 }
 
 // Sweeps the users of one group (dropped or not); returns the set's size at
-// the first overload, 0 when there is none.
+// the first overload (or, with a score, at the overload whose set scores
+// least), 0 when there is none.
 int sweepgroup(const rcmodel &m, const std::vector<int64_t> &st, const std::vector<char> &dropped,
-               char group, rcprofile *w, std::vector<int> *set, int64_t *when) {
+               char group, const rcscore *score, rcprofile *w, std::vector<int> *set,
+               int64_t *when) {
     std::vector<int> &bs = w->byst, &bf = w->byfin;
     bs.clear();
     for (int i : w->users)
@@ -83,6 +87,8 @@ int sweepgroup(const rcmodel &m, const std::vector<int64_t> &st, const std::vect
               [&st, &m](int a, int b) { return st[a] + m.dur[a] < st[b] + m.dur[b]; });
     std::fill(w->use.begin(), w->use.end(), 0);
     size_t f = 0;
+    int best = 0;
+    int64_t bestscore = 0;
     for (size_t s = 0; s < bs.size();) {
         const int64_t t = st[bs[s]];
         for (; f < bf.size() && st[bf[f]] + m.dur[bf[f]] <= t; f++)
@@ -95,28 +101,32 @@ int sweepgroup(const rcmodel &m, const std::vector<int64_t> &st, const std::vect
         w->running.clear();
         for (int i : bs)
             if (st[i] <= t && t < st[i] + m.dur[i]) w->running.push_back(i);
-        int best = 0;
-        std::vector<int> &trial = w->byfin; // no longer needed by the sweep
+        int here = 0; // the smallest set of this time, in w->chosen
         for (int k = 0; k < m.nrres; k++) {
-            if (w->use[k] <= m.capacity[k] || !forbiddenset(m, k, w, &trial)) continue;
-            if (best == 0 || (int)trial.size() < best) {
-                best = (int)trial.size();
-                set->assign(trial.begin(), trial.end());
+            if (w->use[k] <= m.capacity[k] || !forbiddenset(m, k, w, &w->trial)) continue;
+            if (here == 0 || (int)w->trial.size() < here) {
+                here = (int)w->trial.size();
+                w->chosen.assign(w->trial.begin(), w->trial.end());
             }
         }
-        *when = t;
-        return best;
+        if (here == 0) continue;
+        const int64_t value = score ? (*score)(w->chosen) : 0;
+        if (best == 0 || value < bestscore) {
+            best = here, bestscore = value, *when = t;
+            set->assign(w->chosen.begin(), w->chosen.end());
+        }
+        if (!score) break;
     }
-    return 0;
+    return best;
 }
 
 } // namespace
 
 int findconflict(const rcmodel &m, const std::vector<int64_t> &st, const std::vector<char> &dropped,
-                 rcprofile *work, std::vector<int> *set, int64_t *when) {
-    const int size = sweepgroup(m, st, dropped, 0, work, set, when);
+                 rcprofile *work, std::vector<int> *set, int64_t *when, const rcscore *score) {
+    const int size = sweepgroup(m, st, dropped, 0, score, work, set, when);
     if (size > 0) return size;
-    return sweepgroup(m, st, dropped, 1, work, set, when);
+    return sweepgroup(m, st, dropped, 1, score, work, set, when);
 }
 
 } // namespace gpr

@@ -91,7 +91,12 @@ struct rcprofile {
     std::vector<int64_t> use;   // [resource] units in use at the time swept
     std::vector<int> running;   // activities running at the conflict's time
     std::vector<int> candidate; // a forbidden set being shrunk
+    std::vector<int> trial;     // a forbidden set of one resource
+    std::vector<int> chosen;    // the smallest forbidden set of one time
 };
+
+// A score of a forbidden set (smaller is more urgent).
+using rcscore = std::function<int64_t(const std::vector<int> &set)>;
 
 // The resource model of an instance.
 struct rcmodel {
@@ -108,9 +113,12 @@ struct rcmodel {
 // among themselves (they move together, without limit). Writes a minimal
 // forbidden set of the activities running then into *set (the smallest such
 // set over the overloaded resources) and returns its size, or 0 when the
-// schedule is resource-feasible. *when gets the time.
+// schedule is resource-feasible. *when gets the time. With a score, every
+// time where an activity starts into an overload is looked at, and the set
+// of the least score is taken (the earliest among equals).
 int findconflict(const rcmodel &m, const std::vector<int64_t> &st, const std::vector<char> &dropped,
-                 rcprofile *work, std::vector<int> *set, int64_t *when);
+                 rcprofile *work, std::vector<int> *set, int64_t *when,
+                 const rcscore *score = nullptr);
 
 // Sizes the conflict scratch for the model.
 void profileprepare(const rcmodel &m, rcprofile *work);
