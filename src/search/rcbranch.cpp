@@ -34,8 +34,6 @@
 // come from pools whose freed blocks are kept per size and used again.
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <limits>
 
 #include "search/rcsearch.h"
@@ -45,9 +43,9 @@ namespace gpr {
 
 namespace {
 
-constexpr double progressevery = 0.25; // seconds between progress reports
-constexpr double firstshare = 0.25;    // share of the time limit the first schedule may take
-constexpr double firstseconds = 2;     // its seconds without a time limit
+constexpr double progressevery = 0.25;   // seconds between progress reports
+constexpr double firstshare = 0.25;      // share of the time limit the first schedule may take
+constexpr long long firstnodes = 200000; // its nodes without a time limit
 const char noschedule[] = "no feasible schedule: the resources exclude every schedule that meets "
                           "the relations and the deadline";
 
@@ -134,8 +132,7 @@ class searcher {
     std::vector<int64_t> bestst; // its schedule
     std::vector<char> bestdrop;  // its dropped activities
     long long solved = 0;        // relaxations solved
-    long long dbgempty = 0, dbgexp = 0;
-    bool stopped = false;                                           // a limit stopped the search
+    bool stopped = false;        // a limit stopped the search
     double stoppedbound = -std::numeric_limits<double>::infinity(); // bound of work cut short
     std::chrono::steady_clock::time_point started;
     double lastprogress = 0;
@@ -166,22 +163,18 @@ class searcher {
 // then says so).
 bool searcher::firstschedule(rcresult *r) {
     feasibleprepare(base, model, &feas);
-    double seconds = limits.seconds > 0 ? firstshare * limits.seconds : firstseconds;
-    if (getenv("RCFIRSTONLY")) seconds = atof(getenv("RCFIRSTONLY"));
+    // Within a time limit a share of it; without one a number of nodes, so
+    // that a search without a time limit goes the same way on every machine.
+    const double seconds = limits.seconds > 0 ? firstshare * limits.seconds : 0;
+    const long long most = limits.seconds > 0 ? 0 : firstnodes;
     long long tried = 0;
     const rcfound got = findfeasible(
-        base, model, build, &feas, seconds, [this]() { return overlimit(); }, 1, &found, &tried);
-    if (getenv("RCDEBUG"))
-        fprintf(stderr, "first: %d after %lld nodes %.3f s\n", (int)got, tried, elapsed());
+        base, model, build, &feas, seconds, most, [this]() { return overlimit(); }, 1, &found,
+        &tried);
     if (got == rcfound::infeasible) {
         r->end = rcend::infeasible;
         r->nodes = solved;
         r->reason = noschedule;
-        return true;
-    }
-    if (getenv("RCFIRSTONLY")) {
-        r->end = got == rcfound::schedule ? rcend::solved : rcend::limited;
-        r->nodes = tried;
         return true;
     }
     if (got != rcfound::schedule) return false;
@@ -341,7 +334,6 @@ void searcher::expand(int v, int *dive) {
         bool feasible = false;
         const outcome kind = evaluate(v, arcs.data(), (int)arcs.size(), &bound, &feasible);
         if (kind != outcome::solved) {
-            dbgempty++;
             arcs.erase(arcs.begin());
             if (stopped) {
                 // The rest of v's schedules are not searched: its bound stays.
@@ -461,14 +453,10 @@ rcresult searcher::run() {
             continue;
         }
         expand(v, &dive);
-        dbgexp++;
         release(v);
         if (stopped) break;
     }
     r.nodes = solved;
-    if (getenv("RCDEBUG"))
-        fprintf(stderr, "expanded %lld empty %lld solved %lld open %zu\n", dbgexp, dbgempty, solved,
-                heap.size());
     r.hasschedule = hasbest;
     if (hasbest) {
         r.npv = bestnpv;

@@ -36,6 +36,8 @@ namespace {
 constexpr long long restartnodes = 2000; // nodes of a first try before it starts again
 constexpr double restartgrowth = 1.5;    // each try may take this many times the nodes
 constexpr int depthper = 2;              // depths of the search per activity, at most
+constexpr long long maxlevels = 1 << 23; // starts kept over all depths, at most (activities)
+constexpr long long mindepth = 4;        // depths allowed however large the network
 
 // A small fast generator for the random tie-breaks (xorshift64*).
 struct rng {
@@ -279,15 +281,19 @@ void feasibleprepare(const network &net, const rcmodel &m, rcfeasiblework *w) {
 }
 
 rcfound findfeasible(const network &net, const rcmodel &m, const rcbuild &b, rcfeasiblework *w,
-                     double seconds, const std::function<bool()> &stopnow, uint64_t seed,
-                     std::vector<int64_t> *found, long long *nodes) {
+                     double seconds, long long maxnodes, const std::function<bool()> &stopnow,
+                     uint64_t seed, std::vector<int64_t> *found, long long *nodes) {
     const auto began = std::chrono::steady_clock::now();
     diver d(net, m, b, w);
     double budget = restartnodes;
-    w->maxdepth = depthper * net.nract + 2;
+    w->maxdepth = (int)std::max<long long>(
+        mindepth, std::min<long long>(depthper * (long long)net.nract + 2, maxlevels / net.nract));
     w->starts.resize((size_t)(w->maxdepth + 1) * net.nract);
     w->lates.resize((size_t)(w->maxdepth + 1) * net.nract);
+    const long long first = *nodes;
     for (int attempt = 0;; attempt++) {
+        if (maxnodes > 0) budget = std::min(budget, (double)(maxnodes - (*nodes - first)));
+        if (budget < 1) return rcfound::unknown;
         const rcfound got = d.run((long long)budget, seed + attempt, stopnow, found, nodes);
         if (got != rcfound::unknown) return got;
         if (stopnow && stopnow()) return rcfound::unknown;

@@ -162,9 +162,9 @@ void feasibleprepare(const network &net, const rcmodel &m, rcfeasiblework *w);
 
 // Looks for a resource-feasible schedule of net (analysed; b holds its latest
 // starts from nodeprepare) among earliest schedules, depth first with
-// restarts, for at most the seconds given (0: until stopnow, found or
-// proven absent), with the schedule in *found. *nodes counts the nodes
-// tried.
+// restarts, for at most the seconds and nodes given (0: no such limit; with
+// neither, until stopnow, found or proven absent), with the schedule in
+// *found. *nodes counts the nodes tried.
 // How the search for a first schedule ended.
 enum class rcfound {
     schedule,   // a resource-feasible schedule
@@ -173,8 +173,8 @@ enum class rcfound {
 };
 
 rcfound findfeasible(const network &net, const rcmodel &m, const rcbuild &b, rcfeasiblework *w,
-                     double seconds, const std::function<bool()> &stopnow, uint64_t seed,
-                     std::vector<int64_t> *found, long long *nodes);
+                     double seconds, long long maxnodes, const std::function<bool()> &stopnow,
+                     uint64_t seed, std::vector<int64_t> *found, long long *nodes);
 
 // ------------------------------------------------------------- chaining ---
 
