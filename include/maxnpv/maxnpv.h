@@ -153,6 +153,10 @@ struct options {
     double timelimit = 0;    // seconds of solving before the solve stops with status::limit;
                              // 0: no limit
     long long maxpasses = 0; // moves (passes of classic) before it stops; 0: no limit
+    bool resources = false;  // respect the renewable resources of the network: no schedule
+                             // uses more of a resource at any time than its capacity
+    long long maxnodes = 0;  // under resources: relaxations solved before the search stops
+                             // with status::limit; 0: no limit
     // Told now and then (about once a second after the first two seconds)
     // during a long solve: the moves made and the current npv. Empty: none.
     std::function<void(long long moves, double npv)> progress;
@@ -172,6 +176,13 @@ struct result {
     std::string reason;                           // why, when not solved
     double npv = 0;                               // the optimal net present value
     maxnpv::method method = maxnpv::method::fast; // the method that solved it
+    bool hasschedule = false;       // whether start holds a schedule: always when solved;
+                                    // under resources a limit may come before the first
+    double bound = 0;               // an upper bound on the optimum: npv when solved; under
+                                    // resources with status::limit the best bound known
+    double gap = 0;                 // (bound - npv) / max(|bound|, |npv|); 0 when both are 0,
+                                    // NaN without a schedule
+    long long nodes = 0;            // under resources: relaxations solved by the search
     long long passes = 0;           // moves of the method: for classic the search passes,
                                     // the last one included; for fast every tree move,
                                     // set move and round of minimum cuts

@@ -28,6 +28,7 @@
 #include "network/deadline.h"
 #include "network/earlystarts.h"
 #include "platform/files.h"
+#include "search/rcsearch.h"
 #include "search/solvecycle.h"
 
 namespace maxnpv {
@@ -486,6 +487,67 @@ void postponedmultipliers(const gpr::solver &s, result *r) {
     }
 }
 
+// The search under resources, once the relaxation r holds is solved: when its
+// schedule meets the resources it is the optimum, with its certificate;
+// otherwise the search's schedule replaces it, without tree or multipliers.
+void resourcesolve(const gpr::network &net, const std::vector<double> &cf, const options &opt,
+                   long long deadline, result *r) {
+    gpr::rclimits limits;
+    limits.maxnodes = opt.maxnodes > 0 ? opt.maxnodes : 0;
+    limits.seconds = opt.timelimit > 0 && std::isfinite(opt.timelimit) ? opt.timelimit : 0;
+    const gpr::rcresult x = gpr::rcsolve(net, cf, opt.interest, deadline, limits);
+    r->nodes = x.nodes;
+    if (x.end == gpr::rcend::solved && x.relaxed) {
+        r->bound = r->npv;
+        r->gap = 0;
+        return;
+    }
+    r->tree.clear();
+    r->treelag.clear();
+    r->multiplier.clear();
+    r->postponedtree.clear();
+    r->postponedlag.clear();
+    r->postponedvalue.clear();
+    r->hasschedule = x.hasschedule;
+    r->bound = x.bound;
+    const int n = net.nract;
+    if (x.hasschedule) {
+        r->npv = x.npv;
+        r->start.assign(x.st.begin(), x.st.end());
+        for (int i = 0; i < n; i++) {
+            r->unbounded[i] = x.dropped[i] != 0;
+            r->discounted[i] = x.dcf[i];
+        }
+    } else {
+        r->npv = std::numeric_limits<double>::quiet_NaN();
+        r->start.clear();
+        r->unbounded.clear();
+        r->discounted.clear();
+    }
+    switch (x.end) {
+    case gpr::rcend::solved:
+        r->status = status::solved;
+        r->bound = r->npv;
+        break;
+    case gpr::rcend::infeasible:
+        r->status = status::infeasible;
+        r->reason = x.reason;
+        break;
+    case gpr::rcend::limited:
+        r->status = status::limit;
+        r->reason = "a limit on the search's time or nodes was reached";
+        break;
+    case gpr::rcend::failed:
+        r->status = statusof(x.kind);
+        r->reason = x.reason;
+        break;
+    }
+    const double scale = std::max(std::fabs(r->bound), std::fabs(r->npv));
+    r->gap = !x.hasschedule ? std::numeric_limits<double>::quiet_NaN()
+             : scale > 0    ? (r->bound - r->npv) / scale
+                            : 0;
+}
+
 } // namespace
 
 solver::solver() : self(new state) {}
@@ -657,6 +719,9 @@ result solver::solvein(const network &net, const std::vector<double> &cashflows,
             if (s.dropped[a] || s.dropped[b]) continue;
             r.multiplier.push_back(flow[e]);
         }
+    r.hasschedule = true;
+    r.bound = r.npv;
+    if (opt.resources && finished) resourcesolve(self->net, cashflows, opt, deadline, &r);
     return r;
 }
 
