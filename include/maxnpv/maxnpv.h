@@ -154,7 +154,14 @@ struct options {
                              // 0: no limit
     long long maxpasses = 0; // moves (passes of classic) before it stops; 0: no limit
     bool resources = false;  // respect the renewable resources of the network: no schedule
-                             // uses more of a resource at any time than its capacity
+                             // uses more of a resource at any time than its capacity. The
+                             // status is then solved (proven optimal), infeasible (proven;
+                             // the reason says whether the relations and the deadline or
+                             // the resources exclude every schedule) or limit (timelimit,
+                             // maxnodes or stop ended the search: the best schedule found,
+                             // if any, with bound and gap; the reason "a limit on the
+                             // search's time or nodes was reached" or "the search was
+                             // stopped"). The time limit covers the relaxation and the search.
     long long maxnodes = 0;  // under resources: relaxations solved before the search stops
                              // with status::limit; 0: no limit
     // Told now and then (about once a second after the first two seconds)
@@ -169,6 +176,11 @@ struct options {
     // Ctrl-C, or a caller's own deadline. It is called on the thread that
     // solves and must not throw. Empty: never asked.
     std::function<bool()> stop;
+    // Under resources: told a few times a second while the search runs and
+    // at every better schedule it finds: the nodes so far, the best npv (NaN
+    // before the first schedule) and the best bound known. Called on the
+    // thread that solves; must not throw. Empty: none.
+    std::function<void(long long nodes, double npv, double bound)> searchprogress;
 };
 
 struct result {
@@ -179,7 +191,8 @@ struct result {
     bool hasschedule = false;       // whether start holds a schedule: always when solved;
                                     // under resources a limit may come before the first
     double bound = 0;               // an upper bound on the optimum: npv when solved; under
-                                    // resources with status::limit the best bound known
+                                    // resources with status::limit the best bound known, NaN
+                                    // when a limit cut the relaxation itself short
     double gap = 0;                 // (bound - npv) / max(|bound|, |npv|); 0 when both are 0,
                                     // NaN without a schedule
     long long nodes = 0;            // under resources: relaxations solved by the search

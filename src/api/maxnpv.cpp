@@ -157,7 +157,9 @@ std::string *reasonof(std::string *reason, std::string *dummy) {
 
 const char nonetwork[] = "no network to read into (a null pointer)";
 const char limitreached[] = "a limit on the solve's time or moves was reached";
-const char stopped[] = "the solve was stopped"; // the stop hook answered true
+const char stopped[] = "the solve was stopped";        // the stop hook answered true
+const char stoppedsearch[] = "the search was stopped"; // the same under resources
+const char searchlimit[] = "a limit on the search's time or nodes was reached";
 
 // The solver's network of net, as a solve builds it: the caller's entries as
 // records, checked against the limits, the bounds of boundall added, the arcs
@@ -490,11 +492,15 @@ void postponedmultipliers(const gpr::solver &s, result *r) {
 // The search under resources, once the relaxation r holds is solved: when its
 // schedule meets the resources it is the optimum, with its certificate;
 // otherwise the search's schedule replaces it, without tree or multipliers.
+// seconds: what is left of the time limit (0: none).
 void resourcesolve(const gpr::network &net, const std::vector<double> &cf, const options &opt,
-                   long long deadline, result *r) {
+                   long long deadline, double seconds, result *r) {
     gpr::rclimits limits;
     limits.maxnodes = opt.maxnodes > 0 ? opt.maxnodes : 0;
-    limits.seconds = opt.timelimit > 0 && std::isfinite(opt.timelimit) ? opt.timelimit : 0;
+    limits.seconds = seconds;
+    bool asked = false; // the stop hook answered true
+    if (opt.stop) limits.stop = [&opt, &asked]() { return asked = asked || opt.stop(); };
+    limits.progress = opt.searchprogress;
     const gpr::rcresult x = gpr::rcsolve(net, cf, opt.interest, deadline, limits);
     r->nodes = x.nodes;
     if (x.end == gpr::rcend::solved && x.relaxed) {
@@ -535,7 +541,7 @@ void resourcesolve(const gpr::network &net, const std::vector<double> &cf, const
         break;
     case gpr::rcend::limited:
         r->status = status::limit;
-        r->reason = "a limit on the search's time or nodes was reached";
+        r->reason = asked ? stoppedsearch : searchlimit;
         break;
     case gpr::rcend::failed:
         r->status = statusof(x.kind);
@@ -599,6 +605,7 @@ result solver::solve(const network &net, const std::vector<double> &cashflows, c
 
 result solver::solvein(const network &net, const std::vector<double> &cashflows,
                        const options &opt) {
+    const auto began = std::chrono::steady_clock::now();
     result r;
     state &st = *self;
     st.sol.stopped = false;
@@ -721,7 +728,28 @@ result solver::solvein(const network &net, const std::vector<double> &cashflows,
         }
     r.hasschedule = true;
     r.bound = r.npv;
-    if (opt.resources && finished) resourcesolve(self->net, cashflows, opt, deadline, &r);
+    if (opt.resources) {
+        if (finished) {
+            double left = 0;
+            if (opt.timelimit > 0 && std::isfinite(opt.timelimit))
+                left = std::max(1e-3, opt.timelimit - std::chrono::duration<double>(
+                                                          std::chrono::steady_clock::now() - began)
+                                                          .count());
+            resourcesolve(self->net, cashflows, opt, deadline, left, &r);
+        } else {
+            // The relaxation was cut short: its schedule may overload a
+            // resource and its value bounds nothing.
+            result cut;
+            cut.status = r.status;
+            cut.reason = r.reason;
+            cut.method = opt.method;
+            cut.hasdeadline = r.hasdeadline;
+            cut.deadline = r.deadline;
+            cut.criticalpath = r.criticalpath;
+            cut.npv = cut.bound = cut.gap = std::numeric_limits<double>::quiet_NaN();
+            r = cut;
+        }
+    }
     return r;
 }
 
