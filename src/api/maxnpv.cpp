@@ -379,7 +379,7 @@ void postponedmultipliers(const gpr::solver &s, result *r) {
     const int src = n, snk = n + 1;
     flownet g(n + 2);
     for (int i = 0; i < n; i++) {
-        if (!s.dropped[i]) continue;
+        if (!s.dropped[i] || s.cf[i] == 0) continue; // no cash flow: neither source nor sink
         const long double t = (long double)(s.st[i] - least[i] + net.dur[i]);
         const long double b = (long double)s.cf[i] * std::exp(-(long double)s.interest * t);
         if (b < 0) g.edge(src, i, -b);
