@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdlib>
 #include <string>
@@ -365,6 +366,132 @@ TEST(Certificate, ResultsThatDoNotFitAreRejected) {
     other[2] = 355;
     EXPECT_EQ(verdictof(net, other, opt, workedresult()).rfind("activity 3 does not balance", 0),
               0u);
+}
+
+namespace {
+
+// A result of net with these starts and tree arcs (from, to, lag, value),
+// the npv the given one, the deadline and critical path as stated.
+maxnpv::result claimed(std::vector<long long> start, std::vector<std::array<double, 4>> arcs,
+                       double npv, long long deadline, long long criticalpath) {
+    maxnpv::result r;
+    r.status = maxnpv::status::solved;
+    r.npv = npv;
+    r.start = std::move(start);
+    r.unbounded.assign(r.start.size(), false);
+    for (const auto &[from, to, lag, value] : arcs) {
+        r.tree.push_back({(int)from, (int)to});
+        r.treelag.push_back((long long)lag);
+        r.multiplier.push_back(value);
+    }
+    r.hasdeadline = true;
+    r.deadline = deadline;
+    r.criticalpath = criticalpath;
+    return r;
+}
+
+maxnpv::options absolute(double interest, long long deadline) {
+    maxnpv::options opt;
+    opt.interest = interest;
+    opt.absolute = true;
+    opt.deadline = deadline;
+    return opt;
+}
+
+} // namespace
+
+TEST(Certificate, FarFromOptimalUnconnectedOrNotFiniteIsRejected) {
+    // Activity 2 (+500) at the deadline instead of at 0: the tree 2->3,
+    // 3->1 balances it, with values of -500 e^(-rate * deadline) each. Where
+    // they stand that is -1e-6 (rate 0.2, deadline 100) or -7.6e-6 (0.01,
+    // 1800), above the search's -1e-5; grown to activity 2's earliest start
+    // 0 it is -500, what moving 2 there gains. The solver's optimum, 2 at
+    // 0 worth 500, verifies.
+    const maxnpv::network late = parsed("3 0\n0 1 2 1 3 0\n0 1 3 1 3 0\n0 0\n");
+    const std::vector<double> cf{0, 500, 0};
+    for (const auto &[rate, deadline] : {std::pair<double, long long>{0.2, 100}, {0.01, 1800}}) {
+        const double there = 500 * std::exp(-rate * deadline);
+        const maxnpv::result r =
+            claimed({0, deadline, deadline}, {{2, 3, 0, -there}, {3, 1, -(double)deadline, -there}},
+                    there, deadline, 0);
+        EXPECT_EQ(verdictof(late, cf, absolute(rate, deadline), r).rfind("tree arc 2->3", 0), 0u)
+            << rate;
+        for (maxnpv::method m : {maxnpv::method::fast, maxnpv::method::classic}) {
+            maxnpv::options opt = absolute(rate, deadline);
+            opt.method = m;
+            const maxnpv::result best = maxnpv::solver().solve(late, cf, opt);
+            EXPECT_EQ(best.npv, 500);
+            EXPECT_EQ(verdictof(late, cf, opt, best), "optimal");
+        }
+    }
+
+    // Activity 3 (-5) is reached from the start dummy by no relation: solve
+    // calls the instance not connected. A schedule with 3 at the deadline 10
+    // and its balanced tree is no proof of anything.
+    const maxnpv::network loose = parsed("4 0\n0 1 2 1 1 0\n0 1 4 1 3 0\n0 1 4 1 3 0\n0 0\n");
+    const std::vector<double> lcf{0, 5, -5, 0};
+    const double d3 = -5 * std::exp(-0.1);
+    const maxnpv::result unlinked =
+        claimed({0, 0, 10, 10}, {{1, 2, 0, 5}, {3, 4, 0, -d3}, {4, 1, -10, -d3}}, 5 + d3, 10, 0);
+    const std::string said = "activities not connected: no chain of relations leads from the "
+                             "start dummy to activity 3";
+    EXPECT_EQ(verdictof(loose, lcf, absolute(0.01, 10), unlinked), said);
+    const maxnpv::result solved = maxnpv::solver().solve(loose, lcf, absolute(0.01, 10));
+    EXPECT_EQ(solved.status, maxnpv::status::notconnected);
+    EXPECT_EQ(solved.reason, said);
+
+    // Activity 3 may start a million before the project; at 0.02 its growth
+    // e^20000 is beyond a long double. With a cash flow of 0 it adds 0: the
+    // optimum is 5, and an npv of 1e300 is not the schedule's value. With a
+    // cash flow of 1 its discounted cash flow is beyond any range.
+    const maxnpv::network far = parsed("4 0\n0 1 2 1 1 0\n0 2 3 1 1 -1000000 4 1 3 0\n0 0\n0 0\n");
+    for (maxnpv::method m : {maxnpv::method::fast, maxnpv::method::classic}) {
+        maxnpv::options opt = absolute(0.02, 0);
+        opt.method = m;
+        maxnpv::result r = maxnpv::solver().solve(far, {0, 5, 0, 0}, opt);
+        ASSERT_EQ(r.status, maxnpv::status::solved) << r.reason;
+        EXPECT_EQ(r.npv, 5);
+        EXPECT_EQ(verdictof(far, {0, 5, 0, 0}, opt, r), "optimal") << maxnpv::methodname(m);
+        r.npv = 1e300;
+        const std::string npv = verdictof(far, {0, 5, 0, 0}, opt, r);
+        EXPECT_EQ(npv.rfind("the npv 1.0000000000000001e+300 is not the schedule's value 5", 0), 0u)
+            << npv;
+        r.npv = 5;
+        EXPECT_EQ(verdictof(far, {0, 5, 1, 0}, opt, r),
+                  "the discounted cash flow of activity 3, finishing at -1000000, is beyond the "
+                  "range of a double");
+        r.discounted[1] = 5.5;
+        EXPECT_EQ(verdictof(far, {0, 5, 0, 0}, opt, r),
+                  "activity 2 has the discounted cash flow 5.5, but its cash flow discounted "
+                  "from its finish 0 is 5");
+        r.discounted[1] = std::nan("");
+        EXPECT_EQ(verdictof(far, {0, 5, 0, 0}, opt, r).rfind("activity 2 has the discounted", 0),
+                  0u);
+    }
+}
+
+TEST(Certificate, ClassicResultsProveThemselvesAtEveryRate) {
+    // The classic search leaves subtrees of values down to -1e-5 where they
+    // stand; far out at high rates their wrong signs, grown to the earliest
+    // starts, would prove nothing. Its results through the library carry a
+    // tree that proves them: no value, grown, below -1e-5, so the npv is
+    // the fast method's less at most 1e-5 per tree arc.
+    int checked = 0;
+    for (uint64_t seed = 1; seed <= 10; seed++) {
+        const maxnpv::network net = parsed(randomproject(seed, 120));
+        const std::vector<double> cf = maxnpv::randomcashflows(net, 30 + 5 * (int)seed);
+        for (double rate : {0.0001, 0.05, 0.2, 1.0}) {
+            maxnpv::options opt = run(rate, (long long)seed * 7, maxnpv::method::classic);
+            const maxnpv::result c = maxnpv::solver().solve(net, cf, opt);
+            opt.method = maxnpv::method::fast;
+            const maxnpv::result f = maxnpv::solver().solve(net, cf, opt);
+            if (c.status != maxnpv::status::solved || f.status != maxnpv::status::solved) continue;
+            checked++;
+            EXPECT_EQ(verdictof(net, cf, opt, c), "optimal") << seed << " " << rate;
+            EXPECT_GE(c.npv, f.npv - 1e-5 * (double)c.tree.size()) << seed << " " << rate;
+        }
+    }
+    EXPECT_GT(checked, 30);
 }
 
 TEST(JsonReader, TakesJsonAndNothingElse) {
