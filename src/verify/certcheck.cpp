@@ -87,10 +87,10 @@ namespace {
 
 using wide = __int128;
 
-constexpr int minimal = 1, maximal = 2;                  // bound types of an entry
-constexpr int ss = 1, sf = 2, fs = 3, ff = 4;            // relation types of an entry
-constexpr long double searchtol = 1e-5L;                 // the search's negative threshold
-constexpr long double drawnlargest = 500;                // largest drawn cash flow magnitude
+constexpr int minimal = 1, maximal = 2;   // bound types of an entry
+constexpr int ss = 1, fs = 3, ff = 4;     // relation types of an entry (2: start-to-finish)
+constexpr long double searchtol = 1e-5L;  // the search's negative threshold
+constexpr long double drawnlargest = 500; // largest drawn cash flow magnitude
 constexpr long double balshare = 1.0L / (1LL << 40);     // baltol's share (2^-40)
 constexpr long double signshare = 1e-12L;                // signtol's share of the money
 constexpr long double eps = 2.220446049250313080847e-16; // 2^-52
