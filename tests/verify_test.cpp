@@ -494,6 +494,33 @@ TEST(Certificate, ClassicResultsProveThemselvesAtEveryRate) {
     EXPECT_GT(checked, 30);
 }
 
+TEST(Certificate, SolvesThatFallBackToTheClassicSearchProveThemselves) {
+    // 3416 activities whose starts lie 3796 apart at a rate of 3: values
+    // relative to a subtree leave the range of long double, so the fast
+    // method hands the instance to the classic search, whose tree does not
+    // prove its schedule; the fast method goes on from that schedule. Both
+    // methods end at the optimum that gprlp finds, and prove it.
+    scratchdir dir;
+    ASSERT_EQ(std::system((std::string("'") + GPRGEN_BINARY +
+                           "' --shape random --min-act 1000 --max-act 5000 --first 11 --count 1 "
+                           "--seed 9 --out far > /dev/null")
+                              .c_str()),
+              0);
+    maxnpv::network net;
+    std::string why;
+    ASSERT_EQ(maxnpv::readnetwork("far/D11.gpr", &net, &why), maxnpv::status::solved) << why;
+    ASSERT_EQ(net.durations.size(), 3416u);
+    const std::vector<double> cf = maxnpv::randomcashflows(net, 88);
+    for (maxnpv::method m : {maxnpv::method::fast, maxnpv::method::classic}) {
+        const maxnpv::options opt = run(3, 166, m);
+        const maxnpv::result r = maxnpv::solver().solve(net, cf, opt);
+        ASSERT_EQ(r.status, maxnpv::status::solved) << r.reason;
+        EXPECT_EQ(r.criticalpath, 3796);
+        EXPECT_NEAR(r.npv, 516.01271717846487, 1e-9) << maxnpv::methodname(m);
+        EXPECT_EQ(verdictof(net, cf, opt, r), "optimal") << maxnpv::methodname(m);
+    }
+}
+
 TEST(JsonReader, TakesJsonAndNothingElse) {
     const std::string text = " {\"a\": [1, -0.5e+3, true, null], \"b\": \"x\\u00e9\\ud83d\\ude00"
                              "\\n\\\"\"} \n";

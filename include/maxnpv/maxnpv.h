@@ -150,10 +150,10 @@ struct result {
     double npv = 0;                               // the optimal net present value
     maxnpv::method method = maxnpv::method::fast; // the method that solved it
     long long passes = 0;           // moves of the method: for classic the search passes,
-                                    // the last one included (where its tree does not
-                                    // prove its schedule, the fast method goes on from
-                                    // there, uncounted); for fast every tree move, set
-                                    // move and round of minimum cuts
+                                    // the last one included; for fast every tree move,
+                                    // set move and round of minimum cuts. Where the final
+                                    // tree does not prove the schedule, the fast method
+                                    // goes on from there, uncounted
     bool hasdeadline = false;       // whether deadline is known
     long long deadline = 0;         // the absolute deadline, time units
     long long criticalpath = 0;     // the end dummy's earliest start, when known
