@@ -538,14 +538,20 @@ result solver::solvein(const network &net, const std::vector<double> &cashflows,
         warm);
     std::vector<double> flow = treemultipliers(s);
     long long passes = s.nrits;
+    // The classic search (chosen, or taken by the fast method where values
+    // left the range of long double) leaves subtrees whose value lies above
+    // its tolerance where they stand but whose wrong sign, grown to the
+    // earliest starts, could cost more. Then the fast method solves the
+    // instance, from the earliest starts (on large sparse networks several
+    // times faster than from a schedule near the optimum), and where that
+    // hands it to the classic search again, from the schedule reached (whose
+    // values may then stay within range). The passes stay the first
+    // search's, for classic the count the dialogue reports.
+    if (finished && opt.method == method::classic && !proves(s, flow)) {
+        finished = gpr::solvewith(&s, gpr::searchmethod::fast);
+        flow = treemultipliers(s);
+    }
     if (finished && !proves(s, flow)) {
-        // The classic search (chosen, or taken by the fast method where
-        // values left the range of long double) leaves subtrees whose value
-        // lies above its tolerance where they stand but whose wrong sign,
-        // grown to the earliest starts, could cost more: the fast method
-        // goes on from its schedule to one that its tree proves. The passes
-        // stay the first search's, for classic the count the dialogue
-        // reports.
         finished = gpr::solvewith(&s, gpr::searchmethod::fast, true);
         flow = treemultipliers(s);
     }
