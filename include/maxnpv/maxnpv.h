@@ -153,7 +153,7 @@ struct result {
                                     // the last one included; for fast every tree move,
                                     // set move and round of minimum cuts. Where the final
                                     // tree does not prove the schedule, the fast method
-                                    // goes on from there, uncounted
+                                    // solves it again, uncounted
     bool hasdeadline = false;       // whether deadline is known
     long long deadline = 0;         // the absolute deadline, time units
     long long criticalpath = 0;     // the end dummy's earliest start, when known
