@@ -5,7 +5,7 @@
 # BUILDDIR holds gprfuzz, verifyfuzz, sch2gpr and maxnpv. The options go to
 # both targets but a -dict=, which is gprfuzz's; verifyfuzz takes json.dict.
 # verifyfuzz's seeds (in BUILDDIR/corpus-verify) are the certified documents
-# of the examples and a few cash-flow files. For gprfuzz: The seeds are the examples, the
+# of the examples, tampered ones, altered results and a few cash-flow files. For gprfuzz: The seeds are the examples, the
 # crafted instances of fuzz/seeds (degenerate and maximal-lag networks), the
 # bad-input files, the converted .sch test files (each behind two parameter
 # prefixes) and the regression files (which carry their own prefix). New
@@ -54,17 +54,39 @@ if [ "$status" -ne 0 ] || [ "$found" -ne 0 ]; then
 fi
 echo "gprfuzz: no findings"
 
-# verifyfuzz: the first byte 'j' (below 128) makes the rest a result
-# document, 0x80 a cash-flow file.
+# verifyfuzz: the first byte '!' (below 64) makes the rest a result
+# document, '@' (64 to 127) an altered result of the worked example, 0x80 a
+# cash-flow file. The documents are the certified ones of the worked example
+# (the network they are checked against) at several rates, with a subnormal
+# value, a far start and tampered members among them, and those of the
+# two next examples (the larger ones would only slow the runs).
 vcorpus=$build/corpus-verify
 mkdir -p "$vcorpus"
-for f in "$root"/examples/*.gpr; do
+for f in "$root"/examples/D[123].gpr; do
     for method in fast classic; do
-        { printf 'j'; "$build/maxnpv" solve "$f" --pctneg 50 --slack 10 --interest 0.01 \
-            --method "$method" --json --certificate 2>/dev/null || true; } \
-            >"$vcorpus/seed-$method-$(basename "$f" .gpr).json"
+        for rate in 0.01 0.2; do
+            { printf '!'; "$build/maxnpv" solve "$f" --pctneg 50 --slack 10 --interest "$rate" \
+                --method "$method" --json --certificate 2>/dev/null || true; } \
+                >"$vcorpus/seed-$method-$rate-$(basename "$f" .gpr).json"
+        done
     done
 done
+worked=$vcorpus/seed-fast-0.01-D1.json
+if [ -s "$worked" ]; then
+    sed 's/"finish": 15,/"finish": 16,/' "$worked" >"$vcorpus/seed-tampered-finish.json"
+    sed 's/"status": "solved"/"status": "\\u001b[31msolved"/' "$worked" >"$vcorpus/seed-escape.json"
+    sed 's/"npv": [^,]*,/"npv": 1e300,/' "$worked" >"$vcorpus/seed-npv-1e300.json"
+    sed 's/"value": 0,/"value": -4.9406564584124654e-324,/' "$worked" >"$vcorpus/seed-subnormal.json"
+    sed 's/"start": 12,/"start": -1000000,/' "$worked" >"$vcorpus/seed-far-start.json"
+fi
+# Altered results: rate, slack, method and pctneg bytes, then triples of what
+# to alter (npv, a value, a start, a cash flow, a discounted cash flow, an
+# arc, a far start, a lag), which one, and how (NaN, infinities, subnormals,
+# DBL_MAX, negated, nudged).
+printf '@\000\012\000\062\000\000\000' >"$vcorpus/seed-alter-npv-nan"
+printf '@\001\012\001\062\001\001\003\001\002\004' >"$vcorpus/seed-alter-value-subnormal"
+printf '@\002\000\000\144\003\002\001\006\003\077' >"$vcorpus/seed-alter-cashflow-far-start"
+printf '@\003\040\001\000\004\002\007\005\001\002' >"$vcorpus/seed-alter-discounted-arc"
 printf '\200 0 -239 356 366 0\n' >"$vcorpus/seed-cashflows"
 printf '\200# own cash flows\n0\n1.5e3 -2.25 # comment\n\t.5 0\n' >"$vcorpus/seed-cashflows-comments"
 vargs=()

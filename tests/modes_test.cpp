@@ -471,3 +471,52 @@ TEST(SolveMode, SmallAndHugeCashFlowsAndBadCashFlowFiles) {
     EXPECT_EQ(r.status, 2);
     EXPECT_FALSE(fs::exists("output.txt"));
 }
+
+TEST(EveryMode, ZeroCashFlowsLongBeforeTheProjectAddNothing) {
+    // The start dummy lasts -100000, so it finishes where e^(0.01 * 100000)
+    // is beyond a double; its cash flow is 0 and adds exactly 0, not NaN.
+    // Activity 2 (-239 drawn, 3 long) ends at the deadline 3: the optimum is
+    // -239 e^-0.03, as gprlp finds.
+    scratchdir dir;
+    writefile("D1.gpr", "3 0\n-100000 1 2 1 1 0\n3 1 3 1 3 0\n0 0\n");
+    const double optimum = -239 * std::exp(-0.03);
+    for (const char *method : {"fast", "classic"}) {
+        SCOPED_TRACE(method);
+        ran r = maxnpv(std::string("solve D1.gpr --pctneg 50 --slack 0 --interest 0.01 --json "
+                                   "--method ") +
+                       method);
+        ASSERT_EQ(r.status, 0) << r.err;
+        EXPECT_NEAR(std::stod(jsonfield(r.out, "npv")), optimum, 1e-12);
+        EXPECT_EQ(jsonfield(r.out, "discounted"), "0"); // the start dummy's
+        r = maxnpv(std::string("sweep D1.gpr --pctneg 50 --slack 0:1 --interest 0.01 --method ") +
+                   method);
+        ASSERT_EQ(r.status, 0) << r.err;
+        std::istringstream rows(r.out);
+        std::string header, first, second;
+        std::getline(rows, header), std::getline(rows, first), std::getline(rows, second);
+        EXPECT_NEAR(std::stod(csvfields(first)[3]), optimum, 1e-12) << first;
+        EXPECT_NEAR(std::stod(csvfields(second)[3]), -239 * std::exp(-0.04), 1e-12) << second;
+    }
+    ran r = maxnpv("batch --first 1 --last 1 --pctneg 50 --slack 0 --interest 0.01 --csv t.csv");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(readfile("output.txt").rfind("\n    1     2  -231.94 ", 0), 0u)
+        << readfile("output.txt");
+    std::istringstream table(readfile("t.csv"));
+    std::string header, row;
+    std::getline(table, header), std::getline(table, row);
+    EXPECT_NEAR(std::stod(csvfields(row)[3]), optimum, 1e-12) << row;
+
+    // A cash flow of 0 on an activity that starts 100,000 before the project.
+    writefile("N.gpr", "4 0\n0 1 2 1 1 0\n0 2 3 1 1 -100000 4 1 3 0\n0 0\n0 0\n");
+    writefile("cf.txt", "0 5 0 0\n");
+    for (const char *method : {"fast", "classic"}) {
+        r = maxnpv(std::string("solve N.gpr --cashflows cf.txt --slack 0 --interest 0.01 "
+                               "--method ") +
+                   method);
+        ASSERT_EQ(r.status, 0) << r.err;
+        EXPECT_NE(r.out.find("\nnpv           5\n"), std::string::npos) << r.out;
+        EXPECT_NE(r.out.find("\n       3         0          0  -100000  -100000      0.0000\n"),
+                  std::string::npos)
+            << r.out;
+    }
+}

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdlib>
 #include <string>
@@ -367,31 +368,195 @@ TEST(Certificate, ResultsThatDoNotFitAreRejected) {
               0u);
 }
 
-TEST(JsonReader, TakesJsonAndNothingElse) {
-    gpr::jsonvalue v;
+namespace {
+
+// A result of net with these starts and tree arcs (from, to, lag, value),
+// the npv the given one, the deadline and critical path as stated.
+maxnpv::result claimed(std::vector<long long> start, std::vector<std::array<double, 4>> arcs,
+                       double npv, long long deadline, long long criticalpath) {
+    maxnpv::result r;
+    r.status = maxnpv::status::solved;
+    r.npv = npv;
+    r.start = std::move(start);
+    r.unbounded.assign(r.start.size(), false);
+    for (const auto &[from, to, lag, value] : arcs) {
+        r.tree.push_back({(int)from, (int)to});
+        r.treelag.push_back((long long)lag);
+        r.multiplier.push_back(value);
+    }
+    r.hasdeadline = true;
+    r.deadline = deadline;
+    r.criticalpath = criticalpath;
+    return r;
+}
+
+maxnpv::options absolute(double interest, long long deadline) {
+    maxnpv::options opt;
+    opt.interest = interest;
+    opt.absolute = true;
+    opt.deadline = deadline;
+    return opt;
+}
+
+} // namespace
+
+TEST(Certificate, FarFromOptimalUnconnectedOrNotFiniteIsRejected) {
+    // Activity 2 (+500) at the deadline instead of at 0: the tree 2->3,
+    // 3->1 balances it, with values of -500 e^(-rate * deadline) each. Where
+    // they stand that is -1e-6 (rate 0.2, deadline 100) or -7.6e-6 (0.01,
+    // 1800), above the search's -1e-5; grown to activity 2's earliest start
+    // 0 it is -500, what moving 2 there gains. The solver's optimum, 2 at
+    // 0 worth 500, verifies.
+    const maxnpv::network late = parsed("3 0\n0 1 2 1 3 0\n0 1 3 1 3 0\n0 0\n");
+    const std::vector<double> cf{0, 500, 0};
+    for (const auto &[rate, deadline] : {std::pair<double, long long>{0.2, 100}, {0.01, 1800}}) {
+        const double there = 500 * std::exp(-rate * deadline);
+        const maxnpv::result r =
+            claimed({0, deadline, deadline}, {{2, 3, 0, -there}, {3, 1, -(double)deadline, -there}},
+                    there, deadline, 0);
+        EXPECT_EQ(verdictof(late, cf, absolute(rate, deadline), r).rfind("tree arc 2->3", 0), 0u)
+            << rate;
+        for (maxnpv::method m : {maxnpv::method::fast, maxnpv::method::classic}) {
+            maxnpv::options opt = absolute(rate, deadline);
+            opt.method = m;
+            const maxnpv::result best = maxnpv::solver().solve(late, cf, opt);
+            EXPECT_EQ(best.npv, 500);
+            EXPECT_EQ(verdictof(late, cf, opt, best), "optimal");
+        }
+    }
+
+    // Activity 3 (-5) is reached from the start dummy by no relation: solve
+    // calls the instance not connected. A schedule with 3 at the deadline 10
+    // and its balanced tree is no proof of anything.
+    const maxnpv::network loose = parsed("4 0\n0 1 2 1 1 0\n0 1 4 1 3 0\n0 1 4 1 3 0\n0 0\n");
+    const std::vector<double> lcf{0, 5, -5, 0};
+    const double d3 = -5 * std::exp(-0.1);
+    const maxnpv::result unlinked =
+        claimed({0, 0, 10, 10}, {{1, 2, 0, 5}, {3, 4, 0, -d3}, {4, 1, -10, -d3}}, 5 + d3, 10, 0);
+    const std::string said = "activities not connected: no chain of relations leads from the "
+                             "start dummy to activity 3";
+    EXPECT_EQ(verdictof(loose, lcf, absolute(0.01, 10), unlinked), said);
+    const maxnpv::result solved = maxnpv::solver().solve(loose, lcf, absolute(0.01, 10));
+    EXPECT_EQ(solved.status, maxnpv::status::notconnected);
+    EXPECT_EQ(solved.reason, said);
+
+    // Activity 3 may start a million before the project; at 0.02 its growth
+    // e^20000 is beyond a long double. With a cash flow of 0 it adds 0: the
+    // optimum is 5, and an npv of 1e300 is not the schedule's value. With a
+    // cash flow of 1 its discounted cash flow is beyond any range.
+    const maxnpv::network far = parsed("4 0\n0 1 2 1 1 0\n0 2 3 1 1 -1000000 4 1 3 0\n0 0\n0 0\n");
+    for (maxnpv::method m : {maxnpv::method::fast, maxnpv::method::classic}) {
+        maxnpv::options opt = absolute(0.02, 0);
+        opt.method = m;
+        maxnpv::result r = maxnpv::solver().solve(far, {0, 5, 0, 0}, opt);
+        ASSERT_EQ(r.status, maxnpv::status::solved) << r.reason;
+        EXPECT_EQ(r.npv, 5);
+        EXPECT_EQ(verdictof(far, {0, 5, 0, 0}, opt, r), "optimal") << maxnpv::methodname(m);
+        r.npv = 1e300;
+        const std::string npv = verdictof(far, {0, 5, 0, 0}, opt, r);
+        EXPECT_EQ(npv.rfind("the npv 1.0000000000000001e+300 is not the schedule's value 5", 0), 0u)
+            << npv;
+        r.npv = 5;
+        EXPECT_EQ(verdictof(far, {0, 5, 1, 0}, opt, r),
+                  "the discounted cash flow of activity 3, finishing at -1000000, is beyond the "
+                  "range of a double");
+        r.discounted[1] = 5.5;
+        EXPECT_EQ(verdictof(far, {0, 5, 0, 0}, opt, r),
+                  "activity 2 has the discounted cash flow 5.5, but its cash flow discounted "
+                  "from its finish 0 is 5");
+        r.discounted[1] = std::nan("");
+        EXPECT_EQ(verdictof(far, {0, 5, 0, 0}, opt, r).rfind("activity 2 has the discounted", 0),
+                  0u);
+    }
+}
+
+TEST(Certificate, ClassicResultsProveThemselvesAtEveryRate) {
+    // The classic search leaves subtrees of values down to -1e-5 where they
+    // stand; far out at high rates their wrong signs, grown to the earliest
+    // starts, would prove nothing. Its results through the library carry a
+    // tree that proves them: no value, grown, below -1e-5, so the npv is
+    // the fast method's less at most 1e-5 per tree arc.
+    int checked = 0;
+    for (uint64_t seed = 1; seed <= 10; seed++) {
+        const maxnpv::network net = parsed(randomproject(seed, 120));
+        const std::vector<double> cf = maxnpv::randomcashflows(net, 30 + 5 * (int)seed);
+        for (double rate : {0.0001, 0.05, 0.2, 1.0}) {
+            maxnpv::options opt = run(rate, (long long)seed * 7, maxnpv::method::classic);
+            const maxnpv::result c = maxnpv::solver().solve(net, cf, opt);
+            opt.method = maxnpv::method::fast;
+            const maxnpv::result f = maxnpv::solver().solve(net, cf, opt);
+            if (c.status != maxnpv::status::solved || f.status != maxnpv::status::solved) continue;
+            checked++;
+            EXPECT_EQ(verdictof(net, cf, opt, c), "optimal") << seed << " " << rate;
+            EXPECT_GE(c.npv, f.npv - 1e-5 * (double)c.tree.size()) << seed << " " << rate;
+        }
+    }
+    EXPECT_GT(checked, 30);
+}
+
+TEST(Certificate, SolvesThatFallBackToTheClassicSearchProveThemselves) {
+    // 3416 activities whose starts lie 3796 apart at a rate of 3: values
+    // relative to a subtree leave the range of long double, so the fast
+    // method hands the instance to the classic search, whose tree does not
+    // prove its schedule; the fast method goes on from that schedule. Both
+    // methods end at the optimum that gprlp finds, and prove it.
+    scratchdir dir;
+    ASSERT_EQ(std::system((std::string("'") + GPRGEN_BINARY +
+                           "' --shape random --min-act 1000 --max-act 5000 --first 11 --count 1 "
+                           "--seed 9 --out far > /dev/null")
+                              .c_str()),
+              0);
+    maxnpv::network net;
     std::string why;
-    ASSERT_TRUE(gpr::readjson(" {\"a\": [1, -0.5e+3, true, null], \"b\": \"x\\u00e9\\ud83d\\ude00"
-                              "\\n\\\"\"} \n",
-                              &v, &why))
-        << why;
-    const gpr::jsonvalue *a = gpr::jsonfind(v, "a"), *b = gpr::jsonfind(v, "b");
-    ASSERT_TRUE(a != nullptr && b != nullptr);
-    ASSERT_EQ(a->items.size(), 4u);
+    ASSERT_EQ(maxnpv::readnetwork("far/D11.gpr", &net, &why), maxnpv::status::solved) << why;
+    ASSERT_EQ(net.durations.size(), 3416u);
+    const std::vector<double> cf = maxnpv::randomcashflows(net, 88);
+    for (maxnpv::method m : {maxnpv::method::fast, maxnpv::method::classic}) {
+        const maxnpv::options opt = run(3, 166, m);
+        const maxnpv::result r = maxnpv::solver().solve(net, cf, opt);
+        ASSERT_EQ(r.status, maxnpv::status::solved) << r.reason;
+        EXPECT_EQ(r.criticalpath, 3796);
+        EXPECT_NEAR(r.npv, 516.01271717846487, 1e-9) << maxnpv::methodname(m);
+        EXPECT_EQ(verdictof(net, cf, opt, r), "optimal") << maxnpv::methodname(m);
+    }
+}
+
+TEST(JsonReader, TakesJsonAndNothingElse) {
+    const std::string text = " {\"a\": [1, -0.5e+3, true, null], \"b\": \"x\\u00e9\\ud83d\\ude00"
+                             "\\n\\\"\"} \n";
+    gpr::jsonreader rd(text);
+    std::string key, number, b;
+    bool more, truth = false;
+    ASSERT_TRUE(rd.beginobject() && rd.member(&key, 8, &more) && more) << rd.reason();
+    EXPECT_EQ(key, "a");
+    ASSERT_TRUE(rd.beginarray() && rd.element(&more) && more && rd.number(&number));
+    EXPECT_EQ(number, "1");
+    ASSERT_TRUE(rd.element(&more) && more && rd.number(&number));
     double x;
     long long whole;
-    EXPECT_TRUE(gpr::jsonreal(a->items[1], &x));
+    EXPECT_TRUE(gpr::jsonreal(number, &x));
     EXPECT_EQ(x, -500.0);
-    EXPECT_FALSE(gpr::jsonwhole(a->items[1], -1000, 1000, &whole)); // has an exponent
-    EXPECT_TRUE(gpr::jsonwhole(a->items[0], 0, 1, &whole));
-    EXPECT_FALSE(gpr::jsonwhole(a->items[0], 2, 3, &whole));
-    EXPECT_EQ(a->items[2].kind, gpr::jsonkind::boolean);
-    EXPECT_EQ(a->items[3].kind, gpr::jsonkind::null);
-    EXPECT_EQ(b->text, "x\xc3\xa9\xf0\x9f\x98\x80\n\"");
+    EXPECT_FALSE(gpr::jsonwhole(number, -1000, 1000, &whole)); // has an exponent
+    EXPECT_TRUE(gpr::jsonwhole("1", 0, 1, &whole));
+    EXPECT_FALSE(gpr::jsonwhole("1", 2, 3, &whole));
+    ASSERT_TRUE(rd.element(&more) && more);
+    EXPECT_EQ(rd.peek(), gpr::jsonkind::boolean);
+    ASSERT_TRUE(rd.boolean(&truth) && truth);
+    ASSERT_TRUE(rd.element(&more) && more && rd.null() && rd.element(&more) && !more);
+    ASSERT_TRUE(rd.member(&key, 8, &more) && more && key == "b");
+    ASSERT_TRUE(rd.string(&b, 64)) << rd.reason();
+    EXPECT_EQ(b, "x\xc3\xa9\xf0\x9f\x98\x80\n\"");
+    ASSERT_TRUE(rd.member(&key, 8, &more) && !more && rd.finish()) << rd.reason();
+    // A string longer than asked for fails; so does a name.
+    gpr::jsonreader longer(text);
+    EXPECT_FALSE(longer.beginobject() && longer.member(&key, 0, &more));
+    EXPECT_EQ(longer.reason(), "line 1, column 5: a string longer than 0 bytes");
 
     const char *bad[] = {
         "",
         "{",
         "[1,]",
+        "[,1]",
         "{\"a\":1,}",
         "01",
         "-",
@@ -408,23 +573,69 @@ TEST(JsonReader, TakesJsonAndNothingElse) {
         "\"a\nb\"",
         "\"\xff\"",
         "\"\xc0\xaf\"",
-        "{\"a\":1,\"a\":2}",
         "{1:2}",
         "\xef\xbb\xbf{}",
         "[1 2]",
         "\"\\u12\"",
         "{\"a\" 1}",
     };
-    for (const char *text : bad) EXPECT_FALSE(gpr::readjson(text, &v, &why)) << text;
+    std::string why;
+    for (const char *t : bad) EXPECT_FALSE(gpr::jsonwellformed(t, &why)) << t;
     // The depth bound: 32 levels read, 33 do not.
     const std::string deep =
         std::string(gpr::jsonmaxdepth, '[') + std::string(gpr::jsonmaxdepth, ']');
-    EXPECT_TRUE(gpr::readjson(deep, &v, &why)) << why;
-    EXPECT_FALSE(gpr::readjson("[" + deep + "]", &v, &why));
+    EXPECT_TRUE(gpr::jsonwellformed(deep, &why)) << why;
+    EXPECT_FALSE(gpr::jsonwellformed("[" + deep + "]", &why));
     EXPECT_EQ(why, "line 1, column 33: arrays and objects nested too deep");
-    EXPECT_FALSE(gpr::readjson("[\n 1,\n x]", &v, &why));
+    EXPECT_FALSE(gpr::jsonwellformed("[\n 1,\n x]", &why));
     EXPECT_EQ(why, "line 3, column 2: not a JSON value");
-    EXPECT_FALSE(gpr::readjson("1" + std::string(gpr::jsonmaxnumber, '0'), &v, &why));
+    EXPECT_FALSE(gpr::jsonwellformed("1" + std::string(gpr::jsonmaxnumber, '0'), &why));
+}
+
+TEST(JsonReader, KeepsNoMoreOfADocumentThanTheInstanceCanNeed) {
+    // A document of 3000 activities read for a network of five keeps five
+    // and counts the rest; a list of numbers where objects belong fails at
+    // its first element; names are the solve's, each once.
+    const maxnpv::network net = [] {
+        maxnpv::network n;
+        maxnpv::parsegpr("5 0\n0 1 2 1 1 0\n0 1 3 1 1 0\n0 1 4 1 1 0\n0 1 5 1 1 0\n0 0\n", &n,
+                         nullptr);
+        return n;
+    }();
+    const gpr::certlimits lim = gpr::certlimitsof(net);
+    EXPECT_EQ(lim.activities, 5u);
+    std::string doc = "{\"instance\": \"x\", \"status\": \"solved\", \"reason\": null, \"npv\": 0, "
+                      "\"passes\": 0, \"deadline\": 0, \"critical_path\": 0, \"interest\": 0.01, "
+                      "\"numbering\": \"from 1\", \"arcs\": [], \"activities\": [";
+    for (int k = 0; k < 3000; k++)
+        doc += std::string(k ? "," : "") + "{\"activity\": " + std::to_string(k + 1) +
+               ", \"duration\": 0, \"cashflow\": 0, \"start\": 0, \"finish\": 0, "
+               "\"discounted\": 0, \"unbounded\": false}";
+    doc += "]}";
+    gpr::certdoc cert;
+    std::string why;
+    ASSERT_TRUE(gpr::readcertdoc(doc, lim, &cert, &why)) << why;
+    EXPECT_EQ(cert.activitycount, 3000u);
+    EXPECT_EQ(cert.durations.size(), 5u);
+    EXPECT_EQ(cert.r.start.size(), 5u);
+    EXPECT_FALSE(cert.certified);
+
+    const std::string head = doc.substr(0, doc.find("\"activities\": [") + 15);
+    EXPECT_FALSE(gpr::readcertdoc(head + "0,0,0,0]}", lim, &cert, &why));
+    EXPECT_EQ(why.substr(why.find(": ") + 2), "activities[0]: not an object");
+    const struct {
+        std::string text, says;
+    } wrong[] = {
+        {"{\"status\": \"solved\", \"status\": \"solved\"}",
+         "the document: the member \"status\" given twice"},
+        {"{\"status\": \"solved\", \"\\u001bnote\": 1}",
+         "the document: an unknown member \"\\x1bnote\""},
+        {"{\"status\": \"solved\"}", "the document: no member \"instance\""},
+    };
+    for (const auto &w : wrong) {
+        EXPECT_FALSE(gpr::readcertdoc(w.text, lim, &cert, &why)) << w.text;
+        EXPECT_EQ(why.substr(why.find(": ") + 2), w.says) << why;
+    }
 }
 
 namespace {
@@ -616,4 +827,129 @@ TEST(VerifyMode, DocumentsOfGeneratedInstances) {
         }
     }
     EXPECT_GT(checked, 100);
+}
+
+TEST(VerifyMode, EveryMemberIsCheckedAndShownSafely) {
+    scratchdir dir;
+    writefile("D1.gpr", workedtext);
+    ran cert = program("solve D1.gpr --pctneg 50 --slack 10 --interest 0.01 --json --certificate");
+    ASSERT_EQ(cert.status, 0) << cert.err;
+    const std::string doc = cert.out;
+    // Members that only the document states, each altered: exit status 1
+    // and the line that names it; all of them at once are no better.
+    struct altered {
+        std::vector<std::pair<std::string, std::string>> edits;
+        std::string line; // how the line starts
+    };
+    const std::string d3 = "\"discounted\": 348.95072769720485";
+    const altered cases[] = {
+        {{{"\"start\": 12, \"finish\": 15,", "\"start\": 12, \"finish\": 16,"}},
+         "not optimal: activity 2 finishes at 16, not at its start 12 plus its duration 3\n"},
+        {{{d3, "\"discounted\": 348.95"}},
+         "not optimal: activity 3 has the discounted cash flow 348.94999999999999, but its cash "
+         "flow discounted from its finish 2 is 348.950727697204"}, // 356 e^-0.02
+        {{{"{\"from\": 3, \"to\": 4, \"lag\": 1},", "{\"from\": 3, \"to\": 4, \"lag\": 2},"}},
+         "not optimal: arc 3 of the result is 3->4 with lag 2, but relation 3 of its certificate "
+         "is 3->4 with lag 1\n"},
+        {{{"    {\"from\": 3, \"to\": 4, \"lag\": 1},\n", ""}},
+         "not optimal: the result lists 3 arcs, its certificate 4 relations\n"},
+        {{{"\"relation\": \"start(4) >= start(3) + 1\"",
+           "\"relation\": \"start(4) >= start(3) + 7\""}},
+         "not optimal: certificate.relations[2] reads \"start(4) >= start(3) + 7\", but its "
+         "from, to and lag make \"start(4) >= start(3) + 1\"\n"},
+        {{{"\"start\": 12, \"finish\": 15,", "\"start\": 12, \"finish\": 16,"},
+          {d3, "\"discounted\": 348"},
+          {"{\"from\": 3, \"to\": 4, \"lag\": 1},", "{\"from\": 3, \"to\": 1, \"lag\": 1},"}},
+         "not optimal: "},
+        {{{"\"status\": \"solved\"", "\"status\": \"\\u001b[31mred\""}},
+         "not optimal: the result's status is '\\x1b[31mred', not solved\n"},
+    };
+    for (const altered &c : cases) {
+        std::string text = doc;
+        for (const auto &[from, to] : c.edits) text = replaced(text, from, to);
+        writefile("bad.json", text);
+        ran r = program("verify D1.gpr bad.json");
+        EXPECT_EQ(r.status, 1) << r.out << r.err;
+        EXPECT_EQ(r.out.rfind(c.line, 0), 0u) << r.out;
+        EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 1) << r.out;
+    }
+    // Documents that are not a solve's: exit status 2, one line that says
+    // what, with no raw control byte.
+    const altered refused[] = {
+        {{{"\"method\": \"fast\",", "\"method\": \"fast\", \"note\": 1,"}},
+         "an unknown member \"note\""},
+        {{{"\"method\": \"fast\",", "\"method\": \"fast\", \"\\u001b[2J\": 1,"}},
+         "an unknown member \"\\x1b[2J\""},
+        {{{"\"passes\": 2,", "\"passes\": 2, \"passes\": 3,"}},
+         "the member \"passes\" given twice"},
+        {{{"\"reason\": null", "\"reason\": \"fine\""}}, "reason: not null in a solved result"},
+        {{{"\"method\": \"fast\"", "\"method\": \"magic\""}}, "neither \"fast\" nor \"classic\""},
+        {{{"\"npv\": 491.3914906988774", "\"npv\": null"}}, "npv: null in a solved result"},
+        {{{"\"finish\": 2,", ""}}, "activities[2]: no member \"finish\""},
+    };
+    for (const altered &c : refused) {
+        std::string text = doc;
+        for (const auto &[from, to] : c.edits) text = replaced(text, from, to);
+        writefile("bad.json", text);
+        ran r = program("verify D1.gpr bad.json");
+        EXPECT_EQ(r.status, 2) << r.out << r.err;
+        EXPECT_NE(r.err.find(c.line), std::string::npos) << r.err;
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+        EXPECT_EQ(r.err.find('\x1b'), std::string::npos) << r.err;
+    }
+    // A file name is shown safely too.
+    writefile("odd\x1b[2J.json", "{");
+    ran odd = program("verify D1.gpr 'odd\x1b[2J.json'");
+    EXPECT_EQ(odd.status, 2);
+    EXPECT_EQ(odd.err.rfind("maxnpv verify: odd\\x1b[2J.json is not JSON: ", 0), 0u) << odd.err;
+
+    // A document longer than a result of the instance can be is refused
+    // before it is read.
+    writefile("long.json", doc + std::string(1 << 20, ' '));
+    ran lengthy = program("verify D1.gpr long.json");
+    EXPECT_EQ(lengthy.status, 2);
+    EXPECT_NE(lengthy.err.find("long.json holds 1050273 bytes"), std::string::npos) << lengthy.err;
+    EXPECT_NE(lengthy.err.find("more than a result of D1.gpr (5 activities) can take"),
+              std::string::npos)
+        << lengthy.err;
+
+    // A certificate of the solver's own whose values are below DBL_MIN
+    // (a cash flow of -5e-320): value and multiplier agree as far as such
+    // doubles can.
+    writefile("T.gpr", "3 0\n0 1 2 1 3 0\n0 1 3 1 3 0\n0 0\n");
+    writefile("tiny.txt", "0 -5e-320 0\n");
+    ran tiny = program("solve T.gpr --cashflows tiny.txt --slack 17 --interest 0.05 --json "
+                       "--certificate");
+    ASSERT_EQ(tiny.status, 0) << tiny.err;
+    writefile("tiny.json", tiny.out);
+    EXPECT_EQ(program("verify T.gpr tiny.json --cashflows tiny.txt").out,
+              "optimal (certificate checked)\n");
+}
+
+TEST(VerifyMode, ADocumentCostsAboutItsOwnSize) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the address sanitizer does not run under a limit of virtual memory";
+#else
+    // 30 MB of a list of numbers where the activities belong, for a chain
+    // of 20,000 activities (whose results may be that long): read within
+    // 300 MB of virtual memory, and refused with its reason.
+    scratchdir dir;
+    constexpr int n = 20000;
+    std::string text = std::to_string(n) + " 0\n";
+    for (int i = 0; i + 1 < n; i++) text += "1 1 " + std::to_string(i + 2) + " 1 1 1\n";
+    text += "0 0\n";
+    writefile("chain.gpr", text);
+    std::string doc = "{\"activities\": [";
+    for (int k = 0; k < 15000000; k++) doc += "0,";
+    doc += "0]}";
+    writefile("zeros.json", doc);
+    doc = std::string();
+    const std::string command = "ulimit -v 300000; setsid -w '" + std::string(MAXNPV_BINARY) +
+                                "' verify chain.gpr zeros.json > out.txt 2> err.txt";
+    const int status = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 2);
+    EXPECT_EQ(readfile("err.txt"), "maxnpv verify: zeros.json is not a result of maxnpv solve: "
+                                   "line 1, column 17: activities[0]: not an object\n");
+#endif
 }

@@ -198,7 +198,9 @@ struct result {
     long long nodes = 0;            // under resources: relaxations solved by the search
     long long passes = 0;           // moves of the method: for classic the search passes,
                                     // the last one included; for fast every tree move,
-                                    // set move and round of minimum cuts
+                                    // set move and round of minimum cuts. Where the final
+                                    // tree does not prove the schedule, the fast method
+                                    // solves it again, uncounted
     bool hasdeadline = false;       // whether deadline is known
     long long deadline = 0;         // the absolute deadline, time units
     long long criticalpath = 0;     // the end dummy's earliest start, when known
@@ -237,16 +239,24 @@ enum class verdict {
 // cash flows, opt.interest, opt.boundall and the deadline of opt (absolute,
 // or the critical path plus opt.slack, or opt.deadlinefactor times it, the
 // critical path found here from the relations). It uses r.status (solved),
-// r.npv, r.start, r.unbounded, r.tree with r.treelag and r.multiplier, the
-// postponed activities' r.postponedtree, r.postponedlag and r.postponedvalue,
-// and, when r.hasdeadline, r.deadline and r.criticalpath, which must agree. The
-// checks, in order, each with a tolerance that the README states:
+// r.npv, r.start, r.unbounded, r.discounted (when not empty), r.tree with
+// r.treelag and r.multiplier, the postponed activities' r.postponedtree,
+// r.postponedlag and r.postponedvalue, and, when r.hasdeadline, r.deadline
+// and r.criticalpath, which must agree. The checks, in order, each with a
+// tolerance that the README states:
+//   - every activity is reached from the start dummy by a chain of
+//     relations (else the instance is not connected);
 //   - the start dummy starts at 0; no postponed activity is bounded by a
 //     relation to one that is not, and neither dummy is postponed;
 //   - every relation between activities that are not postponed, and the
 //     deadline, hold;
 //   - every tree arc is a relation of the network with its lag, and binds;
-//   - every multiplier is at least 0 (present-value money: r.multiplier);
+//   - every discounted cash flow is a finite double, and r.discounted holds
+//     them (0 for a postponed activity);
+//   - no multiplier (present-value money: r.multiplier) is below 0 by more
+//     than the tolerance once grown to the earliest start of its relation's
+//     tail, exp(interest * (start - earliest start)) times: the most its
+//     wrong sign can cost;
 //   - at every activity other than the start dummy that is not postponed,
 //     its discounted cash flow equals the multipliers of the tree arcs into
 //     it less those out of it;

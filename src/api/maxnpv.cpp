@@ -12,6 +12,7 @@
 #include "maxnpv/maxnpv.h"
 
 #include <algorithm>
+#include <cfloat>
 #include <chrono>
 #include <climits>
 #include <cmath>
@@ -372,6 +373,32 @@ std::vector<double> treemultipliers(const gpr::solver &s) {
     return flow;
 }
 
+// Whether the tree's values prove the schedule optimal as maxnpv::verify
+// judges them: no value of a tree arc, grown to the earliest start of the
+// arc's tail (the most its wrong sign can cost), below minus half verify's
+// tolerance of the signs (half, so that the two sums' rounding cannot part
+// them). At interest 0 any feasible schedule is optimal.
+bool proves(const gpr::solver &s, const std::vector<double> &flow) {
+    if (s.interest <= 0) return true;
+    const gpr::network &net = *s.net;
+    constexpr long double moneyshare = 1e-12L;              // the tolerance's share of the money
+    constexpr long double tiny = 16 * (long double)DBL_MIN; // below this doubles lose digits
+    long double scale = 0;
+    for (int i = 0; i < net.nract; i++)
+        if (!s.dropped[i]) scale += std::fabs((long double)s.dcf[i]);
+    const long double tolerance = std::max({(long double)-s.negtol, moneyshare * scale, tiny}) / 2;
+    const long double logtolerance = std::log(tolerance);
+    for (int a = 0; a < net.nract; a++)
+        for (int x = 0; x < s.tsucclen[a]; x++) {
+            const int e = s.tsucc[s.tsuccat[a] + x], b = net.succ[e];
+            const long double value = flow[e];
+            if (s.dropped[a] || s.dropped[b] || !(value < 0)) continue;
+            const long double room = (long double)(s.st[a] - net.est[a]);
+            if (std::log(-value) + (long double)s.interest * room > logtolerance) return false;
+        }
+    return true;
+}
+
 // A maximum flow by augmenting along shortest paths in phases (Dinic), in
 // long double: enough for the postponed sets, which are small.
 class flownet {
@@ -472,7 +499,7 @@ void postponedmultipliers(const gpr::solver &s, result *r) {
     const int src = n, snk = n + 1;
     flownet g(n + 2);
     for (int i = 0; i < n; i++) {
-        if (!s.dropped[i]) continue;
+        if (!s.dropped[i] || s.cf[i] == 0) continue; // no cash flow: neither source nor sink
         const long double t = (long double)(s.st[i] - least[i] + net.dur[i]);
         const long double b = (long double)s.cf[i] * std::exp(-(long double)s.interest * t);
         if (b < 0) g.edge(src, i, -b);
@@ -696,14 +723,33 @@ result solver::solvein(const network &net, const std::vector<double> &cashflows,
     const bool warm = self->haswarm && (int)self->warm.size() == n;
     if (warm) s.st = self->warm;
     self->haswarm = false;
-    const bool finished = gpr::solvewith(
+    bool finished = gpr::solvewith(
         &s, opt.method == method::classic ? gpr::searchmethod::classic : gpr::searchmethod::fast,
         warm);
+    std::vector<double> flow = treemultipliers(s);
+    long long passes = s.nrits;
+    // The classic search (chosen, or taken by the fast method where values
+    // left the range of long double) leaves subtrees whose value lies above
+    // its tolerance where they stand but whose wrong sign, grown to the
+    // earliest starts, could cost more. Then the fast method solves the
+    // instance, from the earliest starts (on large sparse networks several
+    // times faster than from a schedule near the optimum), and where that
+    // hands it to the classic search again, from the schedule reached (whose
+    // values may then stay within range). The passes stay the first
+    // search's, for classic the count the dialogue reports.
+    if (finished && opt.method == method::classic && !proves(s, flow)) {
+        finished = gpr::solvewith(&s, gpr::searchmethod::fast);
+        flow = treemultipliers(s);
+    }
+    if (finished && !proves(s, flow)) {
+        finished = gpr::solvewith(&s, gpr::searchmethod::fast, true);
+        flow = treemultipliers(s);
+    }
 
     r.status = finished ? status::solved : status::limit;
     if (!finished) r.reason = s.stopped ? stopped : limitreached;
     r.npv = s.npv;
-    r.passes = s.nrits;
+    r.passes = passes;
     r.start.assign(s.st.begin(), s.st.end());
     r.unbounded.assign(n, false);
     r.discounted.assign(n, 0.0);
@@ -719,7 +765,6 @@ result solver::solvein(const network &net, const std::vector<double> &cashflows,
             r.treelag.push_back(s.lagof(s.tsucc[s.tsuccat[a] + x]));
         }
     if (finished) postponedmultipliers(s, &r);
-    const std::vector<double> flow = treemultipliers(s);
     for (int a = 0; a < n; a++)
         for (int x = 0; x < s.tsucclen[a]; x++) {
             const int e = s.tsucc[s.tsuccat[a] + x], b = self->net.succ[e];

@@ -259,8 +259,8 @@ void certify(schedreport *rep, const maxnpv::result &r, double interest, bool bo
         c.lag = rep->arcs[k].lag;
         c.value = r.multiplier[k];
         const long double growth = std::exp((long double)interest * r.start[r.tree[k].second - 1]);
-        c.multiplier = (double)(c.value * growth);
-        if (c.value == 0) c.multiplier = 0; // also where the growth is beyond long double
+        // 0 also where the growth is beyond long double (0 * inf is NaN).
+        c.multiplier = c.value == 0 ? 0 : (double)(c.value * growth);
         rep->certificate.push_back(c);
     }
     // The postponed activities' parts, linked by their relations, and each

@@ -1080,7 +1080,7 @@ void connect(solver *s, fastwork &w) {
 void settolerance(const solver &s, fastwork &w) {
     long double size = 0;
     for (int i = 0; i < s.net->nract; i++)
-        if (!s.dropped[i]) size += std::fabs(w.own[i]) * startgrowth(s, w, i);
+        if (!s.dropped[i] && w.own[i] != 0) size += std::fabs(w.own[i]) * startgrowth(s, w, i);
     w.tolerance = gapshare * size / s.net->nract;
     w.logtolerance = w.tolerance > 0 ? std::log(w.tolerance) : 0;
 }
@@ -1192,7 +1192,8 @@ fastend fastsolve(solver *s) {
         w.growstamp = 1;
     }
     std::fill(w.startgrowat.begin(), w.startgrowat.end(), nostart);
-    for (int i = 0; i < n; i++) w.own[i] = (long double)s->cf[i] * grow(*s, net.dur[i]);
+    for (int i = 0; i < n; i++) // without a cash flow 0, also where the growth is beyond range
+        w.own[i] = s->cf[i] == 0 ? 0 : (long double)s->cf[i] * grow(*s, net.dur[i]);
     settolerance(*s, w);
     w.bland = false;
     w.lost = false;

@@ -26,8 +26,11 @@ bool searchpass(solver *s);
 bool searchcycling(const solver *s);
 
 // cf discounted continuously from the completion of activity a at its
-// current start: cf * exp(-interest * (st + dur)).
+// current start: cf * exp(-interest * (st + dur)). An activity without a
+// cash flow contributes exactly its 0 wherever it lies: long before the
+// project its growth is beyond a double, and 0 * inf would be NaN.
 inline double discount(const solver &s, int a) {
+    if (s.cf[a] == 0) return s.cf[a];
     return s.cf[a] * std::exp(-s.interest * (double)(s.st[a] + s.net->dur[a]));
 }
 

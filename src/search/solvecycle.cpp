@@ -28,7 +28,9 @@ namespace {
 // the search forms exceeds the sum of the cash flows discounted from the
 // earliest schedule. When an activity can start so long before the project
 // that this sum leaves the range of a double, values would become infinite
-// and their sums undefined: such an instance cannot be represented.
+// and their sums undefined: such an instance cannot be represented. An
+// activity without a cash flow adds exactly 0 wherever it lies (discount
+// and the fast method never multiply its 0 by a growth), so it is no limit.
 bool valuesfit(const network &net, const std::vector<double> &cf, double interest,
                std::string *reason) {
     double total = 0.0, largest = -1.0;

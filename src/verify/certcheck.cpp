@@ -26,25 +26,49 @@
 // starts relative within each part of binding relations, it reads as
 // above: discounted(k) <= values into k - values out of k.
 //
+// What a wrong sign can cost. For any feasible x', weak duality gives
+// npv(x') - npv(x) <= sum over a with y(a) < 0 of |y(a)| exp(-interest *
+// lag(a)) x'(from(a)) + the balances' residuals, and x'(i) is at most
+// exp(-interest * est(i)), est being the earliest start. In the values'
+// money that is |value(a)| exp(interest * (start(from) - est(from))): a
+// value is judged grown to the earliest start of its relation's tail, not
+// where it stands. A +500 activity held at the deadline 100 at rate 0.2 has
+// a value of -1e-6 where it stands and of -500 grown to its earliest start,
+// which is what moving it there gains. The growth can lie beyond a long
+// double, so the comparison is made between logarithms.
+//
 // Tolerances (long double sums; eps = 2^-52, the spacing of doubles at 1):
-//   - a multiplier counts as negative below -signtol (at an interest rate
-//     above 0; without interest every feasible schedule is optimal), where signtol is
-//     1e-5 money units for whole cash flows of at most 500 in magnitude and
-//     1e-5 * (largest magnitude) / 500 otherwise (the threshold below which
-//     the search itself counts a subtree's value as negative), or 1e-12 times
-//     the sum of |discounted cash flow| over the schedule where that is more
-//     (a double holds the npv to 2^-53 of that sum, so smaller gains are
-//     beyond what a schedule's value can show);
+//   - a value counts as negative when, grown as above, it lies below
+//     -signtol (at an interest rate above 0; without interest every feasible
+//     schedule is optimal), where signtol is 1e-5 money units for whole cash
+//     flows of at most 500 in magnitude and 1e-5 * (largest magnitude) / 500
+//     otherwise (the threshold below which the search itself counts a
+//     subtree's value as negative), or 1e-12 times the sum of |discounted
+//     cash flow| over the schedule where that is more (a double holds the
+//     npv to 2^-53 of that sum, so smaller gains are beyond what a
+//     schedule's value can show), and at least 16 * DBL_MIN;
 //   - activity k balances within baltol(k) = 2^-40 * (|discounted(k)| *
 //     (1 + interest * |start(k) + d(k)|) + sum of |value| at k), far above
 //     the rounding of a double (2^-53 relative per value, and the exponential's
 //     argument rounded to 2^-53 of interest * time) and far below any error a
 //     wrong tree makes, plus 16 * DBL_MIN, where doubles lose their digits;
+//     a discounted cash flow that the result states agrees with the one
+//     computed here within the same 2^-40 share;
 //   - the npv agrees within (n + 8) * eps * sum of |discounted(k)| * (1 +
 //     interest * |start(k) + d(k)|) + 16 * DBL_MIN: the rounding bound of a sum
 //     of n doubles, each with its exponential's error.
 // Starts, lags and the deadline are whole numbers and are compared exactly
-// (in 128 bits).
+// (in 128 bits). Every discounted cash flow must be a finite double: one
+// beyond that range (a start long before the project) cannot be a solve's,
+// and sums of such would say nothing. A cash flow of 0 is worth exactly 0
+// wherever it lies.
+//
+// The checks are steps over one shared state, each a function that either
+// passes or sets the reason: what the result must fit, the network and the
+// deadline, the postponed activities, the schedule's feasibility, the tree,
+// the money, the signs, the balances, the npv, and the postponed parts. A
+// check of another kind of feasibility (resource capacities at every time,
+// say) is one more step after the schedule's.
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
@@ -63,10 +87,10 @@ namespace {
 
 using wide = __int128;
 
-constexpr int minimal = 1, maximal = 2;                  // bound types of an entry
-constexpr int ss = 1, sf = 2, fs = 3, ff = 4;            // relation types of an entry
-constexpr double searchtol = 1e-5;                       // the search's negative threshold
-constexpr double drawnlargest = 500;                     // largest drawn cash flow magnitude
+constexpr int minimal = 1, maximal = 2;   // bound types of an entry
+constexpr int ss = 1, fs = 3, ff = 4;     // relation types of an entry (2: start-to-finish)
+constexpr long double searchtol = 1e-5L;  // the search's negative threshold
+constexpr long double drawnlargest = 500; // largest drawn cash flow magnitude
 constexpr long double balshare = 1.0L / (1LL << 40);     // baltol's share (2^-40)
 constexpr long double signshare = 1e-12L;                // signtol's share of the money
 constexpr long double eps = 2.220446049250313080847e-16; // 2^-52
@@ -115,37 +139,97 @@ uint64_t pairkey(int from, int to) {
     return (uint64_t)(uint32_t)from << 32 | (uint32_t)to;
 }
 
-// Earliest starts by longest paths from the start dummy (label correcting);
-// false when a cycle of positive length is reachable. Unreached: reached 0.
+// Earliest starts by longest paths from the start dummy; false when a
+// cycle of positive length is reachable. Unreached: reached 0. The strong
+// components of the relations reached from the start dummy are taken in
+// topological order (Tarjan's walk, with its own stacks), and inside each
+// the starts are corrected until they hold (at most as many rounds per
+// activity as the component has activities, else a cycle of positive
+// length lies in it). A network whose maximal lags close only short cycles
+// so costs little more than one pass over its relations.
 bool earliest(int n, const std::vector<relation> &rel, std::vector<wide> *est,
               std::vector<char> *reached) {
-    std::vector<std::vector<int>> out(n);
-    for (int k = 0; k < (int)rel.size(); k++) out[rel[k].from].push_back(k);
+    std::vector<int> first(n + 1, 0), arcs(rel.size()); // relations out of each activity
+    for (const relation &a : rel) first[a.from + 1]++;
+    for (int i = 0; i < n; i++) first[i + 1] += first[i];
+    std::vector<int> fill(first.begin(), first.end() - 1);
+    for (int k = 0; k < (int)rel.size(); k++) arcs[fill[rel[k].from]++] = k;
+
+    // Tarjan's walk from the start dummy: comp[i] numbers i's component, the
+    // components in reverse topological order.
+    constexpr int unseen = -1;
+    std::vector<int> index(n, unseen), low(n, 0), comp(n, unseen), next(n, 0);
+    std::vector<int> stack, call, members; // the walk's stack, its path, by component
+    std::vector<int> compstart;            // [component] first slot of its members
+    int counter = 0;
+    auto enter = [&](int v) {
+        index[v] = low[v] = counter++;
+        next[v] = first[v];
+        stack.push_back(v);
+        call.push_back(v);
+    };
+    enter(0);
+    while (!call.empty()) {
+        const int u = call.back();
+        if (next[u] < first[u + 1]) {
+            const int v = rel[arcs[next[u]++]].to;
+            if (index[v] == unseen)
+                enter(v);
+            else if (comp[v] == unseen)
+                low[u] = std::min(low[u], index[v]);
+            continue;
+        }
+        call.pop_back();
+        if (!call.empty()) low[call.back()] = std::min(low[call.back()], low[u]);
+        if (low[u] != index[u]) continue;
+        compstart.push_back((int)members.size());
+        int x;
+        do {
+            x = stack.back();
+            stack.pop_back();
+            comp[x] = (int)compstart.size() - 1;
+            members.push_back(x);
+        } while (x != u);
+    }
+    compstart.push_back((int)members.size());
+
     est->assign(n, 0);
     reached->assign(n, 0);
-    std::vector<int> count(n, 0); // times an activity entered the queue
+    (*reached)[0] = 1;
+    std::vector<int> count(n, 0); // corrections of an activity inside its component
     std::vector<char> queued(n, 0);
-    std::deque<int> work{0};
-    (*reached)[0] = queued[0] = 1;
-    while (!work.empty()) {
-        const int i = work.front();
-        work.pop_front();
-        queued[i] = 0;
-        for (int k : out[i]) {
-            const int j = rel[k].to;
-            const wide v = (*est)[i] + rel[k].lag;
-            if ((*reached)[j] && v <= (*est)[j]) continue;
-            (*est)[j] = v, (*reached)[j] = 1;
-            if (queued[j]) continue;
-            if (++count[j] > n) return false;
-            queued[j] = 1, work.push_back(j);
+    std::deque<int> work;
+    for (int c = (int)compstart.size() - 2; c >= 0; c--) { // topological order
+        const int size = compstart[c + 1] - compstart[c];
+        for (int x = compstart[c]; x < compstart[c + 1]; x++)
+            if ((*reached)[members[x]]) work.push_back(members[x]), queued[members[x]] = 1;
+        while (!work.empty()) {
+            const int i = work.front();
+            work.pop_front();
+            queued[i] = 0;
+            for (int y = first[i]; y < first[i + 1]; y++) {
+                const relation &a = rel[arcs[y]];
+                const wide v = (*est)[i] + a.lag;
+                if ((*reached)[a.to] && v <= (*est)[a.to]) continue;
+                (*est)[a.to] = v, (*reached)[a.to] = 1;
+                if (comp[a.to] != c || queued[a.to]) continue; // later components wait
+                if (++count[a.to] > size) return false;
+                queued[a.to] = 1, work.push_back(a.to);
+            }
         }
     }
     return true;
 }
 
+// A whole number of 128 bits in decimal.
 std::string num(wide v) {
-    return std::to_string((long long)v);
+    unsigned __int128 rest = v < 0 ? -(unsigned __int128)v : (unsigned __int128)v;
+    std::string text;
+    do {
+        text.insert(text.begin(), (char)('0' + (int)(rest % 10)));
+        rest /= 10;
+    } while (rest != 0);
+    return v < 0 ? "-" + text : text;
 }
 
 std::string money(long double v) {
@@ -154,248 +238,383 @@ std::string money(long double v) {
     return text;
 }
 
+// cf discounted from time t: exactly 0 for a cash flow of 0 wherever t
+// lies (its growth may be beyond any range), else cf * exp(-rate * t),
+// which is infinite when it leaves the range of long double.
+long double discounted(double cf, long double rate, wide t) {
+    if (cf == 0) return 0;
+    return (long double)cf * std::exp(-rate * (long double)t);
+}
+
+// What the steps share: the inputs, what the network's analysis found, and
+// the money of the schedule as the steps compute it.
+struct checking {
+    const network &net;
+    const std::vector<double> &cf; // [activity] cash flows, money units
+    const options &opt;
+    const result &r;
+    const int firstnumber; // the number the reasons give activity 0
+    const int n, end;      // activities; the end dummy's index
+    long double rate = 0;  // opt.interest
+
+    std::vector<relation> rel;                // the network's relations, not the deadline
+    std::vector<wide> est;                    // [activity] earliest start, time units
+    std::unordered_map<uint64_t, wide> lagof; // [pair] its largest lag, the deadline's included
+    wide deadline = 0;                        // absolute, time units
+    wide cp = 0;                              // the end dummy's earliest start, time units
+
+    std::vector<long double> disc; // [activity] discounted cash flow (money); a postponed
+                                   // one's from the least start of its part
+    std::vector<long double> bal;  // [activity] disc less the values in plus those out
+    std::vector<long double> size; // [activity] the money at it that rounding can touch
+    long double total = 0;         // sum of size over activities not postponed, before values
+    long double value = 0;         // the schedule's value: sum of disc not postponed
+    long double signtol = 0;       // see the opening comment (money)
+    std::vector<int> part;         // [activity] union-find over the postponed parts
+    std::vector<wide> least;       // [part's root] its least start, time units
+
+    std::string why; // the reason of the step that failed
+
+    checking(const network &net_, const std::vector<double> &cf_, const options &opt_,
+             const result &r_, int firstnumber_)
+        : net(net_), cf(cf_), opt(opt_), r(r_), firstnumber(firstnumber_),
+          n((int)net_.durations.size()), end(n - 1) {}
+
+    bool fail(const std::string &text) {
+        why = text;
+        return false;
+    }
+    bool out(int i) const { return r.unbounded[i]; }
+    wide st(int i) const { return r.start[i]; }
+    std::string number(int i) const { return std::to_string(i + firstnumber); }
+    std::string act(int i) const { return "activity " + number(i); }
+    std::string arcname(int i, int j, wide lag) const {
+        return number(i) + "->" + number(j) + " (start(" + number(j) + ") >= start(" + number(i) +
+               ") + " + num(lag) + ")";
+    }
+    int root(int i) {
+        while (part[i] != i) i = part[i] = part[part[i]];
+        return i;
+    }
+    // Whether a value on a relation out of i, grown from i's time at (its
+    // start, or its offset in a postponed part) to its earliest start, lies
+    // below -tol: log(|value|) + rate * (at - est(i)) > log(tol).
+    bool costly(long double v, wide at, int i, long double tol) const {
+        if (!(v < 0) || rate == 0) return false;
+        return std::log(-v) + rate * (long double)(at - est[i]) > std::log(tol);
+    }
+};
+
+// The result fits the network: sizes, numbers, finite values.
+bool fits(checking &c) {
+    const result &r = c.r;
+    if (r.status != status::solved)
+        return c.fail(std::string("the result's status is '") + statusname(r.status) +
+                      "', not solved");
+    if (c.n < 2) return c.fail("the network has fewer than two activities");
+    if ((int)c.net.entries.size() > c.n)
+        return c.fail("the network has entries beyond its activities");
+    for (int i = 0; i < (int)c.net.entries.size(); i++)
+        for (const entry &e : c.net.entries[i])
+            if (e.successor < 1 || e.successor > c.n)
+                return c.fail(c.act(i) + " names activity " +
+                              std::to_string((long long)e.successor - 1 + c.firstnumber) +
+                              ", which the network does not have");
+    if ((int)c.cf.size() != c.n || (int)r.start.size() != c.n || (int)r.unbounded.size() != c.n)
+        return c.fail(std::to_string(c.n) + " activities, but " + std::to_string(c.cf.size()) +
+                      " cash flows, " + std::to_string(r.start.size()) + " starts and " +
+                      std::to_string(r.unbounded.size()) + " postponement flags");
+    if (!r.discounted.empty() && (int)r.discounted.size() != c.n)
+        return c.fail(std::to_string(c.n) + " activities, but " +
+                      std::to_string(r.discounted.size()) + " discounted cash flows");
+    if (r.tree.size() != r.treelag.size() || r.tree.size() != r.multiplier.size())
+        return c.fail("the tree has " + std::to_string(r.tree.size()) + " arcs, " +
+                      std::to_string(r.treelag.size()) + " lags and " +
+                      std::to_string(r.multiplier.size()) + " multipliers");
+    const size_t m = r.postponedtree.size();
+    if (r.postponedlag.size() != m || r.postponedvalue.size() != m)
+        return c.fail("the postponed set has " + std::to_string(m) + " relations, " +
+                      std::to_string(r.postponedlag.size()) + " lags and " +
+                      std::to_string(r.postponedvalue.size()) + " values");
+    if (!(c.opt.interest >= 0) || !std::isfinite(c.opt.interest))
+        return c.fail("the interest rate is not a finite number of at least 0");
+    if (!(c.opt.deadlinefactor >= 0) || !std::isfinite(c.opt.deadlinefactor))
+        return c.fail("the deadline factor is not a finite number of at least 0");
+    for (int i = 0; i < c.n; i++)
+        if (!std::isfinite(c.cf[i]))
+            return c.fail("the cash flow of " + c.act(i) + " is not finite");
+    if (!std::isfinite(r.npv)) return c.fail("the npv " + money(r.npv) + " is not finite");
+    c.rate = c.opt.interest;
+    return true;
+}
+
+// The network: its relations, its earliest starts, every activity reached
+// from the start dummy (else the npv has no bound), the critical path and
+// the deadline.
+bool analysis(checking &c) {
+    c.rel = relationsof(c.net, c.opt.boundall);
+    std::vector<char> reached;
+    if (!earliest(c.n, c.rel, &c.est, &reached))
+        return c.fail("no schedule meets the relations: a cycle of positive length");
+    for (int i = 1; i < c.n; i++)
+        if (!reached[i])
+            return c.fail("activities not connected: no chain of relations leads from the start "
+                          "dummy to " +
+                          c.act(i));
+    c.cp = c.est[c.end];
+    const result &r = c.r;
+    if (c.opt.deadlinefactor > 0) {
+        if (!r.hasdeadline) return c.fail("the result states no deadline");
+        c.deadline = r.deadline;
+        const long double least = (long double)c.opt.deadlinefactor * (long double)c.cp;
+        if ((long double)c.deadline < least * (1 - eps) - eps ||
+            (long double)c.deadline >= least + 1)
+            return c.fail("the deadline " + num(c.deadline) + " is not " +
+                          std::to_string(c.opt.deadlinefactor) + " times the critical path " +
+                          num(c.cp) + ", rounded up");
+    } else {
+        c.deadline = c.opt.absolute ? (wide)c.opt.deadline : c.cp + c.opt.slack;
+    }
+    if (r.hasdeadline && r.deadline != c.deadline)
+        return c.fail("the result's deadline " + num(r.deadline) + " is not the deadline " +
+                      num(c.deadline));
+    if (r.hasdeadline && r.criticalpath != c.cp)
+        return c.fail("the result's critical path " + num(r.criticalpath) + " is not " + num(c.cp));
+    return true;
+}
+
+// Postponed activities: neither dummy, none bounded by a relation to an
+// activity that is not; and the largest lag of every pair.
+bool postponement(checking &c) {
+    c.lagof.reserve(c.rel.size() + 1);
+    if (c.out(0)) return c.fail("the start dummy (" + c.act(0) + ") is postponed");
+    if (c.out(c.end))
+        return c.fail("the end dummy (" + c.act(c.end) +
+                      ") is postponed, but the deadline bounds it");
+    for (const relation &a : c.rel) {
+        if (c.out(a.from) && !c.out(a.to))
+            return c.fail(c.act(a.from) + " is postponed without limit, but the relation " +
+                          c.arcname(a.from, a.to, a.lag) + " bounds it");
+        auto [at, fresh] = c.lagof.emplace(pairkey(a.from, a.to), a.lag);
+        if (!fresh) at->second = std::max(at->second, (wide)a.lag);
+    }
+    auto [at, fresh] = c.lagof.emplace(pairkey(c.end, 0), -c.deadline);
+    if (!fresh) at->second = std::max(at->second, -c.deadline);
+    return true;
+}
+
+// Primal feasibility: the start dummy at 0, every relation between
+// activities that are not postponed, and the deadline.
+bool feasibility(checking &c) {
+    if (c.st(0) != 0)
+        return c.fail("the start dummy (" + c.act(0) + ") starts at " + num(c.st(0)) + ", not 0");
+    for (const relation &a : c.rel)
+        if (!c.out(a.from) && !c.out(a.to) && c.st(a.to) < c.st(a.from) + a.lag)
+            return c.fail("the relation " + c.arcname(a.from, a.to, a.lag) +
+                          " does not hold: start(" + c.number(a.to) + ") = " + num(c.st(a.to)) +
+                          ", start(" + c.number(a.from) + ") = " + num(c.st(a.from)));
+    if (c.st(c.end) - c.st(0) > c.deadline)
+        return c.fail("the deadline " + num(c.deadline) + " does not hold: the end dummy (" +
+                      c.act(c.end) + ") starts at " + num(c.st(c.end)));
+    return true;
+}
+
+// The tree: relations of the network with their lags, between activities
+// that are not postponed, binding.
+bool tree(checking &c) {
+    const result &r = c.r;
+    for (size_t k = 0; k < r.tree.size(); k++) {
+        const int i = r.tree[k].first - 1, j = r.tree[k].second - 1;
+        if (i < 0 || i >= c.n || j < 0 || j >= c.n)
+            return c.fail("tree arc " + std::to_string(k + 1) +
+                          " names an activity the network does not have");
+        const wide lag = r.treelag[k];
+        auto at = c.lagof.find(pairkey(i, j));
+        if (at == c.lagof.end())
+            return c.fail("tree arc " + c.number(i) + "->" + c.number(j) +
+                          " is no relation of the network");
+        if (at->second != lag)
+            return c.fail("tree arc " + c.number(i) + "->" + c.number(j) + " has lag " + num(lag) +
+                          ", but the relation's lag is " + num(at->second));
+        if (c.out(i) || c.out(j))
+            return c.fail("tree arc " + c.arcname(i, j, lag) + " touches a postponed activity");
+        if (c.st(j) != c.st(i) + lag)
+            return c.fail("tree arc " + c.arcname(i, j, lag) + " does not bind: start(" +
+                          c.number(j) + ") = " + num(c.st(j)) + ", start(" + c.number(i) +
+                          ") = " + num(c.st(i)));
+    }
+    return true;
+}
+
+// The schedule's money: every discounted cash flow a finite double, the
+// discounted cash flows the result states among them, and the tolerance of
+// the signs.
+bool money(checking &c) {
+    const result &r = c.r;
+    c.disc.assign(c.n, 0);
+    c.bal.assign(c.n, 0);
+    c.size.assign(c.n, 0);
+    long double scale = 0; // the schedule's money: the sum of |discounted cash flow|
+    for (int i = 0; i < c.n; i++) {
+        if (c.out(i)) {
+            if (!r.discounted.empty() && r.discounted[i] != 0)
+                return c.fail(c.act(i) + " is postponed, but its discounted cash flow is " +
+                              money(r.discounted[i]) + ", not 0");
+            continue;
+        }
+        const wide t = c.st(i) + c.net.durations[i];
+        const long double d = discounted(c.cf[i], c.rate, t);
+        if (!(std::fabs(d) <= DBL_MAX))
+            return c.fail("the discounted cash flow of " + c.act(i) + ", finishing at " + num(t) +
+                          ", is beyond the range of a double");
+        c.disc[i] = c.bal[i] = d;
+        c.size[i] = std::fabs(d) * (1 + c.rate * std::fabs((long double)t));
+        if (!r.discounted.empty() &&
+            !(std::fabs(r.discounted[i] - d) <= balshare * c.size[i] + tiny))
+            return c.fail(c.act(i) + " has the discounted cash flow " + money(r.discounted[i]) +
+                          ", but its cash flow discounted from its finish " + num(t) + " is " +
+                          money(d));
+        c.value += d;
+        c.total += c.size[i]; // |discounted| * (1 + interest * |time|), before the tree adds
+        scale += std::fabs(d);
+    }
+    long double largest = 0;
+    bool drawnlike = true;
+    for (double f : c.cf) {
+        largest = std::max(largest, (long double)std::fabs(f));
+        drawnlike = drawnlike && f == std::floor(f);
+    }
+    const long double search =
+        drawnlike && largest <= drawnlargest ? searchtol : searchtol * largest / drawnlargest;
+    c.signtol = std::max({search, signshare * scale, tiny});
+    return true;
+}
+
+// Dual feasibility of the tree: every value, grown to the earliest start of
+// its relation's tail, at least -signtol. Without interest every feasible
+// schedule is worth the same, so no sign is asked for; nor can putting
+// activities off gain anything.
+bool signs(checking &c) {
+    const result &r = c.r;
+    for (int i = 0; i < c.n && c.rate == 0; i++)
+        if (c.out(i))
+            return c.fail(c.act(i) +
+                          " is postponed, but without interest no start is worth more than "
+                          "another");
+    for (size_t k = 0; k < r.tree.size(); k++) {
+        const int i = r.tree[k].first - 1, j = r.tree[k].second - 1;
+        if (!std::isfinite(r.multiplier[k]))
+            return c.fail("tree arc " + c.arcname(i, j, r.treelag[k]) + " carries the value " +
+                          money(r.multiplier[k]) + ", not a finite number");
+        if (c.costly(r.multiplier[k], c.st(i), i, c.signtol))
+            return c.fail("tree arc " + c.arcname(i, j, r.treelag[k]) + " carries the multiplier " +
+                          money(r.multiplier[k]) +
+                          ", below 0: moving the part of the tree it holds would gain");
+    }
+    return true;
+}
+
+// The values balance the discounted cash flow at every activity but the
+// start dummy that is not postponed.
+bool balances(checking &c) {
+    const result &r = c.r;
+    for (size_t k = 0; k < r.tree.size(); k++) {
+        const int i = r.tree[k].first - 1, j = r.tree[k].second - 1;
+        const long double f = r.multiplier[k];
+        c.bal[j] -= f, c.bal[i] += f;
+        c.size[j] += std::fabs(f), c.size[i] += std::fabs(f);
+    }
+    for (int i = 1; i < c.n; i++)
+        if (!c.out(i) && std::fabs(c.bal[i]) > balshare * c.size[i] + tiny)
+            return c.fail(
+                c.act(i) + " does not balance: its discounted cash flow " + money(c.disc[i]) +
+                " differs from the multipliers into it less those out of it by " + money(c.bal[i]));
+    return true;
+}
+
+// The npv is the schedule's value.
+bool npv(checking &c) {
+    if (std::fabs(c.value - c.r.npv) > (c.n + npvslack) * eps * c.total + tiny)
+        return c.fail("the npv " + money(c.r.npv) + " is not the schedule's value " +
+                      money(c.value));
+    return true;
+}
+
+// Inside the postponed activities: relations that bind at their starts,
+// each part measured from its least start, values of at least 0 (grown as
+// the tree's are), and at every postponed activity a discounted cash flow of
+// at most the values into it less those out of it.
+bool postponedparts(checking &c) {
+    const result &r = c.r;
+    const size_t m = r.postponedtree.size();
+    c.part.resize(c.n);
+    for (int i = 0; i < c.n; i++) c.part[i] = i;
+    for (size_t k = 0; k < m; k++) {
+        const int i = r.postponedtree[k].first - 1, j = r.postponedtree[k].second - 1;
+        if (i < 0 || i >= c.n || j < 0 || j >= c.n || !c.out(i) || !c.out(j))
+            return c.fail("postponed relation " + std::to_string(k + 1) +
+                          " does not join two postponed activities");
+        const wide lag = r.postponedlag[k];
+        auto at = c.lagof.find(pairkey(i, j));
+        if (at == c.lagof.end() || at->second != lag)
+            return c.fail("postponed relation " + c.arcname(i, j, lag) +
+                          " is no relation of the network with that lag");
+        if (c.st(j) != c.st(i) + lag)
+            return c.fail("postponed relation " + c.arcname(i, j, lag) + " does not bind: start(" +
+                          c.number(j) + ") = " + num(c.st(j)) + ", start(" + c.number(i) +
+                          ") = " + num(c.st(i)));
+        c.part[c.root(i)] = c.root(j);
+    }
+    c.least.assign(c.n, 0);
+    std::vector<char> seen(c.n, 0);
+    for (int i = 0; i < c.n; i++) {
+        if (!c.out(i)) continue;
+        const int p = c.root(i);
+        if (!seen[p] || c.st(i) < c.least[p]) c.least[p] = c.st(i);
+        seen[p] = 1;
+    }
+    long double later = 0; // the postponed activities' money, each part from its least start
+    for (int i = 0; i < c.n; i++) {
+        if (!c.out(i)) continue;
+        const wide t = c.st(i) - c.least[c.root(i)] + c.net.durations[i];
+        const long double d = discounted(c.cf[i], c.rate, t);
+        if (!(std::fabs(d) <= DBL_MAX))
+            return c.fail("the discounted cash flow of the postponed " + c.act(i) +
+                          ", finishing at " + num(t) +
+                          " after the least start of its part, is beyond the range of a double");
+        c.disc[i] = c.bal[i] = d;
+        c.size[i] = std::fabs(d) * (1 + c.rate * std::fabs((long double)t));
+        later += std::fabs(d);
+    }
+    const long double latertol = std::max(c.signtol, signshare * later);
+    for (size_t k = 0; k < m; k++) {
+        const int i = r.postponedtree[k].first - 1, j = r.postponedtree[k].second - 1;
+        const long double g = r.postponedvalue[k];
+        if (!std::isfinite(r.postponedvalue[k]) ||
+            c.costly(g, c.st(i) - c.least[c.root(i)], i, latertol))
+            return c.fail("postponed relation " + c.arcname(i, j, r.postponedlag[k]) +
+                          " carries the value " + money(g) + ", below 0");
+        c.bal[j] -= g, c.bal[i] += g;
+        c.size[j] += std::fabs(g), c.size[i] += std::fabs(g);
+    }
+    for (int i = 0; i < c.n; i++)
+        if (c.out(i) && c.bal[i] > balshare * c.size[i] + tiny)
+            return c.fail(c.act(i) + " is postponed, but its discounted cash flow " +
+                          money(c.disc[i]) +
+                          " exceeds the values into it less those out of it by " + money(c.bal[i]) +
+                          ": it gains by staying");
+    return true;
+}
+
 } // namespace
 
 verdict verify(const network &net, const std::vector<double> &cashflows, const options &opt,
                const result &r, std::string *reason, int firstnumber) {
-    std::string why;
-    auto reject = [&](const std::string &text) {
-        if (reason) *reason = text;
-        return verdict::rejected;
-    };
-    const int n = (int)net.durations.size(), end = n - 1;
-    auto act = [&](int i) { return "activity " + std::to_string(i + firstnumber); };
-    auto arcname = [&](int i, int j, wide lag) {
-        return std::to_string(i + firstnumber) + "->" + std::to_string(j + firstnumber) +
-               " (start(" + std::to_string(j + firstnumber) + ") >= start(" +
-               std::to_string(i + firstnumber) + ") + " + num(lag) + ")";
-    };
-    if (r.status != status::solved)
-        return reject(std::string("the result's status is '") + statusname(r.status) +
-                      "', not solved");
-    if (n < 2) return reject("the network has fewer than two activities");
-    if ((int)net.entries.size() > n) return reject("the network has entries beyond its activities");
-    for (int i = 0; i < (int)net.entries.size(); i++)
-        for (const entry &e : net.entries[i])
-            if (e.successor < 1 || e.successor > n)
-                return reject(act(i) + " names activity " +
-                              std::to_string(e.successor - 1 + firstnumber) +
-                              ", which the network does not have");
-    if ((int)cashflows.size() != n || (int)r.start.size() != n || (int)r.unbounded.size() != n)
-        return reject(std::to_string(n) + " activities, but " + std::to_string(cashflows.size()) +
-                      " cash flows, " + std::to_string(r.start.size()) + " starts and " +
-                      std::to_string(r.unbounded.size()) + " postponement flags");
-    if (r.tree.size() != r.treelag.size() || r.tree.size() != r.multiplier.size())
-        return reject("the tree has " + std::to_string(r.tree.size()) + " arcs, " +
-                      std::to_string(r.treelag.size()) + " lags and " +
-                      std::to_string(r.multiplier.size()) + " multipliers");
-    const long double rate = opt.interest;
-    if (!(opt.interest >= 0) || !std::isfinite(opt.interest))
-        return reject("the interest rate is not a finite number of at least 0");
-    for (int i = 0; i < n; i++)
-        if (!std::isfinite(cashflows[i]))
-            return reject("the cash flow of " + act(i) + " is not finite");
-
-    const std::vector<relation> rel = relationsof(net, opt.boundall);
-    std::vector<wide> est;
-    std::vector<char> reached;
-    if (!earliest(n, rel, &est, &reached))
-        return reject("no schedule meets the relations: a cycle of positive length");
-    if (!reached[end]) return reject("no chain of relations leads to the end dummy");
-    const wide cp = est[end];
-    wide deadline;
-    if (opt.deadlinefactor > 0) {
-        if (!r.hasdeadline) return reject("the result states no deadline");
-        deadline = r.deadline;
-        const long double least = (long double)opt.deadlinefactor * (long double)cp;
-        if ((long double)deadline < least * (1 - eps) - eps || (long double)deadline >= least + 1)
-            return reject("the deadline " + num(deadline) + " is not " +
-                          std::to_string(opt.deadlinefactor) + " times the critical path " +
-                          num(cp) + ", rounded up");
-    } else {
-        deadline = opt.absolute ? (wide)opt.deadline : cp + opt.slack;
-    }
-    if (r.hasdeadline && r.deadline != deadline)
-        return reject("the result's deadline " + num(r.deadline) + " is not the deadline " +
-                      num(deadline));
-    if (r.hasdeadline && r.criticalpath != cp)
-        return reject("the result's critical path " + num(r.criticalpath) + " is not " + num(cp));
-
-    // Postponed activities.
-    auto out = [&](int i) { return (bool)r.unbounded[i]; };
-    if (out(0)) return reject("the start dummy (" + act(0) + ") is postponed");
-    if (out(end))
-        return reject("the end dummy (" + act(end) + ") is postponed, but the deadline bounds it");
-    std::unordered_map<uint64_t, wide> lagof; // the largest lag of each pair
-    for (const relation &a : rel) {
-        if (out(a.from) && !out(a.to))
-            return reject(act(a.from) + " is postponed without limit, but the relation " +
-                          arcname(a.from, a.to, a.lag) + " bounds it");
-        auto [at, fresh] = lagof.emplace(pairkey(a.from, a.to), a.lag);
-        if (!fresh) at->second = std::max(at->second, (wide)a.lag);
-    }
-    {
-        auto [at, fresh] = lagof.emplace(pairkey(end, 0), -deadline);
-        if (!fresh) at->second = std::max(at->second, -deadline);
-    }
-
-    // Primal feasibility.
-    auto st = [&](int i) { return (wide)r.start[i]; };
-    if (st(0) != 0)
-        return reject("the start dummy (" + act(0) + ") starts at " + num(st(0)) + ", not 0");
-    for (const relation &a : rel)
-        if (!out(a.from) && !out(a.to) && st(a.to) < st(a.from) + a.lag)
-            return reject("the relation " + arcname(a.from, a.to, a.lag) +
-                          " does not hold: start(" + std::to_string(a.to + firstnumber) +
-                          ") = " + num(st(a.to)) + ", start(" +
-                          std::to_string(a.from + firstnumber) + ") = " + num(st(a.from)));
-    if (st(end) - st(0) > deadline)
-        return reject("the deadline " + num(deadline) + " does not hold: the end dummy (" +
-                      act(end) + ") starts at " + num(st(end)));
-
-    // The tree: relations of the network, binding.
-    for (size_t k = 0; k < r.tree.size(); k++) {
-        const int i = r.tree[k].first - 1, j = r.tree[k].second - 1;
-        if (i < 0 || i >= n || j < 0 || j >= n)
-            return reject("tree arc " + std::to_string(k + 1) +
-                          " names an activity the network "
-                          "does not have");
-        const wide lag = r.treelag[k];
-        auto at = lagof.find(pairkey(i, j));
-        if (at == lagof.end())
-            return reject("tree arc " + std::to_string(i + firstnumber) + "->" +
-                          std::to_string(j + firstnumber) + " is no relation of the network");
-        if (at->second != lag)
-            return reject("tree arc " + std::to_string(i + firstnumber) + "->" +
-                          std::to_string(j + firstnumber) + " has lag " + num(lag) +
-                          ", but the relation's lag is " + num(at->second));
-        if (out(i) || out(j))
-            return reject("tree arc " + arcname(i, j, lag) + " touches a postponed activity");
-        if (st(j) != st(i) + lag)
-            return reject("tree arc " + arcname(i, j, lag) + " does not bind: start(" +
-                          std::to_string(j + firstnumber) + ") = " + num(st(j)) + ", start(" +
-                          std::to_string(i + firstnumber) + ") = " + num(st(i)));
-    }
-
-    // Dual feasibility: signs, then the balance at every activity.
-    double largest = 0;
-    bool drawnlike = true;
-    for (double c : cashflows) {
-        largest = std::max(largest, std::fabs(c));
-        drawnlike = drawnlike && c == std::floor(c);
-    }
-    long double scale = 0; // the schedule's money: the sum of |discounted cash flow|
-    for (int i = 0; i < n; i++)
-        if (!out(i))
-            scale += std::fabs((long double)cashflows[i] *
-                               std::exp(-rate * (long double)(st(i) + net.durations[i])));
-    const long double signtol = std::max((long double)(drawnlike && largest <= drawnlargest
-                                                           ? searchtol
-                                                           : searchtol * largest / drawnlargest),
-                                         signshare * scale);
-    // Without interest every feasible schedule is worth the same, so no sign
-    // is asked for; nor can putting activities off gain anything.
-    for (int i = 0; i < n && rate == 0; i++)
-        if (out(i))
-            return reject(act(i) + " is postponed, but without interest no start is worth more "
-                                   "than another");
-    for (size_t k = 0; k < r.tree.size(); k++)
-        if (!std::isfinite(r.multiplier[k]) || (rate > 0 && r.multiplier[k] < -signtol))
-            return reject("tree arc " +
-                          arcname(r.tree[k].first - 1, r.tree[k].second - 1, r.treelag[k]) +
-                          " carries the multiplier " + money(r.multiplier[k]) +
-                          ", below 0: moving the part of the tree it holds would gain");
-    std::vector<long double> disc(n, 0), bal(n, 0), size(n, 0);
-    long double value = 0, total = 0;
-    for (int i = 0; i < n; i++) {
-        if (out(i)) continue;
-        const long double t = (long double)(st(i) + net.durations[i]);
-        disc[i] = (long double)cashflows[i] * std::exp(-rate * t);
-        bal[i] = disc[i];
-        size[i] = std::fabs(disc[i]) * (1 + rate * std::fabs(t));
-        value += disc[i];
-        total += size[i]; // |discounted| * (1 + interest * |time|), before the tree adds to it
-    }
-    for (size_t k = 0; k < r.tree.size(); k++) {
-        const int i = r.tree[k].first - 1, j = r.tree[k].second - 1;
-        const long double f = r.multiplier[k];
-        bal[j] -= f, bal[i] += f;
-        size[j] += std::fabs(f), size[i] += std::fabs(f);
-    }
-    for (int i = 1; i < n; i++)
-        if (!out(i) && std::fabs(bal[i]) > balshare * size[i] + tiny)
-            return reject(act(i) + " does not balance: its discounted cash flow " + money(disc[i]) +
-                          " differs from the multipliers into it less those "
-                          "out of it by " +
-                          money(bal[i]));
-    if (!std::isfinite(r.npv) || std::fabs(value - r.npv) > (n + npvslack) * eps * total + tiny)
-        return reject("the npv " + money(r.npv) + " is not the schedule's value " + money(value));
-
-    // Inside the postponed activities: relations that bind at their starts,
-    // each part measured from its least start, values of at least 0, and at
-    // every postponed activity a discounted cash flow of at most the values
-    // into it less those out of it.
-    const size_t m = r.postponedtree.size();
-    if (r.postponedlag.size() != m || r.postponedvalue.size() != m)
-        return reject("the postponed set has " + std::to_string(m) + " relations, " +
-                      std::to_string(r.postponedlag.size()) + " lags and " +
-                      std::to_string(r.postponedvalue.size()) + " values");
-    std::vector<int> part(n);
-    for (int i = 0; i < n; i++) part[i] = i;
-    auto root = [&](int i) {
-        while (part[i] != i) i = part[i] = part[part[i]];
-        return i;
-    };
-    for (size_t k = 0; k < m; k++) {
-        const int i = r.postponedtree[k].first - 1, j = r.postponedtree[k].second - 1;
-        if (i < 0 || i >= n || j < 0 || j >= n || !out(i) || !out(j))
-            return reject("postponed relation " + std::to_string(k + 1) +
-                          " does not join two postponed activities");
-        const wide lag = r.postponedlag[k];
-        auto at = lagof.find(pairkey(i, j));
-        if (at == lagof.end() || at->second != lag)
-            return reject("postponed relation " + arcname(i, j, lag) +
-                          " is no relation of the network with that lag");
-        if (st(j) != st(i) + lag)
-            return reject("postponed relation " + arcname(i, j, lag) + " does not bind: start(" +
-                          std::to_string(j + firstnumber) + ") = " + num(st(j)) + ", start(" +
-                          std::to_string(i + firstnumber) + ") = " + num(st(i)));
-        part[root(i)] = root(j);
-    }
-    std::vector<wide> least(n, 0);
-    std::vector<char> seen(n, 0);
-    for (int i = 0; i < n; i++) {
-        if (!out(i)) continue;
-        const int p = root(i);
-        if (!seen[p] || st(i) < least[p]) least[p] = st(i);
-        seen[p] = 1;
-    }
-    long double later = 0; // the postponed activities' money, each part from its least start
-    for (int i = 0; i < n; i++) {
-        if (!out(i)) continue;
-        const long double t = (long double)(st(i) - least[root(i)] + net.durations[i]);
-        disc[i] = (long double)cashflows[i] * std::exp(-rate * t);
-        bal[i] = disc[i];
-        size[i] = std::fabs(disc[i]) * (1 + rate * std::fabs(t));
-        later += std::fabs(disc[i]);
-    }
-    const long double latertol = std::max(signtol, signshare * later);
-    for (size_t k = 0; k < m; k++) {
-        const int i = r.postponedtree[k].first - 1, j = r.postponedtree[k].second - 1;
-        const long double g = r.postponedvalue[k];
-        if (!std::isfinite(r.postponedvalue[k]) || g < -latertol)
-            return reject("postponed relation " + arcname(i, j, r.postponedlag[k]) +
-                          " carries the value " + money(g) + ", below 0");
-        bal[j] -= g, bal[i] += g;
-        size[j] += std::fabs(g), size[i] += std::fabs(g);
-    }
-    for (int i = 0; i < n; i++)
-        if (out(i) && bal[i] > balshare * size[i] + tiny)
-            return reject(act(i) + " is postponed, but its discounted cash flow " + money(disc[i]) +
-                          " exceeds the values into it less those out of it by " + money(bal[i]) +
-                          ": it gains by staying");
-    if (reason) reason->clear();
-    return verdict::optimal;
+    checking c(net, cashflows, opt, r, firstnumber);
+    const bool passed = fits(c) && analysis(c) && postponement(c) && feasibility(c) && tree(c) &&
+                        money(c) && signs(c) && balances(c) && npv(c) && postponedparts(c);
+    if (reason) *reason = passed ? std::string() : c.why;
+    return passed ? verdict::optimal : verdict::rejected;
 }
 
 } // namespace maxnpv

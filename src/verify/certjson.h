@@ -1,47 +1,94 @@
-// The parts of a "maxnpv solve --json --certificate" document that a check
-// needs, taken from the JSON value with every type and range checked.
+// The parts of a "maxnpv solve --json --certificate" document, read straight
+// from the text with every type and range checked, every member known and
+// none given twice; and the checks of the members that only the document
+// states (finishes, the arcs, the relations' texts, the multipliers as
+// written), which maxnpv::verify does not see.
 #ifndef MAXNPV_CERTJSON_H
 #define MAXNPV_CERTJSON_H
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
 #include "maxnpv/maxnpv.h"
-#include "verify/jsonread.h"
 
 namespace gpr {
 
-struct certdoc {
-    std::string status;                // "solved", or what the solve ended with
-    int firstnumber = 1;               // the number of the start dummy: 1, or 0 for .sch
-    double interest = 0;               // continuous rate per time unit, >= 0
-    bool hasdeadline = false;          // whether the document states a deadline
-    long long deadline = 0;            // the absolute deadline, time units
-    bool hascriticalpath = false;      // whether it states the critical path
-    long long criticalpath = 0;        // time units
-    bool certified = false;            // whether it carries a certificate
-    bool boundall = false;             // the certificate's network had every bound added
-    std::vector<long long> durations;  // per activity, in order, time units
-    std::vector<double> cashflows;     // per activity, money units
-    std::vector<int> postponed;        // 0-based activities the certificate lists as postponed
-    std::vector<long long> offsets;    // per postponed entry, its start relative to its part
-    std::vector<double> lpmultiplier;  // per tree arc, the dual multiplier as written
-    std::vector<char> haslpmultiplier; // per tree arc, 0 where it was null
-    maxnpv::result r;                  // npv, starts, postponement flags, tree, lags and
-                                       // values (r.multiplier), the postponed relations; the
-                                       // arcs numbered from 1, the rest 0-based
+// How many elements of each list are kept: what a result of the instance
+// can need. Longer lists are counted, not kept (they fail the check).
+struct certlimits {
+    std::size_t activities = 0; // "activities": the instance's activities
+    std::size_t relations = 0;  // "arcs" and "certificate.relations": a tree's arcs
+    std::size_t postponed = 0;  // "certificate.postponed": the activities
+    std::size_t inside = 0;     // "certificate.postponed_relations": the network's relations
 };
 
-// Reads the document into *out: false with *why when a member that the check
-// needs is missing or of the wrong type or range (what a solve does not
-// write). A document of a solve that did not end solved reads, with its
-// status; one without a certificate reads with certified false.
-bool readcertdoc(const jsonvalue &doc, certdoc *out, std::string *why);
+// The limits for a network of that size.
+certlimits certlimitsof(const maxnpv::network &net);
+
+// The most bytes a document of a result of net can take, its layout as
+// generous as a pretty printer's.
+std::size_t certmaxbytes(const maxnpv::network &net);
+
+struct certdoc {
+    std::string status;                    // "solved", or what the solve ended with
+    std::string reason;                    // the solve's reason; empty where null
+    int firstnumber = 1;                   // the number of the start dummy: 1, or 0 for .sch
+    double interest = 0;                   // continuous rate per time unit, >= 0
+    bool hasnpv = false;                   // whether the npv is a number (not null)
+    bool hasdeadline = false;              // whether the document states a deadline
+    long long deadline = 0;                // the absolute deadline, time units
+    bool hascriticalpath = false;          // whether it states the critical path
+    long long criticalpath = 0;            // time units
+    bool certified = false;                // whether it carries a certificate
+    bool boundall = false;                 // the certificate's network had every bound added
+    std::size_t activitycount = 0;         // elements of "activities", kept or not
+    std::vector<long long> durations;      // per activity kept, in order, time units
+    std::vector<double> cashflows;         // per activity kept, money units
+    std::vector<long long> finish;         // per activity kept, time units, where hasfinish
+    std::vector<char> hasfinish;           // per activity kept: 0 where the finish is null
+    std::size_t arccount = 0;              // elements of "arcs", kept or not
+    std::vector<long long> arcfrom, arcto; // per arc kept, as the document numbers them
+    std::vector<long long> arclag;         // per arc kept, time units, where hasarclag
+    std::vector<char> hasarclag;           // per arc kept: 0 where the lag is null
+    std::size_t relationcount = 0;         // elements of "certificate.relations"
+    std::size_t postponedcount = 0;        // elements of "certificate.postponed"
+    std::size_t insidecount = 0;           // elements of "certificate.postponed_relations"
+    std::vector<int> postponed;            // 0-based activities listed as postponed
+    std::vector<long long> offsets;        // per postponed entry, its start within its part
+    std::vector<double> lpmultiplier;      // per tree arc, the dual multiplier as written
+    std::vector<char> haslpmultiplier;     // per tree arc, 0 where it was null
+    std::string misread; // the first relation whose "relation" text is not its own, said
+                         // so; empty when every one is
+    maxnpv::result r;    // npv, starts, postponement flags, discounted cash flows, tree,
+                         // lags and values (r.multiplier), the postponed relations; the
+                         // arcs numbered from 1, the rest 0-based
+};
+
+// Reads the document into *out, keeping at most what lim allows: false
+// with *why ("line L, column C: where: what") when the text is not JSON,
+// or a member is unknown, missing, given twice, or of the wrong type or
+// range (what a solve does not write). A document of a solve that did not
+// end solved reads, with its status; one without a certificate reads with
+// certified false.
+bool readcertdoc(const std::string &text, const certlimits &lim, certdoc *out, std::string *why);
 
 // The run's options as the document states them (its rate, its deadline as
 // an absolute one, bound-all), with cert->r made the solved result that
 // maxnpv::verify checks against them.
 maxnpv::options verifyoptions(certdoc *cert);
+
+// The members maxnpv::verify does not see: every finish is its start plus
+// its duration (null for a postponed activity), the arcs are the
+// certificate's relations, and every relation's text reads as its numbers.
+// False with *why naming the first that is not.
+bool checkstated(const certdoc &cert, std::string *why);
+
+// Every multiplier as written is its value times exp(interest * start(to)),
+// within 2^-40 relative or, where doubles lose their digits, 16 * DBL_MIN;
+// null exactly where that lies beyond a double. For a solved result whose
+// starts are cert.r's.
+bool checkmultipliers(const certdoc &cert, std::string *why);
 
 } // namespace gpr
 

@@ -3,13 +3,18 @@
 // maxnpv::verify and none of the search's code. The document states the
 // interest rate, the deadline, the cash flows and the schedule; the options
 // can pin the cash flows to the ones a solve would use.
+//
+// The instance is read first: its size bounds what the document may hold
+// (its bytes, and the elements of each list that are kept), so a document
+// costs about its own size in memory whatever it holds. Everything shown
+// from the document or from the command line passes through terminaltext,
+// so no byte of it can steer a terminal.
 #include "verify/verifymode.h"
 
-#include <cfloat>
-#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <sys/stat.h>
 #include <vector>
 
 #include "driver/cmdline.h"
@@ -18,6 +23,7 @@
 #include "input/cashflow.h"
 #include "maxnpv/maxnpv.h"
 #include "platform/files.h"
+#include "platform/shown.h"
 #include "verify/certjson.h"
 #include "verify/jsonread.h"
 
@@ -26,8 +32,6 @@ namespace gpr {
 namespace {
 
 constexpr int notoptimal = 1;                               // exit status of a failed check
-constexpr long double agreement = 1.0L / (1LL << 40);       // multiplier against value, relative
-constexpr long double tiny = 16 * (long double)DBL_MIN;     // where doubles lose their digits
 constexpr char checked[] = "optimal (certificate checked)"; // the line of a passed check
 
 const char helptext[] =
@@ -53,7 +57,7 @@ const char helptext[] =
     "one line on standard error and exit status 2.\n";
 
 int rejected(const std::string &why) {
-    std::printf("not optimal: %s\n", why.c_str());
+    std::printf("not optimal: %s\n", terminaltext(why).c_str());
     std::fflush(stdout);
     return notoptimal;
 }
@@ -84,29 +88,44 @@ int verifymode(int argc, char **argv) {
         opts.fail("--seed draws the cash flows of --pctneg P; give --pctneg too");
     instformat fmt = formatofname(opts.plain()[0]);
     if (opts.given("--format") && !formatofkey(formatname, &fmt))
-        opts.fail("--format needs gpr, sch, sm or rcp, not '%s'", formatname.c_str());
+        opts.fail("--format needs gpr, sch, sm or rcp, not '%s'", terminaltext(formatname).c_str());
     const std::string file = opts.plain()[0], resultfile = opts.plain()[1];
+    const std::string shownfile = terminaltext(file), shownresult = terminaltext(resultfile);
 
-    std::string bytes, why;
-    int err = 0;
-    const readstatus got = readwhole(resultfile.c_str(), &bytes, &err);
-    if (got == readstatus::notregular) opts.fail("%s is not a regular file", resultfile.c_str());
-    if (got != readstatus::ok)
-        opts.fail("cannot read %s: %s", resultfile.c_str(), std::strerror(err));
-    jsonvalue doc;
-    if (!readjson(bytes, &doc, &why))
-        opts.fail("%s is not JSON: %s", resultfile.c_str(), why.c_str());
-    bytes.clear();
-    certdoc cert;
-    if (!readcertdoc(doc, &cert, &why))
-        opts.fail("%s is not a result of maxnpv solve: %s", resultfile.c_str(), why.c_str());
-    doc = jsonvalue();
-    if (cert.status == "solved" && !cert.certified)
-        opts.fail("%s carries no certificate: solve with --json --certificate", resultfile.c_str());
-
+    std::string why;
     maxnpv::network net;
     const maxnpv::status read = maxnpv::readnetwork(file, &net, &why, 0, libraryformat(fmt));
-    if (read != maxnpv::status::solved) opts.fail("cannot read %s: %s", file.c_str(), why.c_str());
+    if (read != maxnpv::status::solved)
+        opts.fail("cannot read %s: %s", shownfile.c_str(), terminaltext(why).c_str());
+
+    // The document, no longer than a result of this instance can be.
+    const std::size_t most = certmaxbytes(net);
+    struct stat info;
+    if (stat(resultfile.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
+        (unsigned long long)info.st_size > most)
+        opts.fail("%s holds %llu bytes, more than a result of %s (%zu activities) can take",
+                  shownresult.c_str(), (unsigned long long)info.st_size, shownfile.c_str(),
+                  net.durations.size());
+    std::string bytes;
+    int err = 0;
+    const readstatus got = readwhole(resultfile.c_str(), &bytes, &err);
+    if (got == readstatus::notregular) opts.fail("%s is not a regular file", shownresult.c_str());
+    if (got != readstatus::ok)
+        opts.fail("cannot read %s: %s", shownresult.c_str(), std::strerror(err));
+    if (bytes.size() > most)
+        opts.fail("%s holds %zu bytes, more than a result of %s (%zu activities) can take",
+                  shownresult.c_str(), bytes.size(), shownfile.c_str(), net.durations.size());
+    if (!jsonwellformed(bytes, &why))
+        opts.fail("%s is not JSON: %s", shownresult.c_str(), why.c_str());
+    certdoc cert;
+    if (!readcertdoc(bytes, certlimitsof(net), &cert, &why))
+        opts.fail("%s is not a result of maxnpv solve: %s", shownresult.c_str(),
+                  terminaltext(why).c_str());
+    bytes = std::string();
+    if (cert.status == "solved" && !cert.certified)
+        opts.fail("%s carries no certificate: solve with --json --certificate",
+                  shownresult.c_str());
+
     std::vector<double> cf;
     if (opts.given("--cashflows") && !readcashflowfile(cffile, &cf, &why))
         opts.fail("--cashflows: %s", why.c_str());
@@ -119,9 +138,17 @@ int verifymode(int argc, char **argv) {
     const size_t n = net.durations.size();
     const int base = cert.firstnumber;
     auto act = [&](size_t i) { return "activity " + std::to_string(i + base); };
-    if (cert.durations.size() != n)
-        return rejected("the result has " + std::to_string(cert.durations.size()) +
-                        " activities, " + file + " has " + std::to_string(n));
+    if (cert.activitycount != n)
+        return rejected("the result has " + std::to_string(cert.activitycount) + " activities, " +
+                        file + " has " + std::to_string(n));
+    if (cert.relationcount > n || cert.postponedcount > n)
+        return rejected("the certificate has " + std::to_string(cert.relationcount) +
+                        " relations and " + std::to_string(cert.postponedcount) +
+                        " postponed activities, more than " + file + "'s " + std::to_string(n) +
+                        " activities allow");
+    if (cert.insidecount > cert.r.postponedtree.size())
+        return rejected("the certificate has " + std::to_string(cert.insidecount) +
+                        " postponed relations, more than " + file + " has relations");
     for (size_t i = 0; i < n; i++)
         if (cert.durations[i] != net.durations[i])
             return rejected(act(i) + " has duration " + std::to_string(cert.durations[i]) +
@@ -157,25 +184,7 @@ int verifymode(int argc, char **argv) {
     const maxnpv::options opt = verifyoptions(&cert);
     if (maxnpv::verify(net, cert.cashflows, opt, cert.r, &why, base) != maxnpv::verdict::optimal)
         return rejected(why);
-    // The multipliers as written: each the value times exp(interest * start(to)).
-    for (size_t k = 0; k < cert.r.tree.size(); k++) {
-        const int from = cert.r.tree[k].first - 1, to = cert.r.tree[k].second - 1;
-        const double value = cert.r.multiplier[k], y = cert.lpmultiplier[k];
-        const long double growth = std::exp((long double)cert.interest * cert.r.start[to]);
-        const long double meant = (long double)value * growth;
-        const bool agrees = value == 0 ? cert.haslpmultiplier[k] && y == 0
-                            : cert.haslpmultiplier[k]
-                                ? std::fabs((long double)y / growth - value) <=
-                                          agreement * std::fabs(value) + tiny &&
-                                      std::fabs(y - meant) <= agreement * std::fabs(meant)
-                                : std::fabs(meant) > DBL_MAX;
-        if (!agrees)
-            return rejected(
-                "the relation " + std::to_string(from + base) + "->" + std::to_string(to + base) +
-                " carries the value " + number(value) + " but the multiplier " +
-                (cert.haslpmultiplier[k] ? number(y) : std::string("null")) +
-                ", not the value times exp(interest * start(" + std::to_string(to + base) + "))");
-    }
+    if (!checkstated(cert, &why) || !checkmultipliers(cert, &why)) return rejected(why);
     std::printf("%s\n", checked);
     std::fflush(stdout);
     return 0;

@@ -165,3 +165,16 @@ def test_verify_arguments_are_checked(worked):
     bad.tree[0] = (0, 9)
     with pytest.raises(ValueError, match="result.tree"):
         maxnpv.verify(worked, bad)
+
+
+@pytest.mark.parametrize("method", maxnpv.METHODS)
+def test_zero_cash_flow_long_before_the_project(method):
+    # Activity 2 may start 100,000 before the project, where e^1000 is beyond
+    # a double; its cash flow of 0 adds exactly 0. Activity 1 (+5) takes the
+    # deadline 0: the optimum is 5 (as gprlp finds), and it verifies.
+    net = maxnpv.Network([0, 0, 0, 0], [(0, 1, "SS", 0), (1, 2, "SS", -100000), (1, 3, "FS", 0)])
+    r = solved(net, cashflows=[0, 5, 0, 0], slack=0, interest=0.01, method=method)
+    assert r.npv == 5
+    assert r.start.tolist() == [0, 0, -100000, 0]
+    assert r.discounted.tolist() == [0, 5, 0, 0]
+    assert maxnpv.verify(net, r)
