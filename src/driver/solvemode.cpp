@@ -57,7 +57,6 @@ bool readcashflowfile(const std::string &name, std::vector<double> *cf, std::str
 namespace {
 
 constexpr size_t stdinchunk = 1 << 16; // bytes asked for per read of the standard input
-constexpr double resourceseconds = 60; // the time limit of --resources unless one is given
 
 const char helptext[] =
     "usage: maxnpv solve [options] [--] FILE [options]\n"
