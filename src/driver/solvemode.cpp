@@ -240,8 +240,10 @@ schedreport reportof(const std::string &file, const maxnpv::network &net,
         rep.resources = true;
         rep.resourcesjson = true;
         rep.hasschedule = r.hasschedule;
-        rep.bound = r.bound;
-        rep.gap = r.gap;
+        const bool bounded =
+            r.status == maxnpv::status::solved || r.status == maxnpv::status::limit;
+        rep.bound = bounded ? r.bound : std::nan("");
+        rep.gap = r.hasschedule ? r.gap : std::nan("");
         rep.nodes = r.nodes;
         rep.timelimit = opt.timelimit;
     }
