@@ -23,57 +23,10 @@
 #include "rawcheck.h"
 #include "support/randominstance.h"
 #include "support/rcbrute.h"
+#include "support/rctiny.h"
 #include "support/testsupport.h"
 
 namespace {
-
-// The tiny instances: 4 to 7 activities, durations 0..4, one or two
-// resources of capacity 1..4 with demands up to the capacity (now and then
-// one beyond it), every real activity after the start dummy or an earlier
-// activity by a minimal lag of any relation type (from -1 to 3, so some
-// activities may start before the project), most of them before the end
-// dummy, a few maximal lags (which may close cycles or pin activities),
-// entries of codes that imply nothing, and a deadline of 3..14. Cash flows
-// of every activity, the dummies too, and rates of 0 to 0.09.
-struct tinycase {
-    rcproblem p;
-    long long deadline;
-    std::vector<double> cf;
-    double interest;
-};
-
-tinycase tiny(uint64_t seed) {
-    testrng rng{seed};
-    tinycase c;
-    rcproblem &p = c.p;
-    const int n = rng.range(4, 7), end = n - 1, resources = rng.range(1, 2);
-    p.dur.assign(n, 0);
-    for (int i = 1; i < end; i++) p.dur[i] = rng.range(0, 4);
-    p.capacity.resize(resources);
-    for (int &cap : p.capacity) cap = rng.range(1, 3);
-    p.demand.assign(n, std::vector<int>(resources, 0));
-    for (int i = 1; i < end; i++)
-        for (int k = 0; k < resources; k++)
-            p.demand[i][k] =
-                rng.chance(2) ? p.capacity[k] + 1 : rng.range(p.capacity[k] / 2, p.capacity[k]);
-    for (int i = 1; i < end; i++)
-        p.entries.push_back({rng.below(i), i, 1, rng.range(1, 4), rng.range(-1, 3)});
-    for (int i = 1; i < end; i++)
-        if (rng.chance(85)) p.entries.push_back({i, end, 1, rng.range(1, 4), rng.range(-1, 1)});
-    for (int k = rng.range(0, 2); k > 0 && end > 2; k--) {
-        int a = rng.range(1, end - 2), b = rng.range(a + 1, end - 1);
-        p.entries.push_back({a, b, 2, rng.range(1, 4), rng.range(0, 6)});
-    }
-    if (rng.chance(20)) // implies nothing
-        p.entries.push_back({rng.range(0, end), rng.range(0, end), rng.chance(50) ? 3 : 1,
-                             rng.chance(50) ? 7 : 1, rng.range(-3, 3)});
-    std::stable_sort(p.entries.begin(), p.entries.end(),
-                     [](const rcentry &a, const rcentry &b) { return a.owner < b.owner; });
-    c.deadline = rng.range(5, 15);
-    for (int i = 0; i < n; i++) c.cf.push_back(rng.range(-500, 500));
-    c.interest = rng.chance(10) ? 0.0 : rng.range(1, 9) / 100.0;
-    return c;
-}
 
 // The rcbrute kind that a model outcome stands for.
 rckind kindof(const lpresult &r) {
@@ -106,27 +59,6 @@ const char *kindname(rckind k) {
         break;
     }
     return "not bounded";
-}
-
-// The sum of the magnitudes of the discounted cash flows of schedule s: the
-// scale against which two values of the same instance are compared.
-double size(const std::vector<double> &cf, const std::vector<int> &dur,
-            const std::vector<long long> &s, double r) {
-    double sum = 0;
-    for (size_t i = 0; i < cf.size(); i++) sum += std::fabs(cf[i]) * std::exp(-r * (s[i] + dur[i]));
-    return sum;
-}
-
-// What the raw checker says of schedule s for the instance text, with its
-// npv claimed.
-std::string checked(const std::string &text, rawformat fmt, long long deadline,
-                    const std::vector<long long> &s, const std::vector<double> &cf, double r,
-                    double npv) {
-    rawinstance inst;
-    std::string why = rawread(text, fmt, &inst);
-    if (!why.empty()) return "unreadable: " + why;
-    rawclaim claim{cf, r, npv};
-    return rawcheck(inst, deadline, s, {}, &claim);
 }
 
 lpoptions optionsof(const tinycase &c) {
@@ -288,14 +220,6 @@ TEST(ResourceMip, HandWorkedOptima) {
     EXPECT_NE(r.reason.find("line 3: the demand of activity 2 for resource 1 is -1"),
               std::string::npos)
         << r.reason;
-}
-
-// The .gpr text of a .sch file, converted as gprlp converts it.
-std::string schtogpr(const std::string &sch) {
-    gprinstance g;
-    formaterror err;
-    if (!readforeign(instformat::sch, sch, &g, &err)) return "";
-    return formatgpr(g);
 }
 
 TEST(ResourceMip, PublishedMakespansOfUbo10) {

@@ -192,7 +192,8 @@ struct result {
                                     // under resources a limit may come before the first
     double bound = 0;               // an upper bound on the optimum: npv when solved; under
                                     // resources with status::limit the best bound known, NaN
-                                    // when a limit cut the relaxation itself short
+                                    // when a limit cut the relaxation itself short or when
+                                    // the status is infeasible
     double gap = 0;                 // (bound - npv) / max(|bound|, |npv|); 0 when both are 0,
                                     // NaN without a schedule
     long long nodes = 0;            // under resources: relaxations solved by the search

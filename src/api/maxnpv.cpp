@@ -565,6 +565,7 @@ void resourcesolve(const gpr::network &net, const std::vector<double> &cf, const
     case gpr::rcend::infeasible:
         r->status = status::infeasible;
         r->reason = x.reason;
+        r->bound = std::numeric_limits<double>::quiet_NaN(); // no optimum to bound
         break;
     case gpr::rcend::limited:
         r->status = status::limit;

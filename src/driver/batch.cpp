@@ -20,12 +20,16 @@
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
+#include <chrono>
+#include <climits>
+#include <cmath>
 #include <condition_variable>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <limits>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -38,15 +42,17 @@
 #include "driver/solvemode.h"
 #include "format/numarg.h"
 #include "maxnpv/maxnpv.h"
-#include "platform/cleanup.h"
 #include "network/resourceuse.h"
+#include "platform/cleanup.h"
 #include "platform/files.h"
 #include "platform/outputs.h"
 #include "platform/platform.h"
 #include "platform/runfile.h"
 #include "platform/shown.h"
 #include "report/schedule.h"
+#include "search/rcsearch.h"
 #include "search/solvecycle.h"
+#include "search/treelist.h"
 
 namespace gpr {
 
@@ -183,6 +189,59 @@ void appendcashflow(std::string *text, int i, int cf) {
 // or the probnr-th file of run.files, and makes its outputs. Touches nothing
 // but *p and *f, so problems may be solved on several threads at once, each
 // with its own problem.
+// Solves a prepared problem under its resources: the relaxation first (by
+// the run's method), then the search. Returns outcome::solved when the
+// search ended with a schedule or at a limit (rc tells which); otherwise
+// why not, with p->reason. A schedule found replaces the relaxation's in
+// p->sol, so that the schedule file shows it.
+outcome solveresources(const runparams &run, problem *p, rcresult *rc) {
+    solver &s = p->sol;
+    s.limits.seconds = run.seconds;
+    const auto began = std::chrono::steady_clock::now();
+    if (!solvewith(&s, run.method)) {
+        rc->end = rcend::limited;
+        rc->bound = std::numeric_limits<double>::quiet_NaN();
+        return outcome::solved;
+    }
+    rclimits limits;
+    limits.maxnodes = run.maxnodes;
+    limits.seconds = std::max(
+        1e-3, run.seconds -
+                  std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count());
+    *rc = rcsolve(p->net, s.cf, s.interest, s.deadline, limits);
+    switch (rc->end) {
+    case rcend::failed:
+        p->reason = rc->reason;
+        return rc->kind;
+    case rcend::infeasible:
+        p->reason = rc->reason;
+        return outcome::infeasible;
+    case rcend::solved:
+    case rcend::limited:
+        break;
+    }
+    if (rc->hasschedule) {
+        s.st = rc->st;
+        s.dropped = rc->dropped;
+        s.dcf = rc->dcf;
+        s.npv = rc->npv;
+        s.nrits = (int)std::min<long long>(rc->nodes, INT_MAX);
+        treeclear(&s); // the relaxation's tree does not bind here
+    }
+    return outcome::solved;
+}
+
+// The search's columns of a table row: ",bound,gap,nodes".
+std::string searchcolumns(outcome kind, const rcresult &rc) {
+    if (kind != outcome::solved) return ",,,";
+    std::string row = "," + (std::isfinite(rc.bound) ? shortestnum(rc.bound) : std::string()) + ",";
+    if (rc.hasschedule && std::isfinite(rc.bound)) {
+        const double scale = std::max(std::fabs(rc.bound), std::fabs(rc.npv));
+        row += shortestnum(scale > 0 ? (rc.bound - rc.npv) / scale : 0.0);
+    }
+    return row + "," + std::to_string(rc.nodes);
+}
+
 void solveproblem(const runparams &run, int probnr, bool table, problem *p, finished *f) {
     appendf(&f->info, "\n%4d : ", probnr);
     std::string name, file, shown; // console name, file to read, name of the schedule's instance
@@ -239,14 +298,32 @@ void solveproblem(const runparams &run, int probnr, bool table, problem *p, fini
         f->notbounded = p->notbounded;
     }
     long long micros = 0;
-    if (kind == outcome::solved) {
+    rcresult rc; // the search under resources, when asked for
+    if (kind == outcome::solved && run.resources) {
+        int start = mstime();
+        long long ustart = ustime();
+        kind = solveresources(run, p, &rc);
+        micros = ustime() - ustart;
+        f->elapsed = (float)((mstime() - start) / 1000.0);
+        if (kind == outcome::solved && rc.hasschedule) {
+            resulttexts(probnr, (int)std::min<long long>(rc.nodes, INT_MAX), rc.npv, f->elapsed,
+                        &f->console, &f->record);
+            if (rc.end != rcend::solved) limittexts(&f->console);
+        } else if (kind == outcome::solved) {
+            noscheduletexts(probnr, &f->console, &f->record);
+            f->errreason = p->reason = "no schedule found within the limit";
+        } else {
+            skiptexts(probnr, kind, &f->console, &f->record);
+            f->errreason = p->reason;
+        }
+    } else if (kind == outcome::solved) {
         int start = mstime();
         long long ustart = ustime();
         solvewith(&p->sol, run.method);
         micros = ustime() - ustart;
         f->elapsed = (float)((mstime() - start) / 1000.0);
         resulttexts(probnr, p->sol.nrits, p->sol.npv, f->elapsed, &f->console, &f->record);
-        if (run.countoverloads && !p->net.capacity.empty()) {
+        if (run.countoverloads && !run.resources && !p->net.capacity.empty()) {
             resourceuse use;
             measureuse(p->net, p->sol.st, &p->sol.dropped, false, &use);
             f->overloads = use.overloaded > 0;
@@ -265,14 +342,22 @@ void solveproblem(const runparams &run, int probnr, bool table, problem *p, fini
             kind == outcome::solved || kind == outcome::infeasible || kind == outcome::unlinked;
         std::string counts =
             counted ? std::to_string(p->net.nract) + "," + std::to_string(p->net.nrfile) : ",";
-        if (kind == outcome::solved)
+        if (run.resources && kind == outcome::solved)
+            appendf(&f->row, "%d,%s,%lld,%s,%.6f,%s", probnr,
+                    rc.end == rcend::solved ? "solved" : "limit reached", rc.nodes,
+                    rc.hasschedule ? shortestnum(rc.npv).c_str() : "", micros / 1e6,
+                    counts.c_str());
+        else if (kind == outcome::solved)
             appendf(&f->row, "%d,solved,%d,%s,%.6f,%s", probnr, p->sol.nrits,
                     shortestnum(p->sol.npv).c_str(), micros / 1e6, counts.c_str());
         else
             appendf(&f->row, "%d,%s,,,,%s", probnr, outcomename(kind), counts.c_str());
-        f->row += morecolumns(run, *p, file, reason) + "\n";
+        f->row += morecolumns(run, *p, file, reason);
+        if (run.resources) f->row += searchcolumns(kind, rc);
+        f->row += "\n";
     }
-    if (kind == outcome::solved && !run.schedules.empty()) {
+    const bool scheduled = kind == outcome::solved && (!run.resources || rc.hasschedule);
+    if (scheduled && !run.schedules.empty()) {
         f->schedpath = run.schedules + "/" + name + ".csv";
         f->schedtext = schedcsv(scheduleof(*p, shown.c_str(), run.problem.interest));
     }
@@ -623,7 +708,8 @@ runsummary runbatch(const runparams &run) {
         if (!file->start(&err)) outputfailed(file->name().c_str(), "empty", err, run.console);
     if (!run.csv.empty())
         more.table.put("problem,status,passes,npv,seconds,activities,relations,file,deadline,"
-                       "critical_path,interest,pctneg,seed,method,reason\n");
+                       "critical_path,interest,pctneg,seed,method,reason%s\n",
+                       run.resources ? ",bound,gap,nodes" : "");
     const problemparams &pp = run.problem;
     if (run.cashflows.empty())
         info.put("\nPercentage negative cash flows : %d ", pp.pctneg);

@@ -33,6 +33,9 @@ struct runparams {
     // the table takes the standard output (csv "-").
     FILE *console = stdout;
     bool countoverloads = false; // count the schedules that overload a resource (batch mode)
+    bool resources = false;      // solve every problem under its renewable resources
+    double seconds = 0;          // under resources: each problem's time limit, seconds (> 0)
+    long long maxnodes = 0;      // under resources: each problem's relaxations; 0: no limit
 };
 
 // What a run could not run: problems whose file was not found, could not be

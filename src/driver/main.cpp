@@ -87,6 +87,13 @@ const char helptext[] =
     "  --jobs N            solve on N threads (default 1; 0: one per core); every\n"
     "                      file and console row is the same as with one thread, in\n"
     "                      problem order; each problem's time is that of its solve\n"
+    "  --resources         solve every problem under its renewable resources (the\n"
+    "                      search of maxnpv solve --resources): the passes column\n"
+    "                      counts the search's nodes, a problem stopped by its limit\n"
+    "                      shows 'limit' (with a schedule) or 'no schedule', and the\n"
+    "                      table gains the columns bound, gap, nodes\n"
+    "  --time-limit S      with --resources: each problem's time limit (default 60)\n"
+    "  --node-limit N      with --resources: each problem's relaxations, at most\n"
     "\n"
     "PATH... in place of --first/--last: instance files (.gpr, .sch, .sm, .rcp) and\n"
     "folders; a folder stands for its files of those extensions, in any case, in\n"
@@ -111,8 +118,8 @@ int batchmode(int argc, char **argv) {
                       {"--first", "--last", "--pctneg", "--slack", "--interest", "--dir",
                        "--max-activities", "--csv", "--schedules", "--format", "--out",
                        "--deadline", "--deadline-factor", "--seed", "--cashflows", "--method",
-                       "--jobs"},
-                      {"--bound-all"}, helptext);
+                       "--jobs", "--time-limit", "--node-limit"},
+                      {"--bound-all", "--resources"}, helptext);
     gpr::runparams run;
     long long first = 0, last = 0, pct = 0, slack = 0, limit = gprmaxact;
     long long deadline = 0;
@@ -146,7 +153,14 @@ int batchmode(int argc, char **argv) {
     run.jobs = (int)jobs;
     std::string formatname;
     opts.text("--format", false, &formatname);
+    run.resources = opts.flag("--resources");
+    run.seconds = gpr::resourceseconds;
+    opts.positive("--time-limit", false, &run.seconds);
+    opts.whole("--node-limit", false, 1, LLONG_MAX, &run.maxnodes);
     opts.finish();
+    if (!run.resources)
+        for (const char *option : {"--time-limit", "--node-limit"})
+            if (opts.given(option)) opts.fail("%s goes with --resources", option);
     if (limit == 1) opts.fail("--max-activities needs 0 (no limit) or 2 and more, not 1");
     run.hasformat = opts.given("--format");
     if (run.hasformat && !formatofkey(formatname, &run.format))
@@ -194,7 +208,7 @@ int batchmode(int argc, char **argv) {
     run.problem.deadline = deadline;
     run.problem.deadlinefactor = factor;
     run.problem.countbounds = true;
-    run.countoverloads = true;
+    run.countoverloads = !run.resources;
     run.first = (int)first;
     run.last = (int)last;
     run.problem.pctneg = (int)pct;

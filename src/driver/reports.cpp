@@ -66,6 +66,15 @@ void reportresult(runfile *out, timestats *t, int probnr, int nrits, double npv,
     out->put("%s", record.c_str());
 }
 
+void limittexts(std::string *console) {
+    if (console->compare(0, 12, "   optimal  ") == 0) console->replace(0, 12, "   limit    ");
+}
+
+void noscheduletexts(int probnr, std::string *console, std::string *record) {
+    *console = formatted("\t\t\t\t\t %s", "no schedule");
+    *record = formatted("\n%5d    %s", probnr, "no schedule within the limit");
+}
+
 void skiptexts(int probnr, outcome kind, std::string *console, std::string *record) {
     const char *shown = "", *kept = "";
     console->clear();

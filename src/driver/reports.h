@@ -30,6 +30,14 @@ void reportresult(runfile *out, timestats *t, int probnr, int nrits, double npv,
 // The skip line of a problem that was not solved.
 void reportskip(runfile *out, int probnr, outcome kind);
 
+// A result's console text turned into that of a search that a limit
+// stopped with a schedule: "   limit    " in place of "   optimal  ".
+void limittexts(std::string *console);
+
+// The console text and the record of a search that a limit stopped before
+// it found a schedule.
+void noscheduletexts(int probnr, std::string *console, std::string *record);
+
 // The texts of reportresult and reportskip without writing them: the
 // console text and the output.txt record. A run that solves problems on
 // several threads makes them where the problem is solved and writes them in

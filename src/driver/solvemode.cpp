@@ -3,9 +3,11 @@
 // checked before anything is written: options, the instance file, the cash
 // flows and the places of the output files; bad use gets one line and exit
 // status 2. An instance that is read but cannot be solved is a result, not a
-// mistake: its status and reason are the output, with exit status 1. The
-// solve ignores the instance's resources, so a schedule that overloads one
-// gets a warning line, measured on the report that is shown.
+// mistake: its status and reason are the output, with exit status 1.
+// Without --resources the solve ignores the instance's resources, so a
+// schedule that overloads one gets a warning line, measured on the report
+// that is shown; with it the search respects them, within a time limit that
+// defaults to resourceseconds.
 #include "driver/solvemode.h"
 
 #include <algorithm>
@@ -22,6 +24,7 @@
 
 #include "driver/cmdline.h"
 #include "driver/problem.h"
+#include "driver/searchwatch.h"
 #include "format/gprformat.h"
 #include "format/instformat.h"
 #include "format/numarg.h"
@@ -87,6 +90,12 @@ const char helptext[] =
     "                      search, one subtree moved later per pass. Both are exact.\n"
     "  --time-limit S      stop after S seconds with the best schedule so far\n"
     "  --max-passes N      stop after N moves (classic: passes) likewise\n"
+    "  --resources         respect the renewable resources of the instance: at no time\n"
+    "                      do the running activities need more of a resource than its\n"
+    "                      capacity (a branch and bound; default time limit 60 s)\n"
+    "  --node-limit N      with --resources: stop after N relaxations of the search\n"
+    "  --progress OUT.csv  with --resources: one row per improvement of the npv or the\n"
+    "                      bound (seconds,npv,bound,nodes)\n"
     "output:\n"
     "  --json              one JSON document on standard output instead of the summary\n"
     "  --certificate       with --json: add the proof of optimality that maxnpv verify\n"
@@ -110,6 +119,12 @@ const char helptext[] =
     "passes counts the method's moves: for classic its search passes, the last one\n"
     "included; for fast every tree move, set move and round of minimum cuts.\n"
     "A solve stopped by a limit has status \"limit reached\" and exit status 1.\n"
+    "\n"
+    "With --resources the status is \"solved\" (proven optimal), \"infeasible\" (proven;\n"
+    "the reason says whether the relations and the deadline or the resources exclude\n"
+    "every schedule) or \"limit reached\" (the best schedule found, if any, with the best\n"
+    "bound known and the gap (bound - npv) / max(|bound|, |npv|)). Ctrl-C ends the\n"
+    "search likewise; a second Ctrl-C ends the program.\n"
     "\n"
     "exit status: 0 solved; 1 the instance was read but cannot be solved (status and\n"
     "reason in the output); 2 bad use: a wrong option or value, a missing or unreadable\n"
@@ -221,7 +236,19 @@ schedreport reportof(const std::string &file, const maxnpv::network &net,
     rep.method = maxnpv::methodname(r.method);
     rep.firstnumber = base;
     rep.capacities = net.capacities;
+    if (opt.resources) {
+        rep.resources = true;
+        rep.resourcesjson = true;
+        rep.hasschedule = r.hasschedule;
+        const bool bounded =
+            r.status == maxnpv::status::solved || r.status == maxnpv::status::limit;
+        rep.bound = bounded ? r.bound : std::nan("");
+        rep.gap = r.hasschedule ? r.gap : std::nan("");
+        rep.nodes = r.nodes;
+        rep.timelimit = opt.timelimit;
+    }
     if (r.status != maxnpv::status::solved && r.status != maxnpv::status::limit) return rep;
+    if (!r.hasschedule) return rep;
     rep.npv = r.npv;
     rep.passes = r.passes;
     for (size_t i = 0; i < net.durations.size(); i++) {
@@ -339,8 +366,8 @@ int solvemode(int argc, char **argv) {
                  {"--pctneg", "--cashflows", "--slack", "--deadline", "--interest",
                   "--max-activities", "--schedule", "--gantt", "--method", "--time-limit",
                   "--max-passes", "--format", "--seed", "--deadline-factor", "--gantt-order",
-                  "--gantt-arcs"},
-                 {"--json", "--bound-all", "--certificate"}, helptext);
+                  "--gantt-arcs", "--node-limit", "--progress"},
+                 {"--json", "--bound-all", "--certificate", "--resources"}, helptext);
     std::string cffile, schedule, gantt;
     long long pct = 0, slack = 0, deadline = 0, limit = 0;
     double rate = 0, factor = 0;
@@ -373,6 +400,14 @@ int solvemode(int argc, char **argv) {
     long long maxpasses = 0;
     opts.positive("--time-limit", false, &seconds);
     opts.whole("--max-passes", false, 1, LLONG_MAX, &maxpasses);
+    const bool resources = opts.flag("--resources");
+    long long maxnodes = 0;
+    std::string progress;
+    opts.whole("--node-limit", false, 1, LLONG_MAX, &maxnodes);
+    opts.text("--progress", false, &progress);
+    if (!resources && opts.given("--node-limit")) opts.fail("--node-limit goes with --resources");
+    if (!resources && opts.given("--progress")) opts.fail("--progress goes with --resources");
+    if (resources && !opts.given("--time-limit")) seconds = resourceseconds;
     ganttoptions chart;
     std::string order, arcs;
     opts.text("--gantt-order", false, &order);
@@ -423,7 +458,16 @@ int solvemode(int argc, char **argv) {
     opt.method = methodtext == "classic" ? maxnpv::method::classic : maxnpv::method::fast;
     opt.timelimit = seconds;
     opt.maxpasses = maxpasses;
-    if (isatty(STDERR_FILENO))
+    opt.resources = resources;
+    opt.maxnodes = maxnodes;
+    searchwatch watch;
+    if (!progress.empty()) {
+        int err;
+        if (!watch.openprogress(progress, &err))
+            opts.fail("--progress: cannot open %s: %s", terminaltext(progress).c_str(),
+                      std::strerror(err));
+    }
+    if (isatty(STDERR_FILENO) && !resources)
         opt.progress = [](long long moves, double npv) {
             std::fprintf(stderr, "\r%lld moves, npv %.10g ", moves, npv);
             std::fflush(stderr);
@@ -432,7 +476,12 @@ int solvemode(int argc, char **argv) {
     opt.boundall = boundall;
     if (read == maxnpv::status::solved) {
         maxnpv::solver solver;
+        if (resources) watch.watch(&opt);
         r = solver.solve(net, cf, opt);
+        int err;
+        if (!watch.finish(&err))
+            std::fprintf(stderr, "maxnpv solve: cannot write %s: %s\n",
+                         terminaltext(progress).c_str(), std::strerror(err));
         // The solver counts on the network it analysed; one that stopped
         // before that (too many activities, say) leaves it to a count of
         // its own.
@@ -452,7 +501,7 @@ int solvemode(int argc, char **argv) {
     if (opt.progress) std::fputs("\r\033[K", stderr); // clear a progress line, if any
     schedreport rep = reportof(file, net, cf, opt, r, fmt == instformat::sch ? 0 : 1);
     if (certificate) certify(&rep, r, opt.interest, boundall);
-    if (issolved(rep) && !rep.capacities.empty()) {
+    if (issolved(rep) && !rep.capacities.empty() && !resources) {
         // The solve does not take the resources into account: say when its
         // schedule asks more of one than it has.
         resourceuse use;

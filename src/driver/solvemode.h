@@ -11,6 +11,8 @@
 
 namespace gpr {
 
+constexpr double resourceseconds = 60; // the time limit of --resources unless one is given
+
 // Reads a cash-flow file: finite numbers separated by white space, '#' to
 // the end of a line a comment. False with *why ("FILE, line L: 'x' is not a
 // finite number", "cannot read FILE: ...") when it cannot be used.

@@ -23,7 +23,7 @@ const char schedsolved[] = "solved";
 const char schedlimit[] = "limit reached";
 
 bool issolved(const schedreport &r) {
-    return r.status == schedsolved || r.status == schedlimit;
+    return (r.status == schedsolved || r.status == schedlimit) && r.hasschedule;
 }
 
 // ------------------------------------------------------------- numbers ---
@@ -254,6 +254,13 @@ void schedjson(const schedreport &r, const std::function<void(const std::string 
     jsonfield(out, "reason", text, false);
     jsonfield(out, "npv", solved ? jsonnum(r.npv) : "null", false);
     jsonfield(out, "passes", solved ? intnum(r.passes) : "null", false);
+    if (r.resources) {
+        jsonfield(out, "resources", "true", false);
+        jsonfield(out, "bound", jsonnum(r.bound), false);
+        jsonfield(out, "gap", jsonnum(r.gap), false);
+        jsonfield(out, "nodes", intnum(r.nodes), false);
+        jsonfield(out, "time_limit", r.timelimit > 0 ? jsonnum(r.timelimit) : "null", false);
+    }
     if (!r.method.empty()) {
         text.clear();
         jsonstring(text, r.method);
@@ -363,6 +370,13 @@ std::string schedtext(const schedreport &r) {
     if (!r.reason.empty()) line("reason", terminaltext(r.reason));
     if (solved) line("npv", std::isfinite(r.npv) ? shortestnum(r.npv) : summarynum(r.npv, false));
     if (solved) line("passes", intnum(r.passes));
+    if (r.resources) {
+        auto shown = [](double v) { return std::isfinite(v) ? shortestnum(v) : "unknown"; };
+        line("bound", shown(r.bound));
+        line("gap", std::isfinite(r.gap) ? shortestnum(r.gap) : "unknown");
+        line("nodes", intnum(r.nodes));
+        line("time limit", r.timelimit > 0 ? shortestnum(r.timelimit) + " s" : "none");
+    }
     if (solved && !r.method.empty()) line("method", r.method);
     line("deadline", r.hasdeadline ? intnum(r.deadline) : "unknown");
     if (r.hascriticalpath) line("critical path", intnum(r.criticalpath));

@@ -85,12 +85,22 @@ struct schedreport {
     // activity's "demands").
     std::vector<int> capacities;
     bool resourcesjson = false;
+    // A solve under the resources: the search's figures, shown only then.
+    bool resources = false;  // the schedule respects the resources ("resources": true)
+    bool hasschedule = true; // a schedule comes with the status (a limit may stop the
+                             // search before it finds one: then npv is null)
+    double bound = 0;        // an upper bound on the optimum (money); NaN: none known
+    double gap = 0;          // (bound - npv) / max(|bound|, |npv|); NaN without a schedule
+    long long nodes = 0;     // relaxations the search solved
+    double timelimit = 0;    // the search's time limit, seconds; 0: none
 };
 
 extern const char schedsolved[]; // the status of a solved instance
 extern const char schedlimit[];  // the status of a solve that a limit stopped: it has a
                                  // feasible schedule, not proven optimal
 
+// Whether the report holds a schedule: solved, or stopped by a limit with
+// one.
 bool issolved(const schedreport &r);
 
 // One JSON document: run data, the schedule (one activity per line) and the
