@@ -189,14 +189,17 @@ class interruption {
     }
     // The library's search progress as calls of callback(nodes, npv, bound)
     // with the GIL taken; empty for None. Once a call has raised, no more
-    // are made and the stop hook ends the solve.
+    // are made and the stop hook ends the solve. Call with the GIL held; the
+    // callback is kept here, so that the library's copies of the hook,
+    // made without the GIL, copy no Python reference.
     std::function<void(long long, double, double)> reporter(const py::object &callback) {
         if (callback.is_none()) return {};
-        return [this, callback](long long nodes, double npv, double bound) {
+        told = callback;
+        return [this](long long nodes, double npv, double bound) {
             if (caught) return;
             py::gil_scoped_acquire held;
             try {
-                callback(nodes, npv, bound);
+                told(nodes, npv, bound);
             } catch (py::error_already_set &e) {
                 caught = std::make_unique<py::error_already_set>(std::move(e));
             } catch (const std::exception &e) {
@@ -214,6 +217,7 @@ class interruption {
 
   private:
     std::unique_ptr<py::error_already_set> caught; // what a handler or callback raised, or null
+    py::object told;                               // the progress callback, or None
 };
 
 // The options given as a dict of the library's option names.
