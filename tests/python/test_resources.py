@@ -320,6 +320,23 @@ def test_verify_names_a_schedule_without_certificate():
     assert not v and "no certificate" in v.reason
 
 
+def test_parallel_resource_solves_equal_sequential_ones():
+    jobs = [tiny(seed) for seed in range(60)]
+    psp = maxnpv.read(TESTDATA / "rcpsp" / "psp11.sch")
+    cf = maxnpv.random_cashflows(psp, 50).tolist()
+    jobs += [dict(net=psp, cashflows=cf, deadline=d, rate=0.01) for d in (30, 34, 40)]
+    jobs *= 2
+
+    def run(inst):
+        r = solve_tiny(inst)
+        return str(r.status), r.npv, r.nodes, r.start.tolist()
+
+    sequential = [run(inst) for inst in jobs]
+    with concurrent.futures.ThreadPoolExecutor(max_workers=4) as pool:
+        parallel = list(pool.map(run, jobs))
+    assert parallel == sequential
+
+
 # ------------------------------------------------ the result's documents ---
 
 def peaks(start, durations, demands, unbounded):
