@@ -8,6 +8,10 @@
 // Numbering: the library numbers activities from 1 in successor entries and
 // tree arcs; this module hands out 0-based indices throughout.
 //
+// Resources: a network carries its capacities and each activity's demands as
+// the library does; options.resources solves under them, and the result's
+// bound, gap and nodes come back with the schedule (if a limit left one).
+//
 // Ctrl-C: Python only notes a signal in its C handler and runs the Python
 // handler (which raises KeyboardInterrupt) when the interpreter next looks,
 // which it cannot do while a solve holds the thread without the GIL. So a
@@ -15,11 +19,15 @@
 // takes the GIL for a moment and lets Python run its handlers; an exception
 // one of them raises ends the solve, and is raised once the solve is over
 // and the GIL held again. The library leaves nothing half changed by such a
-// stop, and every call here uses a solver of its own.
+// stop, and every call here uses a solver of its own. A progress callback of
+// the resource search runs the same way: with the GIL taken for the call,
+// and an exception it raises stops the solve (on any thread) and is raised
+// once the solve is over.
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <functional>
@@ -32,6 +40,7 @@
 
 #include "input/cashflow.h"
 #include "maxnpv/maxnpv.h"
+#include "network/resourceuse.h"
 
 namespace py = pybind11;
 
@@ -44,12 +53,19 @@ using flatentry = std::tuple<int, int, int, int, int>;
 // A network as the library holds it, immutable once built, so that solves
 // on several threads may share it.
 struct netholder {
-    maxnpv::network net; // durations and successor entries (successors numbered from 1)
+    maxnpv::network net; // durations, successor entries (successors numbered from 1),
+                         // capacities and demands
 };
 
-netholder makenetwork(const std::vector<int> &durations, const std::vector<flatentry> &entries) {
+// The package checked the values and the shapes: demands is empty or holds a
+// row of one value per capacity for every activity.
+netholder makenetwork(const std::vector<int> &durations, const std::vector<flatentry> &entries,
+                      const std::vector<int> &capacities,
+                      const std::vector<std::vector<int>> &demands) {
     netholder h;
     h.net.durations = durations;
+    h.net.capacities = capacities;
+    h.net.demands = demands;
     h.net.entries.assign(durations.size(), {});
     for (const flatentry &e : entries) {
         const int from = std::get<0>(e);
@@ -71,6 +87,28 @@ std::vector<flatentry> entriesof(const netholder &h) {
     for (size_t i = 0; i < h.net.entries.size(); i++)
         for (const maxnpv::entry &e : h.net.entries[i])
             out.emplace_back((int)i, e.successor - 1, e.bound, e.type, e.lag);
+    return out;
+}
+
+// The capacities as an int64 array of shape (K,).
+py::array_t<int64_t> capacitiesof(const netholder &h) {
+    const std::vector<int> &c = h.net.capacities;
+    py::array_t<int64_t> out((py::ssize_t)c.size());
+    for (size_t k = 0; k < c.size(); k++) out.mutable_data()[k] = c[k];
+    return out;
+}
+
+// The demands as an int64 array of shape (n, K): a row per activity, 0 where
+// the network has no row or an empty one.
+py::array_t<int64_t> demandsof(const netholder &h) {
+    const size_t n = h.net.durations.size(), nrres = h.net.capacities.size();
+    py::array_t<int64_t> out({(py::ssize_t)n, (py::ssize_t)nrres});
+    int64_t *at = out.mutable_data();
+    for (size_t i = 0; i < n; i++)
+        for (size_t k = 0; k < nrres; k++) {
+            const bool known = i < h.net.demands.size() && k < h.net.demands[i].size();
+            *at++ = known ? h.net.demands[i][k] : 0;
+        }
     return out;
 }
 
@@ -128,20 +166,48 @@ py::array_t<double> seeded(const netholder &h, int pctneg, unsigned long long se
     return asarray(maxnpv::seededcashflows(h.net, pctneg, seed, name));
 }
 
-// The exception that a Python signal handler raised during a solve, caught
-// by the stop hook of hook() and raised again by raise().
+// The exception that a Python signal handler or a progress callback raised
+// during a solve, caught by the hooks of hook() and reporter() and raised
+// again by raise().
 class interruption {
   public:
-    // The stop hook for a solve on this thread: empty unless it is Python's
-    // main thread, the only one on which Python runs signal handlers (asking
-    // from another thread would take the GIL for nothing).
-    std::function<bool()> hook(bool mainthread) {
-        if (!mainthread) return {};
-        return [this]() {
+    // The stop hook for a solve on this thread: it answers true once the
+    // progress callback has raised, and on Python's main thread, the only
+    // one on which Python runs signal handlers, also when a handler raised.
+    // Empty when there is nothing to ask (asking from another thread would
+    // take the GIL for nothing).
+    std::function<bool()> hook(bool mainthread, bool watched) {
+        if (!mainthread && !watched) return {};
+        return [this, mainthread]() {
+            if (caught) return true;
+            if (!mainthread) return false;
             py::gil_scoped_acquire held;
             if (PyErr_CheckSignals() == 0) return false;
             caught = std::make_unique<py::error_already_set>(); // takes the exception over
             return true;
+        };
+    }
+    // The library's search progress as calls of callback(nodes, npv, bound)
+    // with the GIL taken; empty for None. Once a call has raised, no more
+    // are made and the stop hook ends the solve. Call with the GIL held; the
+    // callback is kept here, so that the library's copies of the hook,
+    // made without the GIL, copy no Python reference.
+    std::function<void(long long, double, double)> reporter(const py::object &callback) {
+        if (callback.is_none()) return {};
+        told = callback;
+        return [this](long long nodes, double npv, double bound) {
+            if (caught) return;
+            py::gil_scoped_acquire held;
+            try {
+                told(nodes, npv, bound);
+            } catch (py::error_already_set &e) {
+                caught = std::make_unique<py::error_already_set>(std::move(e));
+            } catch (const std::exception &e) {
+                // Nothing may leave the library's hook: a C++ failure of the
+                // call (memory, say) becomes the Python exception raised.
+                PyErr_SetString(PyExc_RuntimeError, e.what());
+                caught = std::make_unique<py::error_already_set>();
+            }
         };
     }
     // Raises the caught exception, if any. Call with the GIL held.
@@ -150,7 +216,8 @@ class interruption {
     }
 
   private:
-    std::unique_ptr<py::error_already_set> caught; // what a handler raised, or null
+    std::unique_ptr<py::error_already_set> caught; // what a handler or callback raised, or null
+    py::object told;                               // the progress callback, or None
 };
 
 // The options given as a dict of the library's option names.
@@ -167,6 +234,8 @@ maxnpv::options optionsof(const py::dict &given) {
     opt.timelimit = given["timelimit"].cast<double>();
     opt.maxpasses = given["maxpasses"].cast<long long>();
     opt.maxactivities = given["maxactivities"].cast<int>();
+    opt.resources = given["resources"].cast<bool>();
+    opt.maxnodes = given["maxnodes"].cast<long long>();
     return opt;
 }
 
@@ -195,14 +264,36 @@ py::array_t<T> firstof(const std::vector<U> &v, size_t m, T filler) {
     return out;
 }
 
+// Each resource's peak use by the schedule r holds, activities postponed
+// without limit left out (they start nowhere).
+py::array_t<int64_t> peakof(const netholder &h, const maxnpv::result &r) {
+    const size_t n = r.start.size(), nrres = h.net.capacities.size();
+    std::vector<int64_t> start(r.start.begin(), r.start.end()), dur(n, 0);
+    std::vector<int> demand(n * nrres, 0);
+    std::vector<char> leftout(n, 0);
+    for (size_t i = 0; i < n; i++) {
+        dur[i] = i < h.net.durations.size() ? h.net.durations[i] : 0;
+        leftout[i] = i < r.unbounded.size() && r.unbounded[i];
+        if (i < h.net.demands.size() && h.net.demands[i].size() == nrres)
+            std::copy(h.net.demands[i].begin(), h.net.demands[i].end(),
+                      demand.begin() + (std::ptrdiff_t)(i * nrres));
+    }
+    gpr::resourceuse use;
+    gpr::measureuse(h.net.capacities, demand, start, dur, &leftout, false, &use);
+    return firstof<int64_t>(use.peak, nrres, 0);
+}
+
 // Solves h for cashflows under the options given as a dict of the
 // library's option names; returns the result as a dict of Python values,
-// with the wall time of the solve in seconds. Raises what a signal handler
-// raised during the solve (KeyboardInterrupt).
-py::dict solve(const netholder &h, const std::vector<double> &cashflows, const py::dict &given) {
+// with the wall time of the solve in seconds. progress (None or a callable)
+// hears the resource search's nodes, npv and bound. Raises what a signal
+// handler or progress raised during the solve (KeyboardInterrupt, say).
+py::dict solve(const netholder &h, const std::vector<double> &cashflows, const py::dict &given,
+               const py::object &progress) {
     maxnpv::options opt = optionsof(given);
     interruption stop;
-    opt.stop = stop.hook(given["interruptible"].cast<bool>());
+    opt.searchprogress = stop.reporter(progress);
+    opt.stop = stop.hook(given["interruptible"].cast<bool>(), !progress.is_none());
     maxnpv::result r;
     double seconds;
     {
@@ -246,6 +337,10 @@ py::dict solve(const netholder &h, const std::vector<double> &cashflows, const p
     out["postponedtree"] = arcsof(r.postponedtree, p);
     out["postponedlag"] = firstof<int64_t>(r.postponedlag, p, 0);
     out["postponedvalue"] = firstof(r.postponedvalue, p, nan);
+    out["bound"] = r.bound;
+    out["gap"] = r.gap;
+    out["nodes"] = r.nodes;
+    out["peak"] = opt.resources && scheduled ? py::object(peakof(h, r)) : py::object(py::none());
     out["seconds"] = seconds;
     return out;
 }
@@ -315,7 +410,7 @@ py::dict sweep(const netholder &h, const std::vector<double> &cashflows, const p
                const std::vector<double> &interests, long long nodeadline) {
     maxnpv::options opt = optionsof(given);
     interruption stop;
-    opt.stop = stop.hook(given["interruptible"].cast<bool>());
+    opt.stop = stop.hook(given["interruptible"].cast<bool>(), false);
     maxnpv::sweepgrid grid;
     grid.deadlines = deadlines;
     grid.absolute = absolute;
@@ -360,8 +455,11 @@ py::dict sweep(const netholder &h, const std::vector<double> &cashflows, const p
 PYBIND11_MODULE(_maxnpv, m) {
     m.doc() = "The C++ library of maxnpv; use the maxnpv package instead.";
     py::class_<netholder>(m, "Net")
-        .def(py::init(&makenetwork), py::arg("durations"), py::arg("entries"))
+        .def(py::init(&makenetwork), py::arg("durations"), py::arg("entries"),
+             py::arg("capacities"), py::arg("demands"))
         .def("durations", [](const netholder &h) { return h.net.durations; })
+        .def("capacities", &capacitiesof)
+        .def("demands", &demandsof)
         .def("entries", &entriesof)
         .def("__len__", [](const netholder &h) { return h.net.durations.size(); });
     m.def("read", &readfile, py::arg("path"), py::arg("format"), py::arg("maxactivities"));
@@ -369,7 +467,8 @@ PYBIND11_MODULE(_maxnpv, m) {
     m.def("random_cashflows", &drawn, py::arg("net"), py::arg("pctneg"));
     m.def("seeded_cashflows", &seeded, py::arg("net"), py::arg("pctneg"), py::arg("seed"),
           py::arg("name"));
-    m.def("solve", &solve, py::arg("net"), py::arg("cashflows"), py::arg("options"));
+    m.def("solve", &solve, py::arg("net"), py::arg("cashflows"), py::arg("options"),
+          py::arg("progress"));
     m.def("verify", &verify, py::arg("net"), py::arg("cashflows"), py::arg("interest"),
           py::arg("boundall"), py::arg("result"));
     m.def("sweep", &sweep, py::arg("net"), py::arg("cashflows"), py::arg("options"),

@@ -12,11 +12,15 @@ one import away::
                          relations=[(0, 1, "FS", 0), (1, 2, "SS", 1),
                                     (2, 1, "SS", 4, "max"), (2, 3, "FS", 0)])
     net.durations, net.relations, len(net)
+    net.capacities, net.demands                   # renewable resources: (K,), (n, K)
     cf = maxnpv.random_cashflows(net, pctneg=50)  # the batch's draw
     r = maxnpv.solve(net, cashflows=cf, slack=10, interest=0.01)
     r.status, r.reason, r.npv, r.passes, r.method, r.deadline, r.critical_path
     r.start, r.unbounded, r.discounted            # numpy arrays (int64, bool, float64)
     r.tree, r.multipliers                         # binding relations (m x 2), their values
+    r = maxnpv.solve(net, pctneg=50, slack=10, interest=0.01, resources=True,
+                     node_limit=10000, progress=print)  # under the resources
+    r.has_schedule, r.bound, r.gap, r.nodes       # the resource search's outcome
     pandas.DataFrame(r.to_dict())                 # one row per activity
     r.to_json()                                   # the document of `maxnpv solve --json`
     maxnpv.verify(net, r)                         # a Verdict: true when r is proven optimal
@@ -43,7 +47,8 @@ command line gives. An instance that cannot be solved is no exception: its
 Solves, checks and sweeps release the GIL: several may run at once from a
 thread pool. On the main thread, Ctrl-C (or any exception a signal handler
 raises) ends a running solve or sweep within a few hundredths of a second
-and is raised from it; nothing is left half done.
+and is raised from it; nothing is left half done. So does an exception
+that a solve's progress callback raises, on any thread.
 """
 
 from __future__ import annotations
@@ -54,7 +59,7 @@ import math
 import numbers
 import os
 import threading
-from typing import Any, Dict, Iterator, List, Optional, Sequence, Tuple, Union
+from typing import Any, Callable, Dict, Iterator, List, Optional, Sequence, Tuple, Union
 
 import numpy as np
 
@@ -100,7 +105,8 @@ _MAX_MAGNITUDE = 1_000_000  # largest magnitude of a duration or lag, time units
 _MAX_TIME = 1 << 62  # largest magnitude of a slack or deadline, time units
 _MAX_SEED = (1 << 64) - 1  # seeds are 64-bit unsigned
 _MAX_COUNT = (1 << 31) - 1  # activity limits and counts are 32-bit
-_MAX_PASSES = (1 << 63) - 1  # move limits are 64-bit
+_MAX_UNITS = (1 << 31) - 1  # capacities and demands are 32-bit, 0 or more
+_MAX_PASSES = (1 << 63) - 1  # move and node limits are 64-bit
 _MAX_PERCENT = 100  # pctneg is a percentage
 _MIN_INT64 = -(1 << 63)  # the range of the library's starts and lags
 _MAX_INT64 = (1 << 63) - 1
@@ -223,6 +229,14 @@ class Network:
     ``random_cashflows``); a network read from a file takes the file name
     without folder and extension.
 
+    ``capacities`` holds one whole number per renewable resource (index k
+    from 0), ``demands`` a row per activity of one whole number per
+    resource: what the activity uses of each while it runs (at every whole
+    time t with start <= t < start + duration; activities of duration 0 use
+    nothing). Both are sequences or numpy arrays of values from 0 to
+    2147483647; demands has the shape (activities, resources) or is left
+    out (nothing used). Only ``solve(..., resources=True)`` respects them.
+
     A network does not change once built, so threads may share it.
     """
 
@@ -233,6 +247,8 @@ class Network:
         durations: Sequence[int],
         relations: Sequence[Relation] = (),
         name: str = "",
+        capacities: Optional[Union[Sequence[int], np.ndarray]] = None,
+        demands: Optional[Union[Sequence[Sequence[int]], np.ndarray]] = None,
     ) -> None:
         if isinstance(durations, (str, bytes)) or not isinstance(durations, (Sequence, np.ndarray)):
             raise TypeError(f"durations needs a sequence of whole numbers, not {_typename(durations)}")
@@ -252,7 +268,9 @@ class Network:
         entries.sort(key=lambda e: e[0])
         if not isinstance(name, str):
             raise TypeError(f"name needs a text, not {_typename(name)}")
-        self._net = _lib.Net(durs, entries)
+        caps = _capacities(capacities)
+        uses = _demands(demands, n, len(caps))
+        self._net = _lib.Net(durs, entries, caps, uses)
         self._name = name
         self._path: Optional[str] = None
 
@@ -282,6 +300,16 @@ class Network:
         return out
 
     @property
+    def capacities(self) -> np.ndarray:
+        """The capacity of each renewable resource (a fresh int64 array of shape (K,))."""
+        return self._net.capacities()
+
+    @property
+    def demands(self) -> np.ndarray:
+        """Each activity's demand of each resource (a fresh int64 array of shape (n, K))."""
+        return self._net.demands()
+
+    @property
     def name(self) -> str:
         """The instance's name, as seeded cash flows use it."""
         return self._name
@@ -296,7 +324,10 @@ class Network:
 
     def __repr__(self) -> str:
         where = f", path={self._path!r}" if self._path is not None else ""
-        return f"<maxnpv.Network of {len(self)} activities, {len(self._net.entries())} relations{where}>"
+        count = len(self._net.capacities())
+        held = f", {count} resources" if count else ""
+        return (f"<maxnpv.Network of {len(self)} activities, {len(self._net.entries())} relations"
+                f"{held}{where}>")
 
 
 def _entry(k: int, rel: Any, n: int) -> Tuple[int, int, int, int, int]:
@@ -314,6 +345,71 @@ def _entry(k: int, rel: Any, n: int) -> Tuple[int, int, int, int, int]:
     lag = _whole(f"{what}: the lag", rel[3], -_MAX_MAGNITUDE, _MAX_MAGNITUDE)
     bound = _code(f"{what}: the bound", rel[4], _BOUNDS) if len(rel) == 5 else _BOUNDS["min"]
     return (i, j, bound, kind, lag)
+
+
+def _units(what: str, value: Any, says: str) -> int:
+    """A capacity or a demand: a whole number from 0 to 2147483647; a negative
+    one refused with the library's reason (says: what it is)."""
+    if isinstance(value, bool) or not isinstance(value, numbers.Integral):
+        raise TypeError(f"{what} needs a whole number, not {_typename(value)}")
+    value = int(value)
+    if value < 0:
+        raise ValueError(f"{what}: {says} is {value}, expected 0 or more")
+    if value > _MAX_UNITS:
+        raise ValueError(f"{what} needs a whole number from 0 to {_MAX_UNITS}, not '{value}'")
+    return value
+
+
+def _rows(what: str, values: Any, shape: str) -> List[Any]:
+    """values (a sequence or an array) as a list; whole arrays as Python ints,
+    others as their numpy scalars, so that a float is refused."""
+    if isinstance(values, np.ndarray):
+        return values.tolist() if values.dtype.kind in "iub" else list(values)
+    if isinstance(values, (str, bytes)) or not isinstance(values, Sequence):
+        raise TypeError(f"{what} needs {shape}, not {_typename(values)}")
+    return list(values)
+
+
+def _capacities(capacities: Any) -> List[int]:
+    if capacities is None:
+        return []
+    shape = "a sequence of whole numbers (one per resource)"
+    if isinstance(capacities, np.ndarray) and capacities.ndim != 1:
+        raise ValueError(f"capacities needs one dimension, not {capacities.ndim}")
+    values = _rows("capacities", capacities, shape)
+    return [_units(f"capacities[{k}]", v, f"the capacity of resource {k}")
+            for k, v in enumerate(values)]
+
+
+def _demands(demands: Any, n: int, nrres: int) -> List[List[int]]:
+    """The demands as n rows of nrres values, or no rows (nothing used)."""
+    if demands is None:
+        return []
+    shape = "a row of whole numbers per activity"
+    if isinstance(demands, np.ndarray):
+        if demands.size == 0 and demands.ndim == 1:
+            return []
+        if demands.ndim != 2:
+            raise ValueError(f"demands needs two dimensions (activities, resources), "
+                             f"not {demands.ndim}")
+    rows = _rows("demands", demands, shape)
+    if not rows:
+        return []
+    if len(rows) != n:
+        raise ValueError(f"demands: the network has {len(rows)} rows of demands for {n} "
+                         "activities (one row per activity)")
+    out = []
+    for i, row in enumerate(rows):
+        what = f"demands[{i}]"
+        if isinstance(row, np.ndarray) and row.ndim != 1:
+            raise ValueError(f"{what} needs one dimension, not {row.ndim}")
+        values = _rows(what, row, "a sequence of whole numbers (one per resource)")
+        if len(values) != nrres:
+            raise ValueError(f"{what}: the demands of activity {i} hold {len(values)} values, "
+                             f"expected {nrres} (one per capacity)")
+        out.append([_units(f"{what}[{k}]", v, f"the demand of activity {i} for resource {k}")
+                    for k, v in enumerate(values)])
+    return out
 
 
 def _code(what: str, value: Any, names: Dict[str, int]) -> int:
@@ -430,7 +526,19 @@ class Result:
     status         a Status (compares equal to "solved", "infeasible", ...)
     reason         why not solved (or why a limit stopped it); None when solved.
                    Reasons number activities as a .gpr file does, from 1
-    npv            the optimal net present value; None without a schedule
+    npv            the optimal net present value (under "limit reached" the best
+                   schedule's); None when the status is neither, NaN when a limit
+                   stopped the resource search before its first schedule
+    has_schedule   whether start holds a schedule: always when solved; under
+                   "limit reached" with resources not before the first is found
+    resources      whether the solve respected the network's resources
+    bound          an upper bound on the optimum: npv when solved, the search's
+                   best bound under "limit reached" with resources (NaN when a
+                   limit cut the first relaxation short, and without resources,
+                   where a stopped solve proves none); None when neither status
+    gap            (bound - npv) / max(|bound|, |npv|), 0 when solved; NaN
+                   without a schedule or a bound; None when neither status
+    nodes          relaxations the resource search solved (0 without resources)
     passes         the method's moves (classic: search passes, the last one
                    included; fast: tree moves, set moves and rounds of minimum
                    cuts); None without a schedule
@@ -447,7 +555,9 @@ class Result:
     discounted     per activity its share of the npv (float64 array)
     tree           the binding relations of the final spanning tree, one (i, j)
                    row each (int64 array of shape (m, 2)); (last, 0) is the
-                   deadline
+                   deadline. Empty for a schedule of the resource search, which
+                   has no tree, unless the optimum without resources already
+                   fits them
     tree_lags      per tree arc its start-to-start lag (int64 array):
                    start(j) >= start(i) + lag
     multipliers    per tree arc the value it carries (float64 array: its dual
@@ -460,24 +570,46 @@ class Result:
     bound_all      whether the solve had bound_all
 
     ``solved`` is True for status "solved"; a schedule exists also for "limit
-    reached". ``to_dict()`` gives the schedule as columns for
-    ``pandas.DataFrame``, ``to_json()`` the document of ``maxnpv solve --json``.
+    reached" (see has_schedule). ``to_dict()`` gives the schedule as columns
+    for ``pandas.DataFrame``, ``to_json()`` the document of ``maxnpv solve
+    --json``.
     """
 
     __slots__ = (
         "status", "reason", "npv", "passes", "method", "deadline", "critical_path",
         "interest", "seconds", "cashflows", "start", "unbounded", "discounted", "tree",
         "tree_lags", "multipliers", "postponed_tree", "postponed_lags", "postponed_values",
-        "bound_all", "_durations", "_instance",
+        "bound_all", "has_schedule", "resources", "bound", "gap", "nodes", "_durations",
+        "_instance", "_capacities", "_demands", "_peak",
     )
 
     def __init__(
-        self, net: Network, cf: np.ndarray, interest: float, bound_all: bool, got: Dict[str, Any]
+        self, net: Network, cf: np.ndarray, interest: float, bound_all: bool,
+        resources: bool, got: Dict[str, Any]
     ) -> None:
         scheduled = bool(got["scheduled"])
         self.status = Status(got["status"])
         self.reason: Optional[str] = got["reason"] or None
-        self.npv: Optional[float] = float(got["npv"]) if scheduled else None
+        # Solved and limited solves have an npv, a bound and a gap, each
+        # perhaps NaN; other statuses none.
+        outcome = self.status in (Status.SOLVED, Status.LIMIT)
+        self.has_schedule = scheduled
+        self.resources = resources
+        if scheduled:
+            self.npv: Optional[float] = float(got["npv"])
+        else:
+            self.npv = math.nan if outcome and resources else None
+        if not outcome:
+            self.bound: Optional[float] = None
+            self.gap: Optional[float] = None
+        elif resources or self.status == Status.SOLVED:
+            self.bound = float(got["bound"])
+            self.gap = float(got["gap"])
+        else:
+            # A limit ended a solve without resources: its schedule bounds
+            # the optimum from below only.
+            self.bound = self.gap = math.nan
+        self.nodes = int(got["nodes"])
         self.passes: Optional[int] = int(got["passes"]) if scheduled else None
         self.method: str = got["method"]
         self.deadline: Optional[int] = int(got["deadline"]) if got["hasdeadline"] else None
@@ -499,6 +631,9 @@ class Result:
         self.bound_all = bound_all
         self._durations = net.durations
         self._instance = net.path
+        self._capacities = net.capacities if resources else None
+        self._demands = net.demands if resources else None
+        self._peak: Optional[np.ndarray] = got["peak"]
 
     @property
     def solved(self) -> bool:
@@ -511,13 +646,15 @@ class Result:
         activity (its index, from 0), duration, cashflow, start, finish
         (start plus duration), discounted and unbounded, each a fresh numpy
         array (int64, float64 or bool) of one entry per activity; start and
-        finish mean nothing where unbounded is True. Without a schedule every
-        column is empty. ``pandas.DataFrame(r.to_dict())`` is the table.
+        finish mean nothing where unbounded is True. A solve under resources
+        adds a column demand_k (int64) per resource k, what each activity
+        uses of it. Without a schedule every column is empty.
+        ``pandas.DataFrame(r.to_dict())`` is the table.
         """
         n = len(self.start)
         durations = np.array(self._durations if n else [], dtype=np.int64)
         start = np.array(self.start, dtype=np.int64)
-        return {
+        columns = {
             "activity": np.arange(n, dtype=np.int64),
             "duration": durations,
             "cashflow": np.array(self.cashflows[:n] if n else [], dtype=np.float64),
@@ -526,6 +663,10 @@ class Result:
             "discounted": np.array(self.discounted, dtype=np.float64),
             "unbounded": np.array(self.unbounded, dtype=np.bool_),
         }
+        if self._demands is not None:
+            for k in range(self._demands.shape[1]):
+                columns[f"demand_{k}"] = self._demands[:n, k].copy()
+        return columns
 
     def to_json(self, **dumps: Any) -> str:
         """The document of ``maxnpv solve --json`` as JSON text, numbered from 0.
@@ -535,7 +676,10 @@ class Result:
         duration, cashflow, start, finish, discounted, unbounded) and arcs
         (from, to, lag); unknown values are null, the start and finish of an
         unbounded activity too, activities and arcs empty without a schedule.
-        Keywords go to json.dumps (indent=2, say).
+        A solve under resources adds resources (true), bound, gap and nodes
+        after method, capacities and peak (each resource's largest use by the
+        schedule; null without one) after numbering, and each activity's
+        demands. Keywords go to json.dumps (indent=2, say).
         """
         scheduled = len(self.start) > 0
         activities = []
@@ -552,30 +696,48 @@ class Result:
                     "discounted": 0.0 if free else float(self.discounted[i]),
                     "unbounded": free,
                 })
+                if self._demands is not None:
+                    activities[-1]["demands"] = self._demands[i].tolist()
         arcs = [
             {"from": int(i), "to": int(j), "lag": int(lag)}
             for (i, j), lag in zip(self.tree, self.tree_lags)
         ] if scheduled else []
-        return json.dumps({
+        doc: Dict[str, Any] = {
             "instance": self._instance,
             "status": str(self.status),
             "reason": self.reason,
-            "npv": self.npv,
+            "npv": _known(self.npv),
             "passes": self.passes,
             "method": self.method,
+        }
+        if self.resources:
+            doc.update(resources=True, bound=_known(self.bound), gap=_known(self.gap),
+                       nodes=self.nodes)
+        doc.update({
             "deadline": self.deadline,
             "critical_path": self.critical_path,
             "interest": self.interest,
             "numbering": "from 0",
-            "activities": activities,
-            "arcs": arcs,
-        }, **dumps)
+        })
+        if self._capacities is not None:
+            doc["capacities"] = self._capacities.tolist()
+            doc["peak"] = self._peak.tolist() if self._peak is not None else None
+        doc.update(activities=activities, arcs=arcs)
+        return json.dumps(doc, **dumps)
 
     def __repr__(self) -> str:
-        if self.npv is None:
+        if not self.has_schedule:
             return f"<maxnpv.Result {self.status}: {self.reason}>"
-        return (f"<maxnpv.Result {self.status}: npv {self.npv:.10g}, deadline {self.deadline}, "
-                f"{self.passes} passes ({self.method})>")
+        searched = ""
+        if self.resources:
+            searched = f", bound {self.bound:.10g}, {self.nodes} nodes"
+        return (f"<maxnpv.Result {self.status}: npv {self.npv:.10g}{searched}, deadline "
+                f"{self.deadline}, {self.passes} passes ({self.method})>")
+
+
+def _known(value: Optional[float]) -> Optional[float]:
+    """value for a JSON document: null for None and NaN, which JSON lacks."""
+    return None if value is None or math.isnan(value) else value
 
 
 def solve(
@@ -593,6 +755,9 @@ def solve(
     max_passes: Optional[int] = None,
     bound_all: bool = False,
     max_activities: Optional[int] = None,
+    resources: bool = False,
+    node_limit: Optional[int] = None,
+    progress: Optional[Callable[[int, float, float], Any]] = None,
 ) -> Result:
     """Solves net for an optimal schedule, as ``maxnpv solve`` does.
 
@@ -611,6 +776,19 @@ def solve(
     activity started no earlier than the start dummy and finished no later
     than the end dummy starts; ``max_activities`` refuses larger networks.
 
+    ``resources=True`` solves under the network's renewable resources: at
+    every whole time the running activities use at most each capacity. The
+    search is exact: status "solved" (proven optimal), "infeasible" (the
+    reason says whether the relations and the deadline or the resources
+    exclude every schedule) or, when ``time_limit`` (which covers the whole
+    solve), ``node_limit`` (relaxations solved, 1 or more) or Ctrl-C stops
+    it, "limit reached" with the best schedule found if any (has_schedule),
+    its ``bound`` and ``gap``. ``progress``, a callable, is called as
+    progress(nodes, npv, bound) a few times a second while the search runs
+    and at every better schedule it finds (npv NaN before the first); an
+    exception it raises ends the solve and is raised from solve.
+    ``node_limit`` and ``progress`` need resources=True.
+
     Returns a Result, also when the instance cannot be solved (status and
     reason tell why). Raises TypeError or ValueError for bad use, and
     KeyboardInterrupt (or what another signal handler raises) when Ctrl-C
@@ -618,9 +796,14 @@ def solve(
     """
     options, cf = _solveoptions(net, cashflows, pctneg, seed, slack, deadline, deadline_factor,
                                 interest, method, time_limit, max_passes, bound_all,
-                                max_activities)
-    got = _lib.solve(net._net, cf, options)
-    return Result(net, cf.copy(), options["interest"], options["boundall"], got)
+                                max_activities, resources, node_limit)
+    if progress is not None and not callable(progress):
+        raise TypeError(f"progress needs a callable, not {_typename(progress)}")
+    if progress is not None and not options["resources"]:
+        raise ValueError("progress reports on the resource search; give resources=True too")
+    got = _lib.solve(net._net, cf, options, progress)
+    return Result(net, cf.copy(), options["interest"], options["boundall"],
+                  options["resources"], got)
 
 
 def _solveoptions(
@@ -637,6 +820,8 @@ def _solveoptions(
     max_passes: Optional[int],
     bound_all: bool,
     max_activities: Optional[int],
+    resources: bool = False,
+    node_limit: Optional[int] = None,
 ) -> Tuple[Dict[str, Any], np.ndarray]:
     """The library's options of a solve and its cash flows, every value checked."""
     _checknetwork(net)
@@ -660,6 +845,11 @@ def _solveoptions(
     moves = 0 if max_passes is None else _whole("max_passes", max_passes, 1, _MAX_PASSES)
     if not isinstance(bound_all, (bool, np.bool_)):
         raise TypeError(f"bound_all needs True or False, not {_typename(bound_all)}")
+    if not isinstance(resources, (bool, np.bool_)):
+        raise TypeError(f"resources needs True or False, not {_typename(resources)}")
+    nodes = 0 if node_limit is None else _whole("node_limit", node_limit, 1, _MAX_PASSES)
+    if nodes and not resources:
+        raise ValueError("node_limit limits the resource search; give resources=True too")
     if (pctneg is None) == (cashflows is None):
         raise ValueError("give either pctneg or cashflows")
     if seed is not None and pctneg is None:
@@ -682,6 +872,8 @@ def _solveoptions(
         "timelimit": seconds,
         "maxpasses": moves,
         "maxactivities": limit,
+        "resources": bool(resources),
+        "maxnodes": nodes,
         # Python runs signal handlers on its main thread only: solves there
         # let them run now and then, so that Ctrl-C ends a long one.
         "interruptible": threading.current_thread() is threading.main_thread(),
@@ -750,12 +942,19 @@ def verify(net: Network, result: Result) -> Verdict:
     is best. The tolerances are those of ``maxnpv verify``.
 
     A result that is not solved, or does not fit the network, is rejected
-    with its reason. Raises TypeError or ValueError only for values that are
-    no result at all (a field of the wrong type).
+    with its reason. The certificate proves optimality without resources: a
+    result of ``solve(..., resources=True)`` carries one only when the
+    optimum without resources already fits them (the resources themselves
+    are not checked here); any other is rejected as having no certificate.
+    Raises TypeError or ValueError only for values that are no result at all
+    (a field of the wrong type).
     """
     _checknetwork(net)
     if not isinstance(result, Result):
         raise TypeError(f"result needs a maxnpv.Result, not {_typename(result)}")
+    if result.resources and result.solved and len(result.tree) == 0:
+        return Verdict(False, "the schedule of the resource search carries no certificate "
+                              "of optimality (no tree of binding relations)")
     n = len(net)
     cf = _cashflows(net, result.cashflows)
     rate = _nonnegative("result.interest", result.interest)

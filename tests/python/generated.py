@@ -1,6 +1,7 @@
 """Random networks for the tests of verify and sweep: acyclic minimal lags
 of every type, some maximal lags back against them, activities that only the
-deadline bounds and some that nothing bounds, so that optima postpone them."""
+deadline bounds and some that nothing bounds, so that optima postpone them;
+and one with resources that keeps the resource search busy."""
 
 import random
 
@@ -44,3 +45,15 @@ def window(seed, n=1000):
             relations += [(i, j, "SS", 0), (i, j, "SS", 1, "max")]
     relations.append((n - 2, n - 1, "FS", 0))
     return maxnpv.Network([0] * n, relations, name=f"w{seed}")
+
+
+def crowded(seed=2, size=30):
+    """network(seed, size) with two resources of capacity 7 and demands 0..5
+    per activity: at seed 2 and size 30 (slack 20, pctneg 50), a search under
+    the resources that runs for minutes without finding a schedule."""
+    net = network(seed, size)
+    rng = random.Random(seed)
+    n = len(net)
+    demands = [[0, 0]] + [[rng.randint(0, 5), rng.randint(0, 5)] for _ in range(n - 2)] + [[0, 0]]
+    return maxnpv.Network(net.durations, net.relations, name=f"c{seed}", capacities=[7, 7],
+                          demands=demands)

@@ -2,8 +2,9 @@
 handler runs within the call, the call ends and raises KeyboardInterrupt,
 and the package works as before afterwards.
 
-The classic search on a window network of 1000 activities takes minutes, so
-a solve that has not seen the signal within 20 s never saw it. Each case
+The classic search on a window network of 1000 activities takes minutes, and
+so does the search under the resources of the crowded network, so a solve
+that has not seen the signal within 20 s never saw it. Each case
 runs Python in a process of its own, in a new session (no controlling
 terminal), and sends it SIGINT once it is solving."""
 
@@ -26,11 +27,13 @@ import sys
 sys.path.insert(0, sys.argv[1])
 import maxnpv, generated, conftest
 
-net = generated.window(1, 1000)
+net = generated.crowded() if sys.argv[2] == "resources" else generated.window(1, 1000)
 print("ready", flush=True)
 try:
     if sys.argv[2] == "solve":
         maxnpv.solve(net, pctneg=50, slack=10, interest=0.01, method="classic")
+    elif sys.argv[2] == "resources":
+        maxnpv.solve(net, pctneg=50, slack=20, interest=0.01, resources=True)
     else:
         maxnpv.sweep(net, pctneg=50, slack=[0, 10, 20], interest=[0.01, 0.02], method="classic")
     print("finished", flush=True)
@@ -42,7 +45,7 @@ except KeyboardInterrupt:
 """
 
 
-@pytest.mark.parametrize("call", ["solve", "sweep"])
+@pytest.mark.parametrize("call", ["solve", "sweep", "resources"])
 def test_ctrl_c_ends_a_long_call(call):
     child = subprocess.Popen([sys.executable, "-c", CHILD, str(HERE), call],
                              stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True,
