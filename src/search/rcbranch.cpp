@@ -46,7 +46,10 @@ namespace {
 constexpr double progressevery = 0.25;   // seconds between progress reports
 constexpr double firstshare = 0.25;      // share of the time limit the first schedule may take
 constexpr long long firstnodes = 200000; // its nodes without a time limit
-constexpr int improvetries = 32;         // orders drawn without gain before improving stops
+constexpr int improvetries = 32; // orders drawn without gain before improving stops, at most
+constexpr int improveleast = 4;  // and at least
+constexpr int improveper = 8;    // activities per such order (small networks draw fewer: the
+                                 // branch and bound reaches their schedules itself)
 constexpr uint64_t improveseed = 0x9E3779B97F4A7C15ULL; // the improvement's stream, not 0
 const char noschedule[] = "no feasible schedule: the resources exclude every schedule that meets "
                           "the relations and the deadline";
@@ -206,11 +209,12 @@ void searcher::improve() {
         evaluatefrom(base, arcs.data(), (int)arcs.size(), &bound, &feasible);
         return (long double)bestnpv > (long double)before + tolerance;
     };
+    const int tries = std::clamp(base.nract / improveper, improveleast, improvetries);
     improveschedule(
-        model, bestst, bestdrop, improvetries, [this]() { return stopped || overlimit(); }, solve,
+        model, bestst, bestdrop, tries, [this]() { return stopped || overlimit(); }, solve,
         &chainwork, &chain, &noise);
     improvedfrom = bestnpv;
-    nextimprove = 2 * solved + improvetries;
+    nextimprove = 2 * solved + tries;
 }
 
 bool searcher::overlimit() {

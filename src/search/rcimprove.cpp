@@ -19,8 +19,8 @@ namespace gpr {
 
 int improveschedule(const rcmodel &m, const std::vector<int64_t> &best,
                     const std::vector<char> &bestdrop, int tries,
-                    const std::function<bool()> &stopnow, const rcsolvechain &solve,
-                    rcchainwork *w, std::vector<rcarc> *arcs, uint64_t *noise) {
+                    const std::function<bool()> &stopnow, const rcsolvechain &solve, rcchainwork *w,
+                    std::vector<rcarc> *arcs, uint64_t *noise) {
     int improved = 0;
     for (int failed = 0; failed < tries && !stopnow();) {
         chainschedule(m, best, bestdrop, w, arcs, noise);
