@@ -17,6 +17,7 @@
 #include "lpmodel.h"
 #include "maxnpv/maxnpv.h"
 #include "rawcheck.h"
+#include "search/rcsearch.h"
 #include "support/randominstance.h"
 #include "support/rcbrute.h"
 #include "support/rctiny.h"
@@ -214,3 +215,43 @@ TEST(ResourceSearch, Ubo10AgainstTheMipAndThePublishedMakespans) {
 }
 
 } // namespace
+
+// Any order drawn from an optimal schedule holds the optimum: enumerating
+// the schedules that meet the instance's relations and the order's arcs,
+// with the resources lifted, must give the resource-constrained optimum
+// again, with a schedule that meets the resources. A holder chosen before it
+// finished, or units handed on twice, would show as a better schedule that
+// overloads a resource; an arc the schedule breaks, as a worse optimum.
+TEST(ResourceSearch, DrawnOrdersOfAnOptimumHoldIt) {
+    int checkedorders = 0;
+    for (uint64_t seed = 1; seed <= 300; seed++) {
+        const tinycase c = tiny(seed);
+        const rcanswer want = rcbrute(c.p, c.deadline, c.cf, c.interest);
+        if (want.kind != rckind::solved) continue;
+        const int n = (int)c.p.dur.size(), nrres = (int)c.p.capacity.size();
+        std::vector<int> demand(n * nrres);
+        for (int i = 0; i < n; i++)
+            for (int k = 0; k < nrres; k++) demand[i * nrres + k] = c.p.demand[i][k];
+        gpr::rcmodel m;
+        m.nract = n, m.nrres = nrres;
+        m.dur = c.p.dur.data(), m.capacity = c.p.capacity.data(), m.demand = demand.data();
+        const std::vector<int64_t> st(want.start.begin(), want.start.end());
+        const std::vector<char> none(n, 0);
+        gpr::rcchainwork work;
+        std::vector<gpr::rcarc> arcs;
+        for (uint64_t draw = 0; draw <= 3; draw++) {
+            SCOPED_TRACE("seed " + std::to_string(seed) + ", draw " + std::to_string(draw));
+            uint64_t noise = 0x51ED + draw;
+            gpr::chainschedule(m, st, none, &work, &arcs, draw == 0 ? nullptr : &noise);
+            rcproblem lifted = c.p;
+            for (int &cap : lifted.capacity) cap = 1 << 20;
+            for (const gpr::rcarc &a : arcs) lifted.entries.push_back({a.from, a.to, 1, 1, a.lag});
+            const rcanswer got = rcbrute(lifted, c.deadline, c.cf, c.interest);
+            ASSERT_EQ(got.kind, rckind::solved);
+            EXPECT_NEAR((double)got.npv, (double)want.npv, tolerance(c, want.start));
+            EXPECT_TRUE(rcfeasible(c.p, c.deadline, got.start));
+            checkedorders++;
+        }
+    }
+    EXPECT_GT(checkedorders, 200);
+}

@@ -46,6 +46,11 @@ namespace {
 constexpr double progressevery = 0.25;   // seconds between progress reports
 constexpr double firstshare = 0.25;      // share of the time limit the first schedule may take
 constexpr long long firstnodes = 200000; // its nodes without a time limit
+constexpr int improvetries = 32; // orders drawn without gain before improving stops, at most
+constexpr int improveleast = 4;  // and at least
+constexpr int improveper = 8;    // activities per such order (small networks draw fewer: the
+                                 // branch and bound reaches their schedules itself)
+constexpr uint64_t improveseed = 0x9E3779B97F4A7C15ULL; // the improvement's stream, not 0
 const char noschedule[] = "no feasible schedule: the resources exclude every schedule that meets "
                           "the relations and the deadline";
 
@@ -147,14 +152,20 @@ class searcher {
     int newnode(int parent);
     void release(int v);
     outcome evaluate(int v, const rcarc *extra, int extracount, double *bound, bool *feasible);
+    outcome evaluatefrom(const network &from, const rcarc *extra, int extracount, double *bound,
+                         bool *feasible);
+    void improve();
     void keepconflict(int v);
     void expand(int v, int *dive);
     bool firstschedule(rcresult *r);
 
-    rcfeasiblework feas;        // the search for a first schedule
-    rcchainwork chainwork;      // chaining scratch
-    std::vector<rcarc> chain;   // the arcs of a chained schedule
-    std::vector<int64_t> found; // a schedule found by the first search
+    rcfeasiblework feas;          // the search for a first schedule
+    rcchainwork chainwork;        // chaining scratch
+    std::vector<rcarc> chain;     // the arcs of a chained schedule
+    std::vector<int64_t> found;   // a schedule found by the first search
+    uint64_t noise = improveseed; // the improvement's random stream
+    double improvedfrom = 0;      // the incumbent's npv when it was last improved
+    long long nextimprove = 0;    // the node count at which to improve it again
 };
 
 // A first schedule, from the search among earliest schedules, chained and
@@ -181,8 +192,29 @@ bool searcher::firstschedule(rcresult *r) {
     chainschedule(model, found, feas.nodrop, &chainwork, &chain);
     double bound = 0;
     bool feasible = false;
-    evaluate(nodes.empty() ? rcnonode : 0, chain.data(), (int)chain.size(), &bound, &feasible);
+    evaluatefrom(base, chain.data(), (int)chain.size(), &bound, &feasible);
+    improve();
     return false;
+}
+
+// Draws orders of the incumbent while they pay (rcimprove.cpp), and sets
+// when to try again: once the branch and bound has solved as many
+// relaxations again, or at once when it finds a new incumbent.
+void searcher::improve() {
+    if (!hasbest) return;
+    const rcsolvechain solve = [this](const std::vector<rcarc> &arcs) {
+        const double before = bestnpv;
+        double bound = 0;
+        bool feasible = false;
+        evaluatefrom(base, arcs.data(), (int)arcs.size(), &bound, &feasible);
+        return (long double)bestnpv > (long double)before + tolerance;
+    };
+    const int tries = std::clamp(base.nract / improveper, improveleast, improvetries);
+    improveschedule(
+        model, bestst, bestdrop, tries, [this]() { return stopped || overlimit(); }, solve,
+        &chainwork, &chain, &noise);
+    improvedfrom = bestnpv;
+    nextimprove = 2 * solved + tries;
 }
 
 bool searcher::overlimit() {
@@ -257,7 +289,13 @@ outcome searcher::evaluate(int v, const rcarc *extra, int extracount, double *bo
             return outcome::infeasible; // cannot be: v was solved
         parentof = v;
     }
-    if (extendnetwork(parentnet, extra, extracount, &build, &net) != outcome::solved)
+    return evaluatefrom(parentnet, extra, extracount, bound, feasible);
+}
+
+// The same for the network from with the extra arcs.
+outcome searcher::evaluatefrom(const network &from, const rcarc *extra, int extracount,
+                               double *bound, bool *feasible) {
+    if (extendnetwork(from, extra, extracount, &build, &net) != outcome::solved)
         return outcome::infeasible;
     std::string why;
     const outcome kind = prepare(&sol, net, cf, interest, deadline, &why);
@@ -432,6 +470,10 @@ rcresult searcher::run() {
             break;
         }
         report(false);
+        if (hasbest && (bestnpv != improvedfrom || solved >= nextimprove)) {
+            improve();
+            if (stopped) break;
+        }
         int v = dive;
         if (v == rcnonode && !hasbest) {
             // Depth first until a schedule is known: the deepest open node.

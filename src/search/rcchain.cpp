@@ -14,23 +14,50 @@
 // better schedule of the same order). At its start enough units are free,
 // since the schedule meets the capacity then. The activities postponed
 // without limit are chained among themselves.
+//
+// With a random stream the same schedule gives other orders: users that
+// start together are taken in a random order, and every activity takes its
+// units from random holders among those that finished in time. (Measured on
+// generated networks of 1,000 activities: random holders for every activity
+// climb far faster than for one in four or one in sixteen.)
+// Every such order still holds the schedule, so its optimum is at least as
+// good; the improvement step draws many of them.
 #include <algorithm>
 
 #include "search/rcsearch.h"
 
 namespace gpr {
 
+namespace {
+
+// The next number of the stream (xorshift64*).
+uint64_t draw(uint64_t *state) {
+    uint64_t x = *state;
+    x ^= x >> 12, x ^= x << 25, x ^= x >> 27;
+    *state = x;
+    return x * 0x2545F4914F6CDD1DULL;
+}
+
+} // namespace
+
 void chainschedule(const rcmodel &m, const std::vector<int64_t> &st,
-                   const std::vector<char> &dropped, rcchainwork *w, std::vector<rcarc> *arcs) {
+                   const std::vector<char> &dropped, rcchainwork *w, std::vector<rcarc> *arcs,
+                   uint64_t *noise) {
     arcs->clear();
+    std::vector<uint64_t> &tie = w->tie;
+    tie.assign(m.nract, 0);
+    if (noise)
+        for (int i = 0; i < m.nract; i++) tie[i] = draw(noise);
     for (char group = 0; group <= 1; group++) {
         for (int k = 0; k < m.nrres; k++) {
             std::vector<int> &users = w->users;
             users.clear();
             for (int i = 0; i < m.nract; i++)
                 if (m.dur[i] > 0 && m.demandof(i, k) > 0 && dropped[i] == group) users.push_back(i);
-            std::sort(users.begin(), users.end(),
-                      [&st](int a, int b) { return st[a] != st[b] ? st[a] < st[b] : a < b; });
+            std::sort(users.begin(), users.end(), [&st, &tie](int a, int b) {
+                if (st[a] != st[b]) return st[a] < st[b];
+                return tie[a] != tie[b] ? tie[a] < tie[b] : a < b;
+            });
             int64_t fromstart = m.capacity[k]; // units the start dummy still holds
             std::vector<std::pair<int, int64_t>> &held = w->held; // (activity, its units)
             held.clear();
@@ -38,15 +65,21 @@ void chainschedule(const rcmodel &m, const std::vector<int64_t> &st,
                 int64_t need = m.demandof(i, k);
                 const int64_t take = std::min(need, fromstart);
                 fromstart -= take, need -= take;
-                // Of the holders that finished by st[i], the latest finish first.
+                // Of the holders that finished by st[i], the latest finish first
+                // (with noise, a random one).
                 while (need > 0) {
                     int best = -1;
+                    uint64_t bestkey = 0;
                     for (int h = 0; h < (int)held.size(); h++) {
                         const int j = held[h].first;
                         if (held[h].second <= 0 || st[j] + m.dur[j] > st[i]) continue;
-                        if (best < 0 ||
-                            st[j] + m.dur[j] > st[held[best].first] + m.dur[held[best].first])
+                        if (noise) {
+                            const uint64_t key = draw(noise);
+                            if (best < 0 || key > bestkey) best = h, bestkey = key;
+                        } else if (best < 0 || st[j] + m.dur[j] >
+                                                   st[held[best].first] + m.dur[held[best].first]) {
                             best = h;
+                        }
                     }
                     if (best < 0) break; // cannot be for a feasible schedule
                     const int j = held[best].first;

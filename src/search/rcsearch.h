@@ -17,7 +17,12 @@
 //   rcnetwork.cpp  a node's network: the instance's rows with the node's arcs;
 //   rcconflict.cpp where a schedule overloads a resource, and a minimal
 //                  forbidden set there;
-//   rcbranch.cpp   the branch and bound over the ordered pairs of such sets.
+//   rcfeasible.cpp a first resource-feasible schedule, among earliest ones;
+//   rcchain.cpp    a feasible schedule as an order: arcs that keep it
+//                  feasible, whose relaxation gives the order's best schedule;
+//   rcimprove.cpp  better schedules from other orders of the incumbent;
+//   rcbranch.cpp   the branch and bound over the ordered pairs of such sets,
+//                  which calls the others.
 #ifndef MAXNPV_RCSEARCH_H
 #define MAXNPV_RCSEARCH_H
 
@@ -182,14 +187,35 @@ rcfound findfeasible(const network &net, const rcmodel &m, const rcbuild &b, rcf
 struct rcchainwork {
     std::vector<int> users;                    // one resource's users by start
     std::vector<std::pair<int, int64_t>> held; // (activity, units it can still pass on)
+    std::vector<uint64_t> tie;                 // [activity] its place among equal starts
 };
 
 // Arcs j -> i of lag d_j (deduplicated, by from and to) that pass each
 // resource's units along the resource-feasible schedule st: every schedule
 // that meets them meets the capacities. The dropped activities are chained
-// among themselves.
+// among themselves. With noise (a random stream's state), equal starts are
+// taken in a random order and units come from random holders: another order
+// that st meets.
 void chainschedule(const rcmodel &m, const std::vector<int64_t> &st,
-                   const std::vector<char> &dropped, rcchainwork *w, std::vector<rcarc> *arcs);
+                   const std::vector<char> &dropped, rcchainwork *w, std::vector<rcarc> *arcs,
+                   uint64_t *noise = nullptr);
+
+// ---------------------------------------------------------- improving ---
+
+// What the improvement step asks of the search: the relaxation of the
+// instance with the arcs added, solved, and true when its schedule became
+// the new incumbent.
+using rcsolvechain = std::function<bool(const std::vector<rcarc> &arcs)>;
+
+// Draws orders of the incumbent (best, with its dropped activities) and
+// solves each: every order's optimum is resource-feasible and at least as
+// good, and the better ones replace the incumbent (solve does that). Ends
+// after tries drawn orders without an improvement, or when stopnow says so.
+// Returns the improvements.
+int improveschedule(const rcmodel &m, const std::vector<int64_t> &best,
+                    const std::vector<char> &bestdrop, int tries,
+                    const std::function<bool()> &stopnow, const rcsolvechain &solve, rcchainwork *w,
+                    std::vector<rcarc> *arcs, uint64_t *noise);
 
 // ------------------------------------------------------------ the search ---
 
