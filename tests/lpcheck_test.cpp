@@ -603,4 +603,73 @@ TEST(LpCrossCheck, WindowAndDenseNetworks) {
     EXPECT_GE(compared, 30); // most of them solvable
 }
 
+// Two shapes that were slow for the fast method, small, at several sizes and
+// rates, both methods against the LP.
+//  - A star of windows: every real activity has a minimal start-to-start lag
+//    of 0..20 and a maximal one of 20..40 from the start dummy, and a
+//    finish-to-start lag of 0 to the end dummy; each optimum is one end of
+//    its own window.
+//  - A staircase: activity N pays -2k, and k activities p_1..p_k pay +1 each,
+//    with earliest starts 1..k and a start-to-start lag of 0 from N; every
+//    duration is 1, every activity a finish-to-start lag of 0 to the end.
+std::string starofwindows(int n, unsigned seed) {
+    std::string text = std::to_string(n + 2) + " 0\n";
+    std::string first = "0 " + std::to_string(2 * n);
+    std::string rows;
+    for (int i = 2; i <= n + 1; i++) {
+        seed = seed * 1103515245u + 12345u;
+        const int least = (int)(seed >> 16) % 21, most = 20 + (int)(seed >> 8) % 21;
+        first += " " + std::to_string(i) + " 1 1 " + std::to_string(least);
+        first += " " + std::to_string(i) + " 2 1 " + std::to_string(most);
+        rows += std::to_string(1 + (int)(seed >> 4) % 9) + " 1 " + std::to_string(n + 2) +
+                " 1 3 0\n";
+    }
+    return text + first + "\n" + rows + "0 0\n";
+}
+
+std::string staircase(int k) {
+    // 1: start dummy; 2: N; 3..k+2: p_1..p_k; k+3: end dummy.
+    const int end = k + 3;
+    std::string text = std::to_string(end) + " 0\n0 " + std::to_string(k + 1) + " 2 1 1 0";
+    for (int i = 1; i <= k; i++) text += " " + std::to_string(i + 2) + " 1 1 " + std::to_string(i);
+    text += "\n1 " + std::to_string(k + 1) + " " + std::to_string(end) + " 1 3 0";
+    for (int i = 1; i <= k; i++) text += " " + std::to_string(i + 2) + " 1 1 0";
+    text += "\n";
+    for (int i = 1; i <= k; i++) text += "1 1 " + std::to_string(end) + " 1 3 0\n";
+    return text + "0 0\n";
+}
+
+TEST(LpCrossCheck, StarsOfWindowsAndStaircases) {
+    scratchdir dir;
+    int compared = 0;
+    for (const double rate : {0.001, 0.01, 0.05}) {
+        for (const int size : {5, 40, 300}) {
+            const std::string star = starofwindows(size, (unsigned)size), stairs = staircase(size);
+            std::vector<double> starcf(size + 2, 0.0), staircf(size + 3, 1.0);
+            for (int i = 1; i <= size; i++) starcf[i] = (i % 2 ? -1.0 : 1.0) * (17 * i % 500 + 1);
+            staircf[0] = staircf[size + 2] = 0, staircf[1] = -2.0 * size;
+            const struct {
+                const char *what;
+                const std::string &text;
+                lpoptions opt;
+            } cases[] = {{"star", star, given(starcf, 30, rate)},
+                         {"staircase", stairs, given(staircf, 100, rate)}};
+            for (const auto &c : cases) {
+                SCOPED_TRACE(std::string(c.what) + " of " + std::to_string(size) + " at rate " +
+                             std::to_string(rate));
+                const lpresult lp = modelof(c.text, c.opt);
+                ASSERT_EQ(lp.kind, lpsolved) << lp.reason;
+                for (const maxnpv::method m : {maxnpv::method::fast, maxnpv::method::classic}) {
+                    double value = 0;
+                    ASSERT_EQ(solveroutcome(c.text, c.opt, &value, m), lpsolved);
+                    EXPECT_TRUE(close(value, lp.npv)) << std::setprecision(15) << value << " "
+                                                      << lp.npv;
+                    compared++;
+                }
+            }
+        }
+    }
+    EXPECT_EQ(compared, 36);
+}
+
 } // namespace
