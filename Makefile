@@ -76,8 +76,9 @@ check: prereq-test
 
 # The benchmark (not part of make test): generated sets, maxnpv against GLPK
 # (gprlp), tables of times, passes and memory; files in build/bench/.
-bench: build
+bench: build python
 	@bash bench/run.sh $(RELEASE_DIR)
+	@$(PYTHON) bench/shapes.py $(RELEASE_DIR)
 
 # The libFuzzer targets (clang, AddressSanitizer + UBSan), each for FUZZ_TIME seconds
 # from a seed corpus; fails on any crash, hang or sanitizer report.
