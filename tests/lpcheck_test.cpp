@@ -621,8 +621,8 @@ std::string starofwindows(int n, unsigned seed) {
         const int least = (int)(seed >> 16) % 21, most = 20 + (int)(seed >> 8) % 21;
         first += " " + std::to_string(i) + " 1 1 " + std::to_string(least);
         first += " " + std::to_string(i) + " 2 1 " + std::to_string(most);
-        rows += std::to_string(1 + (int)(seed >> 4) % 9) + " 1 " + std::to_string(n + 2) +
-                " 1 3 0\n";
+        rows +=
+            std::to_string(1 + (int)(seed >> 4) % 9) + " 1 " + std::to_string(n + 2) + " 1 3 0\n";
     }
     return text + first + "\n" + rows + "0 0\n";
 }
@@ -662,8 +662,8 @@ TEST(LpCrossCheck, StarsOfWindowsAndStaircases) {
                 for (const maxnpv::method m : {maxnpv::method::fast, maxnpv::method::classic}) {
                     double value = 0;
                     ASSERT_EQ(solveroutcome(c.text, c.opt, &value, m), lpsolved);
-                    EXPECT_TRUE(close(value, lp.npv)) << std::setprecision(15) << value << " "
-                                                      << lp.npv;
+                    EXPECT_TRUE(close(value, lp.npv))
+                        << std::setprecision(15) << value << " " << lp.npv;
                     compared++;
                 }
             }

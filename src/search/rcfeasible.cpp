@@ -291,16 +291,20 @@ rcfound findfeasible(const network &net, const rcmodel &m, const rcbuild &b, rcf
     w->starts.resize((size_t)(w->maxdepth + 1) * net.nract);
     w->lates.resize((size_t)(w->maxdepth + 1) * net.nract);
     const long long first = *nodes;
+    // The caller's stop, or the end of the seconds given: asked within a try
+    // too, so that a long try cannot overrun them.
+    const std::function<bool()> over = [&stopnow, began, seconds]() {
+        if (stopnow && stopnow()) return true;
+        return seconds > 0 &&
+               std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count() >=
+                   seconds;
+    };
     for (int attempt = 0;; attempt++) {
         if (maxnodes > 0) budget = std::min(budget, (double)(maxnodes - (*nodes - first)));
         if (budget < 1) return rcfound::unknown;
-        const rcfound got = d.run((long long)budget, seed + attempt, stopnow, found, nodes);
+        const rcfound got = d.run((long long)budget, seed + attempt, over, found, nodes);
         if (got != rcfound::unknown) return got;
-        if (stopnow && stopnow()) return rcfound::unknown;
-        if (seconds > 0 &&
-            std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count() >=
-                seconds)
-            return rcfound::unknown;
+        if (over()) return rcfound::unknown;
         budget *= restartgrowth;
     }
 }
