@@ -160,7 +160,9 @@ TEST(ResourceCheck, PostponedActivitiesStatusesAndTheFormOfTheResources) {
          "the demands of activity 3 hold 1 values for 2 resources"},
         {[](maxnpv::network *n) { n->demands[4][1] = -3; },
          "the demand of activity 5 for resource 2 is -3, below 0"},
-        {[](maxnpv::network *n) { n->demands.push_back({0, 0}); },
+        {[](maxnpv::network *n) {
+             n->demands.push_back({0, 0});
+         },
          "the network has 7 rows of demands for 6 activities"},
         {[](maxnpv::network *n) { n->demands.resize(3), n->demands[1].clear(); }, "feasible"},
     };
@@ -238,9 +240,9 @@ std::string overloadline(const std::string &rcheck) {
     }
     return rcheck.substr(0, used) + " is overloaded at time " +
            rcheck.substr(at + 9, more - at - 9) + ": the running " +
-           (count == 1 ? "activity" : "activities") + running + (count == 1 ? " needs " : " need ") +
-           rcheck.substr(used + 9, at - used - 9) + " of its capacity " +
-           rcheck.substr(more + 25, open - more - 25) + "\n";
+           (count == 1 ? "activity" : "activities") + running +
+           (count == 1 ? " needs " : " need ") + rcheck.substr(used + 9, at - used - 9) +
+           " of its capacity " + rcheck.substr(more + 25, open - more - 25) + "\n";
 }
 
 // Each resource's largest use, counted time unit by time unit over the
@@ -301,7 +303,8 @@ TEST(ResourceVerify, SolvesOfTheUboSet) {
     }
 
     // No schedule: nothing to check.
-    const ran none = program("solve " + rcpsp + "psp15.sch --resources --deadline-factor 2" + common);
+    const ran none =
+        program("solve " + rcpsp + "psp15.sch --resources --deadline-factor 2" + common);
     ASSERT_EQ(none.status, 1) << none.err;
     writefile("none.json", none.out);
     writefile("cut.json", replaced(none.out, "\"infeasible\"", "\"limit reached\""));
@@ -309,7 +312,8 @@ TEST(ResourceVerify, SolvesOfTheUboSet) {
         const ran v = program("verify " + rcpsp + "psp15.sch " +
                               (status == "infeasible" ? "none.json" : "cut.json"));
         EXPECT_EQ(v.status, 1);
-        EXPECT_EQ(v.out, "rejected: the result's status is '" + status + "' and holds no schedule\n");
+        EXPECT_EQ(v.out,
+                  "rejected: the result's status is '" + status + "' and holds no schedule\n");
     }
 }
 
@@ -333,8 +337,8 @@ TEST(ResourceVerify, AHandMadeInstanceWhoseOptimumWithoutResourcesFitsThem) {
     EXPECT_EQ(v.status, 0);
     // 4 moved to [1, 4) still meets every relation and the deadline, but
     // meets 2 and 3 at time 1.
-    writefile("bad.json", replaced(solve.out, "\"start\": 5, \"finish\": 8,",
-                                   "\"start\": 1, \"finish\": 4,"));
+    writefile("bad.json",
+              replaced(solve.out, "\"start\": 5, \"finish\": 8,", "\"start\": 1, \"finish\": 4,"));
     v = program("verify T.gpr bad.json --cashflows cf.txt");
     EXPECT_EQ(v.status, 1);
     EXPECT_EQ(v.out, "rejected: resource 1 is overloaded at time 1: the running activities 2, 3, 4 "
@@ -349,8 +353,9 @@ TEST(ResourceVerify, AlteredDocumentsAreRejected) {
     maxnpv::network net;
     std::string why;
     ASSERT_EQ(maxnpv::readnetwork(file, &net, &why), maxnpv::status::solved) << why;
-    const ran solve = program("solve " + file + " --resources --deadline-factor 2 --pctneg 50 "
-                                                "--interest 0.01 --json --certificate");
+    const ran solve = program("solve " + file +
+                              " --resources --deadline-factor 2 --pctneg 50 "
+                              "--interest 0.01 --json --certificate");
     ASSERT_EQ(solve.status, 0) << solve.err;
     const std::string doc = solve.out;
     ASSERT_NE(doc.find("\"relations\": []"), std::string::npos); // the search's schedule
@@ -366,8 +371,8 @@ TEST(ResourceVerify, AlteredDocumentsAreRejected) {
         for (long long delta : {1, -1}) {
             const size_t line = activityline(doc, (long long)i);
             const long long s = wholeafter(doc, "start", line), d = net.durations[i];
-            const std::string from = "\"start\": " + std::to_string(s) +
-                                     ", \"finish\": " + std::to_string(s + d) + ",";
+            const std::string from =
+                "\"start\": " + std::to_string(s) + ", \"finish\": " + std::to_string(s + d) + ",";
             const std::string to = "\"start\": " + std::to_string(s + delta) +
                                    ", \"finish\": " + std::to_string(s + delta + d) + ",";
             std::string text = doc;
@@ -386,7 +391,8 @@ TEST(ResourceVerify, AlteredDocumentsAreRejected) {
 
     // The figures that the document states.
     const std::vector<long long> peak = peakbyunits(doc, net);
-    std::vector<long long> caps(net.capacities.begin(), net.capacities.end()), more = caps, over = peak;
+    std::vector<long long> caps(net.capacities.begin(), net.capacities.end()), more = caps,
+                                                                               over = peak;
     more[1]++;
     over[0]++;
     const size_t three = activityline(doc, 3), demands = doc.find("\"demands\": [", three) + 12;
@@ -419,10 +425,12 @@ TEST(ResourceVerify, AlteredDocumentsAreRejected) {
     const struct {
         std::string from, to, starts;
     } money[] = {
-        {"\"bound\": ", "\"bound\": 900.5, \"was\": ", "rejected: the bound 900.5 is below the npv "},
+        {"\"bound\": ", "\"bound\": 900.5, \"was\": ",
+         "rejected: the bound 900.5 is below the npv "},
         {"\"bound\": ", "\"bound\": 2000.5, \"was\": ",
          "rejected: the result is solved, but its bound 2000.5 is not its npv "},
-        {"\"npv\": ", "\"npv\": 900.5, \"was\": ", "rejected: the npv 900.5 is not the schedule's value "},
+        {"\"npv\": ", "\"npv\": 900.5, \"was\": ",
+         "rejected: the npv 900.5 is not the schedule's value "},
     };
     for (const auto &m : money) {
         // The old number becomes a member of its own, taken out again here.
@@ -435,10 +443,10 @@ TEST(ResourceVerify, AlteredDocumentsAreRejected) {
     }
 
     // What a solve does not write is not a result of one: exit status 2.
-    const std::string plain =
-        program("solve " + file + " --deadline-factor 2 --pctneg 50 --interest 0.01 --json "
-                                  "--certificate")
-            .out;
+    const std::string plain = program("solve " + file +
+                                      " --deadline-factor 2 --pctneg 50 --interest 0.01 --json "
+                                      "--certificate")
+                                  .out;
     const std::string refused[][2] = {
         {replaced(doc, "\"resources\": true", "\"resources\": false"), "resources: not true"},
         {replaced(doc, "\"nodes\": ", "\"nodes\": -"), "nodes: not a whole number in range"},
