@@ -307,4 +307,17 @@ TEST(ResourceVerify, AHandMadeInstanceWhoseOptimumWithoutResourcesFitsThem) {
     EXPECT_EQ(v.status, 1);
     EXPECT_EQ(v.out, "rejected: resource 1 is overloaded at time 1: the running activities 2, 3, 4 "
                      "need 4 of its capacity 2\n");
+
+    // Under a capacity of 1, 2 (+50) and 4 (+40) cannot both start at 0, so
+    // the search's schedule stands without a certificate; 3 (-10) leads
+    // nowhere and is put off, using nothing.
+    writefile("P.gpr", "5 1 1\n0 0 3 2 1 3 0 3 1 3 0 4 1 3 0\n2 1 1 5 1 3 0\n4 1 0\n"
+                       "2 1 1 5 1 3 0\n0 0 0\n");
+    writefile("cf.txt", "0 50 -10 40 0\n");
+    writefile("p.json", program("solve P.gpr --cashflows cf.txt --slack 4 --interest 0.05 --json "
+                                "--certificate --resources")
+                            .out);
+    EXPECT_NE(readfile("p.json").find("\"unbounded\": true"), std::string::npos);
+    EXPECT_EQ(program("verify P.gpr p.json --cashflows cf.txt").out,
+              "feasible (schedule checked)\n");
 }
