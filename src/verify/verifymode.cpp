@@ -2,7 +2,10 @@
 // --certificate" document against the instance file, with the checks of
 // maxnpv::verify and none of the search's code. The document states the
 // interest rate, the deadline, the cash flows and the schedule; the options
-// can pin the cash flows to the ones a solve would use.
+// can pin the cash flows to the ones a solve would use. A document of a
+// solve under the resources is checked under them too: its certificate
+// where it keeps one, its schedule alone (maxnpv::checkschedule) where the
+// search's schedule has none.
 //
 // The instance is read first: its size bounds what the document may hold
 // (its bytes, and the elements of each list that are kept), so a document
