@@ -3,8 +3,9 @@
 // The first byte chooses:
 //   - below 64, the rest is a result document: the strict JSON reader, the
 //     reading of a solve's document (with the limits of a fixed
-//     five-activity network), the checks of the members only the document
-//     states, and the check of its certificate against that network;
+//     five-activity network with one resource), the checks of the members
+//     only the document states, and the check of its certificate (or under
+//     the resources, of its schedule alone) against that network;
 //   - 64 to 127, a certified result of that network, solved here, whose
 //     fields the following bytes alter (starts, values, multipliers, npv,
 //     cash flows and discounted cash flows set to non-finite, subnormal,
@@ -60,9 +61,12 @@ void document(const std::string &text) {
         return;
     }
     if (cert.durations.size() > lim.activities || cert.r.tree.size() > lim.relations ||
-        cert.postponed.size() > lim.postponed || cert.r.postponedtree.size() > lim.inside)
+        cert.postponed.size() > lim.postponed || cert.r.postponedtree.size() > lim.inside ||
+        cert.capacities.size() > lim.resources || cert.peak.size() > lim.resources ||
+        cert.demands.size() > lim.activities * lim.resources)
         std::abort(); // a list kept beyond its limit
-    if (cert.status != "solved" || !cert.certified) return;
+    const bool limited = cert.resources && cert.status == "limit reached" && cert.hasnpv;
+    if ((cert.status != "solved" && !limited) || !cert.certified) return;
     if (cert.r.tree.size() != cert.r.treelag.size() ||
         cert.durations.size() != cert.r.start.size() ||
         cert.r.discounted.size() != cert.durations.size())
@@ -72,10 +76,22 @@ void document(const std::string &text) {
         if (why.empty()) std::abort();
         return;
     }
+    if (cert.resources && !gpr::checkresources(cert, net, &why)) {
+        if (why.empty()) std::abort();
+        return;
+    }
     const maxnpv::options opt = gpr::verifyoptions(&cert);
-    const maxnpv::verdict v = maxnpv::verify(net, cert.cashflows, opt, cert.r, &why, 1);
+    // Under the resources a document without relations holds a schedule only.
+    const bool alone = cert.resources && cert.relationcount == 0;
+    const maxnpv::verdict v = alone
+                                  ? maxnpv::checkschedule(net, cert.cashflows, opt, cert.r, &why, 1)
+                                  : maxnpv::verify(net, cert.cashflows, opt, cert.r, &why, 1);
     if (v == maxnpv::verdict::rejected && why.empty()) std::abort();
-    if (v == maxnpv::verdict::optimal && !gpr::checkmultipliers(cert, &why) && why.empty())
+    if (v == (alone ? maxnpv::verdict::optimal : maxnpv::verdict::feasible)) std::abort();
+    if (v != maxnpv::verdict::rejected && !gpr::checkmultipliers(cert, &why) && why.empty())
+        std::abort();
+    if (v != maxnpv::verdict::rejected && cert.resources && !gpr::checksearch(cert, &why) &&
+        why.empty())
         std::abort();
 }
 

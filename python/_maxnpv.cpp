@@ -366,12 +366,15 @@ std::vector<std::pair<int, int>> arcsfrom(const std::vector<std::pair<int, int>>
 
 // Checks the certificate of a result given as a dict of the library's
 // result fields (arcs 0-based) against h, for the cash flows, interest rate
-// and bound_all of its solve and its absolute deadline. Returns (optimal,
-// reason); the reason numbers activities from 0.
+// and bound_all of its solve and its absolute deadline, and with resources
+// the network's resources too; alone: its schedule only (checkschedule).
+// Returns (verdict, reason), the verdict "optimal", "feasible" or
+// "rejected"; the reason numbers activities from 0.
 py::tuple verify(const netholder &h, const std::vector<double> &cashflows, double interest,
-                 bool boundall, const py::dict &given) {
+                 bool boundall, bool resources, bool alone, const py::dict &given) {
     maxnpv::result r;
     r.status = statusnamed(given["status"].cast<std::string>());
+    r.hasschedule = given["hasschedule"].cast<bool>();
     r.npv = given["npv"].cast<double>();
     r.hasdeadline = given["hasdeadline"].cast<bool>();
     r.deadline = given["deadline"].cast<long long>();
@@ -390,13 +393,18 @@ py::tuple verify(const netholder &h, const std::vector<double> &cashflows, doubl
     opt.boundall = boundall;
     opt.absolute = true;
     opt.deadline = r.deadline;
+    opt.resources = resources;
     std::string reason;
     maxnpv::verdict v;
     {
         py::gil_scoped_release unlocked;
-        v = maxnpv::verify(h.net, cashflows, opt, r, &reason, 0);
+        v = alone ? maxnpv::checkschedule(h.net, cashflows, opt, r, &reason, 0)
+                  : maxnpv::verify(h.net, cashflows, opt, r, &reason, 0);
     }
-    return py::make_tuple(v == maxnpv::verdict::optimal, reason);
+    const char *name = v == maxnpv::verdict::optimal    ? "optimal"
+                       : v == maxnpv::verdict::feasible ? "feasible"
+                                                        : "rejected";
+    return py::make_tuple(name, reason);
 }
 
 // Solves h at every point of the grid (slacks, or absolute deadlines when
@@ -470,7 +478,7 @@ PYBIND11_MODULE(_maxnpv, m) {
     m.def("solve", &solve, py::arg("net"), py::arg("cashflows"), py::arg("options"),
           py::arg("progress"));
     m.def("verify", &verify, py::arg("net"), py::arg("cashflows"), py::arg("interest"),
-          py::arg("boundall"), py::arg("result"));
+          py::arg("boundall"), py::arg("resources"), py::arg("alone"), py::arg("result"));
     m.def("sweep", &sweep, py::arg("net"), py::arg("cashflows"), py::arg("options"),
           py::arg("deadlines"), py::arg("absolute"), py::arg("interests"), py::arg("nodeadline"));
     m.def("instance_name", &gpr::instancename, py::arg("path"));

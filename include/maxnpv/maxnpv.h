@@ -230,9 +230,12 @@ struct result {
     std::vector<double> postponedvalue;  // per postponedtree arc, its value (>= 0)
 };
 
-// The outcome of checking a result's certificate of optimality.
+// The outcome of checking a result's certificate of optimality, or its
+// schedule alone.
 enum class verdict {
     optimal,  // every check passed: the schedule is feasible and optimal
+    feasible, // the schedule meets every relation, the deadline and, when asked, every
+              // resource, and its npv is its value; optimality is not proven
     rejected, // a check failed, or the result does not fit the network; the reason says which
 };
 
@@ -251,6 +254,13 @@ enum class verdict {
 //     relation to one that is not, and neither dummy is postponed;
 //   - every relation between activities that are not postponed, and the
 //     deadline, hold;
+//   - with opt.resources: the capacities and demands have the form that
+//     network states, and at every integer time the activities running then
+//     (start <= t < start + duration, not postponed) need at most the
+//     capacity of every resource; a postponed activity uses nothing, but
+//     may need no more than a capacity alone. An optimum without the
+//     resources that meets them is the optimum under them, so a result of
+//     solve with opt.resources that keeps its tree verifies here;
 //   - every tree arc is a relation of the network with its lag, and binds;
 //   - every discounted cash flow is a finite double, and r.discounted holds
 //     them (0 for a postponed activity);
@@ -268,9 +278,23 @@ enum class verdict {
 //     exceeds the values into it less those out of it.
 // The first failure is the reason, one line that names the relation or the
 // activity by number, counting from firstnumber (1 for .gpr files, 0 for
-// .sch files). Never throws.
+// .sch files), and a resource by number from 1 ("resource 2 is overloaded at
+// time 14: the running activities 3, 7, 9 need 12 of its capacity 10").
+// Returns optimal or rejected. Never throws.
 verdict verify(const network &net, const std::vector<double> &cashflows, const options &opt,
                const result &r, std::string *reason, int firstnumber = 1);
+
+// Checks the schedule of r alone, for a result without a certificate (the
+// resource search's, or one that a limit stopped): the steps of verify that
+// concern the schedule, in its order and with its tolerances and reasons.
+// r.status must be solved, or limit with r.hasschedule; then the network's
+// connection, the deadline and critical path, the postponed activities, the
+// relations and the deadline, with opt.resources the resources, every
+// discounted cash flow (r.discounted when not empty) and r.npv as the
+// schedule's value. The tree and the multipliers are not looked at. Returns
+// feasible or rejected. Never throws.
+verdict checkschedule(const network &net, const std::vector<double> &cashflows, const options &opt,
+                      const result &r, std::string *reason, int firstnumber = 1);
 
 class solver {
   public:

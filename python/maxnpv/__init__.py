@@ -887,17 +887,23 @@ def _solveoptions(
 class Verdict:
     """The outcome of checking a result's certificate of optimality.
 
-    ok      True when every check passed: the schedule is feasible and optimal
-    reason  None when ok; otherwise one line naming the first relation or
-            activity that fails, activities numbered from 0 as here
+    ok        True when every check passed: the schedule is feasible and optimal
+    feasible  True when the schedule meets every relation, the deadline and,
+              under resources, every resource, and its npv is its value: always
+              when ok; for the resource search's schedule, which carries no
+              certificate, all that can be checked (ok is then False)
+    reason    None when ok; otherwise one line naming the first relation or
+              activity that fails, activities numbered from 0 as here, or why
+              a feasible schedule is not proven optimal
 
     A Verdict is true exactly when ok.
     """
 
-    __slots__ = ("ok", "reason")
+    __slots__ = ("ok", "feasible", "reason")
 
-    def __init__(self, ok: bool, reason: Optional[str]) -> None:
+    def __init__(self, ok: bool, reason: Optional[str], feasible: Optional[bool] = None) -> None:
         self.ok = ok
+        self.feasible = ok if feasible is None else feasible
         self.reason = reason
 
     def __bool__(self) -> bool:
@@ -906,6 +912,8 @@ class Verdict:
     def __repr__(self) -> str:
         if self.ok:
             return "<maxnpv.Verdict optimal>"
+        if self.feasible:
+            return f"<maxnpv.Verdict feasible: {self.reason}>"
         return f"<maxnpv.Verdict rejected: {self.reason}>"
 
 
@@ -942,28 +950,31 @@ def verify(net: Network, result: Result) -> Verdict:
     is best. The tolerances are those of ``maxnpv verify``.
 
     A result that is not solved, or does not fit the network, is rejected
-    with its reason. The certificate proves optimality without resources: a
-    result of ``solve(..., resources=True)`` carries one only when the
-    optimum without resources already fits them (the resources themselves
-    are not checked here); any other is rejected as having no certificate.
+    with its reason. A result of ``solve(..., resources=True)`` is checked
+    under net's resources as well (at no time do the running activities
+    need more of a resource than its capacity). It carries a certificate
+    only when the optimum without resources already fits them, and that
+    certificate proves it optimal under them too; the search's schedule
+    (solved, or "limit reached" with a schedule) has none: its schedule alone
+    is checked, and when it passes the Verdict is feasible but not ok.
     Raises TypeError or ValueError only for values that are no result at all
     (a field of the wrong type).
     """
     _checknetwork(net)
     if not isinstance(result, Result):
         raise TypeError(f"result needs a maxnpv.Result, not {_typename(result)}")
-    if result.resources and result.solved and len(result.tree) == 0:
-        return Verdict(False, "the schedule of the resource search carries no certificate "
-                              "of optimality (no tree of binding relations)")
+    alone = bool(result.resources) and len(result.tree) == 0
     n = len(net)
     cf = _cashflows(net, result.cashflows)
     rate = _nonnegative("result.interest", result.interest)
     known = result.deadline is not None and result.critical_path is not None
     deadline = _whole("result.deadline", result.deadline, -_MAX_TIME, _MAX_TIME) if known else 0
     path = _whole("result.critical_path", result.critical_path, -_MAX_TIME, _MAX_TIME) if known else 0
+    scheduled = bool(result.has_schedule)
     fields = {
         "status": str(Status(result.status)),
-        "npv": 0.0 if result.npv is None else _real("result.npv", result.npv),
+        "hasschedule": scheduled,
+        "npv": _real("result.npv", result.npv) if scheduled and result.npv is not None else 0.0,
         "hasdeadline": known,
         "deadline": deadline,
         "criticalpath": path,
@@ -977,8 +988,12 @@ def verify(net: Network, result: Result) -> Verdict:
         "postponedlag": _wholes("result.postponed_lags", result.postponed_lags),
         "postponedvalue": _numbers("result.postponed_values", result.postponed_values),
     }
-    ok, reason = _lib.verify(net._net, cf, rate, bool(result.bound_all), fields)
-    return Verdict(bool(ok), None if ok else reason)
+    kind, reason = _lib.verify(net._net, cf, rate, bool(result.bound_all),
+                               bool(result.resources), alone, fields)
+    if kind == "feasible":
+        return Verdict(False, "the schedule of the resource search carries no certificate "
+                              "of optimality (no tree of binding relations)", feasible=True)
+    return Verdict(kind == "optimal", None if kind == "optimal" else reason)
 
 
 # ---------------------------------------------------------------- sweeping ---

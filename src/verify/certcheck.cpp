@@ -65,10 +65,12 @@
 //
 // The checks are steps over one shared state, each a function that either
 // passes or sets the reason: what the result must fit, the network and the
-// deadline, the postponed activities, the schedule's feasibility, the tree,
-// the money, the signs, the balances, the npv, and the postponed parts. A
-// check of another kind of feasibility (resource capacities at every time,
-// say) is one more step after the schedule's.
+// deadline, the postponed activities, the schedule's feasibility, under
+// resources their use at every time, the tree, the money, the signs, the
+// balances, the npv, and the postponed parts. The resources come right after
+// the relations: an optimum without them that meets them is an optimum under
+// them, since they only take schedules away. A schedule without a tree (the
+// resource search's) gets the steps that concern the schedule alone.
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
@@ -305,10 +307,15 @@ struct checking {
     }
 };
 
-// The result fits the network: sizes, numbers, finite values.
-bool fits(checking &c) {
+// The result fits the network: sizes, numbers, finite values. anyschedule:
+// a schedule that a limit stopped at will do as well as a solved one.
+bool fits(checking &c, bool anyschedule) {
     const result &r = c.r;
-    if (r.status != status::solved)
+    const bool limited = r.status == status::limit && r.hasschedule;
+    if (anyschedule && r.status != status::solved && !limited)
+        return c.fail(std::string("the result's status is '") + statusname(r.status) +
+                      "' and holds no schedule");
+    if (!anyschedule && r.status != status::solved)
         return c.fail(std::string("the result's status is '") + statusname(r.status) +
                       "', not solved");
     if (c.n < 2) return c.fail("the network has fewer than two activities");
@@ -416,6 +423,96 @@ bool feasibility(checking &c) {
     if (c.st(c.end) - c.st(0) > c.deadline)
         return c.fail("the deadline " + num(c.deadline) + " does not hold: the end dummy (" +
                       c.act(c.end) + ") starts at " + num(c.st(c.end)));
+    return true;
+}
+
+// The renewable resources, when asked for: capacities and demands of the
+// network's form, and at every time no more use of a resource than its
+// capacity. Use changes only where an activity starts or finishes, so the
+// starts and finishes of the activities that use something (not postponed,
+// a duration above 0, a demand above 0) are swept in time order, finishes
+// before starts at equal times (an activity runs over [start, start +
+// duration), so one that finishes at t and one that starts at t never meet),
+// and the use of every resource is compared with its capacity once all the
+// events of a time are in: O(n log n + n K) however long the horizon, where a
+// walk over the time units would cost the deadline itself. The first time
+// with an overload, its lowest resource, is the reason. Postponed activities
+// run beyond every time of the schedule and use nothing in it; each must fit
+// the capacities alone, though, or no schedule could ever run it.
+bool resources(checking &c) {
+    const network &net = c.net;
+    const size_t nrres = net.capacities.size();
+    if (net.demands.size() > (size_t)c.n)
+        return c.fail("the network has " + std::to_string(net.demands.size()) +
+                      " rows of demands for " + std::to_string(c.n) + " activities");
+    auto resource = [](size_t k) { return "resource " + std::to_string(k + 1); };
+    for (size_t k = 0; k < nrres; k++)
+        if (net.capacities[k] < 0)
+            return c.fail("the capacity of " + resource(k) + " is " +
+                          std::to_string(net.capacities[k]) + ", below 0");
+    for (size_t i = 0; i < net.demands.size(); i++) {
+        const std::vector<int> &row = net.demands[i];
+        if (!row.empty() && row.size() != nrres)
+            return c.fail("the demands of " + c.act((int)i) + " hold " +
+                          std::to_string(row.size()) + " values for " + std::to_string(nrres) +
+                          " resources");
+        for (size_t k = 0; k < row.size(); k++)
+            if (row[k] < 0)
+                return c.fail("the demand of " + c.act((int)i) + " for " + resource(k) + " is " +
+                              std::to_string(row[k]) + ", below 0");
+    }
+    auto need = [&](int i, size_t k) -> int64_t {
+        const bool has = (size_t)i < net.demands.size() && !net.demands[i].empty();
+        return has ? net.demands[i][k] : 0;
+    };
+
+    struct event {
+        wide at;    // time units
+        int i;      // the activity
+        bool start; // false: its finish
+    };
+    std::vector<event> events;
+    for (int i = 0; i < c.n; i++) {
+        if (net.durations[i] <= 0) continue;
+        bool uses = false;
+        for (size_t k = 0; k < nrres; k++) {
+            uses = uses || need(i, k) > 0;
+            if (c.out(i) && need(i, k) > net.capacities[k])
+                return c.fail(c.act(i) + " is postponed, but needs " + std::to_string(need(i, k)) +
+                              " of " + resource(k) + ", more than its capacity " +
+                              std::to_string(net.capacities[k]) + ": no schedule can run it");
+        }
+        if (!uses || c.out(i)) continue;
+        events.push_back({c.st(i), i, true});
+        events.push_back({c.st(i) + net.durations[i], i, false});
+    }
+    std::sort(events.begin(), events.end(), [](const event &a, const event &b) {
+        return a.at != b.at ? a.at < b.at : a.start < b.start;
+    });
+    std::vector<int64_t> use(nrres, 0); // [resource] units, at most n * INT_MAX
+    for (size_t e = 0; e < events.size();) {
+        const wide at = events[e].at;
+        bool started = false;
+        for (; e < events.size() && events[e].at == at; e++) {
+            const int i = events[e].i;
+            started = started || events[e].start;
+            for (size_t k = 0; k < nrres; k++) use[k] += events[e].start ? need(i, k) : -need(i, k);
+        }
+        for (size_t k = 0; k < nrres && started; k++) {
+            if (use[k] <= net.capacities[k]) continue;
+            std::string running;
+            int count = 0;
+            for (int i = 0; i < c.n; i++)
+                if (!c.out(i) && need(i, k) > 0 && c.st(i) <= at &&
+                    at < c.st(i) + net.durations[i]) {
+                    running += (count++ == 0 ? " " : ", ") + c.number(i);
+                }
+            return c.fail(resource(k) + " is overloaded at time " + num(at) + ": the running " +
+                          (count == 1 ? "activity" : "activities") + running +
+                          (count == 1 ? " needs " : " need ") + std::to_string(use[k]) +
+                          " of its capacity " + std::to_string(net.capacities[k]));
+        }
+    }
     return true;
 }
 
@@ -611,10 +708,20 @@ bool postponedparts(checking &c) {
 verdict verify(const network &net, const std::vector<double> &cashflows, const options &opt,
                const result &r, std::string *reason, int firstnumber) {
     checking c(net, cashflows, opt, r, firstnumber);
-    const bool passed = fits(c) && analysis(c) && postponement(c) && feasibility(c) && tree(c) &&
-                        money(c) && signs(c) && balances(c) && npv(c) && postponedparts(c);
+    const bool passed = fits(c, false) && analysis(c) && postponement(c) && feasibility(c) &&
+                        (!opt.resources || resources(c)) && tree(c) && money(c) && signs(c) &&
+                        balances(c) && npv(c) && postponedparts(c);
     if (reason) *reason = passed ? std::string() : c.why;
     return passed ? verdict::optimal : verdict::rejected;
+}
+
+verdict checkschedule(const network &net, const std::vector<double> &cashflows, const options &opt,
+                      const result &r, std::string *reason, int firstnumber) {
+    checking c(net, cashflows, opt, r, firstnumber);
+    const bool passed = fits(c, true) && analysis(c) && postponement(c) && feasibility(c) &&
+                        (!opt.resources || resources(c)) && money(c) && npv(c);
+    if (reason) *reason = passed ? std::string() : c.why;
+    return passed ? verdict::feasible : verdict::rejected;
 }
 
 } // namespace maxnpv

@@ -6,6 +6,7 @@
 // checked once the numbering is known, after the walk.
 #include "verify/certjson.h"
 
+#include <algorithm>
 #include <cfloat>
 #include <climits>
 #include <cmath>
@@ -25,8 +26,11 @@ constexpr std::size_t textmost = 1 << 16;             // longest instance name o
 constexpr std::size_t relationmost = 128;             // longest relation text (bytes)
 constexpr std::size_t fixedbytes = 1 << 16;           // a document's bytes beside its lists
 constexpr std::size_t elementbytes = 2048;            // most bytes of one element of a list
+constexpr std::size_t numberbytes = 32;               // most bytes of a resource's number in a list
 constexpr int boundsper = 4;                          // relations per activity the bounds can add
 constexpr long double agreement = 1.0L / (1LL << 40); // multiplier against value, relative
+constexpr long double eps = 2.220446049250313080847e-16; // 2^-52
+constexpr int npvslack = 8; // extra terms in the npv's rounding bound, as maxnpv::verify's
 constexpr long double tiny = 16 * (long double)DBL_MIN; // where doubles lose their digits
 
 // The reader of one document, its failures worded with the member's path.
@@ -104,6 +108,18 @@ struct docreader {
         return fail(where, "not a finite number");
     }
 
+    // A list of whole numbers: the first most kept in *out, all counted.
+    bool wholes(const std::string &where, std::size_t most, std::vector<long long> *out,
+                std::size_t *count) {
+        return list(where, count, [&](std::size_t k) {
+            long long v = 0;
+            if (!whole(where + "[" + std::to_string(k) + "]", LLONG_MIN, LLONG_MAX, &v))
+                return false;
+            if (k < most) out->push_back(v);
+            return true;
+        });
+    }
+
     bool boolean(const std::string &where, bool *out) {
         if (rd.peek() == jsonkind::boolean) return rd.boolean(out);
         return fail(where, "not true or false");
@@ -141,14 +157,16 @@ certlimits certlimitsof(const maxnpv::network &net) {
     lim.relations = n;
     lim.postponed = n;
     lim.inside = entries + boundsper * n;
+    lim.resources = net.capacities.size();
     return lim;
 }
 
 std::size_t certmaxbytes(const maxnpv::network &net) {
     const certlimits lim = certlimitsof(net);
-    const long double most =
-        fixedbytes + (long double)elementbytes *
-                         (lim.activities + 2 * lim.relations + lim.postponed + lim.inside);
+    const long double most = fixedbytes +
+                             (long double)elementbytes *
+                                 (lim.activities + 2 * lim.relations + lim.postponed + lim.inside) +
+                             (long double)numberbytes * (lim.activities + 2) * lim.resources;
     return most >= (long double)jsonmaxbytes ? jsonmaxbytes : (std::size_t)most;
 }
 
@@ -163,17 +181,19 @@ bool readcertdoc(const std::string &text, const certlimits &lim, certdoc *out, s
     std::vector<written> rels, inside;
     std::vector<long long> later; // postponed activities as written
     bool haspasses = false;
+    std::size_t demanding = 0; // activities kept with "demands"
 
     auto activity = [&](std::size_t k) {
         if (k >= lim.activities) return rd.rd.skip();
-        static const char *const keys[] = {"activity", "duration",   "cashflow", "start",
-                                           "finish",   "discounted", "unbounded"};
+        static const char *const keys[] = {"activity", "duration",   "cashflow",  "start",
+                                           "finish",   "discounted", "unbounded", "demands"};
         const std::string where = "activities[" + std::to_string(k) + "]";
         long long number = 0, duration = 0, start = 0, finish = 0;
         bool started = false, finished = false, unbounded = false;
         double cashflow = 0, discounted = 0;
+        std::size_t demandcount = 0;
         unsigned seen;
-        const bool ok = rd.object(where, keys, 7, &seen, [&](int key) {
+        const bool ok = rd.object(where, keys, 8, &seen, [&](int key) {
             const std::string at = where + "." + keys[key];
             switch (key) {
             case 0:
@@ -188,11 +208,15 @@ bool readcertdoc(const std::string &text, const certlimits &lim, certdoc *out, s
                 return rd.wholeornull(at, &finish, &finished);
             case 5:
                 return rd.real(at, &discounted);
-            default:
+            case 6:
                 return rd.boolean(at, &unbounded);
+            default:
+                return rd.wholes(at, lim.resources, &d.demands, &demandcount);
             }
         });
-        if (!ok || !rd.complete(where, keys, 7, seen, 0x7f)) return false;
+        if (!ok || !rd.complete(where, keys, 8, seen, 0x7f)) return false;
+        if (seen >> 7 & 1) demanding++;
+        d.demandcount.push_back(demandcount);
         if (k == 0) firstact = number;
         if (number != firstact + (long long)k)
             return rd.fail(where + ".activity", "not the activity's number in file order");
@@ -306,12 +330,16 @@ bool readcertdoc(const std::string &text, const certlimits &lim, certdoc *out, s
         return ok && rd.complete("certificate", keys, 4, seen, 0xf);
     };
 
-    static const char *const keys[] = {
-        "instance",      "status",   "reason",    "npv",        "passes", "method",     "deadline",
-        "critical_path", "interest", "numbering", "activities", "arcs",   "certificate"};
+    static const char *const keys[] = {"instance",    "status",     "reason",     "npv",
+                                       "passes",      "method",     "deadline",   "critical_path",
+                                       "interest",    "numbering",  "activities", "arcs",
+                                       "certificate", "resources",  "bound",      "gap",
+                                       "nodes",       "time_limit", "capacities", "peak"};
+    constexpr int keycount = 20;
+    constexpr unsigned searchkeys = 0x7fu << 13; // "resources" to "peak"
     const std::string top = "the document";
     unsigned seen;
-    bool ok = rd.object(top, keys, 13, &seen, [&](int key) {
+    bool ok = rd.object(top, keys, keycount, &seen, [&](int key) {
         const std::string at = keys[key];
         std::string word;
         long long whole = 0;
@@ -345,12 +373,35 @@ bool readcertdoc(const std::string &text, const certlimits &lim, certdoc *out, s
             return rd.list(at, &d.activitycount, activity);
         case 11:
             return rd.list(at, &d.arccount, arc);
-        default:
+        case 12:
             return certificate();
+        case 13:
+            if (!rd.boolean(at, &d.resources)) return false;
+            return d.resources || rd.fail(at, "not true");
+        case 14:
+            d.hasbound = !rd.isnull();
+            return !d.hasbound || rd.real(at, &d.bound);
+        case 15:
+            d.hasgap = !rd.isnull();
+            return !d.hasgap || rd.real(at, &d.gap);
+        case 16:
+            return rd.whole(at, 0, LLONG_MAX, &d.nodes);
+        case 17: {
+            double limit = 0;
+            if (rd.isnull()) return true;
+            if (!rd.real(at, &limit)) return false;
+            return limit > 0 || rd.fail(at, "not above 0");
+        }
+        case 18:
+            return rd.wholes(at, lim.resources, &d.capacities, &d.capacitycount);
+        default:
+            d.haspeak = !rd.isnull();
+            return !d.haspeak || rd.wholes(at, lim.resources, &d.peak, &d.peakcount);
         }
     });
-    const unsigned needed = 0xfff & ~(1u << 5); // all but method and certificate
-    ok = ok && rd.complete(top, keys, 13, seen, needed) && rd.rd.finish();
+    // All but method and certificate; under the resources the search's members too.
+    const unsigned needed = (0xfffu & ~(1u << 5)) | (seen >> 13 & 1 ? searchkeys : 0);
+    ok = ok && rd.complete(top, keys, keycount, seen, needed) && rd.rd.finish();
     if (!ok) {
         *why = rd.rd.reason();
         return false;
@@ -359,13 +410,26 @@ bool readcertdoc(const std::string &text, const certlimits &lim, certdoc *out, s
         *why = what;
         return false;
     };
+    for (int k = 14; k < keycount && !d.resources; k++)
+        if (seen >> k & 1) return wrong(std::string(keys[k]) + ": given without \"resources\"");
+    if (demanding != (d.resources ? d.demandcount.size() : 0))
+        return wrong(d.resources ? "activities: an activity without \"demands\" in a result under "
+                                   "the resources"
+                                 : "activities: \"demands\" given without \"resources\"");
     if (numbering != "from 1" && numbering != "from 0")
         return wrong("numbering: neither \"from 1\" nor \"from 0\"");
     d.firstnumber = numbering == "from 0" ? 0 : 1;
-    if (d.status != "solved") return true; // rejected for its status; nothing more is used
+    // Under the resources a limit may stop the search with a schedule, which
+    // is checked as a solved one is; any other status is rejected for itself,
+    // and nothing more is used.
+    const bool limited = d.resources && d.status == "limit reached" && d.hasnpv;
+    if (d.status != "solved" && !limited) return true;
     if (!d.hasnpv) return wrong("npv: null in a solved result");
-    if (!haspasses) return wrong("passes: null in a solved result");
-    if (!d.reason.empty()) return wrong("reason: not null in a solved result");
+    if (!haspasses) return wrong("passes: null in a result with a schedule");
+    if (!limited && !d.reason.empty()) return wrong("reason: not null in a solved result");
+    if (d.resources && !d.hasbound) return wrong("bound: null in a result with a schedule");
+    if (d.resources && !d.hasgap) return wrong("gap: null in a result with a schedule");
+    if (d.resources && !d.haspeak) return wrong("peak: null in a result with a schedule");
     if (!d.r.unbounded.empty() && firstact != d.firstnumber)
         return wrong("activities[0].activity: not the first activity's number, " +
                      std::to_string(d.firstnumber));
@@ -414,7 +478,10 @@ maxnpv::options verifyoptions(certdoc *cert) {
     opt.absolute = true;
     opt.deadline = cert->deadline;
     opt.boundall = cert->boundall;
-    cert->r.status = maxnpv::status::solved;
+    opt.resources = cert->resources;
+    const bool limited = cert->status == "limit reached";
+    cert->r.status = limited ? maxnpv::status::limit : maxnpv::status::solved;
+    cert->r.hasschedule = true;
     cert->r.hasdeadline = cert->hasdeadline;
     cert->r.deadline = cert->deadline;
     cert->r.criticalpath = cert->criticalpath;
@@ -500,6 +567,105 @@ bool checkmultipliers(const certdoc &cert, std::string *why) {
             return false;
         }
     }
+    return true;
+}
+
+bool checkresources(const certdoc &cert, const maxnpv::network &net, std::string *why) {
+    const std::size_t nrres = net.capacities.size();
+    auto wrong = [&](const std::string &what) {
+        *why = what;
+        return false;
+    };
+    if (cert.capacitycount != nrres)
+        return wrong("the result states " + std::to_string(cert.capacitycount) +
+                     " capacities, the instance has " + std::to_string(nrres) + " resources");
+    for (std::size_t k = 0; k < nrres; k++)
+        if (cert.capacities[k] != net.capacities[k])
+            return wrong("the result states the capacity " + std::to_string(cert.capacities[k]) +
+                         " of resource " + std::to_string(k + 1) + ", the instance " +
+                         std::to_string(net.capacities[k]));
+    std::size_t at = 0; // the first kept demand of activity i
+    for (std::size_t i = 0; i < cert.demandcount.size(); i++) {
+        const std::string act = "activity " + std::to_string((long long)i + cert.firstnumber);
+        if (cert.demandcount[i] != nrres)
+            return wrong(act + " has " + std::to_string(cert.demandcount[i]) +
+                         " demands in the result, one per resource of the instance's " +
+                         std::to_string(nrres));
+        const bool row = i < net.demands.size() && !net.demands[i].empty();
+        for (std::size_t k = 0; k < nrres; k++, at++) {
+            const long long file = row ? net.demands[i][k] : 0;
+            if (cert.demands[at] != file)
+                return wrong(act + " needs " + std::to_string(cert.demands[at]) + " of resource " +
+                             std::to_string(k + 1) + " in the result, " + std::to_string(file) +
+                             " in the instance");
+        }
+    }
+    return true;
+}
+
+bool checksearch(const certdoc &cert, std::string *why) {
+    auto wrong = [&](const std::string &what) {
+        *why = what;
+        return false;
+    };
+    auto shown = [](double v) {
+        char text[40];
+        std::snprintf(text, sizeof text, "%.17g", v);
+        return std::string(text);
+    };
+    const std::size_t n = cert.durations.size(), nrres = cert.capacitycount;
+    if (cert.r.start.size() != n || cert.r.unbounded.size() != n || cert.r.discounted.size() != n ||
+        cert.demandcount.size() != n || cert.capacities.size() != nrres ||
+        cert.demands.size() != n * nrres)
+        return wrong("the result's activities do not fit its resources");
+
+    // The bound and the gap, against the npv's rounding.
+    const long double npv = cert.r.npv, bound = cert.bound;
+    long double scale = std::fabs(bound);
+    for (std::size_t i = 0; i < n; i++)
+        if (!cert.r.unbounded[i])
+            scale += std::fabs((long double)cert.r.discounted[i]) *
+                     (1 + cert.interest * std::fabs((long double)cert.r.start[i] +
+                                                    (long double)cert.durations[i]));
+    const long double tol = (n + npvslack) * eps * scale + tiny;
+    if (bound < npv - tol)
+        return wrong("the bound " + shown(cert.bound) + " is below the npv " + shown(cert.r.npv));
+    if (cert.status == "solved" && std::fabs(bound - npv) > tol)
+        return wrong("the result is solved, but its bound " + shown(cert.bound) +
+                     " is not its npv " + shown(cert.r.npv));
+    const long double most = std::max(std::fabs(bound), std::fabs(npv));
+    const long double gap = most > 0 ? (bound - npv) / most : 0;
+    if (!(std::fabs(cert.gap - gap) <= agreement * std::fabs(gap) + tiny))
+        return wrong("the gap " + shown(cert.gap) +
+                     " is not (bound - npv) / max(|bound|, |npv|) = " + shown((double)gap));
+
+    // The peak use: a sweep over the starts and finishes of the activities
+    // that run, finishes first at equal times.
+    if (cert.peakcount != nrres)
+        return wrong("the result states " + std::to_string(cert.peakcount) + " peaks for " +
+                     std::to_string(nrres) + " resources");
+    std::vector<std::pair<__int128, long long>> events; // (time, +-(activity + 1))
+    for (std::size_t i = 0; i < n; i++)
+        if (!cert.r.unbounded[i] && cert.durations[i] > 0) {
+            const __int128 start = cert.r.start[i];
+            events.push_back({start, (long long)i + 1});
+            events.push_back({start + cert.durations[i], -((long long)i + 1)});
+        }
+    std::sort(events.begin(), events.end());
+    std::vector<__int128> use(nrres, 0), peak(nrres, 0);
+    for (const auto &e : events) {
+        const std::size_t i = (std::size_t)(e.second > 0 ? e.second : -e.second) - 1;
+        for (std::size_t k = 0; k < nrres; k++) {
+            const long long need = cert.demands[i * nrres + k];
+            use[k] += e.second > 0 ? need : -need;
+            peak[k] = std::max(peak[k], use[k]);
+        }
+    }
+    for (std::size_t k = 0; k < nrres; k++)
+        if (cert.peak[k] != peak[k])
+            return wrong("the result states the peak use " + std::to_string(cert.peak[k]) +
+                         " of resource " + std::to_string(k + 1) + ", but its schedule's is " +
+                         std::to_string((long long)peak[k]));
     return true;
 }
 

@@ -21,6 +21,8 @@ struct certlimits {
     std::size_t relations = 0;  // "arcs" and "certificate.relations": a tree's arcs
     std::size_t postponed = 0;  // "certificate.postponed": the activities
     std::size_t inside = 0;     // "certificate.postponed_relations": the network's relations
+    std::size_t resources = 0;  // "capacities", "peak" and each activity's "demands": the
+                                // instance's resource types
 };
 
 // The limits for a network of that size.
@@ -58,6 +60,22 @@ struct certdoc {
     std::vector<long long> offsets;        // per postponed entry, its start within its part
     std::vector<double> lpmultiplier;      // per tree arc, the dual multiplier as written
     std::vector<char> haslpmultiplier;     // per tree arc, 0 where it was null
+    // A solve under the resources ("resources": true) states the search's
+    // figures, the capacities, the peak use and every activity's demands;
+    // a document without "resources" has none of them.
+    bool resources = false;               // "resources": true
+    bool hasbound = false;                // whether "bound" is a number (not null)
+    double bound = 0;                     // money
+    bool hasgap = false;                  // whether "gap" is a number (not null)
+    double gap = 0;                       // (bound - npv) / max(|bound|, |npv|)
+    long long nodes = 0;                  // the search's relaxations, >= 0
+    std::size_t capacitycount = 0;        // elements of "capacities", kept or not
+    std::vector<long long> capacities;    // per resource kept, units
+    bool haspeak = false;                 // whether "peak" is a list (not null)
+    std::size_t peakcount = 0;            // elements of "peak", kept or not
+    std::vector<long long> peak;          // per resource kept, units
+    std::vector<std::size_t> demandcount; // per activity kept: elements of its "demands"
+    std::vector<long long> demands;       // per activity kept, its demands kept, in order
     std::string misread; // the first relation whose "relation" text is not its own, said
                          // so; empty when every one is
     maxnpv::result r;    // npv, starts, postponement flags, discounted cash flows, tree,
@@ -69,14 +87,31 @@ struct certdoc {
 // with *why ("line L, column C: where: what") when the text is not JSON,
 // or a member is unknown, missing, given twice, or of the wrong type or
 // range (what a solve does not write). A document of a solve that did not
-// end solved reads, with its status; one without a certificate reads with
-// certified false.
+// end solved reads, with its status (under the resources, one that a limit
+// stopped with a schedule reads whole, as a solved one); one without a
+// certificate reads with certified false.
 bool readcertdoc(const std::string &text, const certlimits &lim, certdoc *out, std::string *why);
 
 // The run's options as the document states them (its rate, its deadline as
-// an absolute one, bound-all), with cert->r made the solved result that
-// maxnpv::verify checks against them.
+// an absolute one, bound-all, the resources), with cert->r made the result
+// with a schedule (solved, or limit under the resources) that
+// maxnpv::verify or maxnpv::checkschedule checks against them.
 maxnpv::options verifyoptions(certdoc *cert);
+
+// The resources a document of a solve under them states are net's: its
+// capacities, and every activity's demands (a row net leaves out or leaves
+// empty is all 0). For a document with a schedule; false with *why naming
+// the first that differs.
+bool checkresources(const certdoc &cert, const maxnpv::network &net, std::string *why);
+
+// The figures of the search: "bound" at least the npv and equal to it when
+// solved (within the npv's rounding, a share (n + 8) * 2^-52 of the sum of
+// |discounted| * (1 + interest * |finish|)), "gap" (bound - npv) / max(|bound|,
+// |npv|) within 2^-40 of it (0 when both are 0), and "peak" each resource's
+// largest use at any time by the schedule, measured here by a sweep over the
+// starts and finishes of its own. For a document with a schedule whose
+// resources checkresources accepted.
+bool checksearch(const certdoc &cert, std::string *why);
 
 // The members maxnpv::verify does not see: every finish is its start plus
 // its duration (null for a postponed activity), the arcs are the

@@ -2,7 +2,10 @@
 // --certificate" document against the instance file, with the checks of
 // maxnpv::verify and none of the search's code. The document states the
 // interest rate, the deadline, the cash flows and the schedule; the options
-// can pin the cash flows to the ones a solve would use.
+// can pin the cash flows to the ones a solve would use. A document of a
+// solve under the resources is checked under them too: its certificate
+// where it keeps one, its schedule alone (maxnpv::checkschedule) where the
+// search's schedule has none.
 //
 // The instance is read first: its size bounds what the document may hold
 // (its bytes, and the elements of each list that are kept), so a document
@@ -31,8 +34,9 @@ namespace gpr {
 
 namespace {
 
-constexpr int notoptimal = 1;                               // exit status of a failed check
-constexpr char checked[] = "optimal (certificate checked)"; // the line of a passed check
+constexpr int notoptimal = 1;                                  // exit status of a failed check
+constexpr char checked[] = "optimal (certificate checked)";    // the line of a passed check
+constexpr char feasibleline[] = "feasible (schedule checked)"; // a passed check of a schedule alone
 
 const char helptext[] =
     "usage: maxnpv verify FILE RESULT.json [options]\n"
@@ -52,12 +56,27 @@ const char helptext[] =
     "\n"
     "Prints \"optimal (certificate checked)\" and exits with status 0, or prints one\n"
     "line \"not optimal: ...\" naming the first relation or activity that fails a check\n"
-    "and exits with status 1. Bad use (a wrong option, a file that cannot be read, a\n"
-    "document that is not a result of maxnpv solve or carries no certificate) gets\n"
-    "one line on standard error and exit status 2.\n";
+    "and exits with status 1.\n"
+    "\n"
+    "A result of 'solve --resources' is checked under the resources as well: its\n"
+    "capacities and demands are FILE's, its peak use is the schedule's, its bound is\n"
+    "at least its npv and its gap theirs, and at no time do the running activities\n"
+    "need more of a resource than its capacity.\n"
+    "One that keeps the certificate of the optimum without resources prints \"optimal\n"
+    "(certificate checked)\"; the search's schedule (solved, or stopped by a limit)\n"
+    "carries none and prints \"feasible (schedule checked)\": it meets the relations,\n"
+    "the deadline and the resources, and its npv is its value. A failure, or a status\n"
+    "without a schedule, prints one line \"rejected: ...\" and exits with status 1.\n"
+    "\n"
+    "Bad use (a wrong option, a file that cannot be read, a document that is not a\n"
+    "result of maxnpv solve or carries no certificate) gets one line on standard\n"
+    "error and exit status 2.\n";
 
-int rejected(const std::string &why) {
-    std::printf("not optimal: %s\n", terminaltext(why).c_str());
+// One line for a failed check: "not optimal: ..." for a certificate, and
+// "rejected: ..." under the resources, where the result may claim a
+// schedule only.
+int reject(const std::string &why, bool resources) {
+    std::printf("%s: %s\n", resources ? "rejected" : "not optimal", terminaltext(why).c_str());
     std::fflush(stdout);
     return notoptimal;
 }
@@ -122,7 +141,10 @@ int verifymode(int argc, char **argv) {
         opts.fail("%s is not a result of maxnpv solve: %s", shownresult.c_str(),
                   terminaltext(why).c_str());
     bytes = std::string();
-    if (cert.status == "solved" && !cert.certified)
+    const bool resources = cert.resources;
+    const bool scheduled =
+        cert.status == "solved" || (resources && cert.hasnpv && cert.status == "limit reached");
+    if (scheduled && !cert.certified)
         opts.fail("%s carries no certificate: solve with --json --certificate",
                   shownresult.c_str());
 
@@ -133,8 +155,10 @@ int verifymode(int argc, char **argv) {
         cf = opts.given("--seed") ? maxnpv::seededcashflows(net, (int)pct, seed, instancename(file))
                                   : maxnpv::randomcashflows(net, (int)pct);
 
-    if (cert.status != "solved")
-        return rejected("the result's status is '" + cert.status + "', not solved");
+    auto rejected = [resources](const std::string &text) { return reject(text, resources); };
+    if (resources && !scheduled)
+        return rejected("the result's status is '" + cert.status + "' and holds no schedule");
+    if (!scheduled) return rejected("the result's status is '" + cert.status + "', not solved");
     const size_t n = net.durations.size();
     const int base = cert.firstnumber;
     auto act = [&](size_t i) { return "activity " + std::to_string(i + base); };
@@ -181,11 +205,20 @@ int verifymode(int argc, char **argv) {
     if (!cert.hasdeadline) return rejected("the result states no deadline");
     if (!cert.hascriticalpath) return rejected("the result states no critical path");
 
+    if (resources && !checkresources(cert, net, &why)) return rejected(why);
+
+    // A certificate proves the optimum (without resources, so under them
+    // too once the resources are met); the resource search's schedule
+    // comes without one and is checked for itself.
     const maxnpv::options opt = verifyoptions(&cert);
-    if (maxnpv::verify(net, cert.cashflows, opt, cert.r, &why, base) != maxnpv::verdict::optimal)
-        return rejected(why);
+    const bool certificate = cert.relationcount > 0 || !resources;
+    const maxnpv::verdict v =
+        certificate ? maxnpv::verify(net, cert.cashflows, opt, cert.r, &why, base)
+                    : maxnpv::checkschedule(net, cert.cashflows, opt, cert.r, &why, base);
+    if (v == maxnpv::verdict::rejected) return rejected(why);
     if (!checkstated(cert, &why) || !checkmultipliers(cert, &why)) return rejected(why);
-    std::printf("%s\n", checked);
+    if (resources && !checksearch(cert, &why)) return rejected(why);
+    std::printf("%s\n", certificate ? checked : feasibleline);
     std::fflush(stdout);
     return 0;
 }

@@ -304,16 +304,29 @@ def test_without_resources_to_respect_the_search_is_the_plain_solve():
         assert ignored.nodes == 0
 
 
-def test_verify_names_a_schedule_without_certificate():
+def test_verify_checks_the_schedule_of_the_search_alone():
     # psp11 at a deadline of 34: its optimum without resources overloads them
     # (solved above 969, the optimum under them is less), so the search's
-    # schedule has no tree to check.
+    # schedule has no tree to check, only its feasibility.
     net = maxnpv.read(TESTDATA / "rcpsp" / "psp11.sch")
     r = maxnpv.solve(net, pctneg=50, deadline=34, interest=0.01, resources=True)
     plain = maxnpv.solve(net, pctneg=50, deadline=34, interest=0.01)
     assert r.solved and r.npv < plain.npv
     v = maxnpv.verify(net, r)
-    assert not v and "no certificate" in v.reason
+    assert not v and v.feasible and "no certificate" in v.reason
+    cut = maxnpv.solve(net, pctneg=50, deadline=34, interest=0.01, resources=True, node_limit=2)
+    assert cut.status == "limit reached" and cut.has_schedule
+    assert maxnpv.verify(net, cut).feasible
+    # The optimum without resources, claimed as one under them, fails at the
+    # first time and resource where the use counted here exceeds the capacity.
+    demands = net.demands.tolist()
+    over = min((t, k) for k in range(len(net.capacities))
+               for t, u in use_at(plain.start, net.durations, demands, k).items()
+               if u > net.capacities[k])
+    plain.resources = True
+    v = maxnpv.verify(net, plain)
+    assert not v and not v.feasible
+    assert v.reason.startswith(f"resource {over[1] + 1} is overloaded at time {over[0]}: ")
 
 
 def test_parallel_resource_solves_equal_sequential_ones():
