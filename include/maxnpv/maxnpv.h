@@ -234,9 +234,9 @@ struct result {
 // schedule alone.
 enum class verdict {
     optimal,  // every check passed: the schedule is feasible and optimal
+    rejected, // a check failed, or the result does not fit the network; the reason says which
     feasible, // the schedule meets every relation, the deadline and, when asked, every
               // resource, and its npv is its value; optimality is not proven
-    rejected, // a check failed, or the result does not fit the network; the reason says which
 };
 
 // Checks, without the search, that r is an optimal schedule of net for these
