@@ -233,16 +233,16 @@ void searcher::improve() {
 // then drawn orders of the best so far while they pay. Every schedule it
 // meets competes for the incumbent.
 void searcher::climb(const std::vector<int64_t> &st, const std::vector<char> &drop) {
-    bool started = false;
-    const rcsolvechain solve = [this, &started](const std::vector<rcarc> &arcs) {
+    bool reached = false;
+    const rcsolvechain solve = [this, &reached](const std::vector<rcarc> &arcs) {
         double bound = 0;
         bool feasible = false;
         if (evaluatefrom(base, arcs.data(), (int)arcs.size(), &bound, &feasible) !=
                 outcome::solved ||
             !feasible)
             return false;
-        if (started && (long double)bound <= (long double)climbnpv + tolerance) return false;
-        started = true;
+        if (reached && (long double)bound <= (long double)climbnpv + tolerance) return false;
+        reached = true;
         climbst = sol.st;
         climbdrop = sol.dropped;
         climbnpv = bound;
