@@ -145,12 +145,13 @@ class searcher {
     double stoppedbound = -std::numeric_limits<double>::infinity(); // bound of work cut short
     std::chrono::steady_clock::time_point started;
     double lastprogress = 0;
+    double reportedbound = HUGE_VAL; // the bound the last report told (money)
 
     double elapsed() const {
         return std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     }
     bool overlimit();
-    void report(bool now);
+    void report(bool now, bool final = false);
     double openbound();
 
     int newnode(int parent);
@@ -270,13 +271,18 @@ double searcher::openbound() {
     return b;
 }
 
-void searcher::report(bool now) {
+void searcher::report(bool now, bool final) {
     if (!limits.progress) return;
     const double t = elapsed();
     if (!now && t - lastprogress < progressevery) return;
     lastprogress = t;
     const double npv = hasbest ? bestnpv : std::numeric_limits<double>::quiet_NaN();
-    const double b = std::max(openbound(), hasbest ? bestnpv : -HUGE_VAL);
+    double b = std::max(openbound(), hasbest ? bestnpv : -HUGE_VAL);
+    // A bound that moved by less than the tolerance is told as it was, so
+    // that a progress file does not get a row per change in the last digits;
+    // the final report tells it exactly.
+    if (!final && b >= reportedbound - (double)tolerance) b = reportedbound;
+    reportedbound = b;
     limits.progress(solved, npv, b);
 }
 
@@ -499,6 +505,7 @@ rcresult searcher::run() {
         keepconflict(root);
         heap.push_back({bound, root});
         stack.push_back(root);
+        report(true); // the root's bound, before the search for a first schedule
         feasibleprepare(base, model, &feas);
         if (firstschedule(&r)) return r;
     }
@@ -562,13 +569,13 @@ rcresult searcher::run() {
         r.end = rcend::limited;
         r.bound = std::max(openbound(), hasbest ? bestnpv : -HUGE_VAL);
         if (!(r.bound > -HUGE_VAL)) r.bound = hasbest ? bestnpv : bound;
-        report(true);
+        report(true, true);
         return r;
     }
     r.bound = hasbest ? bestnpv : 0;
     r.end = hasbest ? rcend::solved : rcend::infeasible;
     if (!hasbest) r.reason = noschedule;
-    report(true);
+    report(true, true);
     return r;
 }
 
