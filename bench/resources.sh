@@ -22,7 +22,7 @@
 #   BENCH_RC_UBO100_STEP  UBO100 at 10 s: every n-th instance (default 2)
 #   BENCH_RC_UBO500_STEP  UBO500 at 30 s: every n-th instance (default 5)
 #   BENCH_RC_GEN          generated instances of 30 and of 50 activities each
-#                         (default 6)
+#                         (default 10)
 #   BENCH_RC_BIG          generated instances of 200 and of 1000 activities each
 #                         (default 6)
 #   BENCH_RC_QUALITY      instances per set of the 60 s quality-over-time runs
