@@ -338,6 +338,7 @@ def part_gen():
     insts = generated("gen30", 32, GENCOUNT, 30) + generated("gen50", 52, GENCOUNT, 50)
     pmap(lambda i: maxnpv(i, 10, "mx"), insts, JOBS)
     pmap(lambda i: mip(i, 60), insts, MIPJOBS)
+    conv = pmap(converted, insts, JOBS)
     gaps, ge, withmip, covered = [], 0, 0, 0
     for i in insts:
         a, b, s = i["mx"], i["mip"], size(i) or 1
@@ -365,6 +366,32 @@ def part_gen():
                     "-" if share is None else "%.0f %%" % (100 * share),
                     "-" if mean is None else "%.3f %%" % (100 * mean), inf,
                     "met" if ok else "NOT MET"))
+    lines.append("gpr2sch: %d/%d .sch files give their .gpr file's relaxation optimum, %d/%d the "
+                 "same proven result under resources (of those proven from the .gpr)"
+                 % (sum(c[0] for c in conv), len(conv), sum(c[1] for c in conv),
+                    sum(c[2] for c in conv)))
+
+
+def converted(inst):
+    """Checks the .sch file written for the MIP against its .gpr file with maxnpv: (same
+    relaxation optimum, same proven resource result, the .gpr's result proven)."""
+    def solve(path, extra):
+        cmd = [os.path.join(BUILD, "maxnpv"), "solve", path, "--bound-all", "--pctneg", str(PCT),
+               "--interest", str(RATE), "--json"] + inst["dlopt"] + extra
+        try:
+            d = json.loads(run(cmd)[2])
+            return d["status"], d.get("npv")
+        except (ValueError, KeyError):
+            return "error", None
+
+    def same(a, b):
+        return a[0] == b[0] and (a[1] == b[1] or (a[1] is not None and b[1] is not None and
+                                                  abs(a[1] - b[1]) <= 1e-9 * max(1, abs(a[1]))))
+    relax = same(solve(inst["file"], []), solve(inst["sch"], []))
+    if not proven(inst["mx"]["status"]):
+        return relax, False, False
+    res = ["--resources", "--time-limit", "60"]
+    return relax, same(solve(inst["file"], res), solve(inst["sch"], res)), True
 
 
 def gapstats(insts, tag="mx"):
