@@ -75,9 +75,7 @@ check: prereq-test
 	@cd $(CHECK_DIR) && ctest --output-on-failure -j $(JOBS)
 
 # The benchmark (not part of make test): generated sets, maxnpv against GLPK
-# (gprlp), tables of times, passes and memory; then the resource search on the
-# ProGen/max sets and generated ones against a MIP (bench/resources.sh; skip it
-# with BENCH_RESOURCES=0); files in build/bench/.
+# (gprlp), tables of times, passes and memory; files in build/bench/.
 bench: build
 	@bash bench/run.sh $(RELEASE_DIR)
 
