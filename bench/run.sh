@@ -17,6 +17,8 @@
 #                prints "file npv seconds" per instance (seconds of the solve
 #                call alone) and a total line; unset: no HiGHS figures
 #   BENCH_HIGHS_PYTHON  the python running it (default /usr/bin/python3)
+#   BENCH_RESOURCES  0: skip the resource part that follows the sets (bench/
+#                resources.sh, which lists its own knobs; it also runs alone)
 #
 # For every set, made by gprgen with a fixed seed, and for each method:
 #   - maxnpv batch --method M runs over the whole set as a researcher would
@@ -574,3 +576,7 @@ fi
 echo
 echo "files: $work/report.txt, $work/tables.md, per set: result-{classic,fast}.csv,"
 echo "solvebench-{classic,fast}.txt, solve.txt, lp.txt, highs.txt"
+
+# The resource part (maxnpv solve --resources against a MIP), into
+# BUILD/bench/resources/.
+bash "$root/bench/resources.sh" "$build"
