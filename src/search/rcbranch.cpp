@@ -46,6 +46,8 @@ namespace {
 constexpr double progressevery = 0.25;   // seconds between progress reports
 constexpr double firstshare = 0.25;      // share of the time limit of each turn of the search for
                                          // a first schedule, and of the branch and bound between
+constexpr double diveshare = 0.05;       // share of the time limit the branch and bound dives
+                                         // for a first schedule before the search for one
 constexpr double againshare = 0.1;       // the same once a schedule is known: each turn then
                                          // starts a climb elsewhere
 constexpr long long firstnodes = 200000; // its nodes without a time limit
@@ -162,6 +164,10 @@ class searcher {
     void improve();
     void climb(const std::vector<int64_t> &st, const std::vector<char> &drop);
     // Orders drawn without gain before a climb stops.
+    // Whether the search shares its time limit out in turns: not under a
+    // node limit, which stops every search at the same place on every
+    // machine.
+    bool timed() const { return limits.seconds > 0 && limits.maxnodes <= 0; }
     int tries() const { return std::clamp(base.nract / improveper, improveleast, improvetries); }
     void keepconflict(int v);
     void expand(int v, int *dive);
@@ -191,18 +197,19 @@ class searcher {
 // own: the two find schedules of different instances (on UBO100 at a
 // quarter above the best makespans, some only the one, some only the
 // other), and a search among earliest schedules that is stuck in one order
-// of its decisions is often quick in another. Once a schedule is known,
+// of its decisions is often quick in another (before the first turn, the
+// branch and bound dives for a twentieth of the limit). Once a schedule is known,
 // the turns go on, shorter: each schedule found starts a climb of its own
 // (its order's best schedule, then drawn orders), which reaches other
 // schedules than the climb from the incumbent (on 40 UBO100 instances at
-// 5 s, a better npv on 19 and a worse one on 2). Without a time limit it
-// takes a number of nodes once, so that a search goes the same way on
-// every machine.
+// 5 s, a better npv on 19 and a worse one on 2). Without a time limit, or
+// under a node limit, it takes a number of nodes once, at the start, so
+// that a search goes the same way on every machine.
 bool searcher::firstschedule(rcresult *r) {
     const double share = hasbest ? againshare : firstshare;
     const double seconds =
-        limits.seconds > 0 ? std::min(share * limits.seconds, limits.seconds - elapsed()) : 0;
-    const long long most = limits.seconds > 0 ? 0 : firstnodes;
+        timed() ? std::min(share * limits.seconds, limits.seconds - elapsed()) : 0;
+    const long long most = timed() ? 0 : firstnodes;
     long long tried = 0;
     const rcfound got = findfeasible(
         base, model, build, &feas, seconds, most, [this]() { return overlimit(); }, feasseed,
@@ -507,7 +514,13 @@ rcresult searcher::run() {
         stack.push_back(root);
         report(true); // the root's bound, before the search for a first schedule
         feasibleprepare(base, model, &feas);
-        if (firstschedule(&r)) return r;
+        // Within a time limit the branch and bound dives first, for a
+        // small share of it: where its dive reaches a schedule, it does so
+        // in a few hundred nodes.
+        if (timed())
+            nextfeasible = diveshare * limits.seconds;
+        else if (firstschedule(&r))
+            return r;
     }
     int dive = feasible ? rcnonode : root;
     while (!feasible) {
@@ -516,7 +529,7 @@ rcresult searcher::run() {
             break;
         }
         report(false);
-        if (limits.seconds > 0 && elapsed() >= nextfeasible) {
+        if (timed() && elapsed() >= nextfeasible) {
             if (firstschedule(&r)) return r;
             dive = rcnonode;
             if (overlimit()) {
