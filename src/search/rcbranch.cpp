@@ -48,6 +48,8 @@ constexpr double firstshare = 0.25;      // share of the time limit of each turn
                                          // a first schedule, and of the branch and bound between
 constexpr double diveshare = 0.05;       // share of the time limit the branch and bound dives
                                          // for a first schedule before the search for one
+constexpr double divemost = 0.5;         // and at most these seconds (on large networks its
+                                         // nodes are slow, and the other search is quick)
 constexpr double againshare = 0.1;       // the same once a schedule is known: each turn then
                                          // starts a climb elsewhere
 constexpr long long firstnodes = 200000; // its nodes without a time limit
@@ -198,7 +200,8 @@ class searcher {
 // quarter above the best makespans, some only the one, some only the
 // other), and a search among earliest schedules that is stuck in one order
 // of its decisions is often quick in another (before the first turn, the
-// branch and bound dives for a twentieth of the limit). Once a schedule is known,
+// branch and bound dives for a twentieth of the limit, half a second at
+// most). Once a schedule is known,
 // the turns go on, shorter: each schedule found starts a climb of its own
 // (its order's best schedule, then drawn orders), which reaches other
 // schedules than the climb from the incumbent (on 40 UBO100 instances at
@@ -518,7 +521,7 @@ rcresult searcher::run() {
         // small share of it: where its dive reaches a schedule, it does so
         // in a few hundred nodes.
         if (timed())
-            nextfeasible = diveshare * limits.seconds;
+            nextfeasible = std::min(diveshare * limits.seconds, divemost);
         else if (firstschedule(&r))
             return r;
     }
