@@ -17,7 +17,7 @@ dialogue has no terminal to wait for a key on. Only standard output counts.
 
 OPTIONs (shell words):
   run='COMMAND'   the command of a block without "$ " lines
-  lines=SPEC      the output lines kept, as 1-based numbers and ranges A:B,
+  lines=RANGES    the output lines kept, as 1-based numbers and ranges A:B,
                   separated by commas; $ is the last line, $-K the K-th
                   before it. A gap is shown as "..." indented like the line
                   before it.
@@ -93,13 +93,13 @@ def lineindex(item, count, where):
     return index
 
 
-def keptlines(lines, spec, inner, where):
-    """The lines that spec keeps, with "..." in each gap (only between kept
+def keptlines(lines, ranges, inner, where):
+    """The lines that ranges keeps, with "..." in each gap (only between kept
     lines when inner)."""
-    if spec is None:
+    if ranges is None:
         return lines
     keep = set()
-    for item in spec.split(","):
+    for item in ranges.split(","):
         first, _, last = item.partition(":")
         a = lineindex(first, len(lines), where)
         b = lineindex(last, len(lines), where) if last else a
@@ -162,8 +162,8 @@ def makeblock(options, block, maxnpv, examples, where):
         for k, command in enumerate(commands):
             status = options["status"] if k == len(commands) - 1 else 0
             printed = runcommand(command, folder, env, status, where)
-            spec = options["lines"] if len(commands) == 1 else None
-            out += ["$ " + command] + keptlines(splitlines(printed), spec, inner, where)
+            ranges = options["lines"] if len(commands) == 1 else None
+            out += ["$ " + command] + keptlines(splitlines(printed), ranges, inner, where)
         return out
 
 
